@@ -1,0 +1,104 @@
+#include "model/jsontext.h"
+
+#include <QLocale>
+#include <QUuid>
+#include <cmath>
+
+void JsonText::separate()
+{
+    if (!first_)
+        out_ += ',';
+    first_ = false;
+}
+
+void JsonText::beginObject()
+{
+    separate();
+    out_ += '{';
+    first_ = true;
+}
+
+void JsonText::endObject()
+{
+    out_ += '}';
+    first_ = false;
+}
+
+void JsonText::beginArray(const char* name)
+{
+    if (name)
+        key(name);
+    else
+        separate();
+    out_ += '[';
+    first_ = true;
+}
+
+void JsonText::endArray()
+{
+    out_ += ']';
+    first_ = false;
+}
+
+void JsonText::key(const char* name)
+{
+    separate();
+    out_ += '"';
+    out_ += name;
+    out_ += "\":";
+    first_ = true;  // the value follows without a comma
+}
+
+void JsonText::string(const char* name, const QString& value)
+{
+    key(name);
+    quoted(value);
+    first_ = false;
+}
+
+void JsonText::number(const char* name, double value)
+{
+    key(name);
+    // Shortest text that reads back as the same double; JSON has no NaN or infinity.
+    out_ += std::isfinite(value) ? QByteArray::number(value, 'g', QLocale::FloatingPointShortest)
+                                 : QByteArray("0");
+    first_ = false;
+}
+
+void JsonText::boolean(const char* name, bool value)
+{
+    key(name);
+    out_ += value ? "true" : "false";
+    first_ = false;
+}
+
+void JsonText::quoted(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += QLatin1Char('"');
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        switch (u) {
+        case '"': escaped += QLatin1String("\\\""); break;
+        case '\\': escaped += QLatin1String("\\\\"); break;
+        case '\b': escaped += QLatin1String("\\b"); break;
+        case '\f': escaped += QLatin1String("\\f"); break;
+        case '\n': escaped += QLatin1String("\\n"); break;
+        case '\r': escaped += QLatin1String("\\r"); break;
+        case '\t': escaped += QLatin1String("\\t"); break;
+        default:
+            if (u < 0x20)
+                escaped += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+            else
+                escaped += c;  // surrogate pairs stay together for the UTF-8 conversion
+        }
+    }
+    escaped += QLatin1Char('"');
+    out_ += escaped.toUtf8();
+}
+
+QString uuidText(const QUuid& id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "model/openedmedia.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <QUuid>
+#include <optional>
+#include <utility>
+
+// A filmstrip frame: the time asked for and the picture.
+using Thumb = std::pair<double, QImage>;
+
+// One imported video in the media bin.
+struct CWSource {
+    QUuid id;
+    MWOpenedMedia media;
+    QList<Thumb> thumbs;  // in time order
+    std::optional<QByteArray> bookmark;
+    std::optional<QRectF> picture;  // the picture inside burned-in black bars, source pixels
+    bool trimBorders = true;  // exports stay inside picture
+};

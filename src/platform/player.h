@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class MWAsset;
+
+// The one media player of a run. Items are replaced, never the player.
+// Times are seconds from the start of the media.
+class Player : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Player() override = default;
+
+    // Loads asset as the current item (paused at 0); nullptr clears the item.
+    virtual void replaceItem(std::shared_ptr<const MWAsset> asset) = 0;
+    virtual void play() = 0;
+    virtual void pause() = 0;
+    // 0 when paused, stopped or without an item.
+    virtual double rate() const = 0;
+    // Frame-exact: shows the first frame at or after t.
+    virtual void seekExact(double t) = 0;
+    // The current position; may be NaN or infinite while nothing is loaded.
+    virtual double currentTime() const = 0;
+};

@@ -1,0 +1,158 @@
+// Marks, trims, the clip list and the working crop frame.
+#include "model/mwtime.h"
+#include "model/trimmath.h"
+#include "store/store.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <algorithm>
+
+void CWStore::markIn()
+{
+    assign(inMark_, time_, Field::inMark);
+    if (outMark_ <= inMark_)
+        assign(outMark_, std::min(inMark_ + 5.0, currentDuration()), Field::outMark);
+    updateSelectedRange();
+}
+
+void CWStore::markOut()
+{
+    assign(outMark_, time_, Field::outMark);
+    if (outMark_ <= inMark_)
+        assign(inMark_, std::max(outMark_ - 5.0, 0.0), Field::inMark);
+    updateSelectedRange();
+}
+
+void CWStore::setIn(double t)
+{
+    const double d = currentDuration();
+    const double upper = std::max(0.0, std::min(outMark_, d) - std::min(0.5, d));
+    assign(inMark_, std::min(std::max(t, 0.0), upper), Field::inMark);
+    updateSelectedRange();
+}
+
+void CWStore::setOut(double t)
+{
+    assign(outMark_, TrimMath::clampOut(t, inMark_, currentDuration()), Field::outMark);
+    updateSelectedRange();
+}
+
+void CWStore::updateSelectedRange()
+{
+    const qsizetype i = selectedClipID_ ? indexOfClip(*selectedClipID_) : -1;
+    if (i < 0 || clips_[i].sourceID != currentSourceID_)
+        return;
+    updateClip(i, [this](Clip& c) { c.inTime = inMark_; });
+    updateClip(i, [this](Clip& c) { c.outTime = outMark_; });
+}
+
+void CWStore::applyFrame()
+{
+    if (loading_)
+        return;
+    const qsizetype i = selectedClipID_ ? indexOfClip(*selectedClipID_) : -1;
+    if (i < 0)
+        return;
+    updateClip(i, [this](Clip& c) { c.aspect = aspect_; });
+    updateClip(i, [this](Clip& c) { c.zoom = zoom_; });
+    updateClip(i, [this](Clip& c) { c.centerX = centerX_; });
+    updateClip(i, [this](Clip& c) { c.centerY = centerY_; });
+}
+
+void CWStore::resetFrame()
+{
+    setZoom(1.0);
+    setCenterX(0.5);
+    setCenterY(0.5);
+}
+
+void CWStore::addClip()
+{
+    const CWSource* source = current();
+    if (!source) {
+        chooseFiles();
+        return;
+    }
+    if (outMark_ - inMark_ < 0.1) {
+        alertSound();
+        return;
+    }
+    const qsizetype n = clipsOf(source->id).size();
+    const QString name = QFileInfo(source->media.original).completeBaseName() +
+                         QStringLiteral(" – clip ") + QString::number(n + 1);
+    Clip clip{QUuid::createUuid(), source->id, name, inMark_, outMark_,
+              aspect_, zoom_, centerX_, centerY_};
+    QList<Clip> list = clips_;
+    list.append(clip);
+    setClips(std::move(list));
+    setSelectedClipID(clip.id);
+    setNote(QStringLiteral("Added “") + name + QStringLiteral("” (") +
+            MWTime::clock(std::max(outMark_ - inMark_, 0.0), true) +
+            QStringLiteral("). Set new In/Out points for the next clip."));
+}
+
+void CWStore::selectClip(const Clip& clip)
+{
+    if (clip.sourceID != currentSourceID_)
+        select(clip.sourceID);
+    setSelectedClipID(clip.id);
+    loading_ = true;
+    assign(inMark_, clip.inTime, Field::inMark);
+    assign(outMark_, clip.outTime, Field::outMark);
+    setAspect(clip.aspect);
+    setZoom(clip.zoom);
+    setCenterX(clip.centerX);
+    setCenterY(clip.centerY);
+    loading_ = false;
+    seek(clip.inTime);
+}
+
+void CWStore::deleteClip(const QUuid& id)
+{
+    QList<Clip> list = clips_;
+    list.removeIf([&](const Clip& c) { return c.id == id; });
+    setClips(std::move(list));
+    if (selectedClipID_ == id)
+        setSelectedClipID(std::nullopt);
+}
+
+void CWStore::duplicateClip(const QUuid& id)
+{
+    const qsizetype i = indexOfClip(id);
+    if (i < 0)
+        return;
+    Clip copy = clips_[i];
+    copy.id = QUuid::createUuid();
+    copy.name += QStringLiteral(" copy");
+    QList<Clip> list = clips_;
+    list.append(copy);
+    setClips(std::move(list));
+    selectClip(copy);
+}
+
+void CWStore::rename(const QUuid& id, const QString& name)
+{
+    const qsizetype i = indexOfClip(id);
+    if (i >= 0)
+        updateClip(i, [&](Clip& c) { c.name = name; });
+}
+
+void CWStore::setAspectForAll(Aspect aspect)
+{
+    QList<Clip> list = clips_;
+    for (Clip& c : list)
+        c.aspect = aspect;
+    setClips(std::move(list));
+    setAspect(aspect);
+}
+
+void CWStore::alertSound()
+{
+    emit alerted();
+    QApplication::beep();
+}
+
+void CWStore::chooseFiles()
+{
+    emit chooseFilesRequested();
+}

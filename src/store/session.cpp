@@ -1,0 +1,57 @@
+// The session file: written after every change once the restore has started.
+#include "model/jsontext.h"
+#include "store/store.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
+
+QString CWStore::sessionURL()
+{
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/Marrowick/Cutwright");
+    QDir().mkpath(folder);
+    return folder + QStringLiteral("/session.json");
+}
+
+CWSession CWStore::sessionSnapshot() const
+{
+    QList<CWSession::Source> sources;
+    QSet<QString> ids;
+    for (const CWSource& s : sources_) {
+        // Linux has no persistent bookmarks: a source keeps one only if it came with it.
+        sources.append({uuidText(s.id), s.media.original, s.bookmark, s.trimBorders});
+        ids.insert(uuidText(s.id));
+    }
+    for (const CWSession::Source& p : pendingSources_) {
+        if (!ids.contains(p.id))
+            sources.append(p);
+    }
+    QList<Clip> clips = clips_;
+    QSet<QUuid> clipIds;
+    for (const Clip& c : clips_)
+        clipIds.insert(c.id);
+    for (const Clip& c : pendingClips_) {
+        if (!clipIds.contains(c.id))
+            clips.append(c);
+    }
+    CWSession session;
+    session.version = 2;
+    session.sources = sources;
+    session.clips = clips;
+    return session;
+}
+
+void CWStore::save()
+{
+    if (!restoreStarted_)
+        return;
+    // Written aside and renamed into place: a crash leaves the previous file whole.
+    QSaveFile file(sessionURL());
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(sessionSnapshot().encode());
+    file.commit();
+}

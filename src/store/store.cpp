@@ -1,0 +1,119 @@
+#include "store/store.h"
+
+#include "platform/player.h"
+
+CWStore::CWStore(Player* player, QObject* parent) : QObject(parent), player_(player)
+{
+    player_->setParent(this);
+    observer_ = new QTimer(this);
+    observer_->setTimerType(Qt::PreciseTimer);
+    observer_->setInterval(1000 / 30);
+    connect(observer_, &QTimer::timeout, this, &CWStore::observeTime);
+    observer_->start();
+}
+
+CWStore::~CWStore() = default;
+
+void CWStore::setSelectedClipID(std::optional<QUuid> id)
+{
+    assign(selectedClipID_, id, Field::selectedClipID);
+}
+
+void CWStore::setTrimFocus(std::optional<int> focus)
+{
+    assign(trimFocus_, focus, Field::trimFocus);
+}
+
+void CWStore::setAspect(Aspect aspect)
+{
+    assign(aspect_, aspect, Field::aspect);
+    applyFrame();
+}
+
+void CWStore::setZoom(double zoom)
+{
+    assign(zoom_, zoom, Field::zoom);
+    applyFrame();
+}
+
+void CWStore::setCenterX(double x)
+{
+    assign(centerX_, x, Field::centerX);
+    applyFrame();
+}
+
+void CWStore::setCenterY(double y)
+{
+    assign(centerY_, y, Field::centerY);
+    applyFrame();
+}
+
+void CWStore::setShortSide(int side)
+{
+    assign(shortSide_, side, Field::shortSide);
+}
+
+void CWStore::setClips(QList<Clip> clips)
+{
+    clips_ = std::move(clips);
+    clipsDidChange();
+}
+
+void CWStore::clipsDidChange()
+{
+    emit changed(Field::clips);
+    save();
+}
+
+void CWStore::setNote(const QString& note)
+{
+    assign(note_, std::optional<QString>(note), Field::note);
+}
+
+const CWSource* CWStore::current() const
+{
+    if (!currentSourceID_)
+        return nullptr;
+    for (const CWSource& s : sources_) {
+        if (s.id == *currentSourceID_)
+            return &s;
+    }
+    return nullptr;
+}
+
+const Clip* CWStore::selectedClip() const
+{
+    const qsizetype i = selectedClipID_ ? indexOfClip(*selectedClipID_) : -1;
+    return i < 0 ? nullptr : &clips_[i];
+}
+
+QList<Clip> CWStore::clipsOf(const QUuid& sourceID) const
+{
+    QList<Clip> list;
+    for (const Clip& c : clips_) {
+        if (c.sourceID == sourceID)
+            list.append(c);
+    }
+    return list;
+}
+
+qsizetype CWStore::indexOfClip(const QUuid& id) const
+{
+    for (qsizetype i = 0; i < clips_.size(); ++i) {
+        if (clips_[i].id == id)
+            return i;
+    }
+    return -1;
+}
+
+double CWStore::currentDuration() const
+{
+    const CWSource* s = current();
+    return s ? s->media.duration : 0.0;
+}
+
+double CWStore::currentFrameRate() const
+{
+    const CWSource* s = current();
+    return s ? double(s->media.nominalFrameRate) : 30.0;
+}

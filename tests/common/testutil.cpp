@@ -1,0 +1,52 @@
+#include "common/testutil.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace testutil {
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+Run run(const QString& program, const QStringList& args, int timeoutMs)
+{
+    QProcess p;
+    p.start(program, args);
+    Run r;
+    if (!p.waitForStarted() || !p.waitForFinished(timeoutMs))
+        return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QString fixture(const QString& name)
+{
+#ifdef CW_FIXTURE_DIR
+    const QString dir = QStringLiteral(CW_FIXTURE_DIR);
+    const QString path = dir + QLatin1Char('/') + name;
+    if (!QFileInfo::exists(path)) {
+        // The script makes one named file (and locks the folder itself).
+        const Run r = run(QStringLiteral(CW_FIXTURE_SCRIPT), {dir, name}, 300000);
+        if (r.exitCode != 0)
+            ADD_FAILURE() << "fixture " << name.toStdString() << ": " << r.err.toStdString();
+    }
+    return path;
+#else
+    return name;
+#endif
+}
+
+}  // namespace testutil

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace testutil {
+
+// Runs the event loop until done() holds or timeoutMs passes (a hang, not a wait).
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 60000);
+
+// A test media file made by tests/fixtures/make-fixtures, created on first use
+// and cached in the build tree. Fails the test when it cannot be made.
+QString fixture(const QString& name);
+
+// Runs a program to completion; its exit code, standard output and error.
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+Run run(const QString& program, const QStringList& args, int timeoutMs = 120000);
+
+}  // namespace testutil
+
+#include <ostream>
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& b, std::ostream* os)
+{
+    *os << '"' << b.toStdString() << '"';
+}
