@@ -8,17 +8,28 @@
 QString rawValue(MWContainer kind)
 {
     switch (kind) {
-    case MWContainer::mpegProgramStream: return QStringLiteral("MPEG program stream");
-    case MWContainer::mpegTransportStream: return QStringLiteral("MPEG transport stream");
-    case MWContainer::mpegVideoStream: return QStringLiteral("MPEG video stream");
-    case MWContainer::mp4Mov: return QStringLiteral("MP4/MOV");
-    case MWContainer::wavAvi: return QStringLiteral("WAV/AVI");
-    case MWContainer::aiff: return QStringLiteral("AIFF");
-    case MWContainer::mp3: return QStringLiteral("MP3");
-    case MWContainer::matroska: return QStringLiteral("Matroska/WebM");
-    case MWContainer::windowsMedia: return QStringLiteral("Windows Media");
-    case MWContainer::flashVideo: return QStringLiteral("Flash video");
-    case MWContainer::unknown: return QStringLiteral("unknown");
+    case MWContainer::mpegProgramStream:
+        return QStringLiteral("MPEG program stream");
+    case MWContainer::mpegTransportStream:
+        return QStringLiteral("MPEG transport stream");
+    case MWContainer::mpegVideoStream:
+        return QStringLiteral("MPEG video stream");
+    case MWContainer::mp4Mov:
+        return QStringLiteral("MP4/MOV");
+    case MWContainer::wavAvi:
+        return QStringLiteral("WAV/AVI");
+    case MWContainer::aiff:
+        return QStringLiteral("AIFF");
+    case MWContainer::mp3:
+        return QStringLiteral("MP3");
+    case MWContainer::matroska:
+        return QStringLiteral("Matroska/WebM");
+    case MWContainer::windowsMedia:
+        return QStringLiteral("Windows Media");
+    case MWContainer::flashVideo:
+        return QStringLiteral("Flash video");
+    case MWContainer::unknown:
+        return QStringLiteral("unknown");
     }
     return QStringLiteral("unknown");
 }

@@ -5,10 +5,14 @@
 QString rawValue(Aspect aspect)
 {
     switch (aspect) {
-    case Aspect::vertical: return QStringLiteral("9:16");
-    case Aspect::square: return QStringLiteral("1:1");
-    case Aspect::portrait: return QStringLiteral("4:5");
-    case Aspect::wide: return QStringLiteral("16:9");
+    case Aspect::vertical:
+        return QStringLiteral("9:16");
+    case Aspect::square:
+        return QStringLiteral("1:1");
+    case Aspect::portrait:
+        return QStringLiteral("4:5");
+    case Aspect::wide:
+        return QStringLiteral("16:9");
     }
     return {};
 }
@@ -32,10 +36,14 @@ const std::array<Aspect, 4>& allAspects()
 double ratio(Aspect aspect)
 {
     switch (aspect) {
-    case Aspect::vertical: return 0.5625;
-    case Aspect::square: return 1.0;
-    case Aspect::portrait: return 0.8;
-    case Aspect::wide: return 16.0 / 9.0;
+    case Aspect::vertical:
+        return 0.5625;
+    case Aspect::square:
+        return 1.0;
+    case Aspect::portrait:
+        return 0.8;
+    case Aspect::wide:
+        return 16.0 / 9.0;
     }
     return 1.0;
 }
@@ -48,10 +56,14 @@ QString fileTag(Aspect aspect)
 QString audience(Aspect aspect)
 {
     switch (aspect) {
-    case Aspect::vertical: return QStringLiteral("Reels · TikTok · Shorts");
-    case Aspect::square: return QStringLiteral("Feed posts");
-    case Aspect::portrait: return QStringLiteral("Instagram / Facebook feed");
-    case Aspect::wide: return QStringLiteral("YouTube · web");
+    case Aspect::vertical:
+        return QStringLiteral("Reels · TikTok · Shorts");
+    case Aspect::square:
+        return QStringLiteral("Feed posts");
+    case Aspect::portrait:
+        return QStringLiteral("Instagram / Facebook feed");
+    case Aspect::wide:
+        return QStringLiteral("YouTube · web");
     }
     return {};
 }
@@ -68,10 +80,14 @@ QSize renderSize(Aspect aspect, int shortSide)
 {
     const double s = shortSide;
     switch (aspect) {
-    case Aspect::vertical: return {even(s), even(s / 0.5625)};
-    case Aspect::square: return {even(s), even(s)};
-    case Aspect::portrait: return {even(s), even(s / 0.8)};
-    case Aspect::wide: return {even(s * 16.0 / 9.0), even(s)};
+    case Aspect::vertical:
+        return {even(s), even(s / 0.5625)};
+    case Aspect::square:
+        return {even(s), even(s)};
+    case Aspect::portrait:
+        return {even(s), even(s / 0.8)};
+    case Aspect::wide:
+        return {even(s * 16.0 / 9.0), even(s)};
     }
     return {};
 }

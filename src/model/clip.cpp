@@ -49,9 +49,11 @@ std::optional<Clip> Clip::fromJson(const QJsonValue& value)
     clip.sourceID = *sourceID;
     clip.name = name.toString();
     clip.aspect = *aspect;
-    const std::pair<const char*, double*> numbers[] = {
-        {"inTime", &clip.inTime}, {"outTime", &clip.outTime}, {"zoom", &clip.zoom},
-        {"centerX", &clip.centerX}, {"centerY", &clip.centerY}};
+    const std::pair<const char*, double*> numbers[] = {{"inTime", &clip.inTime},
+                                                       {"outTime", &clip.outTime},
+                                                       {"zoom", &clip.zoom},
+                                                       {"centerX", &clip.centerX},
+                                                       {"centerY", &clip.centerY}};
     for (const auto& [key, field] : numbers) {
         const QJsonValue v = o.value(QLatin1String(key));
         if (!v.isDouble())

@@ -60,14 +60,28 @@ namespace {
 bool forbidden(QChar c)
 {
     switch (c.unicode()) {
-    case '/': case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+    case '/':
+    case '\\':
+    case ':':
+    case '*':
+    case '?':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
         return true;
     default:
         break;
     }
     // Every newline character: LF, VT, FF, CR, NEL, LS, PS.
     switch (c.unicode()) {
-    case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x85: case 0x2028: case 0x2029:
+    case 0x0A:
+    case 0x0B:
+    case 0x0C:
+    case 0x0D:
+    case 0x85:
+    case 0x2028:
+    case 0x2029:
         return true;
     default:
         return false;

@@ -6,7 +6,7 @@
 
 // One line of the export queue.
 struct ExportRow {
-    QUuid id;  // the clip being exported
+    QUuid id;      // the clip being exported
     QString name;  // the output file's name
     double progress = 0;
     QString state = QStringLiteral("Waiting");

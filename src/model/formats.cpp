@@ -6,8 +6,8 @@ namespace CWFormats {
 
 const QStringList& exts()
 {
-    static const QStringList list{"mp4", "mov", "m4v", "mpg", "mpeg", "vob", "ts",
-                                  "m2ts", "mts", "3gp", "avi", "mkv", "webm"};
+    static const QStringList list{"mp4",  "mov", "m4v", "mpg", "mpeg", "vob", "ts",
+                                  "m2ts", "mts", "3gp", "avi", "mkv",  "webm"};
     return list;
 }
 

@@ -80,13 +80,27 @@ void JsonText::quoted(const QString& text)
     for (QChar c : text) {
         const char16_t u = c.unicode();
         switch (u) {
-        case '"': escaped += QLatin1String("\\\""); break;
-        case '\\': escaped += QLatin1String("\\\\"); break;
-        case '\b': escaped += QLatin1String("\\b"); break;
-        case '\f': escaped += QLatin1String("\\f"); break;
-        case '\n': escaped += QLatin1String("\\n"); break;
-        case '\r': escaped += QLatin1String("\\r"); break;
-        case '\t': escaped += QLatin1String("\\t"); break;
+        case '"':
+            escaped += QLatin1String("\\\"");
+            break;
+        case '\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        case '\b':
+            escaped += QLatin1String("\\b");
+            break;
+        case '\f':
+            escaped += QLatin1String("\\f");
+            break;
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        case '\t':
+            escaped += QLatin1String("\\t");
+            break;
         default:
             if (u < 0x20)
                 escaped += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));

@@ -14,8 +14,8 @@ QString clock(double seconds, bool tenths)
     const long long hours = total / 3600;
     const long long minutes = (total - hours * 3600) / 60;
     const double rest = t - double(hours * 3600 + minutes * 60);
-    const QString secondsPart = tenths ? QString::asprintf("%04.1f", rest)
-                                       : QString::asprintf("%02lld", (long long)rest);
+    const QString secondsPart =
+        tenths ? QString::asprintf("%04.1f", rest) : QString::asprintf("%02lld", (long long)rest);
     const QString prefix = hours < 1 ? QString::asprintf("%lld:", minutes)
                                      : QString::asprintf("%lld:%02lld:", hours, minutes);
     return prefix + secondsPart;

@@ -16,7 +16,7 @@ struct MWOpenedMedia {
     double duration = 0;
     bool hasVideo = false;
     bool hasAudio = false;
-    QSizeF naturalSize;  // displayed (upright) size; (0, 0) without a picture
+    QSizeF naturalSize;             // displayed (upright) size; (0, 0) without a picture
     QTransform preferredTransform;  // the track's orientation; identity without a picture
     float nominalFrameRate = 30;
     bool converted = false;

@@ -20,5 +20,5 @@ struct CWSource {
     QList<Thumb> thumbs;  // in time order
     std::optional<QByteArray> bookmark;
     std::optional<QRectF> picture;  // the picture inside burned-in black bars, source pixels
-    bool trimBorders = true;  // exports stay inside picture
+    bool trimBorders = true;        // exports stay inside picture
 };

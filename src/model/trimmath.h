@@ -4,8 +4,8 @@
 namespace TrimMath {
 
 struct Track {
-    double width = 0;  // display length of the whole track, points
-    double inset = 0;  // margin at each end where time 0 and the end sit
+    double width = 0;     // display length of the whole track, points
+    double inset = 0;     // margin at each end where time 0 and the end sit
     double duration = 0;  // seconds
 
     double x(double time) const;

@@ -73,15 +73,23 @@ void CWStore::addClip()
         chooseFiles();
         return;
     }
-    if (outMark_ - inMark_ < 0.1) {
+    // A tenth of a second is enough; the allowance keeps 4.1 − 4.0 (0.0999…) from failing.
+    if (outMark_ - inMark_ < 0.1 - 1e-9) {
         alertSound();
         return;
     }
     const qsizetype n = clipsOf(source->id).size();
     const QString name = QFileInfo(source->media.original).completeBaseName() +
                          QStringLiteral(" – clip ") + QString::number(n + 1);
-    Clip clip{QUuid::createUuid(), source->id, name, inMark_, outMark_,
-              aspect_, zoom_, centerX_, centerY_};
+    Clip clip{QUuid::createUuid(),
+              source->id,
+              name,
+              inMark_,
+              outMark_,
+              aspect_,
+              zoom_,
+              centerX_,
+              centerY_};
     QList<Clip> list = clips_;
     list.append(clip);
     setClips(std::move(list));

@@ -9,9 +9,8 @@
 
 QString CWStore::sessionURL()
 {
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        QStringLiteral("/Marrowick/Cutwright");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/Marrowick/Cutwright");
     QDir().mkpath(folder);
     return folder + QStringLiteral("/session.json");
 }

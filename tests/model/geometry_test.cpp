@@ -1,8 +1,8 @@
 #include "model/cropmath.h"
 #include "model/trimmath.h"
 
-#include <cmath>
 #include "common/testutil.h"
+#include <cmath>
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -90,11 +90,13 @@ TEST(CropFrame, ZoomIsClampedAndEmptyPicturesGiveNothing)
     EXPECT_EQ(CropMath::cropFrame(Aspect::wide, std::nan(""), 0.5, 0.5, hd, std::nullopt), one);
     const QRectF ten = CropMath::cropFrame(Aspect::wide, 10, 0.5, 0.5, hd, std::nullopt);
     EXPECT_DOUBLE_EQ(ten.width(), 480);
-    EXPECT_TRUE(CropMath::cropFrame(Aspect::wide, 1, 0.5, 0.5, hd, QRectF(2000, 0, 10, 10))
-                    .isNull());
-    EXPECT_TRUE(CropMath::cropFrame(Aspect::wide, 1, 0.5, 0.5, QSizeF(0, 0), std::nullopt).isNull());
+    EXPECT_TRUE(
+        CropMath::cropFrame(Aspect::wide, 1, 0.5, 0.5, hd, QRectF(2000, 0, 10, 10)).isNull());
+    EXPECT_TRUE(
+        CropMath::cropFrame(Aspect::wide, 1, 0.5, 0.5, QSizeF(0, 0), std::nullopt).isNull());
     // A tie takes full width.
-    const QRectF tie = CropMath::cropFrame(Aspect::square, 1, 0.5, 0.5, QSizeF(500, 500), std::nullopt);
+    const QRectF tie =
+        CropMath::cropFrame(Aspect::square, 1, 0.5, 0.5, QSizeF(500, 500), std::nullopt);
     EXPECT_EQ(tie, QRectF(0, 0, 500, 500));
 }
 

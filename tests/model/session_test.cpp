@@ -28,14 +28,20 @@ TEST(Session, WritesVersionEmptySourcesAndBase64Bookmarks)
     EXPECT_EQ(empty.encode(), R"({"version":2,"sources":[],"clips":[]})");
 
     CWSession s;
-    s.version = 7;  // always written as 2
+    s.version = 7;                                      // always written as 2
     s.files = QMap<QString, QString>{{"A", "/a.mov"}};  // never written
-    s.sources = QList<CWSession::Source>{
-        {"ID", "/ä \"b\".mov", QByteArray("\x00\xff\x10" "bookmark", 11), false},
-        {"ID2", "/c.mov", std::nullopt, std::nullopt}};
+    s.sources = QList<CWSession::Source>{{"ID", "/ä \"b\".mov",
+                                          QByteArray("\x00\xff\x10"
+                                                     "bookmark",
+                                                     11),
+                                          false},
+                                         {"ID2", "/c.mov", std::nullopt, std::nullopt}};
     const QByteArray bytes = s.encode();
-    EXPECT_EQ(bytes, QByteArray(R"({"version":2,"sources":[{"id":"ID","path":"/ä \"b\".mov","bookmark":"AP8QYm9va21hcms=","trimBorders":false},)"
-                                R"({"id":"ID2","path":"/c.mov"}],"clips":[]})"));
+    EXPECT_EQ(
+        bytes,
+        QByteArray(
+            R"({"version":2,"sources":[{"id":"ID","path":"/ä \"b\".mov","bookmark":"AP8QYm9va21hcms=","trimBorders":false},)"
+            R"({"id":"ID2","path":"/c.mov"}],"clips":[]})"));
     const auto back = CWSession::decode(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back->sources, *s.sources);
@@ -63,9 +69,9 @@ TEST(Session, DecodeIsAllOrNothing)
         "",
         "not json",
         R"([])",
-        R"({"version":2,"sources":[]})",  // no clips
+        R"({"version":2,"sources":[]})",                  // no clips
         R"({"sources":[{"path":"/a.mov"}],"clips":[]})",  // source without id
-        R"({"sources":[{"id":"A"}],"clips":[]})",  // source without path
+        R"({"sources":[{"id":"A"}],"clips":[]})",         // source without path
         R"({"sources":[{"id":"A","path":"/a","bookmark":"%%%"}],"clips":[]})",
         R"({"sources":[{"id":"A","path":"/a","trimBorders":"yes"}],"clips":[]})",
         R"({"version":"2","clips":[]})",

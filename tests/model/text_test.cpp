@@ -2,8 +2,8 @@
 #include "model/formats.h"
 #include "model/mwtime.h"
 
-#include <cmath>
 #include "common/testutil.h"
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,8 @@ TEST(FileName, CutsAtEightyUserPerceivedCharacters)
         accented += QString::fromUtf8("e\u0301");
     }
     const QString f = CropMath::fileName(family, Aspect::square, 1);
-    EXPECT_EQ(f, "01 " + family.left(80 * QString::fromUtf8("👨‍👩‍👧‍👦").size()) + " (1x1).mp4");
+    EXPECT_EQ(f, "01 " + family.left(80 * QString::fromUtf8("👨‍👩‍👧‍👦").size()) +
+                     " (1x1).mp4");
     const QString a = CropMath::fileName(accented, Aspect::square, 1);
     EXPECT_EQ(a, "01 " + accented.left(160) + " (1x1).mp4");
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "store/store.h"
+
+// Reaches into the store where a test must set up state that only later
+// pipelines (import, restore) would otherwise produce.
+class CWStoreTestAccess {
+public:
+    static void addSource(CWStore& store, const CWSource& source)
+    {
+        store.sources_.append(source);
+        emit store.changed(CWStore::Field::sources);
+    }
+    static void setRestoreStarted(CWStore& store, bool started) { store.restoreStarted_ = started; }
+    static void setTime(CWStore& store, double t) { store.time_ = t; }
+    static void setMarks(CWStore& store, double in, double out)
+    {
+        store.inMark_ = in;
+        store.outMark_ = out;
+    }
+    static void stopObserver(CWStore& store) { store.observer_->stop(); }
+    static bool loading(const CWStore& store) { return store.loading_; }
+};

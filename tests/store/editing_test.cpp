@@ -1,0 +1,182 @@
+#include "common/testutil.h"
+#include "store_fixture_support.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+TEST_F(StoreTest, MarkArithmetic)
+{
+    const CWSource s = addSource("/v/Long.mov", 14);
+    store->select(s.id);
+    CWStoreTestAccess::setMarks(*store, 0, 10);
+    CWStoreTestAccess::setTime(*store, 12);
+    store->markIn();
+    EXPECT_DOUBLE_EQ(store->inMark(), 12);
+    EXPECT_DOUBLE_EQ(store->outMark(), 14);  // 12 + 5 capped at the duration
+
+    CWStoreTestAccess::setMarks(*store, 8, 14);
+    CWStoreTestAccess::setTime(*store, 3);
+    store->markOut();
+    EXPECT_DOUBLE_EQ(store->outMark(), 3);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);  // 3 − 5 floored at 0
+}
+
+TEST_F(StoreTest, SetInAndOutKeepHalfASecondApart)
+{
+    const CWSource s = addSource("/v/a.mov", 600);
+    store->select(s.id);
+    store->setOut(10);
+    store->setIn(9.8);
+    EXPECT_DOUBLE_EQ(store->inMark(), 9.5);
+    store->setIn(-2);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+    store->setIn(4);
+    store->setOut(2);
+    EXPECT_DOUBLE_EQ(store->outMark(), 4.5);
+    store->setOut(1e6);
+    EXPECT_DOUBLE_EQ(store->outMark(), 600);
+
+    const CWSource tiny = addSource("/v/tiny.mov", 0.3);
+    store->select(tiny.id);
+    store->setIn(0.2);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+    store->setOut(0.1);
+    EXPECT_DOUBLE_EQ(store->outMark(), 0.3);
+}
+
+TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)
+{
+    QSignalSpy choose(store.get(), &CWStore::chooseFilesRequested);
+    QSignalSpy beeps(store.get(), &CWStore::alerted);
+    store->addClip();
+    EXPECT_EQ(choose.count(), 1);
+    EXPECT_TRUE(store->clips().isEmpty());
+
+    const CWSource s = addSource("/v/Beach Day.mov", 60);
+    store->select(s.id);
+    CWStoreTestAccess::setMarks(*store, 4.0, 4.05);
+    store->addClip();
+    EXPECT_EQ(beeps.count(), 1);
+    EXPECT_TRUE(store->clips().isEmpty());
+    EXPECT_FALSE(store->note());
+
+    CWStoreTestAccess::setMarks(*store, 4.0, 4.1);
+    store->addClip();
+    ASSERT_EQ(store->clips().size(), 1);
+    const Clip& c = store->clips()[0];
+    EXPECT_EQ(c.name, QString::fromUtf8("Beach Day – clip 1"));
+    EXPECT_EQ(store->selectedClipID(), c.id);
+    EXPECT_EQ(*store->note(),
+              QString::fromUtf8("Added “Beach Day – clip 1” (0:00.1). Set new In/Out points for "
+                                "the next clip."));
+}
+
+TEST_F(StoreTest, ClipNamesCountTheSourcesClipsNotTheHighestNumber)
+{
+    const CWSource s = addSource("/v/Beach Day.mov", 60);
+    const CWSource other = addSource("/v/Other.mov", 60);
+    store->select(s.id);
+    for (int i = 0; i < 2; ++i) {
+        store->setSelectedClipID(std::nullopt);
+        store->addClip();
+    }
+    store->deleteClip(store->clips()[0].id);
+    store->setSelectedClipID(std::nullopt);
+    store->addClip();
+    EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Beach Day – clip 2"));
+    EXPECT_EQ(store->clips()[0].name, QString::fromUtf8("Beach Day – clip 2"));  // taken twice
+
+    store->select(other.id);
+    store->addClip();
+    EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Other – clip 1"));
+}
+
+TEST_F(StoreTest, EditsFollowTheSelectedClipOnly)
+{
+    const CWSource s = addSource("/v/a.mov", 60);
+    store->select(s.id);
+    store->addClip();
+    const QUuid id = store->clips()[0].id;
+    store->setOut(12);
+    store->setZoom(2);
+    store->setCenterX(0.25);
+    EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
+    EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
+    EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);
+
+    store->setSelectedClipID(std::nullopt);  // "Done Editing"
+    store->setZoom(3);
+    store->setOut(20);
+    EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
+    EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
+
+    store->rename(id, "");
+    EXPECT_EQ(store->clips()[0].name, "");
+    store->rename(QUuid::createUuid(), "nobody");
+    store->resetFrame();
+    EXPECT_DOUBLE_EQ(store->zoom(), 1);
+    EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
+}
+
+TEST_F(StoreTest, SelectClipAcrossSourcesKeepsTheClipsValues)
+{
+    const CWSource a = addSource("/v/a.mov", 60);
+    const CWSource b = addSource("/v/b.mov", 30);
+    store->select(a.id);
+    CWStoreTestAccess::setMarks(*store, 5, 9);
+    store->setAspect(Aspect::square);
+    store->setZoom(1.5);
+    store->setCenterX(0.3);
+    store->setCenterY(0.7);
+    store->addClip();
+    const Clip clip = store->clips()[0];
+
+    store->select(b.id);
+    EXPECT_FALSE(store->selectedClipID());  // the clip belongs to the other source
+    store->setAspect(Aspect::wide);
+    store->setZoom(3);
+
+    QList<CWStore::Field> seen;
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) { seen.append(f); });
+    store->selectClip(clip);
+    EXPECT_EQ(store->currentSourceID(), a.id);
+    EXPECT_EQ(store->selectedClipID(), clip.id);
+    EXPECT_EQ(store->clips()[0], clip);  // not rewritten on the way
+    EXPECT_DOUBLE_EQ(store->inMark(), 5);
+    EXPECT_DOUBLE_EQ(store->outMark(), 9);
+    EXPECT_EQ(store->aspect(), Aspect::square);
+    EXPECT_DOUBLE_EQ(store->zoom(), 1.5);
+    EXPECT_DOUBLE_EQ(store->time(), 5);
+    EXPECT_EQ(player->calls.last(), "seek 5");
+    EXPECT_FALSE(seen.contains(CWStore::Field::clips));
+    EXPECT_FALSE(CWStoreTestAccess::loading(*store));
+}
+
+TEST_F(StoreTest, DuplicateDeleteAndShapeForAll)
+{
+    const CWSource s = addSource("/v/a.mov", 60);
+    store->select(s.id);
+    store->addClip();
+    store->rename(store->clips()[0].id, "Opening");
+    store->setSelectedClipID(std::nullopt);
+    store->setCenterX(0.2);
+    store->addClip();
+    const QUuid second = store->clips()[1].id;
+
+    store->duplicateClip(store->clips()[0].id);
+    ASSERT_EQ(store->clips().size(), 3);
+    EXPECT_EQ(store->clips()[2].name, "Opening copy");
+    EXPECT_EQ(store->selectedClipID(), store->clips()[2].id);
+    EXPECT_NE(store->clips()[2].id, store->clips()[0].id);
+
+    store->deleteClip(second);  // not selected: the selection stays
+    EXPECT_EQ(store->clips().size(), 2);
+    EXPECT_EQ(store->selectedClipID(), store->clips()[1].id);
+    store->deleteClip(store->clips()[1].id);
+    EXPECT_FALSE(store->selectedClipID());
+
+    store->setAspectForAll(Aspect::portrait);
+    EXPECT_EQ(store->clips()[0].aspect, Aspect::portrait);
+    EXPECT_EQ(store->aspect(), Aspect::portrait);
+    EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.5);  // centre untouched
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/player.h"
+
+#include <QList>
+#include <QString>
+
+// A player whose clock the test sets: it records every call and moves only
+// when told, so transport rules can be checked frame by frame.
+class ScriptedPlayer : public Player {
+    Q_OBJECT
+public:
+    void replaceItem(std::shared_ptr<const MWAsset> asset) override;
+    void play() override;
+    void pause() override;
+    double rate() const override { return rate_; }
+    void seekExact(double t) override;
+    double currentTime() const override { return now; }
+
+    double now = 0;
+    double rate_ = 0;
+    int items = 0;
+    std::shared_ptr<const MWAsset> item;
+    QList<QString> calls;  // "play", "pause", "seek 1.5", "item"
+};

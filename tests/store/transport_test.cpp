@@ -1,0 +1,132 @@
+#include "common/testutil.h"
+#include "store_fixture_support.h"
+
+#include <gtest/gtest.h>
+
+TEST_F(StoreTest, SelectingASourceReplacesTheItemAndResetsTheRange)
+{
+    const CWSource shortOne = addSource("/v/short.mov", 7);
+    const CWSource longOne = addSource("/v/long.mov", 7200);
+    store->setTrimFocus(0);
+    store->select(shortOne.id);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+    EXPECT_DOUBLE_EQ(store->outMark(), 7);
+    EXPECT_FALSE(store->trimFocus());
+    store->select(longOne.id);
+    EXPECT_DOUBLE_EQ(store->outMark(), 15);
+    EXPECT_EQ(player->items, 2);
+    store->select(QUuid::createUuid());  // unknown: nothing happens
+    EXPECT_EQ(store->currentSourceID(), longOne.id);
+    EXPECT_EQ(player->items, 2);
+}
+
+TEST_F(StoreTest, SeekClampsToTheSource)
+{
+    store->seek(5);  // no source: clamps to 0
+    EXPECT_DOUBLE_EQ(store->time(), 0);
+    const CWSource s = addSource("/v/a.mov", 60);
+    store->select(s.id);
+    store->seek(-3);
+    EXPECT_DOUBLE_EQ(store->time(), 0);
+    store->seek(1e9);
+    EXPECT_DOUBLE_EQ(store->time(), 60);
+    EXPECT_EQ(player->calls.last(), "seek 60");
+}
+
+TEST_F(StoreTest, PlayingASelectedClipStopsAtItsOutPoint)
+{
+    const CWSource s = addSource("/v/a.mov", 60);
+    store->select(s.id);
+    CWStoreTestAccess::setMarks(*store, 10, 20);
+    store->addClip();
+
+    tickAt(25);
+    store->togglePlay();  // outside the clip: from the In point
+    EXPECT_TRUE(store->playing());
+    EXPECT_DOUBLE_EQ(player->now, 10);
+    tickAt(19.9);
+    EXPECT_TRUE(store->playing());
+    tickAt(20.02);  // one tick past Out
+    EXPECT_EQ(player->rate(), 0);
+    EXPECT_DOUBLE_EQ(store->time(), 20);
+    EXPECT_DOUBLE_EQ(player->now, 20);
+    tickAt(20);
+    EXPECT_FALSE(store->playing());
+
+    tickAt(9.96);  // within 0.05 s before In: plays from here
+    store->togglePlay();
+    EXPECT_DOUBLE_EQ(player->now, 9.96);
+    store->togglePlay();
+    EXPECT_FALSE(store->playing());
+
+    tickAt(19.96);  // within 0.05 s of Out: back to In first
+    store->togglePlay();
+    EXPECT_DOUBLE_EQ(player->now, 10);
+}
+
+TEST_F(StoreTest, PlayingAtTheEndStartsOverWithoutAClip)
+{
+    store->togglePlay();  // no source: nothing
+    EXPECT_TRUE(player->calls.isEmpty());
+    const CWSource s = addSource("/v/a.mov", 60);
+    store->select(s.id);
+    tickAt(60);
+    store->togglePlay();
+    EXPECT_DOUBLE_EQ(player->now, 0);
+    EXPECT_TRUE(store->playing());
+}
+
+TEST_F(StoreTest, ObserverReadsNonFiniteTimesAsZero)
+{
+    tickAt(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_DOUBLE_EQ(store->time(), 0);
+    tickAt(std::numeric_limits<double>::infinity());
+    EXPECT_DOUBLE_EQ(store->time(), 0);
+}
+
+TEST_F(StoreTest, StepMovesWholeFrames)
+{
+    const CWSource s = addSource("/v/a.mov", 60, 25);
+    store->select(s.id);
+    store->seek(1.0);
+    player->play();
+    store->step(1);
+    EXPECT_NEAR(store->time(), 1.04, 1e-9);
+    EXPECT_EQ(player->rate(), 0);
+    store->step(-10);
+    EXPECT_NEAR(store->time(), 0.64, 1e-9);
+    store->seek(60);
+    store->step(1);
+    EXPECT_DOUBLE_EQ(store->time(), 60);
+
+    const CWSource zero = addSource("/v/zero.mov", 60, 0);
+    store->select(zero.id);
+    store->seek(1.0);
+    store->step(1);
+    EXPECT_DOUBLE_EQ(store->time(), 2.0);
+}
+
+TEST_F(StoreTest, NudgeTrimMovesTheFocusedHandleAndShowsIt)
+{
+    const CWSource s = addSource("/v/a.mov", 60, 25);
+    store->select(s.id);
+    store->nudgeTrim(1);  // no focus: nothing
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+
+    store->setTrimFocus(0);
+    store->nudgeTrim(1);
+    EXPECT_NEAR(store->inMark(), 0.04, 1e-9);
+    EXPECT_NEAR(store->time(), 0.04, 1e-9);
+    store->nudgeTrim(10);
+    EXPECT_NEAR(store->inMark(), 0.44, 1e-9);
+    store->setOut(1.0);
+    store->nudgeTrim(10);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0.5);  // never closer than 0.5 s to Out
+
+    store->setTrimFocus(1);
+    store->nudgeTrim(-10);
+    EXPECT_DOUBLE_EQ(store->outMark(), 1.0);  // clamped half a second after In
+    store->nudgeTrim(25);
+    EXPECT_NEAR(store->outMark(), 2.0, 1e-9);
+    EXPECT_NEAR(player->now, 2.0, 1e-9);
+}
