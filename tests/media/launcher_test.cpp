@@ -1,0 +1,175 @@
+// The converter launcher: what it hands to ffmpeg for each kind of machine, and
+// what the real ffmpeg makes of it here.
+
+#include "common/testutil.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString launcher = QStringLiteral(CW_LIBEXEC_DIR "/ffmpeg");
+
+testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QString& hardware)
+{
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    if (!ffmpeg.isEmpty())
+        env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
+    env.insert(QStringLiteral("CUTWRIGHT_H264_HARDWARE"), hardware);
+    p.setProcessEnvironment(env);
+    p.start(launcher, args);
+    testutil::Run r;
+    if (!p.waitForFinished(120000))
+        return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// The arguments the launcher hands on, as an ffmpeg stand-in that prints them.
+class LauncherArgs : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString echo;
+
+    void SetUp() override
+    {
+        echo = dir.filePath(QStringLiteral("ffmpeg"));
+        QFile f(echo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done\n");
+        f.close();
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+    }
+
+    QStringList handedOn(const QStringList& args, const QString& hardware)
+    {
+        const auto r = launch(args, echo, hardware);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+};
+
+// The fast export's command line, which allows software encoding.
+const QStringList exportLine = {"-hide_banner",
+                                "-nostdin",
+                                "-y",
+                                "-ss",
+                                "1.000",
+                                "-t",
+                                "2.000",
+                                "-i",
+                                "/in/a b.mp4",
+                                "-map",
+                                "0:v:0",
+                                "-map",
+                                "0:a:0?",
+                                "-vf",
+                                "crop=100:100:0:0,scale=100:100,format=nv12",
+                                "-c:v",
+                                "h264_videotoolbox",
+                                "-allow_sw",
+                                "1",
+                                "-profile:v",
+                                "high",
+                                "-b:v",
+                                "4000000",
+                                "-maxrate",
+                                "6000000",
+                                "-bufsize",
+                                "8000000",
+                                "-c:a",
+                                "aac",
+                                "-movflags",
+                                "+faststart",
+                                "-f",
+                                "mp4",
+                                "/out/x.mp4"};
+
+// The converter's first attempt, which does not.
+const QStringList convertLine = {"-hide_banner",
+                                 "-nostdin",
+                                 "-y",
+                                 "-i",
+                                 "/in/a.ts",
+                                 "-map",
+                                 "0:v:0?",
+                                 "-map",
+                                 "0:a:0?",
+                                 "-c:v",
+                                 "h264_videotoolbox",
+                                 "-b:v",
+                                 "8M",
+                                 "-pix_fmt",
+                                 "yuv420p",
+                                 "-vf",
+                                 "yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2",
+                                 "-c:a",
+                                 "aac",
+                                 "/out/a.mov"};
+
+}  // namespace
+
+TEST_F(LauncherArgs, SoftwareFallbackOnlyWhenAllowed)
+{
+    QStringList expected = exportLine;
+    const int at = expected.indexOf("h264_videotoolbox");
+    expected[at] = "libx264";
+    expected.insert(at + 1, "-preset");
+    expected.insert(at + 2, "veryfast");
+    expected.remove(at + 3, 2);  // "-allow_sw", "1"
+    EXPECT_EQ(handedOn(exportLine, "none"), expected);
+    // Without permission to fall back, the missing encoder is left to fail.
+    EXPECT_EQ(handedOn(convertLine, "none"), convertLine);
+}
+
+TEST_F(LauncherArgs, HardwareEncoderTakesThePlace)
+{
+    QStringList expected = convertLine;
+    expected.replace(expected.indexOf("h264_videotoolbox"), "h264_nvenc");
+    EXPECT_EQ(handedOn(convertLine, "h264_nvenc"), expected);
+
+    // VA-API needs its device, an upload at the end of the filters and no
+    // software pixel format.
+    const QStringList vaapi = handedOn(convertLine, "h264_vaapi:/dev/dri/renderD129");
+    ASSERT_GE(vaapi.size(), 2);
+    EXPECT_EQ(vaapi.mid(0, 2), QStringList({"-vaapi_device", "/dev/dri/renderD129"}));
+    EXPECT_FALSE(vaapi.contains("-pix_fmt"));
+    EXPECT_TRUE(vaapi.contains("h264_vaapi"));
+    EXPECT_TRUE(vaapi.contains("yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2,"
+                               "format=nv12,hwupload"));
+    EXPECT_FALSE(handedOn(exportLine, "h264_vaapi:/dev/dri/renderD129").contains("-allow_sw"));
+}
+
+TEST_F(LauncherArgs, EverythingElsePassesThroughInOrder)
+{
+    const QStringList probe = {"-hide_banner", "-nostdin", "-i", "/in/h264_videotoolbox"};
+    EXPECT_EQ(handedOn(probe, "none"), probe);
+    const QStringList second = {
+        "-i", "in", "-c:v", "mpeg4", "-q:v", "3", "-allow_sw", "1", "h264_videotoolbox"};
+    EXPECT_EQ(handedOn(second, "none"), second);
+}
+
+TEST(Launcher, RealFfmpegEncodesHighProfileWithoutHardware)
+{
+    QTemporaryDir dir;
+    QStringList args = exportLine;
+    args[args.indexOf("/in/a b.mp4")] = testutil::fixture("h264_aac.mp4");
+    args.last() = dir.filePath("x.mp4");
+    const auto r = launch(args, {}, "none");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const auto probe =
+        testutil::run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                  "stream=codec_name,profile", "-of", "csv=p=0", args.last()});
+    EXPECT_EQ(probe.out.trimmed(), "h264,High");
+
+    // Without "-allow_sw 1" and without hardware, the first conversion fails.
+    QStringList convert = convertLine;
+    convert[convert.indexOf("/in/a.ts")] = testutil::fixture("h264_aac.mp4");
+    convert.last() = dir.filePath("a.mov");
+    EXPECT_NE(launch(convert, {}, "none").exitCode, 0);
+}
