@@ -1,9 +1,10 @@
 // Marks, trims, the clip list and the working crop frame.
+#include "model/formats.h"
 #include "model/mwtime.h"
 #include "model/trimmath.h"
 #include "store/store.h"
 
-#include <QApplication>
+#include "platform/services.h"
 #include <QFileInfo>
 #include <algorithm>
 
@@ -157,10 +158,11 @@ void CWStore::setAspectForAll(Aspect aspect)
 void CWStore::alertSound()
 {
     emit alerted();
-    QApplication::beep();
+    services_->beep();
 }
 
 void CWStore::chooseFiles()
 {
-    emit chooseFilesRequested();
+    services_->chooseVideos(QStringLiteral("Choose one or more videos to cut into clips"),
+                            CWFormats::exts());
 }

@@ -1,8 +1,10 @@
 #include "store/store.h"
 
 #include "platform/player.h"
+#include "platform/services.h"
 
-CWStore::CWStore(Player* player, QObject* parent) : QObject(parent), player_(player)
+CWStore::CWStore(Player* player, CWServices* services, QObject* parent)
+    : QObject(parent), player_(player), services_(services ? services : new CWDesktopServices)
 {
     player_->setParent(this);
     observer_ = new QTimer(this);
@@ -12,7 +14,10 @@ CWStore::CWStore(Player* player, QObject* parent) : QObject(parent), player_(pla
     observer_->start();
 }
 
-CWStore::~CWStore() = default;
+CWStore::~CWStore()
+{
+    delete services_;
+}
 
 void CWStore::setSelectedClipID(std::optional<QUuid> id)
 {

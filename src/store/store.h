@@ -6,14 +6,22 @@
 #include "model/session.h"
 #include "model/source.h"
 
+#include <QCoroTask>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QUuid>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class Player;
+class CWServices;
+namespace ClipExporter {
+class Job;
+}
 
 // The one editing store: every piece of editing state and every user operation.
 // Main thread only. Views observe `changed` and call the operations; none throws.
@@ -44,8 +52,9 @@ public:
     };
     Q_ENUM(Field)
 
-    // The store owns player from here on.
-    explicit CWStore(Player* player, QObject* parent = nullptr);
+    // The store owns player and services from here on; without services it
+    // uses the real desktop's.
+    explicit CWStore(Player* player, CWServices* services = nullptr, QObject* parent = nullptr);
     ~CWStore() override;
 
     // Published fields.
@@ -108,17 +117,44 @@ public:
 
     // Import.
     void chooseFiles();
+    void enqueueImport(const QStringList& paths);
+    QCoro::Task<> importFiles(QStringList paths);
+    struct Failure {
+        QString name;
+        QString message;
+    };
+    struct Summary {
+        QString title;
+        QString body;
+    };
+    static std::optional<Summary> importSummary(const QList<Failure>& failures, int total);
+    void removeSource(const QUuid& id);
+    void setTrimBorders(bool on);
+
+    // Export.
+    void exportAll(std::optional<QList<QUuid>> only = std::nullopt);
+    void cancelExport();
+    void closeExportRows();
+    static QString exportFolder();
+    std::shared_ptr<ClipExporter::Job> job() const { return job_; }
+    double lastExportSeconds() const { return lastExportSeconds_; }
 
     // Session.
     static QString sessionURL();
     CWSession sessionSnapshot() const;
     void save();
+    // Starts the one-time restore; the returned task ends when the last source is back.
+    QCoro::Task<> restore();
+    // Written once more when the application quits.
+    void saveOnQuit() { save(); }
     bool restoreStarted() const { return restoreStarted_; }
 
 signals:
     void changed(CWStore::Field field);
-    // addClip() without a source asks for files; the import pipeline answers.
-    void chooseFilesRequested();
+    // An import run or the restore has finished; an export batch has finished.
+    void importFinished();
+    void restoreFinished();
+    void exportFinished();
     // The system alert sound played (a refused operation).
     void alerted();
 
@@ -145,6 +181,21 @@ protected:
     void applyFrame();
     void updateSelectedRange();
     void alertSound();
+    void setBusy(std::optional<QString> text, std::optional<double> fraction);
+    void appendSource(CWSource source);
+    void adopt(const QString& savedId);
+    bool hasFile(const QString& path) const;
+    void setRow(const QUuid& id, const std::function<void(ExportRow&)>& change);
+
+    struct WorkItem {
+        Clip clip;
+        CWSource source;
+        QString path;
+    };
+    struct Batch;
+    void launchNext(std::shared_ptr<Batch> batch);
+    QCoro::Task<> runItem(std::shared_ptr<Batch> batch, WorkItem item);
+    void finishBatch(std::shared_ptr<Batch> batch);
 
     QList<CWSource> sources_;
     std::optional<QUuid> currentSourceID_;
@@ -168,6 +219,11 @@ protected:
     std::optional<QString> note_;
 
     QTimer* observer_ = nullptr;
+    CWServices* services_ = nullptr;
+    std::shared_ptr<ClipExporter::Job> job_;
+    QStringList incoming_;
+    QTimer* incomingTimer_ = nullptr;
+    double lastExportSeconds_ = 0;
     bool loading_ = false;
     QList<CWSession::Source> pendingSources_;
     QList<Clip> pendingClips_;

@@ -46,10 +46,9 @@ TEST_F(StoreTest, SetInAndOutKeepHalfASecondApart)
 
 TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)
 {
-    QSignalSpy choose(store.get(), &CWStore::chooseFilesRequested);
     QSignalSpy beeps(store.get(), &CWStore::alerted);
     store->addClip();
-    EXPECT_EQ(choose.count(), 1);
+    EXPECT_EQ(services->panels, QStringList{"Choose one or more videos to cut into clips"});
     EXPECT_TRUE(store->clips().isEmpty());
 
     const CWSource s = addSource("/v/Beach Day.mov", 60);
@@ -57,6 +56,7 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)
     CWStoreTestAccess::setMarks(*store, 4.0, 4.05);
     store->addClip();
     EXPECT_EQ(beeps.count(), 1);
+    EXPECT_EQ(services->beeps, 1);
     EXPECT_TRUE(store->clips().isEmpty());
     EXPECT_FALSE(store->note());
 

@@ -4,6 +4,7 @@
 
 #include "common/storeaccess.h"
 #include "store/scriptedplayer_support.h"
+#include "store/scriptedservices_support.h"
 #include "store/store.h"
 
 #include <QFile>
@@ -16,7 +17,8 @@ protected:
     {
         QFile::remove(CWStore::sessionURL());
         player = new ScriptedPlayer;
-        store = std::make_unique<CWStore>(player);
+        services = new ScriptedServices;
+        store = std::make_unique<CWStore>(player, services);
         CWStoreTestAccess::stopObserver(*store);  // ticks come from observeTime() calls
     }
 
@@ -43,5 +45,6 @@ protected:
     }
 
     ScriptedPlayer* player = nullptr;
+    ScriptedServices* services = nullptr;  // owned by the store
     std::unique_ptr<CWStore> store;
 };

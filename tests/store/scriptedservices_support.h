@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QList>
+#include <QPair>
+
+// The desktop as a test scripts it: panels answer with what the test put in,
+// alerts, reveals and beeps are recorded.
+class ScriptedServices : public CWServices {
+public:
+    QStringList chooseVideos(const QString& message, const QStringList& extensions) override
+    {
+        panels.append(message);
+        panelExtensions = extensions;
+        return videos;
+    }
+    std::optional<QString> chooseFolder(const QString& prompt, const QString& message,
+                                        const QString& initialFolder) override
+    {
+        panels.append(prompt + QStringLiteral(" | ") + message);
+        initialFolders.append(initialFolder);
+        return folder;
+    }
+    void alert(const QString& title, const QString& message) override
+    {
+        alerts.append({title, message});
+    }
+    void reveal(const QStringList& files) override { revealed.append(files); }
+    void beep() override { ++beeps; }
+    int processorCount() override { return cores; }
+    std::optional<QByteArray> makeBookmark(const QString&) override { return std::nullopt; }
+    std::optional<QString> resolveBookmark(const QByteArray&) override { return std::nullopt; }
+
+    QStringList videos;
+    std::optional<QString> folder;
+    int cores = 8;
+
+    QStringList panels;
+    QStringList panelExtensions;
+    QStringList initialFolders;
+    QList<QPair<QString, QString>> alerts;
+    QList<QStringList> revealed;
+    int beeps = 0;
+};
