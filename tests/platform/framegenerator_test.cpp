@@ -1,0 +1,147 @@
+#include "common/testutil.h"
+#include "model/mwerror.h"
+#include "platform/asset.h"
+#include "platform/framegenerator.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::shared_ptr<const MWAsset> openFixture(const QString& name)
+{
+    return MWAsset::open(testutil::fixture(name));
+}
+
+// What the ffmpeg command line makes of `-ss t`: its first frame at or after t.
+QImage ffmpegFrame(const QString& file, double t)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("frame.png"));
+    const auto r = testutil::run(QStringLiteral("ffmpeg"),
+                                 {"-hide_banner", "-loglevel", "error", "-ss", QString::number(t),
+                                  "-i", file, "-frames:v", "1", png});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+}
+
+// Mean absolute difference per channel, 0 to 255.
+double difference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+}  // namespace
+
+// The rule every engine shares: an exact request for t gives the first frame
+// at or after t, the one `ffmpeg -ss t` starts with. 25 fps has no frame at
+// 3.5 s; the next one is at 3.52 s.
+TEST(FrameGenerator, ExactRequestMatchesFfmpegInputSeeking)
+{
+    const QString file = testutil::fixture("frames_counter.mp4");
+    MWFrameGenerator generator(MWAsset::open(file), {});
+    const QImage frame = generator.image(3.5);
+    EXPECT_NEAR(generator.actualTime(), 3.52, 1e-6);
+    ASSERT_EQ(frame.size(), QSize(320, 240));
+    const double same = difference(frame, ffmpegFrame(file, 3.5));
+    EXPECT_LT(same, 3.0);
+    // The neighbours differ by a moved block: the comparison can tell them apart.
+    EXPECT_GT(difference(frame, ffmpegFrame(file, 3.48)), same + 1.0);
+    EXPECT_GT(difference(frame, ffmpegFrame(file, 3.56)), same + 1.0);
+
+    // A time on a frame is that frame; earlier requests after later ones seek back.
+    generator.image(1.0);
+    EXPECT_NEAR(generator.actualTime(), 1.0, 1e-6);
+    generator.image(0);
+    EXPECT_NEAR(generator.actualTime(), 0.0, 1e-6);
+    // Past the end the last frame stands.
+    generator.image(60);
+    EXPECT_NEAR(generator.actualTime(), 3.96, 1e-6);
+}
+
+TEST(FrameGenerator, ToleranceStopsEarlyOrTakesTheNearbyKeyFrame)
+{
+    MWFrameGenerator::Options options;
+    options.toleranceBefore = 0.5;
+    options.toleranceAfter = 0.5;
+    // One key frame only: decoding goes forward and stops at the window.
+    MWFrameGenerator single(openFixture("frames_counter.mp4"), options);
+    single.image(2.0);
+    EXPECT_NEAR(single.actualTime(), 1.52, 1e-6);
+
+    // A key frame every second: the one just after t is inside the window.
+    MWFrameGenerator keyed(openFixture("h264_aac.mp4"), options);
+    keyed.image(1.6);
+    EXPECT_NEAR(keyed.actualTime(), 2.0, 1e-6);
+    keyed.image(2.3);
+    EXPECT_NEAR(keyed.actualTime(), 2.0, 1e-6);
+
+    MWFrameGenerator::Options floor;
+    floor.keyFramesOnly = true;
+    MWFrameGenerator keys(openFixture("h264_aac.mp4"), floor);
+    keys.image(1.7);
+    EXPECT_NEAR(keys.actualTime(), 1.0, 1e-6);
+}
+
+TEST(FrameGenerator, UprightAndInsideTheBox)
+{
+    MWFrameGenerator::Options options;
+    MWFrameGenerator full(openFixture("frames_portrait.mp4"), options);
+    const QImage upright = full.image(1.0);
+    ASSERT_EQ(upright.size(), QSize(180, 320));
+    EXPECT_GT(qGreen(upright.pixel(20, 20)), 200);  // green block top left
+    EXPECT_LT(qRed(upright.pixel(20, 20)), 60);
+    EXPECT_GT(qRed(upright.pixel(150, 20)), 200);   // red across the top
+    EXPECT_GT(qBlue(upright.pixel(90, 300)), 200);  // blue below
+
+    options.maximumSize = QSize(90, 90);
+    MWFrameGenerator boxed(openFixture("frames_portrait.mp4"), options);
+    EXPECT_EQ(boxed.image(1.0).size(), QSize(51, 90));
+    // Never scaled up.
+    options.maximumSize = QSize(1000, 1000);
+    MWFrameGenerator large(openFixture("h264_aac.mp4"), options);
+    EXPECT_EQ(large.image(1.0).size(), QSize(320, 240));
+}
+
+TEST(FrameGenerator, GreyIsFullRangeLuma)
+{
+    MWFrameGenerator::Options options;
+    options.pixels = MWFrameGenerator::Pixels::grey;
+    options.maximumSize = QSize(160, 160);
+    MWFrameGenerator generator(openFixture("bars_letterbox.mp4"), options);
+    const QImage grey = generator.image(1.0);
+    ASSERT_EQ(grey.format(), QImage::Format_Grayscale8);
+    ASSERT_EQ(grey.size(), QSize(160, 120));
+    // Video black (16) becomes 0, not 16: the bar thresholds are full-range.
+    EXPECT_LE(grey.constScanLine(2)[80], 3);
+    int brightest = 0;
+    for (int x = 0; x < grey.width(); ++x)
+        brightest = std::max<int>(brightest, grey.constScanLine(60)[x]);
+    EXPECT_GT(brightest, 200);
+}
+
+TEST(FrameGenerator, FailuresAndCancellation)
+{
+    MWFrameGenerator missing(std::make_shared<MWAsset>(), {});
+    EXPECT_THROW(missing.image(1.0), MWError);
+    MWFrameGenerator sound(openFixture("frames_audio.m4a"), {});
+    EXPECT_THROW(sound.image(1.0), MWError);
+    EXPECT_THROW(sound.image(1.0), MWError);
+
+    MWFrameGenerator::Options options;
+    options.cancelled = [] { return true; };
+    MWFrameGenerator cancelled(openFixture("h264_aac.mp4"), options);
+    EXPECT_THROW(cancelled.image(1.0), MWCancelled);
+}
