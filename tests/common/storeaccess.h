@@ -18,6 +18,7 @@ public:
         store.inMark_ = in;
         store.outMark_ = out;
     }
+    static void setClips(CWStore& store, QList<Clip> clips) { store.setClips(std::move(clips)); }
     static void stopObserver(CWStore& store) { store.observer_->stop(); }
     static bool loading(const CWStore& store) { return store.loading_; }
 };

@@ -4,6 +4,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
 
 int main(int argc, char** argv)
 {
@@ -12,6 +14,9 @@ int main(int argc, char** argv)
     if (!mkdtemp(home))
         return 2;
     setenv("HOME", home, 1);
+    const std::string runtime = std::string(home) + "/runtime";
+    mkdir(runtime.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     for (const char* var : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"})
         unsetenv(var);
     if (!getenv("QT_QPA_PLATFORM"))
