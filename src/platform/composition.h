@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QTransform>
+#include <atomic>
+#include <mutex>
+
+// What one composition export makes: a time range of the first video track
+// (and of the first audio track, when there is one), turned upright, cropped
+// and scaled to the output size, as an H.264/AAC MP4 with its index at the front.
+struct MWComposition {
+    QString source;    // the playable file
+    double start = 0;  // seconds from the start of the media
+    double end = 0;
+    QTransform preferredTransform;     // stored picture → upright picture
+    QRect crop;                        // whole pixels of the upright picture, even width and height
+    QSize renderSize;                  // even output size
+    int frameRate = 30;                // constant output frame rate
+    long long videoBitRate = 4000000;  // the peak rate is held to 1.5 × this
+    QString output;                    // the MP4 to write; replaced if it exists
+};
+
+// One export of an MWComposition on libav: the stand-in for an export
+// session. run() works on the calling (worker) thread; cancel(), progress()
+// and status() may be called from any thread at any time. A run that does not
+// complete leaves no output file behind.
+class MWCompositionExport {
+public:
+    enum class Status { waiting, exporting, completed, failed, cancelled };
+
+    explicit MWCompositionExport(MWComposition composition);
+    ~MWCompositionExport();
+    MWCompositionExport(const MWCompositionExport&) = delete;
+    MWCompositionExport& operator=(const MWCompositionExport&) = delete;
+
+    // Does the whole export; returns when it has completed, failed or was
+    // cancelled. A second call does nothing.
+    void run();
+    // Stops a running export within about one frame's work; before run() it
+    // makes run() end at once. Has no effect on a finished export.
+    void cancel();
+
+    double progress() const { return progress_.load(); }  // 0…1
+    Status status() const;
+    // The failure in words when status() is failed; empty when none is known.
+    QString error() const;
+
+    // The upright orientation nearest to a preferred transform, as libavfilter
+    // filters ("transpose=clock", "hflip,vflip", …); empty for upright pictures.
+    static QString orientationFilters(const QTransform& transform);
+
+private:
+    void finish(Status status, const QString& error);
+
+    const MWComposition composition_;
+    std::atomic<bool> cancelRequested_{false};
+    std::atomic<double> progress_{0};
+    mutable std::mutex mutex_;
+    Status status_ = Status::waiting;
+    QString error_;
+};

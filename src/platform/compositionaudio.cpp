@@ -1,0 +1,218 @@
+#include "platform/compositionaudio.h"
+
+extern "C" {
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <cmath>
+#include <vector>
+
+namespace composition {
+
+namespace {
+
+constexpr AVSampleFormat kOutFormat = AV_SAMPLE_FMT_FLTP;  // what the AAC encoder takes
+constexpr int kOutChannels = 2;
+
+// The source's rate when AAC can carry it, else 48 kHz.
+int outputRate(const AVCodec* codec, int sourceRate)
+{
+    if (codec->supported_samplerates) {
+        for (const int* r = codec->supported_samplerates; *r; ++r) {
+            if (*r == sourceRate)
+                return sourceRate;
+        }
+        return 48000;
+    }
+    return sourceRate > 0 ? sourceRate : 48000;
+}
+
+}  // namespace
+
+AudioChain::AudioChain(const AVCodecContext* decoder, double length)
+    : length_(length), decoderRate_(decoder->sample_rate), frame_(newFrame())
+{}
+
+AudioChain::~AudioChain()
+{
+    swr_free(&resampler_);
+    if (fifo_)
+        av_audio_fifo_free(fifo_);
+}
+
+bool AudioChain::open()
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    if (!codec)
+        return false;
+    encoder_.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* e = encoder_.get();
+    if (!e)
+        return false;
+    e->sample_fmt = kOutFormat;
+    e->sample_rate = outputRate(codec, decoderRate_);
+    av_channel_layout_default(&e->ch_layout, kOutChannels);
+    e->bit_rate = 192000;
+    e->time_base = AVRational{1, e->sample_rate};
+    e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(e, codec, nullptr) < 0) {
+        encoder_.reset();
+        return false;
+    }
+    fifo_ = av_audio_fifo_alloc(kOutFormat, kOutChannels, e->frame_size > 0 ? e->frame_size : 1024);
+    maxSamples_ = std::llround(length_ * e->sample_rate);
+    if (!fifo_) {
+        encoder_.reset();
+        return false;
+    }
+    return true;
+}
+
+void AudioChain::push(const AVFrame* decoded, double time)
+{
+    if (done_ || !encoder_ || decoded->nb_samples <= 0)
+        return;
+    if (!resampler_)
+        openResampler(decoded);
+    if (decoded->sample_rate != inRate_ || decoded->format != inFormat_ ||
+        decoded->ch_layout.nb_channels != inChannels_)
+        return;  // a format change mid-stream: skip rather than misread the samples
+    const double rate = inRate_;
+    if (std::isnan(time))
+        time = double(inPosition_) / rate;
+    if (time >= length_) {
+        done_ = true;
+        return;
+    }
+    // Samples before the start and from the end on are cut off.
+    long long first = std::max(0LL, (long long)std::ceil(-time * rate - 1e-6));
+    const long long last = std::min<long long>(
+        decoded->nb_samples, (long long)std::ceil((length_ - time) * rate - 1e-6));
+    if (first >= last)
+        return;
+    // Keep the sound on the clip's clock: a hole of more than 20 ms becomes
+    // silence, an overlap of more than 20 ms is dropped.
+    const long long position = std::llround(time * rate) + first;
+    const long long gap = position - inPosition_;
+    const long long tolerance = inRate_ / 50;
+    if (gap > tolerance)
+        feedSilence(gap);
+    else if (gap < -tolerance)
+        first = std::min(last, first - gap);
+    if (first >= last)
+        return;
+
+    const int bytes = av_get_bytes_per_sample(AVSampleFormat(inFormat_));
+    std::vector<const uint8_t*> planes;
+    if (av_sample_fmt_is_planar(AVSampleFormat(inFormat_))) {
+        for (int ch = 0; ch < inChannels_; ++ch)
+            planes.push_back(decoded->extended_data[ch] + first * bytes);
+    } else {
+        planes.push_back(decoded->extended_data[0] + first * bytes * inChannels_);
+    }
+    feed(planes.data(), int(last - first));
+}
+
+void AudioChain::openResampler(const AVFrame* first)
+{
+    inRate_ = first->sample_rate;
+    inFormat_ = first->format;
+    inChannels_ = first->ch_layout.nb_channels;
+    AVChannelLayout in{};
+    if (first->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&in, inChannels_);
+    else
+        av_channel_layout_copy(&in, &first->ch_layout);
+    const int rc =
+        swr_alloc_set_opts2(&resampler_, &encoder_->ch_layout, kOutFormat, encoder_->sample_rate,
+                            &in, AVSampleFormat(inFormat_), inRate_, 0, nullptr);
+    av_channel_layout_uninit(&in);
+    if (rc < 0 || swr_init(resampler_) < 0) {
+        // Sound that can't be converted is left out, like sound that can't be decoded.
+        swr_free(&resampler_);
+        encoder_.reset();
+    }
+}
+
+void AudioChain::feed(const uint8_t* const* planes, int count)
+{
+    if (!resampler_)
+        return;
+    const int room = swr_get_out_samples(resampler_, count);
+    if (room <= 0)
+        return;
+    uint8_t* out[kOutChannels] = {};
+    if (av_samples_alloc(out, nullptr, kOutChannels, room, kOutFormat, 0) < 0)
+        throw Failure{av::errorText(AVERROR(ENOMEM))};
+    const int made = swr_convert(resampler_, out, room, const_cast<const uint8_t**>(planes), count);
+    if (made > 0)
+        queue(out, made);
+    av_freep(&out[0]);
+    inPosition_ += count;
+}
+
+void AudioChain::feedSilence(long long count)
+{
+    constexpr int kChunk = 4096;
+    uint8_t** silence = nullptr;
+    if (av_samples_alloc_array_and_samples(&silence, nullptr, inChannels_, kChunk,
+                                           AVSampleFormat(inFormat_), 0) < 0)
+        throw Failure{av::errorText(AVERROR(ENOMEM))};
+    av_samples_set_silence(silence, 0, kChunk, inChannels_, AVSampleFormat(inFormat_));
+    while (count > 0) {
+        const int n = int(std::min<long long>(count, kChunk));
+        feed(silence, n);
+        count -= n;
+    }
+    av_freep(&silence[0]);
+    av_freep(&silence);
+}
+
+void AudioChain::queue(uint8_t** data, int count)
+{
+    // The resampler's tail may run past the clip's end by a few samples.
+    count = int(std::min<long long>(count, maxSamples_ - queuedTotal_));
+    if (count <= 0)
+        return;
+    if (av_audio_fifo_write(fifo_, reinterpret_cast<void**>(data), count) < count)
+        throw Failure{av::errorText(AVERROR(ENOMEM))};
+    queuedTotal_ += count;
+}
+
+void AudioChain::drain(bool last)
+{
+    if (!encoder_)
+        return;
+    if (last && resampler_) {
+        uint8_t* out[kOutChannels] = {};
+        const int room = swr_get_out_samples(resampler_, 0);
+        if (room > 0 && av_samples_alloc(out, nullptr, kOutChannels, room, kOutFormat, 0) >= 0) {
+            const int made = swr_convert(resampler_, out, room, nullptr, 0);
+            if (made > 0)
+                queue(out, made);
+            av_freep(&out[0]);
+        }
+    }
+    const int size = encoder_->frame_size > 0 ? encoder_->frame_size : 1024;
+    while (av_audio_fifo_size(fifo_) >= size || (last && av_audio_fifo_size(fifo_) > 0)) {
+        const int n = std::min(size, av_audio_fifo_size(fifo_));
+        av_frame_unref(frame_.get());
+        frame_->nb_samples = n;
+        frame_->format = kOutFormat;
+        frame_->sample_rate = encoder_->sample_rate;
+        av_channel_layout_copy(&frame_->ch_layout, &encoder_->ch_layout);
+        if (av_frame_get_buffer(frame_.get(), 0) < 0)
+            throw Failure{av::errorText(AVERROR(ENOMEM))};
+        av_audio_fifo_read(fifo_, reinterpret_cast<void**>(frame_->data), n);
+        frame_->pts = encoded_;
+        encoded_ += n;
+        encode(encoder_.get(), frame_.get(), sink);
+    }
+    if (last)
+        encode(encoder_.get(), nullptr, sink);
+}
+
+}  // namespace composition

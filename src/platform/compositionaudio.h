@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/compositionav.h"
+
+struct SwrContext;
+struct AVAudioFifo;
+
+namespace composition {
+
+// The sound side of a composition export: cut the decoded samples to the
+// clip's range, keep them on the picture's clock (gaps become silence,
+// overlaps are dropped), turn them into stereo and encode AAC at 192 kbit/s.
+class AudioChain {
+public:
+    AudioChain(const AVCodecContext* decoder, double length);
+    ~AudioChain();
+    AudioChain(const AudioChain&) = delete;
+    AudioChain& operator=(const AudioChain&) = delete;
+
+    // Opens the encoder; false when the sound can't be carried, and the
+    // export then goes on without it.
+    bool open();
+    AVCodecContext* encoder() const { return encoder_.get(); }
+
+    // Offers a decoded frame whose first sample lies `time` seconds from the
+    // clip's start (NaN when the frame carries no time: it follows the last).
+    void push(const AVFrame* decoded, double time);
+    bool done() const { return done_; }
+    // Encodes whole encoder frames of what is queued; `last` also resamples
+    // and encodes the rest and drains the encoder.
+    void drain(bool last);
+
+    PacketSink sink;
+
+private:
+    void openResampler(const AVFrame* first);
+    void feed(const uint8_t* const* planes, int count);
+    void feedSilence(long long count);
+    void queue(uint8_t** data, int count);
+
+    const double length_;
+    const int decoderRate_;
+    CodecPtr encoder_;
+    SwrContext* resampler_ = nullptr;
+    AVAudioFifo* fifo_ = nullptr;
+    int inRate_ = 0;
+    int inChannels_ = 0;
+    int inFormat_ = -1;
+    long long inPosition_ = 0;   // input samples taken so far, counted from the start
+    long long queuedTotal_ = 0;  // output samples queued so far
+    long long maxSamples_ = 0;   // the clip's length in output samples
+    long long encoded_ = 0;      // output samples handed to the encoder
+    bool done_ = false;
+    FramePtr frame_;
+};
+
+}  // namespace composition

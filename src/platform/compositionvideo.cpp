@@ -1,0 +1,226 @@
+#include "platform/compositionvideo.h"
+
+extern "C" {
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/opt.h>
+}
+
+#include <cmath>
+
+namespace composition {
+
+namespace {
+
+// Frames carry microseconds through the filter graph.
+constexpr AVRational kGraphBase{1, 1000000};
+// Frame times are compared with this slack so that a start taken from a
+// frame's own time selects that frame despite rounding.
+constexpr double kSlack = 1e-6;
+
+}  // namespace
+
+VideoChain::VideoChain(const MWComposition& composition)
+    : composition_(composition),
+      slots_(std::max(1LL, std::llround((composition.end - composition.start) *
+                                        std::max(composition.frameRate, 1)))),
+      scratch_(newFrame())
+{}
+
+VideoChain::~VideoChain()
+{
+    avfilter_graph_free(&graph_);
+}
+
+double VideoChain::progress() const
+{
+    return double(nextSlot_) / double(slots_);
+}
+
+void VideoChain::push(const AVFrame* decoded, double time)
+{
+    if (done_)
+        return;
+    if (time < -kSlack) {
+        before_ = newFrame();
+        av_frame_ref(before_.get(), decoded);
+        return;
+    }
+    if (time >= composition_.end - composition_.start - kSlack) {
+        done_ = true;
+        return;
+    }
+    before_.reset();
+    shape(decoded, std::max(time, 0.0));
+}
+
+void VideoChain::finish()
+{
+    if (!held_ && before_) {
+        // The range falls after the last frame: show the frame before it
+        // rather than write a file without a picture.
+        FramePtr last = std::move(before_);
+        shape(last.get(), 0);
+    }
+    if (graph_) {
+        // Nothing in the chain holds frames back, but drain it all the same.
+        if (av_buffersrc_add_frame_flags(source_, nullptr, 0) >= 0)
+            drainGraph();
+    }
+    if (!held_)
+        throw Failure{QStringLiteral("The video track can't be read.")};
+    while (nextSlot_ < slots_)
+        emitSlot();
+    encode(encoder_.get(), nullptr, sink);
+}
+
+void VideoChain::shape(const AVFrame* decoded, double time)
+{
+    if (!graph_)
+        openGraph(decoded);
+    av_frame_ref(scratch_.get(), decoded);
+    scratch_->pts = std::llround(time * kGraphBase.den);
+    int rc = av_buffersrc_add_frame_flags(source_, scratch_.get(), 0);
+    av_frame_unref(scratch_.get());
+    if (rc < 0)
+        throw Failure{av::errorText(rc)};
+    drainGraph();
+}
+
+void VideoChain::drainGraph()
+{
+    for (;;) {
+        FramePtr out = newFrame();
+        const int rc = av_buffersink_get_frame(sinkFilter_, out.get());
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return;
+        if (rc < 0)
+            throw Failure{av::errorText(rc)};
+        const double t = double(out->pts) / kGraphBase.den;
+        place(std::move(out), t);
+    }
+}
+
+// Output frame n shows the last frame that starts nearest to n / rate or
+// earlier; the first frame of the range is pinned to frame 0, so the file
+// starts at 0 with the In point's frame, as the converter's input seek does.
+void VideoChain::place(FramePtr frame, double time)
+{
+    if (!held_) {
+        openEncoder(frame.get());
+        held_ = std::move(frame);
+        return;
+    }
+    const long long target = std::llround(time * composition_.frameRate);
+    while (nextSlot_ < target && nextSlot_ < slots_)
+        emitSlot();
+    held_ = std::move(frame);
+}
+
+void VideoChain::emitSlot()
+{
+    av_frame_ref(scratch_.get(), held_.get());
+    scratch_->pts = nextSlot_++;
+    scratch_->pict_type = AV_PICTURE_TYPE_NONE;
+    encode(encoder_.get(), scratch_.get(), [this](AVPacket* packet) {
+        if (packet->duration <= 0)
+            packet->duration = 1;
+        sink(packet);
+    });
+    av_frame_unref(scratch_.get());
+}
+
+void VideoChain::openGraph(const AVFrame* first)
+{
+    const MWComposition& c = composition_;
+    const AVRational sar =
+        first->sample_aspect_ratio.num > 0 ? first->sample_aspect_ratio : AVRational{1, 1};
+    const QString sourceArgs =
+        QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=%6/%7")
+            .arg(first->width)
+            .arg(first->height)
+            .arg(first->format)
+            .arg(kGraphBase.num)
+            .arg(kGraphBase.den)
+            .arg(sar.num)
+            .arg(sar.den);
+    QString chain = MWCompositionExport::orientationFilters(c.preferredTransform);
+    if (!chain.isEmpty())
+        chain += QLatin1Char(',');
+    chain += QStringLiteral("crop=%1:%2:%3:%4,scale=%5:%6:flags=bicubic,setsar=1,format=yuv420p")
+                 .arg(c.crop.width())
+                 .arg(c.crop.height())
+                 .arg(c.crop.x())
+                 .arg(c.crop.y())
+                 .arg(c.renderSize.width())
+                 .arg(c.renderSize.height());
+
+    const Failure prepare{QStringLiteral("Couldn't prepare the video.")};
+    graph_ = avfilter_graph_alloc();
+    if (!graph_)
+        throw prepare;
+    if (avfilter_graph_create_filter(&source_, avfilter_get_by_name("buffer"), "in",
+                                     sourceArgs.toUtf8().constData(), nullptr, graph_) < 0 ||
+        avfilter_graph_create_filter(&sinkFilter_, avfilter_get_by_name("buffersink"), "out",
+                                     nullptr, nullptr, graph_) < 0)
+        throw prepare;
+
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    if (outputs && inputs) {
+        outputs->name = av_strdup("in");
+        outputs->filter_ctx = source_;
+        inputs->name = av_strdup("out");
+        inputs->filter_ctx = sinkFilter_;
+    }
+    const int rc = outputs && inputs ? avfilter_graph_parse_ptr(graph_, chain.toUtf8().constData(),
+                                                                &inputs, &outputs, nullptr)
+                                     : AVERROR(ENOMEM);
+    avfilter_inout_free(&inputs);
+    avfilter_inout_free(&outputs);
+    if (rc < 0 || avfilter_graph_config(graph_, nullptr) < 0)
+        throw prepare;
+}
+
+// Same encoder family and rate ceiling as the converter's software fallback,
+// but constant quality (CRF 18, visually transparent) inside that ceiling.
+void VideoChain::openEncoder(const AVFrame* first)
+{
+    const Failure refused{QStringLiteral("Linux couldn't start the export.")};
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec)
+        throw refused;
+    encoder_.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* e = encoder_.get();
+    if (!e)
+        throw refused;
+    e->width = first->width;
+    e->height = first->height;
+    e->pix_fmt = AVPixelFormat(first->format);
+    e->sample_aspect_ratio = AVRational{1, 1};
+    e->time_base = AVRational{1, composition_.frameRate};
+    e->framerate = AVRational{composition_.frameRate, 1};
+    // The source's colour tags travel with its pixels; scaling keeps them.
+    e->color_primaries = first->color_primaries;
+    e->color_trc = first->color_trc;
+    e->colorspace = first->colorspace;
+    e->color_range = first->color_range;
+    e->chroma_sample_location = first->chroma_location;
+    e->rc_max_rate = composition_.videoBitRate * 3 / 2;
+    e->rc_buffer_size = int(std::min<long long>(composition_.videoBitRate * 2, INT32_MAX));
+    e->thread_count = 0;                      // as many as the machine has
+    e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;  // MP4 keeps the parameter sets in the header
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "preset", "medium", 0);
+    av_dict_set(&options, "profile", "high", 0);
+    av_dict_set(&options, "crf", "18", 0);
+    const int rc = avcodec_open2(e, codec, &options);
+    av_dict_free(&options);
+    if (rc < 0)
+        throw refused;
+    if (onStart)
+        onStart();
+}
+
+}  // namespace composition
