@@ -1,0 +1,74 @@
+#include "export/avexport.h"
+
+#include "export/fastexport.h"
+#include "model/cropmath.h"
+#include "model/mwerror.h"
+#include "platform/asset.h"
+#include "platform/composition.h"
+
+#include <QCoroFuture>
+#include <QFile>
+#include <QTimer>
+#include <QtConcurrent>
+#include <algorithm>
+#include <cmath>
+
+namespace ClipExporter {
+
+int compositionFrameRate(float nominalFrameRate)
+{
+    if (!(nominalFrameRate > 1))
+        return 30;
+    // Clamped before rounding, so that no rate is too large to round.
+    const double rate = std::min(double(nominalFrameRate), 61.0);
+    return std::clamp(int(std::lround(rate)), 10, 60);
+}
+
+QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
+                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress)
+{
+    if (media.asset && media.asset->videoTracks == 0)
+        throw MWError(QStringLiteral("The video track can't be read."));
+
+    // Whole pixels, as the converter crops: both engines cut the same picture.
+    const CropMath::PixelRect px = CropMath::pixelCrop(crop, media.naturalSize);
+    MWComposition composition;
+    composition.source = media.playable;
+    composition.start = start;
+    composition.end = end;
+    composition.preferredTransform = media.preferredTransform;
+    composition.crop = QRect(int(px.x), int(px.y), int(px.w), int(px.h));
+    composition.renderSize = render.toSize();
+    composition.frameRate = compositionFrameRate(media.nominalFrameRate);
+    composition.videoBitRate = fastBitRate(render, float(composition.frameRate));
+    composition.output = to;
+
+    auto session = std::make_shared<MWCompositionExport>(composition);
+    job->add(session);
+    if (job->cancelled())
+        throw MWCancelled();
+
+    QTimer poller;
+    poller.setInterval(150);
+    QObject::connect(&poller, &QTimer::timeout,
+                     [session, progress] { report(progress, session->progress()); });
+    poller.start();
+    co_await QtConcurrent::run([session] { session->run(); });
+    poller.stop();
+
+    switch (session->status()) {
+    case MWCompositionExport::Status::completed:
+        report(progress, 1.0);
+        co_return;
+    case MWCompositionExport::Status::cancelled:
+        QFile::remove(to);
+        throw MWCancelled();
+    default:
+        break;
+    }
+    QFile::remove(to);
+    const QString error = session->error();
+    throw MWError(error.isEmpty() ? QStringLiteral("The export failed.") : error);
+}
+
+}  // namespace ClipExporter

@@ -1,0 +1,74 @@
+#include "export/exporter.h"
+
+#include "export/avexport.h"
+#include "export/fastexport.h"
+#include "media/converter.h"
+#include "model/aspect.h"
+#include "model/cropmath.h"
+#include "model/mwerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace ClipExporter {
+
+namespace {
+
+QString quoted(const QString& name)
+{
+    return QStringLiteral("\u201C") + name + QStringLiteral("\u201D");
+}
+
+enum class FastResult { done, failed, cancelled };
+
+}  // namespace
+
+QCoro::Task<void> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRectF> area,
+                             int shortSide, QString to, std::shared_ptr<Job> job, Progress progress)
+{
+    const double d = media.duration;
+    const double start = std::max(0.0, std::min(clip.inTime, d));
+    const double end = std::max(start, std::min(clip.outTime, d));
+    if (!(end - start >= 0.1)) {
+        throw MWError(quoted(clip.name) +
+                      QStringLiteral(" is shorter than 0.1 seconds. Set its In and Out points "
+                                     "further apart."));
+    }
+    if (job->cancelled())
+        throw MWCancelled();
+
+    const QSizeF render = renderSize(clip.aspect, shortSide);
+    const QRectF crop = CropMath::cropFrame(clip.aspect, clip.zoom, clip.centerX, clip.centerY,
+                                            media.naturalSize, area);
+    if (!(crop.width() >= 2) || !(crop.height() >= 2))
+        throw MWError(QStringLiteral("The frame for ") + quoted(clip.name) +
+                      QStringLiteral(" is empty."));
+
+    const std::optional<QString> exe = MWMediaOpener::converterURL();
+    if (exe && !job->forceAVFoundation) {
+        QFile::remove(to);
+        FastResult result = FastResult::failed;
+        try {
+            co_await fastExport(*exe, media, start, end, crop, render, to, job, progress);
+            // A converter that "succeeds" with next to nothing written has failed.
+            const QFileInfo written(to);
+            result =
+                written.exists() && written.size() > 1000 ? FastResult::done : FastResult::failed;
+        } catch (const MWCancelled&) {
+            result = FastResult::cancelled;
+        } catch (const MWError&) {
+            result = FastResult::failed;  // never shown: the composition path takes over
+        }
+        if (result == FastResult::done) {
+            report(progress, 1.0);
+            co_return;
+        }
+        QFile::remove(to);
+        if (result == FastResult::cancelled || job->cancelled())
+            throw MWCancelled();
+    }
+    co_await avExport(media, start, end, crop, render, to, job, progress);
+}
+
+}  // namespace ClipExporter

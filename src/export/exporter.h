@@ -1,0 +1,27 @@
+#pragma once
+
+#include "export/job.h"
+#include "model/clip.h"
+#include "model/openedmedia.h"
+
+#include <QCoroTask>
+#include <QRectF>
+#include <QString>
+#include <memory>
+#include <optional>
+
+// Writes one clip to one MP4 file: the range, the shape and the crop frame of
+// the clip, through the converter when it is there (fast), else in-process.
+namespace ClipExporter {
+
+// The clip's export. (The operation is "export" in the product's own terms;
+// that word is reserved in C++.) area is the source's picture rectangle when
+// its black bars are trimmed; shortSide 1080 or 720; to the final file, never
+// an existing one of the user's. Progress runs 0…1 on the main thread and may
+// step back once when the fast path fails and the composition path takes over.
+// Throws MWError with a message for the user, or MWCancelled.
+QCoro::Task<void> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRectF> area,
+                             int shortSide, QString to, std::shared_ptr<Job> job,
+                             Progress progress);
+
+}  // namespace ClipExporter

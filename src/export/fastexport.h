@@ -1,0 +1,37 @@
+#pragma once
+
+#include "export/job.h"
+#include "model/openedmedia.h"
+
+#include <QCoroTask>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace ClipExporter {
+
+// The H.264 bit rate for an output size: 0.16 bit per pixel and frame at the
+// source's frame rate (over 1 and at most 60, else 30), and at least 4 Mbit/s.
+long long fastBitRate(QSizeF render, float nominalFrameRate);
+
+// The converter's command line for one clip: input seek to start, the clip's
+// length, crop and scale, hardware H.264 (software allowed), stereo AAC when
+// the source has sound, MP4 with its index at the front. crop is the crop
+// frame in upright pixels; render the even output size.
+QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
+                     QSizeF render, const QString& to);
+
+// Runs the converter exe with fastArgs, listed in job while it runs, with its
+// progress (at most 0.99) read from the "time=" of its error stream. Throws
+// MWCancelled when the job was cancelled, else MWError with the last two lines
+// the converter wrote, or the launch error when it could not start.
+QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
+                             QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
+                             Progress progress);
+
+// The last two non-empty lines of text (split at line feeds), joined by a space.
+QString lastTwoLines(const QString& text);
+
+}  // namespace ClipExporter

@@ -1,0 +1,74 @@
+#include "export/job.h"
+
+#include "platform/composition.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace ClipExporter {
+
+void report(const Progress& progress, double fraction)
+{
+    if (!progress)
+        return;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        progress(fraction);
+    else
+        QMetaObject::invokeMethod(
+            app, [progress, fraction] { progress(fraction); }, Qt::QueuedConnection);
+}
+
+void Job::add(std::shared_ptr<MWCompositionExport> session)
+{
+    std::lock_guard guard(lock_);
+    sessions_.push_back(std::move(session));
+}
+
+void Job::add(QProcess* process)
+{
+    std::lock_guard guard(lock_);
+    processes_.append(QPointer<QProcess>(process));
+}
+
+void Job::remove(QProcess* process)
+{
+    std::lock_guard guard(lock_);
+    processes_.removeIf([process](const QPointer<QProcess>& p) { return p.data() == process; });
+}
+
+bool Job::cancelled() const
+{
+    std::lock_guard guard(lock_);
+    return cancelled_;
+}
+
+void Job::cancel()
+{
+    std::vector<std::shared_ptr<MWCompositionExport>> sessions;
+    QList<QPointer<QProcess>> processes;
+    {
+        std::lock_guard guard(lock_);
+        cancelled_ = true;
+        sessions = sessions_;
+        processes = processes_;
+    }
+    for (const auto& session : sessions)
+        session->cancel();
+    for (const QPointer<QProcess>& process : processes) {
+        if (!process)
+            continue;
+        // A QProcess is driven from its own thread: from there the request
+        // goes at once, from elsewhere it is posted (and dropped if the
+        // process is gone by then).
+        QMetaObject::invokeMethod(
+            process.data(),
+            [p = process] {
+                if (p && p->state() != QProcess::NotRunning)
+                    p->terminate();
+            },
+            Qt::AutoConnection);
+    }
+}
+
+}  // namespace ClipExporter
