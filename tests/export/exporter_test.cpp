@@ -1,0 +1,194 @@
+#include "common/testutil.h"
+#include "export/exporter.h"
+#include "export_support.h"
+#include "platform/composition.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ClipExporter;
+using exporttest::Outcome;
+
+namespace {
+
+Clip clip(const QString& name, double in, double out, Aspect aspect = Aspect::square)
+{
+    Clip c;
+    c.name = name;
+    c.inTime = in;
+    c.outTime = out;
+    c.aspect = aspect;
+    return c;
+}
+
+struct ExporterTest : ::testing::Test {
+    QTemporaryDir dir;
+    std::shared_ptr<Job> job = std::make_shared<Job>();
+    QString out = dir.filePath("01 Clip (1x1).mp4");
+    std::vector<double> progress;
+
+    Outcome run(const Clip& c, const MWOpenedMedia& m, std::optional<QRectF> area = {})
+    {
+        return exporttest::outcome(
+            exportClip(c, m, area, 720, out, job, [this](double f) { progress.push_back(f); }));
+    }
+    // A converter that leaves a mark when it runs at all.
+    QString marking(const QString& then)
+    {
+        return exporttest::fakeConverter(dir, ": > \"" + dir.filePath("ran") + "\"; " + then);
+    }
+    bool converterRan() const { return QFileInfo::exists(dir.filePath("ran")); }
+};
+
+}  // namespace
+
+TEST_F(ExporterTest, ClipShorterThanATenthFailsBeforeAnythingRuns)
+{
+    exporttest::ConverterAt converter(marking("exit 0"));
+    MWOpenedMedia m = exporttest::media("export_quad.mp4");
+    m.duration = 60;
+    Outcome o = run(clip("Intro", 10, 10.05), m);
+    EXPECT_EQ(o.kind, Outcome::failed);
+    EXPECT_EQ(o.message,
+              "\u201CIntro\u201D is shorter than 0.1 seconds. Set its In and Out points further "
+              "apart.");
+    // Both points past the end clamp to the same place.
+    o = run(clip("Late", 70, 80), m);
+    EXPECT_EQ(o.message.left(6), "\u201CLate\u201D");
+    EXPECT_FALSE(converterRan());
+}
+
+TEST_F(ExporterTest, AFrameWithNoPictureUnderItIsRefused)
+{
+    exporttest::ConverterAt converter(marking("exit 0"));
+    const MWOpenedMedia m = exporttest::media("export_quad.mp4");
+    // The picture rectangle lies wholly outside the frame.
+    Outcome o = run(clip("Off", 0, 1), m, QRectF(400, 300, 50, 50));
+    EXPECT_EQ(o.kind, Outcome::failed);
+    EXPECT_EQ(o.message, "The frame for \u201COff\u201D is empty.");
+    MWOpenedMedia sound = m;
+    sound.naturalSize = QSizeF(0, 0);
+    o = run(clip("Sound", 0, 1), sound);
+    EXPECT_EQ(o.message, "The frame for \u201CSound\u201D is empty.");
+    EXPECT_FALSE(converterRan());
+}
+
+TEST_F(ExporterTest, CancelledJobRefusesTheNextClipAndLeavesTheFileAlone)
+{
+    exporttest::ConverterAt converter(marking("exit 0"));
+    QFile existing(out);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("keep");
+    existing.close();
+    job->cancel();
+    EXPECT_EQ(run(clip("A", 0, 1), exporttest::media("export_quad.mp4")).kind, Outcome::cancelled);
+    EXPECT_FALSE(converterRan());
+    QFile kept(out);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "keep");
+}
+
+TEST_F(ExporterTest, AFileOfAThousandBytesCountsAsEmptyAndOneMoreDoesNot)
+{
+    const MWOpenedMedia m = exporttest::media("export_quad.mp4");
+    {
+        exporttest::ConverterAt converter(
+            exporttest::fakeConverter(dir, "head -c 1001 /dev/zero > \"$out\""));
+        EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
+        EXPECT_EQ(QFileInfo(out).size(), 1001);
+        EXPECT_EQ(progress.back(), 1.0);
+    }
+    {
+        exporttest::ConverterAt converter(
+            exporttest::fakeConverter(dir, "head -c 1000 /dev/zero > \"$out\""));
+        EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
+        EXPECT_EQ(exporttest::engineOf(out), "composition");
+    }
+}
+
+TEST_F(ExporterTest, AFailingConverterFallsBackToTheComposition)
+{
+    exporttest::ConverterAt converter(
+        exporttest::fakeConverter(dir, "echo junk > \"$out\"; echo 'Unknown encoder' >&2; exit 1"));
+    const Outcome o = run(clip("A", 0, 0.5), exporttest::media("export_quad.mp4"));
+    EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+    EXPECT_EQ(exporttest::engineOf(out), "composition");
+    EXPECT_EQ(progress.back(), 1.0);
+}
+
+TEST_F(ExporterTest, EngineChoice)
+{
+    const MWOpenedMedia m = exporttest::media("export_quad.mp4");
+    // The real converter when it is there…
+    EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
+    EXPECT_EQ(exporttest::engineOf(out), "converter");
+    // …unless the job forces the composition…
+    job->forceAVFoundation = true;
+    EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
+    EXPECT_EQ(exporttest::engineOf(out), "composition");
+    // …which is also the only way without a converter.
+    job->forceAVFoundation = false;
+    exporttest::ConverterAt none({});
+    EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
+    EXPECT_EQ(exporttest::engineOf(out), "composition");
+}
+
+TEST_F(ExporterTest, CancelDuringTheConverterStopsItAndLeavesNoFile)
+{
+    const auto j = job;
+    const Outcome o =
+        exporttest::outcome(exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"),
+                                       {}, 720, out, job, [j](double) { j->cancel(); }));
+    EXPECT_EQ(o.kind, Outcome::cancelled);
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST_F(ExporterTest, CancelDuringTheCompositionStopsItAndLeavesNoFile)
+{
+    job->forceAVFoundation = true;
+    const auto j = job;
+    const Outcome o =
+        exporttest::outcome(exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"),
+                                       {}, 720, out, job, [j](double) { j->cancel(); }));
+    EXPECT_EQ(o.kind, Outcome::cancelled);
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST(CompositionExport, CancelBeforeRunEndsItAtOnceWithoutAFile)
+{
+    QTemporaryDir dir;
+    MWComposition c;
+    c.source = testutil::fixture("export_quad.mp4");
+    c.end = 1;
+    c.crop = QRect(0, 0, 240, 240);
+    c.renderSize = QSize(720, 720);
+    c.output = dir.filePath("x.mp4");
+    MWCompositionExport session(c);
+    session.cancel();
+    session.run();
+    EXPECT_EQ(session.status(), MWCompositionExport::Status::cancelled);
+    EXPECT_FALSE(QFileInfo::exists(c.output));
+}
+
+TEST(CompositionExport, SourceWithoutPictureFailsWithTheTrackMessage)
+{
+    QTemporaryDir dir;
+    const QString sound = dir.filePath("sound.m4a");
+    ASSERT_EQ(testutil::run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=1",
+                                       "-c:a", "aac", sound})
+                  .exitCode,
+              0);
+    MWComposition c;
+    c.source = sound;
+    c.end = 1;
+    c.crop = QRect(0, 0, 2, 2);
+    c.renderSize = QSize(720, 720);
+    c.output = dir.filePath("x.mp4");
+    MWCompositionExport session(c);
+    session.run();
+    EXPECT_EQ(session.status(), MWCompositionExport::Status::failed);
+    EXPECT_EQ(session.error(), "The video track can't be read.");
+    EXPECT_FALSE(QFileInfo::exists(c.output));
+}

@@ -1,0 +1,182 @@
+#include "common/testutil.h"
+#include "export/exporter.h"
+#include "export_support.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace ClipExporter;
+using exporttest::Outcome;
+
+// Every file either engine writes must be the same kind of file, so each test
+// runs once through the converter and once through the composition.
+namespace {
+
+enum class Engine { converter, composition };
+
+struct OutputTest : ::testing::TestWithParam<Engine> {
+    QTemporaryDir dir;
+
+    QString exportOf(const QString& fixture, double in, double out, Aspect aspect, double zoom = 1,
+                     double cx = 0.5, double cy = 0.5, int shortSide = 720)
+    {
+        auto job = std::make_shared<Job>();
+        job->forceAVFoundation = GetParam() == Engine::composition;
+        Clip c;
+        c.name = QStringLiteral("Clip");
+        c.inTime = in;
+        c.outTime = out;
+        c.aspect = aspect;
+        c.zoom = zoom;
+        c.centerX = cx;
+        c.centerY = cy;
+        static int n = 0;
+        const QString path = dir.filePath(QStringLiteral("%1.mp4").arg(++n));
+        const Outcome o = exporttest::outcome(
+            exportClip(c, exporttest::media(fixture), {}, shortSide, path, job, {}));
+        EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+        EXPECT_EQ(exporttest::engineOf(path),
+                  GetParam() == Engine::composition ? "composition" : "converter");
+        return path;
+    }
+};
+
+double mean(const QByteArray& bytes)
+{
+    double sum = 0;
+    for (const char b : bytes)
+        sum += quint8(b);
+    return bytes.isEmpty() ? -1 : sum / bytes.size();
+}
+
+// The dominant colour of the pixel at the centre of a packed RGB picture.
+QString centreColour(const QByteArray& rgb, int w, int h)
+{
+    const qsizetype at = (qsizetype(h / 2) * w + w / 2) * 3;
+    if (at + 2 >= rgb.size())
+        return QStringLiteral("none");
+    const int r = quint8(rgb[at]), g = quint8(rgb[at + 1]), b = quint8(rgb[at + 2]);
+    if (r > 200 && g > 200 && b > 200)
+        return QStringLiteral("white");
+    if (r > 200 && g < 80 && b < 80)
+        return QStringLiteral("red");
+    if (g > 150 && r < 80 && b < 80)
+        return QStringLiteral("green");
+    if (b > 200 && r < 80 && g < 80)
+        return QStringLiteral("blue");
+    return QStringLiteral("other");
+}
+
+}  // namespace
+
+TEST_P(OutputTest, ClipWithSoundIsAPlayableUprightMp4OfTheRightSizeAndLength)
+{
+    // In 0.48 is frame 12 exactly; Out 1.48 makes a one-second clip.
+    const QString path = exportOf("export_counter.mp4", 0.48, 1.48, Aspect::vertical);
+    const exporttest::Probe p = exporttest::probe(path);
+    ASSERT_TRUE(p.video);
+    const QJsonObject& v = *p.video;
+    EXPECT_EQ(v["codec_name"].toString(), "h264");
+    EXPECT_EQ(v["profile"].toString(), "High");
+    EXPECT_EQ(v["pix_fmt"].toString(), "yuv420p");
+    EXPECT_EQ(v["width"].toInt(), 720);
+    EXPECT_EQ(v["height"].toInt(), 1280);
+    EXPECT_EQ(v["sample_aspect_ratio"].toString(), "1:1");
+    // The source's colour tags come through unchanged.
+    EXPECT_EQ(v["color_space"].toString(), "bt709");
+    EXPECT_EQ(v["color_primaries"].toString(), "bt709");
+    EXPECT_EQ(v["color_transfer"].toString(), "bt709");
+    EXPECT_EQ(v["color_range"].toString(), "tv");
+    EXPECT_NEAR(p.duration(), 1.0, 0.04);
+    EXPECT_NEAR(v["start_time"].toString().toDouble(), 0, 1e-3);
+    ASSERT_TRUE(p.audio);
+    EXPECT_EQ(p.audio->value("codec_name").toString(), "aac");
+    EXPECT_EQ(p.audio->value("channels").toInt(), 2);
+    EXPECT_NEAR(p.audio->value("start_time").toString().toDouble(), 0, 1e-3);
+    EXPECT_TRUE(exporttest::indexFirst(path));
+}
+
+TEST_P(OutputTest, FirstFrameIsTheFirstFrameAtOrAfterTheInPoint)
+{
+    // Frame n of the counter has luma 16 + 3n; frames are 40 ms apart.
+    struct Case {
+        double in;
+        int frame;
+    };
+    for (const Case c : {Case{0.48, 12}, Case{0.5, 13}, Case{0.0, 0}}) {
+        const QString path = exportOf("export_counter.mp4", c.in, c.in + 0.4, Aspect::square);
+        EXPECT_NEAR(mean(exporttest::firstLuma(path)), 16 + 3 * c.frame, 1.2) << "In " << c.in;
+    }
+}
+
+TEST_P(OutputTest, SoundStaysWithThePicture)
+{
+    // The tone starts at 1 s in the source, which is 0.52 s into a clip from 0.48.
+    const QString path = exportOf("export_counter.mp4", 0.48, 1.48, Aspect::wide);
+    EXPECT_NEAR(exporttest::soundOnset(path), 0.52, 0.01);
+}
+
+TEST_P(OutputTest, SilentSourceGivesASilentFile)
+{
+    const exporttest::Probe p =
+        exporttest::probe(exportOf("export_quad.mp4", 0, 0.5, Aspect::portrait));
+    ASSERT_TRUE(p.video);
+    EXPECT_EQ(p.video->value("width").toInt(), 720);
+    EXPECT_EQ(p.video->value("height").toInt(), 900);
+    EXPECT_FALSE(p.audio);
+}
+
+// A square frame at zoom 2 covers one quadrant of the 4:3 picture; whichever
+// quadrant the centre points at is the colour that fills the export.
+TEST_P(OutputTest, CropShowsTheQuadrantAskedForOfAStoredPicture)
+{
+    struct Case {
+        double cx, cy;
+        const char* colour;
+    };
+    for (const Case c : {Case{0.25, 0.25, "red"}, Case{0.75, 0.25, "green"},
+                         Case{0.25, 0.75, "blue"}, Case{0.75, 0.75, "white"}}) {
+        const QString path = exportOf("export_quad.mp4", 0, 0.2, Aspect::square, 2, c.cx, c.cy);
+        EXPECT_EQ(centreColour(exporttest::firstRgb(path), 720, 720), c.colour)
+            << c.cx << "," << c.cy;
+    }
+}
+
+TEST_P(OutputTest, CropShowsTheQuadrantAskedForOfAnUprightTurnedPicture)
+{
+    struct Case {
+        double cx, cy;
+        const char* colour;
+    };
+    for (const Case c : {Case{0.25, 0.25, "blue"}, Case{0.75, 0.25, "red"},
+                         Case{0.25, 0.75, "white"}, Case{0.75, 0.75, "green"}}) {
+        const QString path = exportOf("export_quad_cw.mp4", 0, 0.2, Aspect::square, 2, c.cx, c.cy);
+        EXPECT_EQ(centreColour(exporttest::firstRgb(path), 720, 720), c.colour)
+            << c.cx << "," << c.cy;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, OutputTest,
+                         ::testing::Values(Engine::converter, Engine::composition),
+                         [](const ::testing::TestParamInfo<Engine>& info) {
+                             return info.param == Engine::converter ? "Converter" : "Composition";
+                         });
+
+TEST(CompositionOutput, SlowSourceIsRaisedToTenFramesASecond)
+{
+    QTemporaryDir dir;
+    auto job = std::make_shared<Job>();
+    job->forceAVFoundation = true;
+    Clip c;
+    c.outTime = 2;
+    c.aspect = Aspect::square;
+    const QString path = dir.filePath("slow.mp4");
+    const MWOpenedMedia m = exporttest::media("export_slow.mp4");
+    ASSERT_EQ(exporttest::outcome(exportClip(c, m, {}, 720, path, job, {})).kind, Outcome::done);
+    const exporttest::Probe p = exporttest::probe(path);
+    ASSERT_TRUE(p.video);
+    EXPECT_EQ(p.video->value("r_frame_rate").toString(), "10/1");
+    EXPECT_EQ(p.video->value("nb_frames").toString(), "20");
+}
