@@ -2,6 +2,8 @@
 
 #include <QLocale>
 #include <QUuid>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 void JsonText::separate()
@@ -60,8 +62,13 @@ void JsonText::number(const char* name, double value)
 {
     key(name);
     // Shortest text that reads back as the same double; JSON has no NaN or infinity.
-    out_ += std::isfinite(value) ? QByteArray::number(value, 'g', QLocale::FloatingPointShortest)
-                                 : QByteArray("0");
+    if (!std::isfinite(value)) {
+        out_ += '0';
+    } else {
+        char buffer[32];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        out_.append(buffer, end - buffer);
+    }
     first_ = false;
 }
 
@@ -74,6 +81,16 @@ void JsonText::boolean(const char* name, bool value)
 
 void JsonText::quoted(const QString& text)
 {
+    // Most names and paths need no escapes: copy them straight.
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x20 || c == u'"' || c == u'\\';
+    });
+    if (plain) {
+        out_ += '"';
+        out_ += text.toUtf8();
+        out_ += '"';
+        return;
+    }
     QString escaped;
     escaped.reserve(text.size() + 2);
     escaped += QLatin1Char('"');
@@ -114,5 +131,5 @@ void JsonText::quoted(const QString& text)
 
 QString uuidText(const QUuid& id)
 {
-    return id.toString(QUuid::WithoutBraces).toUpper();
+    return QString::fromLatin1(id.toByteArray(QUuid::WithoutBraces).toUpper());
 }

@@ -193,6 +193,7 @@ protected:
         QString path;
     };
     struct Batch;
+    int parallelism() const;
     void launchNext(std::shared_ptr<Batch> batch);
     QCoro::Task<> runItem(std::shared_ptr<Batch> batch, WorkItem item);
     void finishBatch(std::shared_ptr<Batch> batch);

@@ -19,6 +19,14 @@ public:
         store.outMark_ = out;
     }
     static void setClips(CWStore& store, QList<Clip> clips) { store.setClips(std::move(clips)); }
+    static void setPicture(CWStore& store, const QUuid& source, std::optional<QRectF> picture)
+    {
+        for (CWSource& s : store.sources_) {
+            if (s.id == source)
+                s.picture = picture;
+        }
+    }
+    static int parallelism(const CWStore& store) { return store.parallelism(); }
     static void stopObserver(CWStore& store) { store.observer_->stop(); }
     static bool loading(const CWStore& store) { return store.loading_; }
 };
