@@ -1,0 +1,312 @@
+#include "platform/mpvplayer.h"
+
+#include "model/mwerror.h"
+#include "platform/asset.h"
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <cmath>
+#include <cstring>
+#include <mpv/client.h>
+
+namespace {
+
+// reply_userdata of the observed properties and of our own requests.
+enum : std::uint64_t {
+    kTimePos = 1,
+    kPause,
+    kEofReached,
+    kDuration,
+    kSpeed,
+    kPauseReply = 100,
+    kLoadReply = 1ull << 32,  // + the load's generation
+    kSeekReply = 1ull << 48,  // + the seek's number
+};
+
+std::int64_t entryOf(const mpv_node& result)
+{
+    if (result.format != MPV_FORMAT_NODE_MAP)
+        return -1;
+    const mpv_node_list* map = result.u.list;
+    for (int i = 0; i < map->num; ++i) {
+        if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+            map->values[i].format == MPV_FORMAT_INT64)
+            return map->values[i].u.int64;
+    }
+    return -1;
+}
+
+}  // namespace
+
+MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), options_(options)
+{
+    mpv_ = mpv_create();
+    if (!mpv_)
+        throw MWError(QStringLiteral("The video player could not start."));
+    const auto set = [this](const char* name, const char* value) {
+        mpv_set_option_string(mpv_, name, value);
+    };
+    // Nothing of the user's mpv set-up, no console, no keys, no on-screen text.
+    set("config", "no");
+    set("terminal", "no");
+    set("msg-level", "all=no");
+    set("load-scripts", "no");
+    set("ytdl", "no");
+    set("input-default-bindings", "no");
+    set("input-vo-keyboard", "no");
+    set("osc", "no");
+    set("osd-level", "0");
+    set("sub-auto", "no");
+    set("audio-file-auto", "no");
+    set("audio-display", "no");
+    set("vo", options.video ? "libmpv" : "null");
+    if (options.audio)
+        set("audio-fallback-to-null", "yes");
+    else
+        set("ao", "null");
+    // Loaded items wait paused on their first frame; the end keeps the last one.
+    set("pause", "yes");
+    set("keep-open", "yes");
+    set("idle", "yes");
+    set("hr-seek", "yes");
+    if (mpv_initialize(mpv_) < 0) {
+        mpv_terminate_destroy(mpv_);
+        mpv_ = nullptr;
+        throw MWError(QStringLiteral("The video player could not start."));
+    }
+    mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kSpeed, "speed", MPV_FORMAT_DOUBLE);
+    mpv_set_wakeup_callback(mpv_, &MWMpvPlayer::wakeup, this);
+}
+
+MWMpvPlayer::~MWMpvPlayer()
+{
+    // The render context goes before the core, or libmpv stops the program.
+    if (renderer_ && releaseRenderer_)
+        releaseRenderer_();
+    releaseRenderer_ = nullptr;
+    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    mpv_terminate_destroy(mpv_);
+}
+
+void MWMpvPlayer::wakeup(void* context)
+{
+    // Called on libmpv's threads: no client call here, only a note to the main thread.
+    auto* self = static_cast<MWMpvPlayer*>(context);
+    if (!self->drainPosted_.exchange(true))
+        QMetaObject::invokeMethod(self, &MWMpvPlayer::drainEvents, Qt::QueuedConnection);
+}
+
+void MWMpvPlayer::drainEvents()
+{
+    drainPosted_ = false;
+    while (mpv_) {
+        const mpv_event* event = mpv_wait_event(mpv_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handle(*event);
+    }
+}
+
+void MWMpvPlayer::handle(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        const bool isDouble = property->format == MPV_FORMAT_DOUBLE;
+        const bool isFlag = property->format == MPV_FORMAT_FLAG;
+        switch (event.reply_userdata) {
+        case kTimePos:
+            position_ = isDouble ? *static_cast<double*>(property->data) : NAN;
+            break;
+        case kPause:
+            // A change from before our own request is stale.
+            if (isFlag && pauseRequests_ == 0)
+                paused_ = *static_cast<int*>(property->data) != 0;
+            break;
+        case kEofReached:
+            eof_ = isFlag && *static_cast<int*>(property->data) != 0;
+            break;
+        case kDuration:
+            if (isDouble)
+                duration_ = *static_cast<double*>(property->data);
+            break;
+        case kSpeed:
+            if (isDouble)
+                speed_ = *static_cast<double*>(property->data);
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        if (event.reply_userdata == kPauseReply && pauseRequests_ > 0)
+            --pauseRequests_;
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata == kLoadReply + generation_) {
+            const auto* reply = static_cast<const mpv_event_command*>(event.data);
+            expectedEntry_ = event.error < 0 ? -1 : entryOf(reply->result);
+            if (event.error < 0)
+                holding_ = false;
+        } else if (event.reply_userdata == lastSeek_) {
+            seekQueued_ = true;
+            if (event.error < 0)
+                holding_ = false;
+        }
+        break;
+    case MPV_EVENT_START_FILE:
+        startedEntry_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        if (!item_ || startedEntry_ != expectedEntry_ || expectedEntry_ < 0)
+            break;  // a file replaced before it opened
+        loaded_ = true;
+        if (startAt_) {
+            issueSeek(*startAt_);
+            startAt_.reset();
+        } else {
+            seekQueued_ = true;  // the load's own restart ends the hold
+        }
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        if (end->playlist_entry_id == expectedEntry_ && end->reason == MPV_END_FILE_REASON_ERROR) {
+            loaded_ = false;
+            holding_ = false;
+        }
+        break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (seekQueued_) {
+            settled_ = true;
+            if (!paused_)
+                holding_ = false;
+        }
+        emit restarted();
+        break;
+    default:
+        break;
+    }
+}
+
+void MWMpvPlayer::command(std::initializer_list<const char*> args, std::uint64_t id)
+{
+    std::vector<const char*> list(args);
+    list.push_back(nullptr);
+    mpv_command_async(mpv_, id, list.data());
+}
+
+void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
+{
+    item_ = std::move(asset);
+    ++generation_;
+    loaded_ = false;
+    eof_ = false;
+    position_ = 0;
+    duration_ = item_ ? item_->duration : 0;
+    startAt_.reset();
+    expectedEntry_ = -1;
+    lastSeek_ = 0;
+    seekQueued_ = false;
+    heldTime_ = 0;
+    settled_ = false;
+    if (!item_) {
+        holding_ = false;
+        command({"stop"});
+        return;
+    }
+    holding_ = true;
+    const QByteArray path = QFileInfo(item_->path).absoluteFilePath().toUtf8();
+    command({"loadfile", path.constData(), "replace"}, kLoadReply + generation_);
+}
+
+void MWMpvPlayer::setPaused(bool paused)
+{
+    paused_ = paused;
+    ++pauseRequests_;
+    int flag = paused ? 1 : 0;
+    mpv_set_property_async(mpv_, kPauseReply, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MWMpvPlayer::play()
+{
+    if (!item_)
+        return;
+    setPaused(false);
+    if (settled_)
+        holding_ = false;
+}
+
+void MWMpvPlayer::pause()
+{
+    setPaused(true);
+}
+
+double MWMpvPlayer::rate() const
+{
+    // Like a platform player, a play request counts while the item still opens.
+    return item_ && !paused_ && !eof_ ? speed_ : 0.0;
+}
+
+void MWMpvPlayer::seekExact(double t)
+{
+    if (!item_ || !std::isfinite(t))
+        return;
+    heldTime_ = t;
+    holding_ = true;
+    settled_ = false;
+    eof_ = false;
+    if (loaded_)
+        issueSeek(t);
+    else
+        startAt_ = t;
+}
+
+void MWMpvPlayer::issueSeek(double t)
+{
+    lastSeek_ = kSeekReply + ++seeks_;
+    seekQueued_ = false;
+    const QByteArray target = QByteArray::number(t, 'f', 6);
+    command({"seek", target.constData(), "absolute+exact"}, lastSeek_);
+}
+
+double MWMpvPlayer::currentTime() const
+{
+    if (!item_)
+        return NAN;
+    // Paused after a seek the time is the one asked for (the picture is the
+    // first frame at or after it), as the timeline put it.
+    if (holding_ || !loaded_)
+        return heldTime_;
+    // At the end the time is the item's end, as the last frame stays up.
+    if (eof_ && duration_ > 0)
+        return duration_;
+    return std::isfinite(position_) ? position_ : heldTime_;
+}
+
+double MWMpvPlayer::shownTime() const
+{
+    return loaded_ ? position_ : NAN;
+}
+
+void MWMpvPlayer::attachRenderer(QObject* owner, std::function<void()> release)
+{
+    if (renderer_ && renderer_ != owner && releaseRenderer_)
+        releaseRenderer_();
+    renderer_ = owner;
+    releaseRenderer_ = std::move(release);
+}
+
+void MWMpvPlayer::detachRenderer(QObject* owner)
+{
+    if (renderer_ == owner) {
+        renderer_ = nullptr;
+        releaseRenderer_ = nullptr;
+    }
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/player.h"
+
+#include <QPointer>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct mpv_handle;
+struct mpv_event;
+
+// The player on libmpv: one core for the whole run, paused on load, keeping
+// the last frame at the end, seeking frame-exactly. Main thread only; libmpv's
+// own threads only ever post a wake-up to it.
+class MWMpvPlayer : public Player {
+    Q_OBJECT
+public:
+    struct Options {
+        // Without video the picture is decoded and dropped (tests, no screen);
+        // with it a video surface renders it.
+        bool video = true;
+        // Without audio nothing is played; with it a machine without sound
+        // falls back to no audio by itself.
+        bool audio = true;
+    };
+
+    // Throws MWError when libmpv cannot start (it needs LC_NUMERIC "C").
+    explicit MWMpvPlayer(Options options, QObject* parent = nullptr);
+    ~MWMpvPlayer() override;
+
+    void replaceItem(std::shared_ptr<const MWAsset> asset) override;
+    void play() override;
+    void pause() override;
+    double rate() const override;
+    void seekExact(double t) override;
+    double currentTime() const override;
+
+    // The time of the frame on screen (currentTime() is the one asked for
+    // while paused after a seek); NaN while nothing is open.
+    double shownTime() const;
+
+    // For the video surface.
+    mpv_handle* handle() const { return mpv_; }
+    bool hasVideoOutput() const { return options_.video; }
+    // The render context of libmpv is one per core and must be freed before
+    // the core: the surface that holds it registers how to free it. A second
+    // surface takes over from the first (after it has freed its own).
+    void attachRenderer(QObject* owner, std::function<void()> release);
+    void detachRenderer(QObject* owner);
+
+signals:
+    // The picture for the last load or seek is in place.
+    void restarted();
+
+private:
+    static void wakeup(void* context);
+    void drainEvents();
+    void handle(const mpv_event& event);
+    void command(std::initializer_list<const char*> args, std::uint64_t id = 0);
+    void setPaused(bool paused);
+    void issueSeek(double t);
+
+    Options options_;
+    mpv_handle* mpv_ = nullptr;
+    std::atomic<bool> drainPosted_ = false;
+
+    std::shared_ptr<const MWAsset> item_;
+    bool loaded_ = false;  // the current item's file is open in the core
+    bool paused_ = true;
+    bool eof_ = false;
+    double speed_ = 1.0;
+    double position_ = 0;  // the core's time-pos
+    double duration_ = 0;
+    std::optional<double> startAt_;    // a seek asked for before the file opened
+    std::uint64_t generation_ = 0;     // counts replaced items
+    std::int64_t expectedEntry_ = -1;  // the core's playlist entry of the current item
+    std::int64_t startedEntry_ = -1;   // the entry the core is opening
+    std::uint64_t seeks_ = 0;
+
+    // While a load or seek is on its way, and after it while paused, the time
+    // is the one asked for: the core's stale time must not pull the playhead
+    // back, and a paused playhead stays where it was put.
+    bool holding_ = false;
+    double heldTime_ = 0;
+    bool settled_ = false;        // the picture for the newest request is in place
+    std::uint64_t lastSeek_ = 0;  // the id of the newest seek command
+    bool seekQueued_ = false;     // the core has taken the newest seek
+    int pauseRequests_ = 0;       // pause changes on their way to the core
+
+    QPointer<QObject> renderer_;
+    std::function<void()> releaseRenderer_;
+};

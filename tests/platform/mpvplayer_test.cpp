@@ -1,0 +1,113 @@
+#include "common/testutil.h"
+#include "platform/asset.h"
+#include "platform/mpvplayer.h"
+
+#include <QSignalSpy>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+MWMpvPlayer::Options headless()
+{
+    return {.video = false, .audio = false};
+}
+
+std::shared_ptr<const MWAsset> counter()
+{
+    return MWAsset::open(testutil::fixture("frames_counter.mp4"));
+}
+
+// Waits for the picture of the last load or seek.
+bool settle(MWMpvPlayer& player, double expected)
+{
+    return testutil::waitUntil([&] {
+        QCoreApplication::processEvents();
+        return std::abs(player.currentTime() - expected) < 1e-3;
+    });
+}
+
+}  // namespace
+
+TEST(MpvPlayer, LoadsPausedAtTheStartAndSeeksFrameExactly)
+{
+    MWMpvPlayer player(headless());
+    EXPECT_TRUE(std::isnan(player.currentTime()));
+    EXPECT_EQ(player.rate(), 0.0);
+
+    QSignalSpy restarted(&player, &MWMpvPlayer::restarted);
+    player.replaceItem(counter());
+    EXPECT_EQ(player.currentTime(), 0.0);
+    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 0; }));
+    EXPECT_EQ(player.currentTime(), 0.0);
+    EXPECT_EQ(player.rate(), 0.0);
+
+    // Paused, the time is the one asked for; the picture is the first frame at
+    // or after it (25 fps: none at 0.5 s, the next at 0.52 s).
+    player.seekExact(1.0);
+    EXPECT_EQ(player.currentTime(), 1.0);
+    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 1; }));
+    EXPECT_EQ(player.currentTime(), 1.0);
+    EXPECT_NEAR(player.shownTime(), 1.0, 1e-6);
+    player.seekExact(1.04);
+    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 2; }));
+    EXPECT_NEAR(player.shownTime(), 1.04, 1e-6);
+    player.seekExact(0.5);
+    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 3; }));
+    EXPECT_EQ(player.currentTime(), 0.5);
+    EXPECT_NEAR(player.shownTime(), 0.52, 1e-6);
+    // Playing goes on from the frame shown.
+    player.play();
+    ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 0.6; }));
+    player.pause();
+}
+
+TEST(MpvPlayer, PlaysPausesAndKeepsTheLastFrameAtTheEnd)
+{
+    MWMpvPlayer player(headless());
+    player.replaceItem(counter());
+    player.seekExact(3.0);
+    ASSERT_TRUE(settle(player, 3.0));
+    player.play();
+    EXPECT_EQ(player.rate(), 1.0);
+    ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 3.2; }));
+    player.pause();
+    EXPECT_EQ(player.rate(), 0.0);
+
+    player.play();
+    // At the end: stopped, the item still loaded, the time at its end.
+    ASSERT_TRUE(testutil::waitUntil([&] { return player.rate() == 0.0; }));
+    EXPECT_NEAR(player.currentTime(), 4.0, 1e-6);
+    // From the end a seek back plays again.
+    player.seekExact(0);
+    player.play();
+    EXPECT_EQ(player.rate(), 1.0);
+    ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 0.2; }));
+}
+
+TEST(MpvPlayer, ItemsAreReplacedAndASeekBeforeTheLoadLands)
+{
+    MWMpvPlayer player(headless());
+    QSignalSpy restarted(&player, &MWMpvPlayer::restarted);
+    player.replaceItem(counter());
+    player.seekExact(2.0);  // before the file has opened
+    bool wentBack = false;
+    ASSERT_TRUE(testutil::waitUntil([&] {
+        wentBack = wentBack || player.currentTime() != 2.0;
+        return restarted.count() > 0;
+    }));
+    EXPECT_FALSE(wentBack);
+    EXPECT_NEAR(player.currentTime(), 2.0, 1e-6);
+
+    // Replaced twice in a row, then a seek: only the last item counts.
+    player.replaceItem(MWAsset::open(testutil::fixture("h264_aac.mp4")));
+    player.replaceItem(counter());
+    player.seekExact(1.5);
+    ASSERT_TRUE(testutil::waitUntil([&] { return std::abs(player.shownTime() - 1.52) < 1e-6; }));
+
+    player.replaceItem(nullptr);
+    EXPECT_TRUE(std::isnan(player.currentTime()));
+    EXPECT_EQ(player.rate(), 0.0);
+    player.play();
+    EXPECT_EQ(player.rate(), 0.0);
+}

@@ -1,0 +1,136 @@
+#include "common/storeaccess.h"
+#include "common/testutil.h"
+#include "platform/asset.h"
+#include "platform/mpvplayer.h"
+#include "store/scriptedservices_support.h"
+#include "store/store.h"
+
+#include <QFile>
+#include <cmath>
+#include <gtest/gtest.h>
+
+// The transport on libmpv itself (no window, no sound), with its own clock.
+class RealPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QFile::remove(CWStore::sessionURL());
+        player = new MWMpvPlayer({.video = false, .audio = false});
+        store = std::make_unique<CWStore>(player, new ScriptedServices);
+    }
+
+    CWSource addSource(const QString& fixture)
+    {
+        const auto asset = MWAsset::open(testutil::fixture(fixture));
+        CWSource s;
+        s.id = QUuid::createUuid();
+        s.media.original = s.media.playable = asset->path;
+        s.media.asset = asset;
+        s.media.duration = asset->duration;
+        s.media.hasVideo = true;
+        s.media.naturalSize = asset->naturalSize;
+        s.media.nominalFrameRate = asset->nominalFrameRate;
+        CWStoreTestAccess::addSource(*store, s);
+        return s;
+    }
+
+    // The player shows the frame at shown (seconds) and the observer has seen it.
+    bool shows(double shown)
+    {
+        return testutil::waitUntil(
+            [&] { return std::abs(player->shownTime() - shown) < 1e-6 && !store->playing(); });
+    }
+
+    MWMpvPlayer* player = nullptr;  // owned by the store
+    std::unique_ptr<CWStore> store;
+};
+
+TEST_F(RealPlayerTest, ASelectedClipPlaysToItsOutPointAndStopsThereExactly)
+{
+    const CWSource s = addSource("frames_counter.mp4");
+    store->select(s.id);
+    const Clip clip{QUuid::createUuid(), s.id, "One", 1.0, 2.0};
+    CWStoreTestAccess::setClips(*store, {clip});
+    store->selectClip(clip);
+    ASSERT_TRUE(shows(1.0));
+
+    store->togglePlay();
+    EXPECT_TRUE(store->playing());
+    ASSERT_TRUE(testutil::waitUntil([&] { return store->time() > 1.2; }));
+    ASSERT_TRUE(testutil::waitUntil([&] { return !store->playing(); }));
+    ASSERT_TRUE(shows(2.0));
+    EXPECT_EQ(store->time(), 2.0);
+    EXPECT_EQ(player->rate(), 0.0);
+
+    // Space again inside the last 0.05 s goes back to the In point first.
+    store->togglePlay();
+    EXPECT_TRUE(store->playing());
+    ASSERT_TRUE(testutil::waitUntil([&] { return store->time() > 1.0 && store->time() < 1.9; }));
+    store->togglePlay();
+    EXPECT_FALSE(store->playing());
+}
+
+TEST_F(RealPlayerTest, SeekAndStepLandOnFrames)
+{
+    const CWSource s = addSource("frames_counter.mp4");
+    store->select(s.id);
+    // No frame at 3.5 s at 25 fps: the one shown is the next, at 3.52 s.
+    store->seek(3.5);
+    EXPECT_EQ(store->time(), 3.5);
+    ASSERT_TRUE(shows(3.52));
+    EXPECT_EQ(store->time(), 3.5);
+
+    store->seek(1.0);
+    ASSERT_TRUE(shows(1.0));
+    store->step(1);
+    EXPECT_NEAR(store->time(), 1.04, 1e-9);
+    ASSERT_TRUE(shows(1.04));
+    store->step(-1);
+    ASSERT_TRUE(shows(1.0));
+    store->step(10);
+    ASSERT_TRUE(shows(1.4));
+    EXPECT_NEAR(store->time(), 1.4, 1e-9);
+
+    // The last frame stays up at the end, and a step there stays at the end.
+    store->seek(1e9);
+    EXPECT_EQ(store->time(), 4.0);
+    ASSERT_TRUE(shows(3.96));
+    store->step(1);
+    EXPECT_EQ(store->time(), 4.0);
+    store->seek(-3);
+    ASSERT_TRUE(shows(0.0));
+}
+
+TEST_F(RealPlayerTest, SpaceAtTheEndPlaysFromTheStart)
+{
+    const CWSource s = addSource("frames_counter.mp4");
+    store->select(s.id);
+    store->seek(4.0);
+    ASSERT_TRUE(shows(3.96));
+    store->togglePlay();
+    EXPECT_TRUE(store->playing());
+    ASSERT_TRUE(testutil::waitUntil([&] { return store->time() > 0.1 && store->time() < 1.0; }));
+    store->togglePlay();
+    EXPECT_FALSE(store->playing());
+}
+
+TEST_F(RealPlayerTest, NudgingAHandleShowsItsFrameAndSwitchingSourcesReplacesTheItem)
+{
+    const CWSource a = addSource("frames_counter.mp4");
+    const CWSource b = addSource("h264_aac.mp4");
+    store->select(a.id);
+    store->setTrimFocus(0);
+    store->nudgeTrim(1);
+    EXPECT_NEAR(store->inMark(), 0.04, 1e-9);
+    ASSERT_TRUE(shows(0.04));
+    store->nudgeTrim(10);
+    EXPECT_NEAR(store->inMark(), 0.44, 1e-9);
+    ASSERT_TRUE(shows(0.44));
+
+    store->select(b.id);
+    EXPECT_EQ(store->time(), 0.0);
+    EXPECT_EQ(store->outMark(), 4.0);
+    ASSERT_TRUE(shows(0.0));
+    store->seek(2.0);
+    ASSERT_TRUE(shows(2.0));
+}
