@@ -1,0 +1,245 @@
+#include "media/converter.h"
+
+#include "media/opener_worker.h"
+#include "model/mwerror.h"
+#include "platform/asset.h"
+#include "platform/remux.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPromise>
+#include <QStringDecoder>
+#include <QTimer>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <memory>
+
+namespace MWMediaOpener {
+
+namespace {
+
+const QString missing =
+    QStringLiteral("The built-in converter is missing from this copy of the app.");
+constexpr qsizetype tailLength = 4000;
+// "time=" and "Duration: " are followed by hh:mm:ss.ss, eleven characters.
+constexpr qsizetype clockLength = 11;
+
+const QStringList deinterlaceAndEvenSides = {
+    QStringLiteral("-vf"),
+    QStringLiteral("yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2")};
+const QStringList stereoAac = {QStringLiteral("-c:a"), QStringLiteral("aac"),
+                               QStringLiteral("-b:a"), QStringLiteral("192k"),
+                               QStringLiteral("-ac"),  QStringLiteral("2")};
+
+QStringList head(const QString& src)
+{
+    return {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-y"),
+            QStringLiteral("-i"), src};
+}
+
+const QStringList firstStreams = {QStringLiteral("-map"), QStringLiteral("0:v:0?"),
+                                  QStringLiteral("-map"), QStringLiteral("0:a:0?")};
+
+// A whole decimal number, as the converter prints it; no spaces, no "nan".
+bool decimal(const QString& text, double& value)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.startsWith('+'))
+        bytes.remove(0, 1);
+    const char* end = bytes.constData() + bytes.size();
+    const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
+    return error == std::errc() && stop == end && bytes.size() > 0 && std::isfinite(value);
+}
+
+}  // namespace
+
+std::optional<QString> converterURL()
+{
+    QString path = qEnvironmentVariable("CUTWRIGHT_CONVERTER");
+    if (path.isEmpty())
+        path =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/../libexec/cutwright/ffmpeg");
+    const QFileInfo info(QDir::cleanPath(path));
+    if (info.isFile() && info.isExecutable())
+        return info.absoluteFilePath();
+    return std::nullopt;
+}
+
+QStringList firstAttempt(const QString& src, const QString& dst)
+{
+    return head(src) + firstStreams +
+           QStringList{QStringLiteral("-c:v"),     QStringLiteral("h264_videotoolbox"),
+                       QStringLiteral("-b:v"),     QStringLiteral("8M"),
+                       QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")} +
+           deinterlaceAndEvenSides + stereoAac +
+           QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart"), dst};
+}
+
+QStringList secondAttempt(const QString& src, const QString& dst, bool wantVideo)
+{
+    if (!wantVideo)
+        return head(src) + QStringList{QStringLiteral("-vn")} + stereoAac + QStringList{dst};
+    return head(src) + firstStreams +
+           QStringList{QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-q:v"),
+                       QStringLiteral("3")} +
+           deinterlaceAndEvenSides + stereoAac + QStringList{dst};
+}
+
+QCoro::Task<void> convertWithBuiltIn(QString src, QString dst, bool wantVideo, MWStatus status)
+{
+    const std::optional<QString> exe = converterURL();
+    if (!exe)
+        throw MWError(missing);
+    const auto probe = [src] { return probeDuration(src); };
+    const double duration = co_await onWorker(probe);
+    bool firstFailed = false;
+    try {
+        co_await runConverter(*exe, firstAttempt(src, dst), duration, status);
+    } catch (const MWError&) {
+        firstFailed = true;
+    }
+    if (!firstFailed)
+        co_return;
+    const auto removePartial = [dst] { QFile::remove(dst); };
+    co_await onWorker(removePartial);
+    co_await runConverter(*exe, secondAttempt(src, dst, wantVideo), duration, status);
+}
+
+QString failureReason(const QString& tail)
+{
+    const QString text = tail.toLower();
+    auto has = [&](const char* what) { return text.contains(QLatin1String(what)); };
+    if (has("invalid data") || has("could not find codec"))
+        return QStringLiteral(
+            "the file's contents are damaged or in a format the converter doesn't know");
+    if (has("no such file") || has("permission denied"))
+        return QStringLiteral("the file can't be read (check the drive and permissions)");
+    if (has("no space"))
+        return QStringLiteral("the disk is full");
+    return QStringLiteral("the converter couldn't decode it");
+}
+
+QCoro::Task<void> runConverter(QString exe, QStringList args, double duration, MWStatus status)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    process.setReadChannel(QProcess::StandardError);
+
+    // Only the end of the diagnostics is kept: it names the failure, however
+    // long the conversion ran.
+    QString tail;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    auto take = [&](bool report) {
+        const QByteArray bytes = process.readAllStandardError();
+        if (bytes.isEmpty())
+            return;
+        const QString chunk = decoder.decode(bytes);
+        tail = (tail + chunk).right(tailLength);
+        if (!report || !(duration > 0))
+            return;
+        const qsizetype at = chunk.lastIndexOf(QLatin1String("time="));
+        if (at < 0)
+            return;
+        const double t = parseClock(chunk.mid(at + 5, clockLength));
+        const double fraction = std::clamp(t / duration, 0.0, 1.0);
+        QMetaObject::invokeMethod(
+            qApp,
+            [status, fraction] {
+                if (status)
+                    status(QStringLiteral("Converting…"), fraction);
+            },
+            Qt::QueuedConnection);
+    };
+    const auto reader =
+        QObject::connect(&process, &QProcess::readyReadStandardError, [&] { take(true); });
+
+    // Ends once, when the process ends or when it cannot start.
+    QPromise<void> ended;
+    ended.start();
+    QString launchError;
+    QObject::connect(&process, &QProcess::finished, [&] { ended.finish(); });
+    QObject::connect(&process, &QProcess::errorOccurred, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            launchError = process.errorString();
+            ended.finish();
+        }
+    });
+    process.start(exe, args, QIODevice::ReadOnly);
+    co_await ended.future();
+    if (!launchError.isEmpty())
+        throw MWError(launchError);
+    QObject::disconnect(reader);
+    take(false);
+
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        co_return;
+    throw MWError(QStringLiteral("Conversion failed: ") + failureReason(tail) + QLatin1Char('.'));
+}
+
+double parseClock(const QString& text)
+{
+    const QStringList pieces = text.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (pieces.size() != 3)
+        return 0;
+    double h = 0, m = 0, s = 0;
+    if (!decimal(pieces[0], h) || !decimal(pieces[1], m) || !decimal(pieces[2], s))
+        return 0;
+    return h * 3600 + m * 60 + s;
+}
+
+double probeDuration(const QString& src)
+{
+    const std::optional<QString> exe = converterURL();
+    if (!exe)
+        return 0;
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(
+        *exe,
+        {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), src},
+        QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1))
+        return 0;
+    process.waitForFinished(-1);
+    const QString text = QString::fromUtf8(process.readAllStandardError());
+    const qsizetype at = text.indexOf(QLatin1String("Duration: "));
+    if (at < 0)
+        return 0;
+    return parseClock(text.mid(at + 10, clockLength));
+}
+
+QCoro::Task<void> exportWithAVFoundation(QString src, QString dst, MWStatus status)
+{
+    const auto load = [src] { return MWAsset::open(src); };
+    const auto asset = co_await onWorker(load);
+    if (!asset->exportable)
+        throw MWError(QStringLiteral("Linux can't export this file"));
+
+    auto progress = std::make_shared<std::atomic<double>>(0);
+    QTimer ticker;
+    ticker.setInterval(200);
+    auto report = [status, progress] {
+        if (status)
+            status(QStringLiteral("Converting…"), progress->load());
+    };
+    QObject::connect(&ticker, &QTimer::timeout, report);
+    report();
+    ticker.start();
+    QString failure;
+    const auto copy = [src, dst, progress] { remuxToMov(src, dst, progress.get()); };
+    try {
+        co_await onWorker(copy);
+    } catch (const MWError& e) {
+        failure = e.message.isEmpty() ? QStringLiteral("export failed") : e.message;
+    }
+    ticker.stop();
+    if (!failure.isEmpty())
+        throw MWError(failure);
+}
+
+}  // namespace MWMediaOpener

@@ -1,0 +1,284 @@
+#include "media/converter.h"
+
+#include "opener_support.h"
+#include "platform/asset.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace MWMediaOpener;
+using support::await;
+using support::failure;
+
+namespace {
+
+const QString missing = "The built-in converter is missing from this copy of the app.";
+
+// A stand-in converter that writes text to its error stream and exits with code.
+QString fakeConverter(const QTemporaryDir& dir, const QByteArray& text, int code)
+{
+    QFile f(dir.filePath("said"));
+    f.open(QIODevice::WriteOnly);
+    f.write(text);
+    f.close();
+    return support::script(dir, "ffmpeg",
+                           "cat '" + f.fileName().toUtf8() + "' >&2\nexit " +
+                               QByteArray::number(code) + "\n");
+}
+
+}  // namespace
+
+TEST(ParseClock, HoursMinutesSeconds)
+{
+    EXPECT_DOUBLE_EQ(parseClock("00:01:02.50"), 62.5);
+    EXPECT_DOUBLE_EQ(parseClock("01:00:00"), 3600);
+    EXPECT_DOUBLE_EQ(parseClock("00:00:07.5"), 7.5);
+    EXPECT_DOUBLE_EQ(parseClock("00:12:34.56"), 754.56);
+    EXPECT_DOUBLE_EQ(parseClock("::1:2:3"), 3723);  // empty pieces are dropped
+    for (const char* text :
+         {"N/A", "1:02", "12", "", "00:00:04.00 b", "a:b:c", "1:2:3:4", "00:00:nan", "00: 00:01"})
+        EXPECT_EQ(parseClock(text), 0) << text;
+}
+
+TEST(FailureReason, FirstMatchOfTheLowerCasedTail)
+{
+    EXPECT_EQ(failureReason("x.ts: Invalid data found when processing input"),
+              "the file's contents are damaged or in a format the converter doesn't know");
+    EXPECT_EQ(failureReason("Could not find codec parameters"),
+              "the file's contents are damaged or in a format the converter doesn't know");
+    EXPECT_EQ(failureReason("x: No such file or directory\nNo space left on device"),
+              "the file can't be read (check the drive and permissions)");
+    EXPECT_EQ(failureReason("Permission denied"),
+              "the file can't be read (check the drive and permissions)");
+    EXPECT_EQ(failureReason("av_interleaved_write_frame(): No space left on device"),
+              "the disk is full");
+    EXPECT_EQ(failureReason("Unknown encoder 'h264_videotoolbox'"),
+              "the converter couldn't decode it");
+}
+
+TEST(CommandLines, ExactArguments)
+{
+    const QString vf = "yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2";
+    EXPECT_EQ(firstAttempt("/a/s.ts", "/c/d.mov"), QStringList({"-hide_banner",
+                                                                "-nostdin",
+                                                                "-y",
+                                                                "-i",
+                                                                "/a/s.ts",
+                                                                "-map",
+                                                                "0:v:0?",
+                                                                "-map",
+                                                                "0:a:0?",
+                                                                "-c:v",
+                                                                "h264_videotoolbox",
+                                                                "-b:v",
+                                                                "8M",
+                                                                "-pix_fmt",
+                                                                "yuv420p",
+                                                                "-vf",
+                                                                vf,
+                                                                "-c:a",
+                                                                "aac",
+                                                                "-b:a",
+                                                                "192k",
+                                                                "-ac",
+                                                                "2",
+                                                                "-movflags",
+                                                                "+faststart",
+                                                                "/c/d.mov"}));
+    EXPECT_EQ(
+        secondAttempt("/a/s.ts", "/c/d.mov", true),
+        QStringList(
+            {"-hide_banner", "-nostdin", "-y",    "-i",   "/a/s.ts", "-map",    "0:v:0?", "-map",
+             "0:a:0?",       "-c:v",     "mpeg4", "-q:v", "3",       "-vf",     vf,       "-c:a",
+             "aac",          "-b:a",     "192k",  "-ac",  "2",       "/c/d.mov"}));
+    EXPECT_EQ(secondAttempt("/a/s.ts", "/c/d.mov", false),
+              QStringList({"-hide_banner", "-nostdin", "-y", "-i", "/a/s.ts", "-vn", "-c:a", "aac",
+                           "-b:a", "192k", "-ac", "2", "/c/d.mov"}));
+}
+
+TEST(ConverterURL, PresentOnlyWhenExecutableAndLookedUpEveryTime)
+{
+    // The build tree mirrors the installation: bin/ beside libexec/cutwright/.
+    const auto builtIn = converterURL();
+    ASSERT_TRUE(builtIn);
+    EXPECT_EQ(*builtIn, QFileInfo(CW_LIBEXEC_DIR "/ffmpeg").absoluteFilePath());
+
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain");
+    QFile(plain).open(QIODevice::WriteOnly);
+    {
+        support::ConverterAt at(plain);
+        EXPECT_FALSE(converterURL());
+        QFile(plain).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(converterURL(), plain);
+    }
+    support::ConverterAt at(dir.path());  // a folder is no converter
+    EXPECT_FALSE(converterURL());
+}
+
+TEST(ConverterURL, MissingConverterStartsNothing)
+{
+    QTemporaryDir dir;
+    support::ConverterAt at(dir.filePath("absent"));
+    EXPECT_EQ(probeDuration(testutil::fixture("mpeg.ts")), 0);
+    const QString dst = dir.filePath("out.mov");
+    EXPECT_EQ(failure(convertWithBuiltIn(testutil::fixture("mpeg.ts"), dst, true, {})), missing);
+    EXPECT_FALSE(QFileInfo::exists(dst));
+}
+
+TEST(ProbeDuration, ReadsTheConvertersDurationLine)
+{
+    EXPECT_NEAR(probeDuration(testutil::fixture("mpeg.ts")), 2.0, 0.1);
+    QTemporaryDir dir;
+    {
+        support::ConverterAt at(fakeConverter(dir, "  Duration: 00:12:34.56, start: 0", 1));
+        EXPECT_DOUBLE_EQ(probeDuration("x"), 754.56);
+    }
+    support::ConverterAt at(fakeConverter(dir, "  Duration: N/A, bitrate: N/A", 1));
+    EXPECT_EQ(probeDuration("x"), 0);
+}
+
+TEST(RunConverter, FailureReasonsFromTheErrorStream)
+{
+    QTemporaryDir dir;
+    struct Case {
+        QByteArray said;
+        QString reason;
+    };
+    QByteArray longTail = "Invalid data found when processing input\n";
+    longTail += QByteArray(4100, 'x');  // pushes the match out of the kept tail
+    for (const Case& c : std::vector<Case>{
+             {"out.mov: No space left on device\n", "the disk is full"},
+             {"in.ts: Invalid data found when processing input\n",
+              "the file's contents are damaged or in a format the converter doesn't know"},
+             {"in.ts: No such file or directory\nNo space left\n",
+              "the file can't be read (check the drive and permissions)"},
+             {"Killed\n", "the converter couldn't decode it"},
+             {longTail, "the converter couldn't decode it"}}) {
+        const QString exe = fakeConverter(dir, c.said, 1);
+        EXPECT_EQ(failure(runConverter(exe, {}, 0, {})), "Conversion failed: " + c.reason + ".");
+    }
+    EXPECT_EQ(failure(runConverter(fakeConverter(dir, "Invalid data", 0), {}, 0, {})), "");
+    EXPECT_FALSE(failure(runConverter(dir.filePath("absent"), {}, 0, {})).isEmpty());
+}
+
+TEST(RunConverter, ProgressFromTheLastTimeInEachChunk)
+{
+    QTemporaryDir dir;
+    auto fractions = [&](const QByteArray& said, double duration) {
+        support::StatusLog log;
+        await(runConverter(fakeConverter(dir, said, 0), {}, duration, log.callback()));
+        // Progress is posted, not called: let it arrive.
+        QCoreApplication::processEvents();
+        std::vector<double> seen;
+        for (const auto& s : *log.calls) {
+            EXPECT_EQ(s.text, "Converting…");
+            seen.push_back(s.fraction.value_or(-1));
+        }
+        EXPECT_FALSE(*log.offMainThread);
+        return seen;
+    };
+    // One write is one chunk: the later "time=" counts.
+    EXPECT_EQ(fractions("frame= 50 time=00:00:02.00 bitrate=\rframe= 100 fps=50 "
+                        "time=00:00:04.00 bitrate=",
+                        8),
+              std::vector<double>{0.5});
+    EXPECT_EQ(fractions("time=00:00:09.00 bitrate=", 8), std::vector<double>{1.0});
+    EXPECT_EQ(fractions("time=-01:00:00.00 bitrate=", 8), std::vector<double>{0.0});
+    EXPECT_EQ(fractions("time=00:00:04.00 bitrate=", 0), std::vector<double>{});
+    EXPECT_EQ(fractions("time=N/A bitrate=", 8), std::vector<double>{0.0});
+}
+
+TEST(ConvertWithBuiltIn, SecondAttemptAfterAFailedFirst)
+{
+    // A converter without the hardware encoder: the first attempt leaves a
+    // partial file and fails; the second must start without it. It logs each
+    // conversion's arguments, and any output file it finds already there.
+    QTemporaryDir dir;
+    const QString log = dir.filePath("log");
+    QByteArray body = R"(
+case "$*" in *' -y '*) ;; *) exit 1 ;; esac
+for last; do :; done
+[ -e "$last" ] && echo "found $last" >>'LOG'
+echo "$*" >>'LOG'
+case "$*" in *h264_videotoolbox*)
+  echo partial >"$last"; echo "Unknown encoder 'h264_videotoolbox'" >&2; exit 1 ;;
+esac
+echo done >"$last"
+)";
+    support::ConverterAt at(support::script(dir, "ffmpeg", body.replace("LOG", log.toUtf8())));
+    const QString dst = dir.filePath("out.mov");
+    await(convertWithBuiltIn("/in/x.ts", dst, true, {}));
+    QFile f(log);
+    f.open(QIODevice::ReadOnly);
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], firstAttempt("/in/x.ts", dst).join(' '));
+    EXPECT_EQ(lines[1], secondAttempt("/in/x.ts", dst, true).join(' '));
+
+    // The second attempt's failure is the one reported.
+    support::ConverterAt failing(fakeConverter(dir, "No space left on device", 1));
+    EXPECT_EQ(failure(convertWithBuiltIn("/in/x.ts", dst, false, {})),
+              "Conversion failed: the disk is full.");
+}
+
+TEST(ConvertWithBuiltIn, RealConverterMakesAPlayableMovie)
+{
+    // No hardware encoder is assumed, so this also runs the MPEG-4 attempt.
+    qputenv("CUTWRIGHT_H264_HARDWARE", "none");
+    QTemporaryDir dir;
+    support::StatusLog log;
+    const QString dst = dir.filePath("ts.mov");
+    await(convertWithBuiltIn(testutil::fixture("mpeg.ts"), dst, true, log.callback()));
+    QCoreApplication::processEvents();
+    const auto copy = MWAsset::open(dst);
+    EXPECT_TRUE(copy->playable);
+    EXPECT_EQ(copy->naturalSize, QSizeF(320, 240));
+    EXPECT_NEAR(copy->duration, 2.0, 0.1);
+    EXPECT_EQ(copy->audioTracks, 1);
+    for (const auto& s : *log.calls) {
+        ASSERT_TRUE(s.fraction);
+        EXPECT_GE(*s.fraction, 0);
+        EXPECT_LE(*s.fraction, 1);
+    }
+
+    // Sound only when no picture is wanted.
+    const QString sound = dir.filePath("mp3.mov");
+    await(convertWithBuiltIn(testutil::fixture("audio.mp3"), sound, false, {}));
+    EXPECT_EQ(MWAsset::open(sound)->videoTracks, 0);
+    EXPECT_EQ(MWAsset::open(sound)->audioTracks, 1);
+    qunsetenv("CUTWRIGHT_H264_HARDWARE");
+}
+
+TEST(ExportWithAVFoundation, CopiesTracksIntoAMovie)
+{
+    QTemporaryDir dir;
+    support::StatusLog log;
+    const QString dst = dir.filePath("rotated.mov");
+    await(exportWithAVFoundation(testutil::fixture("rotated.mp4"), dst, log.callback()));
+    const auto copy = MWAsset::open(dst);
+    const auto original = MWAsset::open(testutil::fixture("rotated.mp4"));
+    EXPECT_NEAR(copy->duration, original->duration, 0.05);
+    EXPECT_EQ(copy->preferredTransform, original->preferredTransform);
+    EXPECT_EQ(copy->audioTracks, 1);
+    ASSERT_FALSE(log.calls->empty());
+    EXPECT_EQ(log.calls->front().text, "Converting…");
+
+    // A transport stream's clock starts late; the copy's starts at zero.
+    const QString ts = dir.filePath("ts.mov");
+    await(exportWithAVFoundation(testutil::fixture("mpeg.ts"), ts, {}));
+    EXPECT_NEAR(MWAsset::open(ts)->startTime, 0, 0.1);
+    EXPECT_NEAR(MWAsset::open(ts)->duration, 2.0, 0.1);
+}
+
+TEST(ExportWithAVFoundation, FailuresLeaveNoFile)
+{
+    QTemporaryDir dir;
+    const QString dst = dir.filePath("out.mov");
+    EXPECT_EQ(failure(exportWithAVFoundation(testutil::fixture("matroska.mkv"), dst, {})),
+              "Linux can't export this file");
+    EXPECT_FALSE(
+        failure(exportWithAVFoundation(testutil::fixture("random.mp4"), dst, {})).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dst));
+}
