@@ -59,10 +59,13 @@ bool decimal(const QString& text, double& value)
 
 std::optional<QString> converterURL()
 {
+    // The executable does not move; finding its folder once also keeps the
+    // first lookups of concurrent workers from racing inside Qt.
+    static const QString beside =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../libexec/cutwright/ffmpeg");
     QString path = qEnvironmentVariable("CUTWRIGHT_CONVERTER");
     if (path.isEmpty())
-        path =
-            QCoreApplication::applicationDirPath() + QStringLiteral("/../libexec/cutwright/ffmpeg");
+        path = beside;
     const QFileInfo info(QDir::cleanPath(path));
     if (info.isFile() && info.isExecutable())
         return info.absoluteFilePath();

@@ -18,8 +18,9 @@ namespace MWMediaOpener {
 
 // Opens path (an absolute file path). wantVideo: a picture is needed, so an
 // audio-only file is an error. status reports conversion on the main thread;
-// nothing is reported for files opened directly or reused copies. Never blocks
-// the event loop. Throws MWError with a sentence for the user. Opens that would
+// nothing is reported for files opened directly or reused copies. Start it on
+// the main thread; it never blocks the event loop. Throws MWError with a
+// sentence for the user. Opens that would
 // write the same cached copy run one after the other: the later one reuses the
 // copy the earlier one made, or fails as it failed.
 QCoro::Task<MWOpenedMedia> open(QString path, bool wantVideo, MWStatus status);

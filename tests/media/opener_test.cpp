@@ -326,8 +326,10 @@ TEST(Open, OverlappingOpensOfOneFileTakeTurns)
         starts += s.text.startsWith("Converting this");
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(a.playable, b.playable);
-    EXPECT_EQ(a.note->startsWith("Converted from"), true);
-    EXPECT_EQ(b.note, "Converted copy (from MPEG transport stream) re-used.");
+    // Either may get there first; the other reuses its copy.
+    const QString reused = "Converted copy (from MPEG transport stream) re-used.";
+    EXPECT_NE(a.note == reused, b.note == reused);
+    EXPECT_TRUE(a.note->startsWith("Converted from") || b.note->startsWith("Converted from"));
     EXPECT_NEAR(MWAsset::open(b.playable)->duration, 2, 0.1);
 
     // A failed conversion is not repeated for the open that waited on it.
