@@ -175,8 +175,11 @@ QCoro::Task<std::optional<QRectF>> detect(std::shared_ptr<const MWAsset> asset, 
 {
     if (!(duration > 0) || size.width() < 16 || size.height() < 16)
         co_return std::nullopt;
-    co_return co_await QtConcurrent::run(
-        [asset, duration, size] { return detectNow(asset, duration, size); });
+    // Named, not a temporary inside co_await: GCC 12 destroys such temporaries
+    // on the early co_return above as well, releasing the asset twice.
+    auto work =
+        QtConcurrent::run([asset, duration, size] { return detectNow(asset, duration, size); });
+    co_return co_await work;
 }
 
 }  // namespace CWBorders
