@@ -60,41 +60,19 @@ TEST(FailureReason, FirstMatchOfTheLowerCasedTail)
 TEST(CommandLines, ExactArguments)
 {
     const QString vf = "yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2";
-    EXPECT_EQ(firstAttempt("/a/s.ts", "/c/d.mov"), QStringList({"-hide_banner",
-                                                                "-nostdin",
-                                                                "-y",
-                                                                "-i",
-                                                                "/a/s.ts",
-                                                                "-map",
-                                                                "0:v:0?",
-                                                                "-map",
-                                                                "0:a:0?",
-                                                                "-c:v",
-                                                                "h264_videotoolbox",
-                                                                "-b:v",
-                                                                "8M",
-                                                                "-pix_fmt",
-                                                                "yuv420p",
-                                                                "-vf",
-                                                                vf,
-                                                                "-c:a",
-                                                                "aac",
-                                                                "-b:a",
-                                                                "192k",
-                                                                "-ac",
-                                                                "2",
-                                                                "-movflags",
-                                                                "+faststart",
-                                                                "/c/d.mov"}));
-    EXPECT_EQ(
-        secondAttempt("/a/s.ts", "/c/d.mov", true),
-        QStringList(
-            {"-hide_banner", "-nostdin", "-y",    "-i",   "/a/s.ts", "-map",    "0:v:0?", "-map",
-             "0:a:0?",       "-c:v",     "mpeg4", "-q:v", "3",       "-vf",     vf,       "-c:a",
-             "aac",          "-b:a",     "192k",  "-ac",  "2",       "/c/d.mov"}));
-    EXPECT_EQ(secondAttempt("/a/s.ts", "/c/d.mov", false),
-              QStringList({"-hide_banner", "-nostdin", "-y", "-i", "/a/s.ts", "-vn", "-c:a", "aac",
-                           "-b:a", "192k", "-ac", "2", "/c/d.mov"}));
+    // clang-format off
+    EXPECT_EQ(firstAttempt("/a/s.ts", "/c/d.mov"), QStringList({
+        "-hide_banner", "-nostdin", "-y", "-i", "/a/s.ts", "-map", "0:v:0?", "-map", "0:a:0?",
+        "-c:v", "h264_videotoolbox", "-b:v", "8M", "-pix_fmt", "yuv420p", "-vf", vf,
+        "-c:a", "aac", "-b:a", "192k", "-ac", "2", "-movflags", "+faststart", "/c/d.mov"}));
+    EXPECT_EQ(secondAttempt("/a/s.ts", "/c/d.mov", true), QStringList({
+        "-hide_banner", "-nostdin", "-y", "-i", "/a/s.ts", "-map", "0:v:0?", "-map", "0:a:0?",
+        "-c:v", "mpeg4", "-q:v", "3", "-vf", vf,
+        "-c:a", "aac", "-b:a", "192k", "-ac", "2", "/c/d.mov"}));
+    EXPECT_EQ(secondAttempt("/a/s.ts", "/c/d.mov", false), QStringList({
+        "-hide_banner", "-nostdin", "-y", "-i", "/a/s.ts", "-vn",
+        "-c:a", "aac", "-b:a", "192k", "-ac", "2", "/c/d.mov"}));
+    // clang-format on
 }
 
 TEST(ConverterURL, PresentOnlyWhenExecutableAndLookedUpEveryTime)

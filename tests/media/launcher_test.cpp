@@ -54,63 +54,21 @@ protected:
     }
 };
 
+// clang-format off
 // The fast export's command line, which allows software encoding.
-const QStringList exportLine = {"-hide_banner",
-                                "-nostdin",
-                                "-y",
-                                "-ss",
-                                "1.000",
-                                "-t",
-                                "2.000",
-                                "-i",
-                                "/in/a b.mp4",
-                                "-map",
-                                "0:v:0",
-                                "-map",
-                                "0:a:0?",
-                                "-vf",
-                                "crop=100:100:0:0,scale=100:100,format=nv12",
-                                "-c:v",
-                                "h264_videotoolbox",
-                                "-allow_sw",
-                                "1",
-                                "-profile:v",
-                                "high",
-                                "-b:v",
-                                "4000000",
-                                "-maxrate",
-                                "6000000",
-                                "-bufsize",
-                                "8000000",
-                                "-c:a",
-                                "aac",
-                                "-movflags",
-                                "+faststart",
-                                "-f",
-                                "mp4",
-                                "/out/x.mp4"};
+const QStringList exportLine = {
+    "-hide_banner", "-nostdin", "-y", "-ss", "1.000", "-t", "2.000", "-i", "/in/a b.mp4",
+    "-map", "0:v:0", "-map", "0:a:0?", "-vf", "crop=100:100:0:0,scale=100:100,format=nv12",
+    "-c:v", "h264_videotoolbox", "-allow_sw", "1", "-profile:v", "high", "-b:v", "4000000",
+    "-maxrate", "6000000", "-bufsize", "8000000", "-c:a", "aac", "-movflags", "+faststart",
+    "-f", "mp4", "/out/x.mp4"};
 
 // The converter's first attempt, which does not.
-const QStringList convertLine = {"-hide_banner",
-                                 "-nostdin",
-                                 "-y",
-                                 "-i",
-                                 "/in/a.ts",
-                                 "-map",
-                                 "0:v:0?",
-                                 "-map",
-                                 "0:a:0?",
-                                 "-c:v",
-                                 "h264_videotoolbox",
-                                 "-b:v",
-                                 "8M",
-                                 "-pix_fmt",
-                                 "yuv420p",
-                                 "-vf",
-                                 "yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2",
-                                 "-c:a",
-                                 "aac",
-                                 "/out/a.mov"};
+const QStringList convertLine = {
+    "-hide_banner", "-nostdin", "-y", "-i", "/in/a.ts", "-map", "0:v:0?", "-map", "0:a:0?",
+    "-c:v", "h264_videotoolbox", "-b:v", "8M", "-pix_fmt", "yuv420p", "-vf",
+    "yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2", "-c:a", "aac", "/out/a.mov"};
+// clang-format on
 
 }  // namespace
 
