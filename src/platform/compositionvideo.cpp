@@ -72,7 +72,16 @@ void VideoChain::finish()
         throw Failure{QStringLiteral("The video track can't be read.")};
     while (nextSlot_ < slots_)
         emitSlot();
-    encode(encoder_.get(), nullptr, sink);
+    encode(encoder_.get(), nullptr, [this](AVPacket* packet) { deliver(packet); });
+}
+
+// Every frame lasts one tick of the output rate; the muxer needs that from the
+// last packet too, or the file comes out a frame short.
+void VideoChain::deliver(AVPacket* packet)
+{
+    if (packet->duration <= 0)
+        packet->duration = 1;
+    sink(packet);
 }
 
 void VideoChain::shape(const AVFrame* decoded, double time)
@@ -123,11 +132,7 @@ void VideoChain::emitSlot()
     av_frame_ref(scratch_.get(), held_.get());
     scratch_->pts = nextSlot_++;
     scratch_->pict_type = AV_PICTURE_TYPE_NONE;
-    encode(encoder_.get(), scratch_.get(), [this](AVPacket* packet) {
-        if (packet->duration <= 0)
-            packet->duration = 1;
-        sink(packet);
-    });
+    encode(encoder_.get(), scratch_.get(), [this](AVPacket* packet) { deliver(packet); });
     av_frame_unref(scratch_.get());
 }
 
@@ -183,8 +188,10 @@ void VideoChain::openGraph(const AVFrame* first)
         throw prepare;
 }
 
-// Same encoder family and rate ceiling as the converter's software fallback,
-// but constant quality (CRF 18, visually transparent) inside that ceiling.
+// The converter's software encoder at its preset and peak rate (libx264
+// "veryfast", peaks held to 1.5 × its average rate), but at constant quality
+// (CRF 18, visually transparent) instead of that average: a hard scene may
+// spend up to the peak, an easy one spends only what it needs.
 void VideoChain::openEncoder(const AVFrame* first)
 {
     const Failure refused{QStringLiteral("Linux couldn't start the export.")};
@@ -212,7 +219,7 @@ void VideoChain::openEncoder(const AVFrame* first)
     e->thread_count = 0;                      // as many as the machine has
     e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;  // MP4 keeps the parameter sets in the header
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "preset", "medium", 0);
+    av_dict_set(&options, "preset", "veryfast", 0);
     av_dict_set(&options, "profile", "high", 0);
     av_dict_set(&options, "crf", "18", 0);
     const int rc = avcodec_open2(e, codec, &options);

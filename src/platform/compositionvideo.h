@@ -43,6 +43,7 @@ private:
     void openGraph(const AVFrame* first);
     void openEncoder(const AVFrame* first);
     void emitSlot();
+    void deliver(AVPacket* packet);
 
     const MWComposition composition_;
     const long long slots_;  // output frames: the clip's length on the output grid

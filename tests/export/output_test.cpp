@@ -90,6 +90,9 @@ TEST_P(OutputTest, ClipWithSoundIsAPlayableUprightMp4OfTheRightSizeAndLength)
     EXPECT_EQ(v["color_transfer"].toString(), "bt709");
     EXPECT_EQ(v["color_range"].toString(), "tv");
     EXPECT_NEAR(p.duration(), 1.0, 0.04);
+    // Every frame counts, the last one too.
+    EXPECT_NEAR(v["duration"].toString().toDouble(), 1.0, 0.02);
+    EXPECT_EQ(v["nb_frames"].toString(), "25");
     EXPECT_NEAR(v["start_time"].toString().toDouble(), 0, 1e-3);
     ASSERT_TRUE(p.audio);
     EXPECT_EQ(p.audio->value("codec_name").toString(), "aac");
