@@ -61,6 +61,9 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     set("audio-file-auto", "no");
     set("audio-display", "no");
     set("vo", options.video ? "libmpv" : "null");
+    // No hardware decoding, so no probing of GPU interops (which prints).
+    set("hwdec", "no");
+    set("gpu-hwdec-interop", "no");
     if (options.audio)
         set("audio-fallback-to-null", "yes");
     else
@@ -86,9 +89,11 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
 MWMpvPlayer::~MWMpvPlayer()
 {
     // The render context goes before the core, or libmpv stops the program.
-    if (renderer_ && releaseRenderer_)
-        releaseRenderer_();
-    releaseRenderer_ = nullptr;
+    if (renderer_ && releaseRenderer_) {
+        const auto release = std::move(releaseRenderer_);
+        renderer_ = nullptr;
+        release();
+    }
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
     mpv_terminate_destroy(mpv_);
 }
@@ -121,7 +126,9 @@ void MWMpvPlayer::handle(const mpv_event& event)
         const bool isFlag = property->format == MPV_FORMAT_FLAG;
         switch (event.reply_userdata) {
         case kTimePos:
-            position_ = isDouble ? *static_cast<double*>(property->data) : NAN;
+            // Until the current item has opened, times are the previous one's.
+            if (loaded_)
+                position_ = isDouble ? *static_cast<double*>(property->data) : NAN;
             break;
         case kPause:
             // A change from before our own request is stale.
@@ -167,6 +174,7 @@ void MWMpvPlayer::handle(const mpv_event& event)
         if (!item_ || startedEntry_ != expectedEntry_ || expectedEntry_ < 0)
             break;  // a file replaced before it opened
         loaded_ = true;
+        position_ = NAN;
         if (startAt_) {
             issueSeek(*startAt_);
             startAt_.reset();
@@ -208,7 +216,7 @@ void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
     ++generation_;
     loaded_ = false;
     eof_ = false;
-    position_ = 0;
+    position_ = NAN;
     duration_ = item_ ? item_->duration : 0;
     startAt_.reset();
     expectedEntry_ = -1;
@@ -292,15 +300,31 @@ double MWMpvPlayer::currentTime() const
 
 double MWMpvPlayer::shownTime() const
 {
-    return loaded_ ? position_ : NAN;
+    return loaded_ && settled_ ? position_ : NAN;
 }
 
 void MWMpvPlayer::attachRenderer(QObject* owner, std::function<void()> release)
 {
-    if (renderer_ && renderer_ != owner && releaseRenderer_)
-        releaseRenderer_();
+    if (renderer_ && renderer_ != owner && releaseRenderer_) {
+        const auto release = std::move(releaseRenderer_);
+        renderer_ = nullptr;
+        release();
+    }
     renderer_ = owner;
     releaseRenderer_ = std::move(release);
+}
+
+void MWMpvPlayer::videoOutputAttached()
+{
+    // An item opened without a render context has no picture (libmpv gives
+    // up on the video output), and one whose context was freed lost it: open
+    // it again where it stood.
+    if (!item_)
+        return;
+    const double t = currentTime();
+    replaceItem(item_);
+    if (std::isfinite(t) && t > 0)
+        seekExact(t);
 }
 
 void MWMpvPlayer::detachRenderer(QObject* owner)

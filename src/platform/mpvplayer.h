@@ -39,7 +39,8 @@ public:
     double currentTime() const override;
 
     // The time of the frame on screen (currentTime() is the one asked for
-    // while paused after a seek); NaN while nothing is open.
+    // while paused after a seek); NaN until the picture of the last load or
+    // seek is in place.
     double shownTime() const;
 
     // For the video surface.
@@ -50,6 +51,8 @@ public:
     // surface takes over from the first (after it has freed its own).
     void attachRenderer(QObject* owner, std::function<void()> release);
     void detachRenderer(QObject* owner);
+    // A render context exists now: an item opened before it has no picture yet.
+    void videoOutputAttached();
 
 signals:
     // The picture for the last load or seek is in place.
@@ -72,7 +75,7 @@ private:
     bool paused_ = true;
     bool eof_ = false;
     double speed_ = 1.0;
-    double position_ = 0;  // the core's time-pos
+    double position_ = 0;  // the core's time-pos for the current item
     double duration_ = 0;
     std::optional<double> startAt_;    // a seek asked for before the file opened
     std::uint64_t generation_ = 0;     // counts replaced items

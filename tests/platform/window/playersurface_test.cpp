@@ -1,0 +1,192 @@
+#include "common/testutil.h"
+#include "platform/asset.h"
+#include "platform/mpvplayer.h"
+#include "platform/playersurface.h"
+
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::shared_ptr<const MWAsset> counter()
+{
+    return MWAsset::open(testutil::fixture("frames_counter.mp4"));
+}
+
+QImage ffmpegFrame(const QString& file, double t)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("frame.png"));
+    const auto r = testutil::run(QStringLiteral("ffmpeg"),
+                                 {"-hide_banner", "-loglevel", "error", "-ss", QString::number(t),
+                                  "-i", file, "-frames:v", "1", png});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+}
+
+// Mean absolute difference per channel over the shared size, 0 to 255.
+double difference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// Waits until the surface has drawn a frame while the player shows the one at shown.
+bool drawn(MWMpvPlayer& player, MWPlayerSurface& surface, double shown)
+{
+    bool done = false;
+    const auto connection = QObject::connect(&surface, &MWPlayerSurface::frameRendered, [&] {
+        done = done || std::abs(player.shownTime() - shown) < 1e-6;
+    });
+    const bool ok = testutil::waitUntil([&] { return done; });
+    QObject::disconnect(connection);
+    return ok;
+}
+
+}  // namespace
+
+TEST(PlayerSurface, ShowsTheFrameOfAnExactSeek)
+{
+    MWMpvPlayer player({.video = true, .audio = false});
+    MWPlayerSurface surface;
+    surface.setPlayer(&player);
+    surface.resize(320, 240);
+    surface.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface));
+    const auto asset = counter();
+    player.replaceItem(asset);
+    player.seekExact(3.5);
+    ASSERT_TRUE(drawn(player, surface, 3.52));
+    const QImage shot = surface.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    // What `ffmpeg -ss 3.5` starts with, within the colour conversion's noise;
+    // the frames either side differ by a moved block.
+    const double same = difference(shot, ffmpegFrame(asset->path, 3.5));
+    EXPECT_LT(same, 6.0);
+    EXPECT_GT(difference(shot, ffmpegFrame(asset->path, 3.48)), same + 3.0);
+    EXPECT_GT(difference(shot, ffmpegFrame(asset->path, 3.56)), same + 3.0);
+}
+
+TEST(PlayerSurface, FitsThePictureOnBlackAndFollowsItsSizeAtOnce)
+{
+    MWMpvPlayer player({.video = true, .audio = false});
+    MWPlayerSurface surface;
+    surface.setPlayer(&player);
+    surface.resize(640, 240);
+    surface.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface));
+    const auto asset = counter();
+    player.replaceItem(asset);
+    player.seekExact(1.0);
+    ASSERT_TRUE(drawn(player, surface, 1.0));
+    const QImage reference = ffmpegFrame(asset->path, 1.0);
+
+    // Wide: black at the sides, the picture 1:1 in the middle.
+    QImage wide = surface.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(wide.size(), QSize(640, 240));
+    EXPECT_EQ(wide.pixel(10, 120), qRgb(0, 0, 0));
+    EXPECT_EQ(wide.pixel(630, 120), qRgb(0, 0, 0));
+    EXPECT_LT(difference(wide.copy(160, 0, 320, 240), reference), 6.0);
+
+    // Tall, at once: the first picture at the new size has the bars above and below.
+    surface.resize(320, 480);
+    QImage tall = surface.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(tall.size(), QSize(320, 480));
+    EXPECT_EQ(tall.pixel(160, 10), qRgb(0, 0, 0));
+    EXPECT_EQ(tall.pixel(160, 470), qRgb(0, 0, 0));
+    EXPECT_LT(difference(tall.copy(0, 120, 320, 240), reference), 6.0);
+}
+
+TEST(PlayerSurface, SurvivesLateAttachRepaintsAndReparenting)
+{
+    MWMpvPlayer player({.video = true, .audio = false});
+    QWidget first;
+    QWidget second;
+    // The item is open before any surface exists (the viewer appears with it).
+    player.replaceItem(counter());
+    player.seekExact(1.0);
+    auto* surface = new MWPlayerSurface(&first);
+    surface->setPlayer(&player);
+    surface->resize(320, 240);
+    first.resize(400, 300);
+    first.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&first));
+    ASSERT_TRUE(drawn(player, *surface, 1.0));
+    EXPECT_EQ(player.currentTime(), 1.0);
+
+    // Repaints and the same player again leave the video alone.
+    surface->setPlayer(&player);
+    surface->repaint();
+    surface->repaint();
+    EXPECT_NEAR(player.shownTime(), 1.0, 1e-6);
+    EXPECT_EQ(player.currentTime(), 1.0);
+
+    // Moved into another window: a new GL context, the same picture and player.
+    second.resize(500, 300);
+    second.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+    surface->setParent(&second);
+    surface->show();
+    player.seekExact(2.0);
+    ASSERT_TRUE(drawn(player, *surface, 2.0));
+    const QImage shot = surface->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    EXPECT_LT(difference(shot, ffmpegFrame(counter()->path, 2.0)), 6.0);
+}
+
+TEST(PlayerSurface, BlackWithoutAPlayerAndTheRenderContextGoesBeforeTheCore)
+{
+    MWPlayerSurface surface;
+    surface.resize(200, 100);
+    surface.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface));
+    EXPECT_EQ(surface.grabFramebuffer().pixel(100, 50) & 0xffffff, 0u);
+
+    auto* player = new MWMpvPlayer({.video = true, .audio = false});
+    surface.setPlayer(player);
+    player->replaceItem(counter());
+    ASSERT_TRUE(drawn(*player, surface, 0.0));
+    // The player ends first: it has the surface free its render context.
+    delete player;
+    EXPECT_EQ(surface.player(), nullptr);
+    EXPECT_EQ(surface.grabFramebuffer().pixel(100, 50) & 0xffffff, 0u);
+}
+
+// Plays in a window; with CW_SCREENSHOT set, the whole screen is saved there.
+TEST(PlayerSurface, PlaysInAWindow)
+{
+    MWMpvPlayer player({.video = true, .audio = false});
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("MWSO Cutwright"));
+    auto* layout = new QVBoxLayout(&window);
+    auto* surface = new MWPlayerSurface;
+    layout->addWidget(surface);
+    surface->setPlayer(&player);
+    window.resize(800, 500);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    player.replaceItem(MWAsset::open(testutil::fixture("h264_aac.mp4")));
+    player.seekExact(1.0);
+    ASSERT_TRUE(drawn(player, *surface, 1.0));
+    QSignalSpy frames(surface, &MWPlayerSurface::frameRendered);
+    player.play();
+    ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 2.0; }));
+    player.pause();
+    EXPECT_GT(frames.count(), 5);  // frames kept coming while it played
+    const QString path = qEnvironmentVariable("CW_SCREENSHOT");
+    if (!path.isEmpty())
+        surface->screen()->grabWindow(0).save(path);
+}
