@@ -78,6 +78,16 @@ public:
     // True when the file is complete; false when cancelled.
     bool run()
     {
+        try {
+            return work();
+        } catch (const Stopped&) {
+            return false;
+        }
+    }
+
+private:
+    bool work()
+    {
         openInput();
         while (!(video_->done() && (!audio_ || audio_->done()))) {
             if (cancel_)
@@ -91,7 +101,6 @@ public:
             else if (index == audioIndex_ && audio_ && !audio_->done())
                 decode(audioDecoder_.get(), packet_.get(), false);
             av_packet_unref(packet_.get());
-            progress_ = 0.99 * video_->progress();
         }
         if (cancel_)
             return false;
@@ -111,7 +120,6 @@ public:
         return true;
     }
 
-private:
     void openInput()
     {
         AVFormatContext* in = nullptr;
@@ -147,6 +155,11 @@ private:
 
         video_.emplace(c_);
         video_->onStart = [this] { openOutput(); };
+        video_->onFrame = [this] {
+            if (cancel_)
+                throw Stopped{};
+            progress_ = 0.99 * video_->progress();
+        };
         video_->sink = [this](AVPacket* p) { write(p, video_->encoder(), videoOut_); };
         if (audio_)
             audio_->sink = [this](AVPacket* p) { write(p, audio_->encoder(), audioOut_); };

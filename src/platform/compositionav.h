@@ -15,6 +15,9 @@ struct Failure {
     QString message;
 };
 
+// Thrown from deep inside the pipeline when a cancel is seen there.
+struct Stopped {};
+
 using FramePtr = av::Frame;
 using PacketPtr = av::Packet;
 using CodecPtr = av::CodecContext;

@@ -134,6 +134,10 @@ void VideoChain::emitSlot()
     scratch_->pict_type = AV_PICTURE_TYPE_NONE;
     encode(encoder_.get(), scratch_.get(), [this](AVPacket* packet) { deliver(packet); });
     av_frame_unref(scratch_.get());
+    // One source frame may stand for many output frames (a still picture
+    // under a long sound): each one is a chance to stop.
+    if (onFrame)
+        onFrame();
 }
 
 void VideoChain::openGraph(const AVFrame* first)

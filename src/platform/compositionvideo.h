@@ -34,6 +34,7 @@ public:
     AVCodecContext* encoder() const { return encoder_.get(); }
 
     std::function<void()> onStart;  // the encoder has just opened; no packet yet
+    std::function<void()> onFrame;  // after each output frame; may throw Stopped
     PacketSink sink;
 
 private:

@@ -156,6 +156,22 @@ TEST_F(ExporterTest, CancelDuringTheCompositionStopsItAndLeavesNoFile)
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 
+TEST_F(ExporterTest, CancelStopsTheCompositionWhileItRepeatsAStillPicture)
+{
+    // The single frame is shown for the whole 8 s: the cancel lands while it
+    // is being repeated, not while the source is read.
+    job->forceAVFoundation = true;
+    const auto j = job;
+    const Outcome o =
+        exporttest::outcome(exportClip(clip("Still", 0, 8), exporttest::media("export_still.mp4"),
+                                       {}, 720, out, job, [j](double f) {
+                                           if (f > 0)
+                                               j->cancel();
+                                       }));
+    EXPECT_EQ(o.kind, Outcome::cancelled);
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
 TEST(CompositionExport, CancelBeforeRunEndsItAtOnceWithoutAFile)
 {
     QTemporaryDir dir;
