@@ -13,16 +13,18 @@ public:
     QString path;
     bool readable = false;  // the container opened, streams were found, duration known
     bool playable = false;  // a decoder exists for the first video (or, audio-only, audio) stream
-    bool exportable = false;  // every stream can be stream-copied into a QuickTime movie
-    double duration = 0;  // seconds, counted from the container's start time
+    // Every audio and video track can be stream-copied into a QuickTime movie (the
+    // re-export leaves data, subtitle and cover-art streams behind).
+    bool exportable = false;
+    double duration = 0;   // seconds, counted from the container's start time
     double startTime = 0;  // the container's start time, seconds (subtracted everywhere)
     int videoTracks = 0;
     int audioTracks = 0;
-    int videoStream = -1;  // libav stream index of the first video track, -1 without one
-    int audioStream = -1;  // libav stream index of the first audio track
-    QSizeF naturalSize;  // the first video track's coded size, before its transform
+    int videoStream = -1;           // libav stream index of the first video track, -1 without one
+    int audioStream = -1;           // libav stream index of the first audio track
+    QSizeF naturalSize;             // the first video track's coded size, before its transform
     QTransform preferredTransform;  // from the display matrix; identity when absent
-    float nominalFrameRate = 0;  // average (else real) frame rate; 0 when unknown
+    float nominalFrameRate = 0;     // average (else real) frame rate; 0 when unknown
 
     // Opens and inspects path. Throws MWError with libav's description when the
     // file cannot be opened at all.
