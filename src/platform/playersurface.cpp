@@ -41,8 +41,20 @@ void MWPlayerSurface::setPlayer(Player* player)
     if (player == player_)
         return;
     releaseRenderContext();
+    if (mpv_)
+        disconnect(mpv_, nullptr, this, nullptr);
     player_ = player;
     mpv_ = qobject_cast<MWMpvPlayer*>(player);
+    if (mpv_) {
+        // The frame of a load or seek may be drawn before the player says it
+        // has arrived: draw once more then, so a drawn frame always follows.
+        connect(mpv_, &MWMpvPlayer::restarted, this, [this] {
+            if (render_) {
+                frameWaiting_ = true;
+                update();
+            }
+        });
+    }
     if (context()) {
         createRenderContext();
         update();

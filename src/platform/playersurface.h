@@ -23,7 +23,8 @@ public:
     Player* player() const;
 
 signals:
-    // A new frame of the player reached the widget.
+    // A new frame of the player reached the widget; also drawn once after
+    // every load or seek has arrived, so that one follows each of them.
     void frameRendered();
 
 protected:
