@@ -53,7 +53,10 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     QObject::connect(&poller, &QTimer::timeout,
                      [session, progress] { report(progress, session->progress()); });
     poller.start();
-    co_await QtConcurrent::run([session] { session->run(); });
+    // Named, not a temporary inside co_await: GCC 12 destroys such temporaries
+    // twice, which here released the session's last reference early.
+    QFuture<void> work = QtConcurrent::run([session] { session->run(); });
+    co_await work;
     poller.stop();
 
     switch (session->status()) {
