@@ -1,5 +1,4 @@
 // Marks, trims, the clip list and the working crop frame.
-#include "model/formats.h"
 #include "model/mwtime.h"
 #include "model/trimmath.h"
 #include "store/store.h"
@@ -100,7 +99,7 @@ void CWStore::addClip()
             QStringLiteral("). Set new In/Out points for the next clip."));
 }
 
-void CWStore::selectClip(const Clip& clip)
+void CWStore::selectClip(Clip clip)
 {
     if (clip.sourceID != currentSourceID_)
         select(clip.sourceID);
@@ -116,7 +115,7 @@ void CWStore::selectClip(const Clip& clip)
     seek(clip.inTime);
 }
 
-void CWStore::deleteClip(const QUuid& id)
+void CWStore::deleteClip(QUuid id)
 {
     QList<Clip> list = clips_;
     list.removeIf([&](const Clip& c) { return c.id == id; });
@@ -125,7 +124,7 @@ void CWStore::deleteClip(const QUuid& id)
         setSelectedClipID(std::nullopt);
 }
 
-void CWStore::duplicateClip(const QUuid& id)
+void CWStore::duplicateClip(QUuid id)
 {
     const qsizetype i = indexOfClip(id);
     if (i < 0)
@@ -139,7 +138,7 @@ void CWStore::duplicateClip(const QUuid& id)
     selectClip(copy);
 }
 
-void CWStore::rename(const QUuid& id, const QString& name)
+void CWStore::rename(QUuid id, const QString& name)
 {
     const qsizetype i = indexOfClip(id);
     if (i >= 0)
@@ -159,10 +158,4 @@ void CWStore::alertSound()
 {
     emit alerted();
     services_->beep();
-}
-
-void CWStore::chooseFiles()
-{
-    services_->chooseVideos(QStringLiteral("Choose one or more videos to cut into clips"),
-                            CWFormats::exts());
 }

@@ -23,7 +23,7 @@ void CWStore::observeTime()
     }
 }
 
-void CWStore::select(const QUuid& id)
+void CWStore::select(QUuid id)
 {
     const CWSource* source = nullptr;
     for (const CWSource& s : sources_) {

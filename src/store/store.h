@@ -93,21 +93,22 @@ public:
     const Clip* selectedClip() const;
     QList<Clip> clipsOf(const QUuid& sourceID) const;
 
-    // Clip editing.
+    // Clip editing. Ids and clips are taken by value: callers pass the store's
+    // own elements, which these operations replace.
     void markIn();
     void markOut();
     void setIn(double t);
     void setOut(double t);
     void addClip();
-    void selectClip(const Clip& clip);
-    void deleteClip(const QUuid& id);
-    void duplicateClip(const QUuid& id);
-    void rename(const QUuid& id, const QString& name);
+    void selectClip(Clip clip);
+    void deleteClip(QUuid id);
+    void duplicateClip(QUuid id);
+    void rename(QUuid id, const QString& name);
     void setAspectForAll(Aspect aspect);
     void resetFrame();
 
     // Playback and transport.
-    void select(const QUuid& source);
+    void select(QUuid source);
     void seek(double t);
     void togglePlay();
     void step(int frames);
@@ -128,7 +129,7 @@ public:
         QString body;
     };
     static std::optional<Summary> importSummary(const QList<Failure>& failures, int total);
-    void removeSource(const QUuid& id);
+    void removeSource(QUuid id);
     void setTrimBorders(bool on);
 
     // Export.

@@ -1,0 +1,202 @@
+// Bringing videos into the media bin: the open panel, the batching queue, the
+// import run, removing sources and black-bar trimming.
+#include "export/borders.h"
+#include "media/opener.h"
+#include "media/thumbnails.h"
+#include "model/cropmath.h"
+#include "model/formats.h"
+#include "model/mwerror.h"
+#include "model/mwtime.h"
+#include "platform/player.h"
+#include "platform/services.h"
+#include "store/store.h"
+
+#include <QFileInfo>
+#include <QPointer>
+
+namespace {
+// The file a path names, standardised and with symbolic links resolved, so a
+// link to a file already in the bin is recognised as that file.
+QString fileKey(const QString& path)
+{
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? QFileInfo(path).absoluteFilePath() : resolved;
+}
+}  // namespace
+
+void CWStore::chooseFiles()
+{
+    const QStringList paths = services_->chooseVideos(
+        QStringLiteral("Choose one or more videos to cut into clips"), CWFormats::exts());
+    if (!paths.isEmpty())
+        importFiles(paths);
+}
+
+void CWStore::enqueueImport(const QStringList& paths)
+{
+    incoming_ += paths;
+    if (!incomingTimer_) {
+        incomingTimer_ = new QTimer(this);
+        incomingTimer_->setSingleShot(true);
+        incomingTimer_->setInterval(600);
+        connect(incomingTimer_, &QTimer::timeout, this, [this] {
+            const QStringList batch = std::exchange(incoming_, {});
+            importFiles(batch);
+        });
+    }
+    incomingTimer_->start();  // restarting pushes the batch 0.6 s past the last drop
+}
+
+bool CWStore::hasFile(const QString& path) const
+{
+    const QString key = fileKey(path);
+    for (const CWSource& s : sources_) {
+        if (fileKey(s.media.original) == key)
+            return true;
+    }
+    return false;
+}
+
+void CWStore::setBusy(std::optional<QString> text, std::optional<double> fraction)
+{
+    assign(busy_, text, Field::busy);
+    assign(progress_, fraction, Field::progress);
+}
+
+void CWStore::appendSource(CWSource source)
+{
+    sources_.append(std::move(source));
+    emit changed(Field::sources);
+}
+
+QCoro::Task<> CWStore::importFiles(QStringList paths)
+{
+    // The store lives for the whole run, but a task must never outlive it unnoticed.
+    QPointer<CWStore> self(this);
+    QList<Failure> failures;
+    for (const QString& path : paths) {
+        if (hasFile(path))
+            continue;
+        const QString name = QFileInfo(path).fileName();
+        setBusy(QStringLiteral("Loading ") + name + QStringLiteral("…"), std::nullopt);
+
+        // Callbacks are named locals, never temporaries inside a co_await:
+        // GCC 12 destroys such temporaries twice.
+        const MWStatus status = [self](const QString& text, std::optional<double> fraction) {
+            if (self)
+                self->setBusy(text, fraction);
+        };
+        MWOpenedMedia media;
+        try {
+            media = co_await MWMediaOpener::open(path, true, status);
+        } catch (const MWError& error) {
+            QString message = error.message;
+            if (message == QLatin1String("no video"))
+                message = QStringLiteral(
+                    "This file has no picture (it is audio only). Cutwright needs a video.");
+            failures.append({name, message});
+        }
+        if (!self)
+            co_return;
+        if (!media.asset)
+            continue;
+
+        CWSource source;
+        source.id = QUuid::createUuid();
+        source.bookmark = services_->makeBookmark(path);
+        source.trimBorders = true;
+        setBusy(QStringLiteral("Making the filmstrip…"), std::nullopt);
+        source.thumbs = co_await MWMediaOpener::thumbnails(media.asset, media.duration, 24, 90);
+        if (!self)
+            co_return;
+        source.picture = co_await CWBorders::detect(media.asset, media.duration, media.naturalSize);
+        if (!self)
+            co_return;
+        source.media = media;
+        const QUuid id = source.id;
+        const std::optional<QRectF> picture = source.picture;
+        appendSource(std::move(source));
+        select(id);
+        save();
+
+        if (picture)
+            setNote(QStringLiteral("Loaded ") + name +
+                    QStringLiteral(". Black bars found in the picture — the frame stays inside "
+                                   "the real picture (switch “Remove black bars” off to keep "
+                                   "them)."));
+        else if (media.note)
+            setNote(*media.note);
+        else
+            setNote(QStringLiteral("Loaded %1 (%2, %3×%4).")
+                        .arg(name, MWTime::clock(media.duration, false))
+                        .arg(qint64(media.naturalSize.width()))
+                        .arg(qint64(media.naturalSize.height())));
+    }
+    setBusy(std::nullopt, std::nullopt);
+    if (const auto summary = importSummary(failures, int(paths.size()))) {
+        setNote(summary->title);
+        services_->alert(summary->title, summary->body);
+    }
+    emit importFinished();
+}
+
+std::optional<CWStore::Summary> CWStore::importSummary(const QList<Failure>& failures, int total)
+{
+    if (failures.isEmpty())
+        return std::nullopt;
+    if (failures.size() == 1 && total == 1)
+        return Summary{QStringLiteral("Can't use “") + failures[0].name + QStringLiteral("”"),
+                       failures[0].message};
+    const int count = int(failures.size());
+    QString title = QStringLiteral("%1 of %2 file%3 couldn't be opened")
+                        .arg(count)
+                        .arg(total)
+                        .arg(total == 1 ? QString() : QStringLiteral("s"));
+    if (total - count >= 1)
+        title += QStringLiteral(" (%1 loaded fine)").arg(total - count);
+    QStringList lines;
+    for (const Failure& f : failures)
+        lines << QStringLiteral("• ") + f.name + QStringLiteral(": ") + f.message;
+    return Summary{title, lines.join(QStringLiteral("\n\n"))};
+}
+
+void CWStore::removeSource(QUuid id)
+{
+    QList<CWSource> kept = sources_;
+    kept.removeIf([&](const CWSource& s) { return s.id == id; });
+    assign(sources_, kept, Field::sources);
+    QList<Clip> clips = clips_;
+    clips.removeIf([&](const Clip& c) { return c.sourceID == id; });
+    setClips(std::move(clips));
+    if (currentSourceID_ == id) {
+        assign(currentSourceID_, std::optional<QUuid>(), Field::currentSourceID);
+        player_->replaceItem(nullptr);
+        if (!sources_.isEmpty())
+            select(sources_.first().id);
+    }
+    save();
+}
+
+void CWStore::setTrimBorders(bool on)
+{
+    qsizetype index = -1;
+    for (qsizetype i = 0; i < sources_.size(); ++i) {
+        if (sources_[i].id == currentSourceID_)
+            index = i;
+    }
+    if (index < 0)
+        return;
+    sources_[index].trimBorders = on;
+    emit changed(Field::sources);
+
+    const CWSource& s = sources_[index];
+    const QSizeF size = s.media.naturalSize;
+    const std::optional<QRectF> area = on && s.picture ? s.picture : std::nullopt;
+    // The same rule that places the frame for export pulls it inside the picture.
+    const QRectF frame = CropMath::cropFrame(aspect_, zoom_, centerX_, centerY_, size, area);
+    if (frame.width() > 0 && frame.height() > 0) {
+        setCenterX(frame.center().x() / size.width());
+        setCenterY(frame.center().y() / size.height());
+    }
+    save();
+}

@@ -1,0 +1,141 @@
+// Bringing the last session back at launch.
+#include "export/borders.h"
+#include "media/opener.h"
+#include "media/thumbnails.h"
+#include "model/jsontext.h"
+#include "platform/services.h"
+#include "store/store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSet>
+#include <algorithm>
+
+void CWStore::adopt(const QString& savedId)
+{
+    QList<Clip> toAdd;
+    QSet<QUuid> have;
+    for (const Clip& c : clips_)
+        have.insert(c.id);
+    for (const Clip& c : pendingClips_) {
+        if (uuidText(c.sourceID) == savedId && !have.contains(c.id))
+            toAdd.append(c);
+    }
+    pendingClips_.removeIf([&](const Clip& c) { return uuidText(c.sourceID) == savedId; });
+    pendingSources_.removeIf([&](const CWSession::Source& s) { return s.id == savedId; });
+    setClips(clips_ + toAdd);
+    save();
+}
+
+QCoro::Task<> CWStore::restore()
+{
+    if (restoreStarted_)
+        co_return;
+    restoreStarted_ = true;
+    // A save killed half-way leaves its temporary beside the session. No save has
+    // run yet in this process, so every such file is stale.
+    const QFileInfo sessionFile(sessionURL());
+    const QDir folder = sessionFile.dir();
+    for (const QString& stale :
+         folder.entryList({sessionFile.fileName() + QStringLiteral(".??????")}, QDir::Files))
+        QFile::remove(folder.filePath(stale));
+
+    QFile file(sessionURL());
+    if (!file.open(QIODevice::ReadOnly))
+        co_return;
+    // An unreadable document leaves the store empty; the next real save replaces it.
+    const auto session = CWSession::decode(file.readAll());
+    file.close();
+    if (!session)
+        co_return;
+    const QList<CWSession::Source> saved = session->allSources();
+    if (saved.isEmpty())
+        co_return;
+    pendingSources_ = saved;
+    pendingClips_ = session->clips;
+
+    QPointer<CWStore> self(this);
+    QStringList missing;
+    for (const CWSession::Source& entry : saved) {
+        QString path = entry.path;
+        bool resolvedBookmark = false;
+        if (entry.bookmark) {
+            if (const auto resolved = services_->resolveBookmark(*entry.bookmark)) {
+                path = *resolved;
+                resolvedBookmark = true;
+            }
+        }
+        const QString name = QFileInfo(path).fileName();
+        const bool known = std::any_of(sources_.begin(), sources_.end(), [&](const CWSource& s) {
+            return uuidText(s.id) == entry.id;
+        });
+        if (known || hasFile(path)) {
+            adopt(entry.id);
+            continue;
+        }
+        setBusy(QStringLiteral("Restoring ") + name + QStringLiteral("…"), std::nullopt);
+        if (!QFileInfo::exists(path)) {
+            missing << name;
+            continue;
+        }
+        const MWStatus status = [self, name](const QString& text, std::optional<double> fraction) {
+            if (self)
+                self->setBusy(QStringLiteral("Restoring ") + name + QStringLiteral(" — ") + text,
+                              fraction);
+        };
+        MWOpenedMedia media;
+        try {
+            // A named callback: GCC 12 mishandles temporaries inside co_await.
+            media = co_await MWMediaOpener::open(path, true, status);
+        } catch (const std::exception&) {
+        }
+        if (!self)
+            co_return;
+        if (!media.asset) {
+            missing << name;
+            continue;
+        }
+        CWSource source;
+        const QUuid savedId = QUuid::fromString(entry.id);
+        // A saved id that is no UUID gets a fresh one; its clips then stay pending.
+        source.id = savedId.isNull() || entry.id.size() != 36 ? QUuid::createUuid() : savedId;
+        source.bookmark =
+            entry.bookmark && resolvedBookmark ? entry.bookmark : services_->makeBookmark(path);
+        source.trimBorders = entry.trimBorders.value_or(true);
+        setBusy(QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
+                std::nullopt);
+        source.thumbs = co_await MWMediaOpener::thumbnails(media.asset, media.duration, 24, 90);
+        if (!self)
+            co_return;
+        source.picture = co_await CWBorders::detect(media.asset, media.duration, media.naturalSize);
+        if (!self)
+            co_return;
+        source.media = media;
+        const QUuid id = source.id;
+        appendSource(std::move(source));
+        adopt(entry.id);
+        if (!currentSourceID_)
+            select(id);
+    }
+
+    setBusy(std::nullopt, std::nullopt);
+    const auto plural = [](qsizetype n, const char* word) {
+        return QStringLiteral("%1 %2%3")
+            .arg(n)
+            .arg(QLatin1String(word))
+            .arg(n == 1 ? QString() : QStringLiteral("s"));
+    };
+    const QString counts =
+        plural(sources_.size(), "video") + QStringLiteral(", ") + plural(clips_.size(), "clip");
+    if (missing.isEmpty())
+        setNote(QStringLiteral("Restored your last session: ") + counts + QStringLiteral("."));
+    else
+        setNote(QStringLiteral("Restored ") + counts + QStringLiteral(". Not found: ") +
+                missing.join(QStringLiteral(", ")) +
+                QStringLiteral(" — its clips are kept and come back when the file is available "
+                               "again."));
+    save();
+    emit restoreFinished();
+}

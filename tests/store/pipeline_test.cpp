@@ -1,0 +1,207 @@
+#include "common/testutil.h"
+#include "store_fixture_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+// Copies a fixture into dir under name, so the test may rename or delete it.
+QString copy(const QString& fixture, const QTemporaryDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    QFile::copy(testutil::fixture(fixture), path);
+    return path;
+}
+
+struct Probe {
+    int width = 0;
+    int height = 0;
+    double duration = 0;
+    QString videoCodec;
+    QString profile;
+    QString pixelFormat;
+    bool audio = false;
+};
+
+Probe probe(const QString& file)
+{
+    const auto r = testutil::run(QStringLiteral("ffprobe"), {"-v", "error", "-show_streams",
+                                                             "-show_format", "-of", "json", file});
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    Probe p;
+    p.duration = o["format"].toObject()["duration"].toString().toDouble();
+    for (const QJsonValue& s : o["streams"].toArray()) {
+        const QJsonObject stream = s.toObject();
+        if (stream["codec_type"] == QLatin1String("video")) {
+            p.width = stream["width"].toInt();
+            p.height = stream["height"].toInt();
+            p.videoCodec = stream["codec_name"].toString();
+            p.profile = stream["profile"].toString();
+            p.pixelFormat = stream["pix_fmt"].toString();
+        } else if (stream["codec_type"] == QLatin1String("audio")) {
+            p.audio = true;
+        }
+    }
+    return p;
+}
+
+// Imports through the batching queue and waits for the run to end.
+void importAndWait(CWStore& store, const QStringList& paths)
+{
+    QSignalSpy finished(&store, &CWStore::importFinished);
+    store.enqueueImport(paths);
+    ASSERT_TRUE(finished.wait(120000));
+}
+
+void exportAndWait(CWStore& store)
+{
+    QSignalSpy finished(&store, &CWStore::exportFinished);
+    store.exportAll();
+    ASSERT_TRUE(store.exporting());
+    ASSERT_TRUE(finished.wait(300000));
+}
+}  // namespace
+
+class PipelineTest : public StoreTest {};
+
+TEST_F(PipelineTest, ImportCutExportAndRestoreWithoutAWindow)
+{
+    QTemporaryDir media;
+    QTemporaryDir out;
+    const QString mp4 = copy("h264_aac.mp4", media, "talk.mp4");
+    const QString letterbox = copy("bars_letterbox.mp4", media, "film.mp4");
+    const QString ts = copy("mpeg.ts", media, "broadcast.ts");
+    const QString audio = copy("audio.m4a", media, "song.m4a");
+    CWStoreTestAccess::setRestoreStarted(*store, true);
+
+    importAndWait(*store, {mp4, letterbox, ts, audio});
+    ASSERT_EQ(store->sources().size(), 3);
+    ASSERT_EQ(services->alerts.size(), 1);
+    EXPECT_EQ(services->alerts[0].first, "1 of 4 files couldn't be opened (3 loaded fine)");
+    EXPECT_EQ(services->alerts[0].second,
+              QString::fromUtf8("• song.m4a: “song.m4a” has no picture — it's an audio file. "
+                                "This app needs a video file."));
+    EXPECT_EQ(store->note(), services->alerts[0].first);
+    EXPECT_FALSE(store->busy());
+    EXPECT_FALSE(store->progress());
+
+    const CWSource& talk = store->sources()[0];
+    const CWSource& film = store->sources()[1];
+    const CWSource& broadcast = store->sources()[2];
+    EXPECT_EQ(talk.thumbs.size(), 24);
+    EXPECT_FALSE(talk.picture);
+    ASSERT_TRUE(film.picture);
+    EXPECT_EQ(*film.picture, QRectF(0, 32, 320, 176));  // one line more, made even
+    EXPECT_TRUE(broadcast.media.converted);
+    EXPECT_EQ(store->currentSourceID(), broadcast.id);  // the last one loaded is current
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+    EXPECT_NEAR(store->outMark(), broadcast.media.duration, 1e-9);
+
+    // Clips of different shapes on three sources.
+    store->select(talk.id);
+    store->setIn(0.5);
+    store->setOut(2.5);
+    store->setAspect(Aspect::vertical);
+    store->addClip();
+    store->setSelectedClipID(std::nullopt);
+    store->select(film.id);
+    store->setOut(2);
+    store->setAspect(Aspect::wide);
+    store->addClip();
+    store->setSelectedClipID(std::nullopt);
+    store->select(broadcast.id);
+    store->setIn(1);
+    store->setOut(2);
+    store->setAspect(Aspect::square);
+    store->setShortSide(720);
+    store->addClip();
+    ASSERT_EQ(store->clips().size(), 3);
+
+    services->folder = out.path();
+    exportAndWait(*store);
+    ASSERT_EQ(store->exportRows().size(), 3);
+    const QSize expected[] = {{720, 1280}, {1280, 720}, {720, 720}};
+    for (int i = 0; i < 3; ++i) {
+        const ExportRow& row = store->exportRows()[i];
+        ASSERT_EQ(row.state, "Done") << row.state.toStdString();
+        ASSERT_TRUE(row.file);
+        const Probe p = probe(*row.file);
+        EXPECT_EQ(QSize(p.width, p.height), expected[i]) << row.name.toStdString();
+        EXPECT_EQ(p.videoCodec, "h264");
+        EXPECT_EQ(p.pixelFormat, "yuv420p");
+        const QUuid from = store->clips()[i].sourceID;
+        const bool sound =
+            std::find_if(store->sources().begin(), store->sources().end(), [&](const CWSource& s) {
+                return s.id == from;
+            })->media.hasAudio;
+        EXPECT_EQ(p.audio, sound) << row.name.toStdString();
+        EXPECT_NEAR(p.duration, store->clips()[i].outTime - store->clips()[i].inTime, 0.1);
+    }
+    EXPECT_EQ(store->exportRows()[0].name, QString::fromUtf8("01 talk – clip 1 (9x16).mp4"));
+    ASSERT_EQ(services->revealed.size(), 1);
+    EXPECT_EQ(services->revealed[0].size(), 3);
+    EXPECT_TRUE(store->note()->startsWith(
+        QStringLiteral("Exported 3 clips to %1 in ").arg(QFileInfo(out.path()).fileName())));
+
+    // Without the converter every clip takes the in-process path, one at a time.
+    qputenv("CUTWRIGHT_CONVERTER", "/nonexistent/ffmpeg");
+    exportAndWait(*store);
+    qunsetenv("CUTWRIGHT_CONVERTER");
+    for (const ExportRow& row : store->exportRows()) {
+        EXPECT_EQ(row.state, "Done") << row.state.toStdString();
+        EXPECT_TRUE(row.name.endsWith(" 2.mp4")) << row.name.toStdString();  // nothing overwritten
+        EXPECT_EQ(probe(*row.file).videoCodec, "h264");
+    }
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 6);
+
+    // A second store restores the same session.
+    const QList<Clip> clips = store->clips();
+    {
+        CWStore second(new ScriptedPlayer, new ScriptedServices);
+        QSignalSpy restored(&second, &CWStore::restoreFinished);
+        second.restore();
+        ASSERT_TRUE(restored.wait(120000));
+        EXPECT_EQ(second.sources().size(), 3);
+        EXPECT_EQ(second.clips(), clips);
+        EXPECT_EQ(second.currentSourceID(), talk.id);
+        EXPECT_EQ(*second.note(), "Restored your last session: 3 videos, 3 clips.");
+    }
+
+    // One file renamed away: its source and clip stay pending and stay in the file.
+    QFile::rename(letterbox, letterbox + ".away");
+    {
+        CWStore third(new ScriptedPlayer, new ScriptedServices);
+        QSignalSpy restored(&third, &CWStore::restoreFinished);
+        third.restore();
+        ASSERT_TRUE(restored.wait(120000));
+        EXPECT_EQ(third.sources().size(), 2);
+        EXPECT_EQ(third.clips().size(), 2);
+        EXPECT_EQ(*third.note(),
+                  QString::fromUtf8("Restored 2 videos, 2 clips. Not found: film.mp4 — its clips "
+                                    "are kept and come back when the file is available again."));
+        third.rename(third.clips()[0].id, "edited while one is missing");
+        QFile f(CWStore::sessionURL());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const auto saved = CWSession::decode(f.readAll());
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->allSources().size(), 3);
+        EXPECT_EQ(saved->clips.size(), 3);
+    }
+    QFile::rename(letterbox + ".away", letterbox);
+    {
+        CWStore fourth(new ScriptedPlayer, new ScriptedServices);
+        QSignalSpy restored(&fourth, &CWStore::restoreFinished);
+        fourth.restore();
+        ASSERT_TRUE(restored.wait(120000));
+        EXPECT_EQ(fourth.sources().size(), 3);
+        EXPECT_EQ(fourth.clips().size(), 3);
+        EXPECT_EQ(fourth.clips()[0].name, "edited while one is missing");
+    }
+}
