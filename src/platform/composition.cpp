@@ -301,8 +301,9 @@ void MWCompositionExport::run()
     } catch (const composition::Failure& failure) {
         // A cancel that lands in the middle of a failing step is still a cancel.
         finish(cancelRequested_ ? Status::cancelled : Status::failed, failure.message);
-    } catch (const std::bad_alloc&) {
-        finish(Status::failed, {});
+    } catch (...) {
+        // Nothing may leave the worker thread; the caller words the failure.
+        finish(cancelRequested_ ? Status::cancelled : Status::failed, {});
     }
 }
 

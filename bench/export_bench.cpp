@@ -1,0 +1,122 @@
+// Exports clips of one source through Cutwright's exporter and prints the
+// wall-clock seconds, so bench/export.sh can set them against the ffmpeg
+// command line doing the same work.
+//
+//   bench_export describe SOURCE SHORTSIDE           crop, size, rates of a centred 9:16 clip
+//   bench_export args SOURCE SHORTSIDE OUT [CLIP CLIPS]
+//                                                    the converter's command line, one per line
+//                                                    (for clip CLIP of CLIPS equal clips)
+//   bench_export run SOURCE SHORTSIDE fast|composition OUTDIR CLIPS
+//                                                    CLIPS equal clips covering the source, in turn
+
+#include "export/avexport.h"
+#include "export/exporter.h"
+#include "export/fastexport.h"
+#include "model/cropmath.h"
+#include "model/mwerror.h"
+#include "platform/asset.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+#include <QTimer>
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+MWOpenedMedia openMedia(const QString& path)
+{
+    const auto asset = MWAsset::open(path);
+    MWOpenedMedia m;
+    m.original = m.playable = path;
+    m.asset = asset;
+    m.duration = asset->duration;
+    m.hasVideo = asset->videoTracks > 0;
+    m.hasAudio = asset->audioTracks > 0;
+    m.naturalSize =
+        asset->preferredTransform.mapRect(QRectF(QPointF(0, 0), asset->naturalSize)).size();
+    m.preferredTransform = asset->preferredTransform;
+    m.nominalFrameRate = asset->nominalFrameRate > 0 ? asset->nominalFrameRate : 30;
+    return m;
+}
+
+Clip centred(double in, double out)
+{
+    Clip c;
+    c.name = QStringLiteral("Bench");
+    c.inTime = in;
+    c.outTime = out;
+    c.aspect = Aspect::vertical;
+    return c;
+}
+
+QCoro::Task<int> runAll(MWOpenedMedia media, int shortSide, bool fast, QString dir, int clips)
+{
+    auto job = std::make_shared<ClipExporter::Job>();
+    job->forceAVFoundation = !fast;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < clips; ++i) {
+        const double step = media.duration / clips;
+        const QString to = dir + QStringLiteral("/clip%1.mp4").arg(i + 1);
+        try {
+            co_await ClipExporter::exportClip(centred(i * step, (i + 1) * step), media, {},
+                                              shortSide, to, job, {});
+        } catch (const MWError& e) {
+            std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
+            co_return 1;
+        }
+    }
+    std::printf("%.3f\n", timer.nsecsElapsed() / 1e9);
+    co_return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const QStringList a = app.arguments();
+    if (a.size() < 4)
+        return 2;
+    const MWOpenedMedia media = openMedia(a[2]);
+    const int shortSide = a[3].toInt();
+    const QSize render = renderSize(Aspect::vertical, shortSide);
+    const QRectF crop =
+        CropMath::cropFrame(Aspect::vertical, 1, 0.5, 0.5, media.naturalSize, std::nullopt);
+    QTextStream out(stdout);
+
+    if (a[1] == QLatin1String("describe")) {
+        const auto px = CropMath::pixelCrop(crop, media.naturalSize);
+        const int fps = ClipExporter::compositionFrameRate(media.nominalFrameRate);
+        out << "crop=" << px.w << ':' << px.h << ':' << px.x << ':' << px.y
+            << " scale=" << render.width() << ':' << render.height() << " fps=" << fps
+            << " bitrate=" << ClipExporter::fastBitRate(render, float(fps)) << Qt::endl;
+        return 0;
+    }
+    if (a[1] == QLatin1String("args") && (a.size() == 5 || a.size() == 7)) {
+        const int clip = a.size() == 7 ? a[5].toInt() : 1;
+        const int clips = a.size() == 7 ? a[6].toInt() : 1;
+        const double step = media.duration / clips;
+        for (const QString& arg :
+             ClipExporter::fastArgs(media, (clip - 1) * step, clip * step, crop, render, a[4]))
+            out << arg << '\n';
+        return 0;
+    }
+    if (a[1] == QLatin1String("run") && a.size() == 7) {
+        int rc = 1;
+        QTimer::singleShot(0, [&] {
+            QCoro::connect(
+                runAll(media, shortSide, a[4] == QLatin1String("fast"), a[5], a[6].toInt()), &app,
+                [&](int result) {
+                    rc = result;
+                    app.quit();
+                });
+        });
+        app.exec();
+        return rc;
+    }
+    return 2;
+}
