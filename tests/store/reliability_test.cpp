@@ -1,0 +1,167 @@
+#include "common/testutil.h"
+#include "store_fixture_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+QString copy(const QString& fixture, const QTemporaryDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    QFile::copy(testutil::fixture(fixture), path);
+    return path;
+}
+
+void writeSession(const QByteArray& bytes)
+{
+    QFile f(CWStore::sessionURL());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readSession()
+{
+    QFile f(CWStore::sessionURL());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Restores into a fresh store and waits for the loop to end (if it starts).
+void restoreInto(CWStore& store)
+{
+    auto task = store.restore();
+    ASSERT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
+}
+
+// Only the files whose rows ended "Done" may be in the folder.
+void expectOnlyFinishedFiles(const CWStore& store, const QString& folder)
+{
+    QStringList done;
+    for (const ExportRow& row : store.exportRows()) {
+        if (row.state == QLatin1String("Done"))
+            done << row.name;
+    }
+    QStringList present = QDir(folder).entryList(QDir::Files);
+    present.sort();
+    done.sort();
+    EXPECT_EQ(present, done);
+}
+}  // namespace
+
+TEST_F(StoreTest, UnusableSessionFilesLeaveTheStoreEmptyUntilTheNextSave)
+{
+    const QList<QByteArray> unusable{"", "{not json", R"({"sources":[],"clips":[{"id":1}]})"};
+    for (const QByteArray& bytes : unusable) {
+        writeSession(bytes);
+        CWStore store(new ScriptedPlayer, new ScriptedServices);
+        restoreInto(store);
+        EXPECT_TRUE(store.sources().isEmpty());
+        EXPECT_FALSE(store.note());
+        EXPECT_EQ(readSession(), bytes);  // kept until a real change is saved
+    }
+    if (geteuid() != 0) {  // root reads anything: the permission case needs a user
+        writeSession(R"({"sources":[{"id":"A","path":"/a.mov"}],"clips":[]})");
+        QFile::setPermissions(CWStore::sessionURL(), QFileDevice::WriteOwner);
+        CWStore store(new ScriptedPlayer, new ScriptedServices);
+        restoreInto(store);
+        EXPECT_TRUE(store.sources().isEmpty());
+        QFile::setPermissions(CWStore::sessionURL(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    writeSession("{not json");
+    CWStore store(new ScriptedPlayer, new ScriptedServices);
+    restoreInto(store);
+    const CWSource s = addSource("/v/a.mov", 60);
+    CWStoreTestAccess::addSource(store, s);
+    store.select(s.id);
+    store.addClip();
+    EXPECT_TRUE(CWSession::decode(readSession()));
+}
+
+TEST_F(StoreTest, MissingFilesKeepTheirSourcesAndClipsAcrossLaunches)
+{
+    const QByteArray saved =
+        R"({"version":2,"sources":[{"id":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/talk.mp4","trimBorders":true},)"
+        R"({"id":"6C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/b.mov"}],"clips":[)"
+        R"({"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"Opening",)"
+        R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})";
+    writeSession(saved);
+    for (int launch = 0; launch < 3; ++launch) {
+        CWStore store(new ScriptedPlayer, new ScriptedServices);
+        restoreInto(store);
+        EXPECT_TRUE(store.sources().isEmpty());
+        EXPECT_EQ(*store.note(),
+                  QString::fromUtf8("Restored 0 videos, 0 clips. Not found: talk.mp4, b.mov — its "
+                                    "clips are kept and come back when the file is available "
+                                    "again."));
+        const auto session = CWSession::decode(readSession());
+        ASSERT_TRUE(session);
+        EXPECT_EQ(session->allSources().size(), 2);
+        EXPECT_EQ(session->clips.size(), 1);
+        EXPECT_FALSE(session->allSources()[1].trimBorders);  // kept exactly as saved
+    }
+}
+
+TEST_F(StoreTest, AFullDiskOrAVanishedSourceFailsOnlyItsOwnClips)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a small tmpfs as the full disk needs root";
+    QTemporaryDir media;
+    QTemporaryDir out;
+    if (mount("tmpfs", QFile::encodeName(out.path()).constData(), "tmpfs", 0, "size=400k") != 0)
+        GTEST_SKIP() << "this machine cannot mount a tmpfs";
+    services->folder = out.path();
+    services->cores = 2;  // one clip at a time
+
+    QSignalSpy imported(store.get(), &CWStore::importFinished);
+    store->importFiles({copy("export_long.mp4", media, "long.mp4")});
+    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    const QUuid source = store->sources()[0].id;
+    // Ten seconds at 1080 × 1080 cannot fit in 400 kB; half a second at 720 can.
+    CWStoreTestAccess::setClips(
+        *store, {Clip{QUuid::createUuid(), source, "big", 0, 10, Aspect::square, 1, 0.5, 0.5},
+                 Clip{QUuid::createUuid(), source, "small", 0, 0.5, Aspect::square, 1, 0.5, 0.5}});
+    store->setShortSide(1080);
+    QSignalSpy finished(store.get(), &CWStore::exportFinished);
+    store->exportAll();
+    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 300000));
+    EXPECT_TRUE(store->exportRows()[0].state.startsWith("Failed: "))
+        << store->exportRows()[0].state.toStdString();
+    EXPECT_EQ(store->exportRows()[1].state, "Done") << store->exportRows()[1].state.toStdString();
+    expectOnlyFinishedFiles(*store, out.path());
+    umount(QFile::encodeName(out.path()).constData());
+}
+
+TEST_F(StoreTest, ASourceDeletedDuringTheBatchFailsTheClipsNotYetStarted)
+{
+    QTemporaryDir media;
+    QTemporaryDir out;
+    services->folder = out.path();
+    services->cores = 2;
+    const QString file = copy("export_long.mp4", media, "long.mp4");
+    const QString other = copy("h264_aac.mp4", media, "other.mp4");
+    QSignalSpy imported(store.get(), &CWStore::importFinished);
+    store->importFiles({file, other});
+    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    const QUuid gone = store->sources()[0].id;
+    const QUuid kept = store->sources()[1].id;
+    QList<Clip> clips;
+    for (int i = 0; i < 3; ++i)
+        clips << Clip{QUuid::createUuid(), gone, "gone", i * 2.0, i * 2.0 + 2,
+                      Aspect::wide,        1,    0.5,    0.5};
+    clips << Clip{QUuid::createUuid(), kept, "kept", 0, 2, Aspect::wide, 1, 0.5, 0.5};
+    CWStoreTestAccess::setClips(*store, clips);
+
+    QSignalSpy finished(store.get(), &CWStore::exportFinished);
+    store->exportAll();
+    QFile::remove(file);  // the first clip may still read it through its open handle
+    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 300000));
+    EXPECT_TRUE(store->exportRows()[2].state.startsWith("Failed: "));
+    EXPECT_EQ(store->exportRows()[3].state, "Done");
+    expectOnlyFinishedFiles(*store, out.path());
+}
