@@ -1,7 +1,7 @@
 // What one session save costs with 1,000 clips, and so one step of a trim drag
 // (two saves: In or Out is written back, then the other mark).
+#include "common/silentplayer.h"
 #include "common/storeaccess.h"
-#include "platform/player.h"
 #include "store/store.h"
 
 #include <QApplication>
@@ -11,18 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-class SilentPlayer : public Player {
-public:
-    void replaceItem(std::shared_ptr<const MWAsset>) override {}
-    void play() override {}
-    void pause() override {}
-    double rate() const override { return 0; }
-    void seekExact(double) override {}
-    double currentTime() const override { return 0; }
-};
-}  // namespace
 
 int main(int argc, char** argv)
 {

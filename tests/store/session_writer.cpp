@@ -1,23 +1,11 @@
 // A store that edits and saves its session as fast as it can, for the crash
 // test: after each save it prints how many clips that save held.
+#include "common/silentplayer.h"
 #include "common/storeaccess.h"
-#include "platform/player.h"
 #include "store/store.h"
 
 #include <QCoreApplication>
 #include <cstdio>
-
-namespace {
-class SilentPlayer : public Player {
-public:
-    void replaceItem(std::shared_ptr<const MWAsset>) override {}
-    void play() override {}
-    void pause() override {}
-    double rate() const override { return 0; }
-    void seekExact(double) override {}
-    double currentTime() const override { return 0; }
-};
-}  // namespace
 
 int main(int argc, char** argv)
 {
