@@ -70,11 +70,11 @@ ffmpeg_bars() { # file duration
 
 # mpv's own player: paused, no video or audio output, exact seeks over IPC,
 # each timed until its playback-restart event.
-mpv_seeks() { # file count
+mpv_seeks() { # file times
   command -v mpv >/dev/null || return 1
   python3 - "$1" "$2" <<'PY'
-import json, os, random, socket, subprocess, sys, tempfile, time
-path, count = sys.argv[1], int(sys.argv[2])
+import json, os, socket, subprocess, sys, tempfile, time
+path, times = sys.argv[1], [float(t) for t in sys.argv[2].split(",")]
 sock = os.path.join(tempfile.mkdtemp(), "mpv.sock")
 mpv = subprocess.Popen(["mpv", "--no-config", "--really-quiet", "--pause", "--keep-open=yes",
                         "--vo=null", "--ao=null", "--hr-seek=yes",
@@ -92,8 +92,8 @@ def wait(event):
     for line in f:
         if json.loads(line).get("event") == event:
             return
-def duration():
-    # Unavailable until the file has opened: ask again.
+def opened():
+    # The duration is unavailable until the file has opened: ask again.
     while True:
         send("get_property", "duration")
         for line in f:
@@ -103,10 +103,8 @@ def duration():
                     return float(msg["data"])
                 break
         time.sleep(0.05)
-length = duration()
-rnd = random.Random(20240601)
-for _ in range(count):
-    t = rnd.uniform(0, length - 1.0)
+opened()
+for t in times:
     start = time.monotonic()
     send("seek", t, "absolute+exact")
     wait("playback-restart")
@@ -136,15 +134,17 @@ for file in "$gop2" "$gop10"; do
   report "filmstrip, 24 frames" "$o" "$t" ffmpeg
   report "filmstrip vs its key-frame floor" "$o" "$f" floor
   report "black bars, 7 frames" "$b" "$c" ffmpeg
-  ourseek=$("$bin" seek "$file" "$nseeks" | median)
-  if mpvseek=$(mpv_seeks "$file" "$nseeks" | median) && [[ -n $mpvseek ]]; then
+  # The same random times for both players.
+  times=$(python3 -c "import random; r = random.Random(20240601); print(','.join('%.3f' % r.uniform(0, $d - 1) for _ in range($nseeks)))")
+  ourseek=$("$bin" seek "$file" "$times" | median)
+  if mpvseek=$(mpv_seeks "$file" "$times" | median) && [[ -n $mpvseek ]]; then
     report "exact seek, median (no video output)" "$ourseek" "$mpvseek" mpv
   else
     echo "exact seek, median (no video output)     cutwright $ourseek s   (mpv not installed)"
   fi
   if command -v xvfb-run >/dev/null; then
     drawn=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
-      "$bin" seek "$file" "$nseeks" window | median)
+      "$bin" seek "$file" "$times" window | median)
     echo "exact seek to the frame drawn, median    cutwright $drawn s"
   fi
 done

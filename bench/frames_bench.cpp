@@ -1,6 +1,7 @@
 // Times the still-frame jobs and the player's exact seeks for bench/frames.sh.
 //   bench_frames thumbs|floor|borders FILE REPS   one line of seconds per run
-//   bench_frames seek FILE COUNT [window]         one line of seconds per seek
+//   bench_frames seek FILE TIMES [window]         one line of seconds per seek,
+//                                                 to each of the comma-separated times
 #include "export/borders.h"
 #include "media/thumbnails.h"
 #include "platform/asset.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QRandomGenerator>
 #include <QTimer>
 #include <clocale>
 #include <cmath>
@@ -36,7 +36,7 @@ void spin(const std::function<bool()>& done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
 }
 
-int seeks(const std::shared_ptr<const MWAsset>& asset, int count, bool window)
+int seeks(const std::shared_ptr<const MWAsset>& asset, const QList<double>& times, bool window)
 {
     MWMpvPlayer player({.video = window, .audio = false});
     std::unique_ptr<MWPlayerSurface> surface;
@@ -53,9 +53,7 @@ int seeks(const std::shared_ptr<const MWAsset>& asset, int count, bool window)
     QObject::connect(&player, &MWMpvPlayer::restarted, [&] { restarted = true; });
     player.replaceItem(asset);
     spin([&] { return restarted && (!window || drawn); });
-    QRandomGenerator random(20240601);
-    for (int i = 0; i < count; ++i) {
-        const double t = random.bounded(asset->duration - 1.0);
+    for (const double t : times) {
         restarted = drawn = false;
         QElapsedTimer clock;
         clock.start();
@@ -79,9 +77,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const auto asset = MWAsset::open(QString::fromLocal8Bit(argv[2]));
+    if (mode == "seek") {
+        QList<double> times;
+        for (const QByteArray& t : QByteArray(argv[3]).split(','))
+            times.append(t.toDouble());
+        return seeks(asset, times, window);
+    }
     const int n = std::atoi(argv[3]);
-    if (mode == "seek")
-        return seeks(asset, n, window);
     for (int rep = 0; rep < n; ++rep) {
         QElapsedTimer clock;
         clock.start();
