@@ -29,11 +29,12 @@ void keyFrameFloor(const std::shared_ptr<const MWAsset>& asset)
         generator.image((i + 0.5) * asset->duration / 24);
 }
 
-// Runs the event loop until done() holds.
+// Runs the event loop until done() holds, sleeping between events (the
+// overload with a time limit spins, taking a core from the decoder).
 void spin(const std::function<bool()>& done)
 {
     while (!done())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 int seeks(const std::shared_ptr<const MWAsset>& asset, const QList<double>& times, bool window)
