@@ -106,13 +106,10 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         source.bookmark = services_->makeBookmark(path);
         source.trimBorders = true;
         setBusy(QStringLiteral("Making the filmstrip…"), std::nullopt);
-        source.thumbs = co_await MWMediaOpener::thumbnails(media.asset, media.duration, 24, 90);
-        if (!self)
-            co_return;
-        source.picture = co_await CWBorders::detect(media.asset, media.duration, media.naturalSize);
-        if (!self)
-            co_return;
         source.media = media;
+        source = co_await withFilmstripAndBars(std::move(source));
+        if (!self)
+            co_return;
         const QUuid id = source.id;
         const std::optional<QRectF> picture = source.picture;
         appendSource(std::move(source));
@@ -138,6 +135,14 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         services_->alert(summary->title, summary->body);
     }
     emit importFinished();
+}
+
+QCoro::Task<CWSource> CWStore::withFilmstripAndBars(CWSource source)
+{
+    const MWOpenedMedia& media = source.media;
+    source.thumbs = co_await MWMediaOpener::thumbnails(media.asset, media.duration, 24, 90);
+    source.picture = co_await CWBorders::detect(media.asset, media.duration, media.naturalSize);
+    co_return source;
 }
 
 std::optional<CWStore::Summary> CWStore::importSummary(const QList<Failure>& failures, int total)

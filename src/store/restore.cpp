@@ -1,7 +1,5 @@
 // Bringing the last session back at launch.
-#include "export/borders.h"
 #include "media/opener.h"
-#include "media/thumbnails.h"
 #include "model/jsontext.h"
 #include "platform/services.h"
 #include "store/store.h"
@@ -106,13 +104,10 @@ QCoro::Task<> CWStore::restore()
         source.trimBorders = entry.trimBorders.value_or(true);
         setBusy(QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
                 std::nullopt);
-        source.thumbs = co_await MWMediaOpener::thumbnails(media.asset, media.duration, 24, 90);
-        if (!self)
-            co_return;
-        source.picture = co_await CWBorders::detect(media.asset, media.duration, media.naturalSize);
-        if (!self)
-            co_return;
         source.media = media;
+        source = co_await withFilmstripAndBars(std::move(source));
+        if (!self)
+            co_return;
         const QUuid id = source.id;
         appendSource(std::move(source));
         adopt(entry.id);

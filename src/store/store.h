@@ -184,6 +184,8 @@ protected:
     void alertSound();
     void setBusy(std::optional<QString> text, std::optional<double> fraction);
     void appendSource(CWSource source);
+    // The filmstrip and the picture inside any black bars, made off the main thread.
+    static QCoro::Task<CWSource> withFilmstripAndBars(CWSource source);
     void adopt(const QString& savedId);
     bool hasFile(const QString& path) const;
     void setRow(const QUuid& id, const std::function<void(ExportRow&)>& change);
