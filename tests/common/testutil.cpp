@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -10,13 +12,20 @@ namespace testutil {
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
+    // Sleeps in the event loop between checks: a spinning wait would take a core
+    // from the decoders and converters the test is waiting for.
     QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || deadline.hasExpired())
+            loop.quit();
+    });
+    if (done())
+        return true;
+    poll.start(10);
+    loop.exec();
+    return done();
 }
 
 Run run(const QString& program, const QStringList& args, int timeoutMs)
