@@ -61,8 +61,9 @@ QCoro::Task<int> runAll(MWOpenedMedia media, int shortSide, bool fast, QString d
         const double step = media.duration / clips;
         const QString to = dir + QStringLiteral("/clip%1.mp4").arg(i + 1);
         try {
-            co_await ClipExporter::exportClip(centred(i * step, (i + 1) * step), media, {},
-                                              shortSide, to, job, {});
+            QCoro::Task<void> task = ClipExporter::exportClip(centred(i * step, (i + 1) * step),
+                                                              media, {}, shortSide, to, job, {});
+            co_await std::move(task);
         } catch (const MWError& e) {
             std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
             co_return 1;

@@ -50,7 +50,11 @@ QCoro::Task<void> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRect
         QFile::remove(to);
         FastResult result = FastResult::failed;
         try {
-            co_await fastExport(*exe, media, start, end, crop, render, to, job, progress);
+            // The call stays outside co_await: GCC 12 destroys by-value arguments
+            // of a call inside a co_await expression twice.
+            QCoro::Task<void> fast =
+                fastExport(*exe, media, start, end, crop, render, to, job, progress);
+            co_await std::move(fast);
             // A converter that "succeeds" with next to nothing written has failed.
             const QFileInfo written(to);
             result =
@@ -68,7 +72,8 @@ QCoro::Task<void> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRect
         if (result == FastResult::cancelled || job->cancelled())
             throw MWCancelled();
     }
-    co_await avExport(media, start, end, crop, render, to, job, progress);
+    QCoro::Task<void> composition = avExport(media, start, end, crop, render, to, job, progress);
+    co_await std::move(composition);
 }
 
 }  // namespace ClipExporter

@@ -148,7 +148,8 @@ QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, dou
 
     job->add(p);
     p->start();
-    co_await ended->future();
+    QFuture<void> finished = ended->future();  // named: see exportClip
+    co_await finished;
 
     QObject::disconnect(reader);
     job->remove(p);
