@@ -3,9 +3,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace testutil {
@@ -56,6 +57,13 @@ QString fixture(const QString& name)
 #else
     return name;
 #endif
+}
+
+QString copyFixture(const QString& fixtureName, const QString& folder, const QString& name)
+{
+    const QString path = folder + QLatin1Char('/') + name;
+    QFile::copy(fixture(fixtureName), path);
+    return path;
 }
 
 }  // namespace testutil

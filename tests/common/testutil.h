@@ -15,6 +15,9 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs = 60000);
 // and cached in the build tree. Fails the test when it cannot be made.
 QString fixture(const QString& name);
 
+// A fixture copied into folder under name, for tests that rename or delete it.
+QString copyFixture(const QString& fixtureName, const QString& folder, const QString& name);
+
 // Runs a program to completion; its exit code, standard output and error.
 struct Run {
     int exitCode = -1;

@@ -11,15 +11,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
-QString copy(const QString& fixture, const QTemporaryDir& dir, const QString& name)
-{
-    const QString path = dir.filePath(name);
-    QFile::copy(testutil::fixture(fixture), path);
-    return path;
-}
-}  // namespace
-
 TEST(ImportSummary, TitlesAndBodies)
 {
     EXPECT_FALSE(CWStore::importSummary({}, 3));
@@ -38,8 +29,8 @@ TEST(ImportSummary, TitlesAndBodies)
 TEST_F(StoreTest, DropsCloseTogetherMakeOneRunAndLinksAreDuplicates)
 {
     QTemporaryDir dir;
-    const QString a = copy("h264_aac.mp4", dir, "a.mp4");
-    const QString bad = copy("random.mp4", dir, "bad.mp4");
+    const QString a = testutil::copyFixture("h264_aac.mp4", dir.path(), "a.mp4");
+    const QString bad = testutil::copyFixture("random.mp4", dir.path(), "bad.mp4");
     const QString link = dir.filePath("link.mp4");
     ASSERT_TRUE(QFile::link(a, link));
 
@@ -63,7 +54,7 @@ TEST_F(StoreTest, DropsCloseTogetherMakeOneRunAndLinksAreDuplicates)
 TEST_F(StoreTest, ImportNotesAndAudioOnly)
 {
     QTemporaryDir dir;
-    const QString song = copy("audio.m4a", dir, "song.m4a");
+    const QString song = testutil::copyFixture("audio.m4a", dir.path(), "song.m4a");
     QSignalSpy finished(store.get(), &CWStore::importFinished);
     store->importFiles({song});
     ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 120000));
@@ -72,13 +63,13 @@ TEST_F(StoreTest, ImportNotesAndAudioOnly)
     EXPECT_EQ(services->alerts[0].first, QString::fromUtf8("Can't use “song.m4a”"));
     EXPECT_EQ(*store->note(), services->alerts[0].first);
 
-    const QString clip = copy("h264_aac.mp4", dir, "beach.mov");
+    const QString clip = testutil::copyFixture("h264_aac.mp4", dir.path(), "beach.mov");
     store->importFiles({clip});
     ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 2; }, 120000));
     EXPECT_EQ(*store->note(), QString::fromUtf8("Loaded beach.mov (0:04, 320×240)."));
     EXPECT_DOUBLE_EQ(store->outMark(), store->sources()[0].media.duration);
 
-    const QString film = copy("bars_letterbox.mp4", dir, "film.mp4");
+    const QString film = testutil::copyFixture("bars_letterbox.mp4", dir.path(), "film.mp4");
     store->importFiles({film});
     ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 3; }, 120000));
     EXPECT_EQ(*store->note(),
@@ -144,7 +135,7 @@ TEST_F(StoreTest, ExportNamesRowsAndTheRefusals)
                         QString("Set In and Out points and click Add Clip first.")));
 
     QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({copy("h264_aac.mp4", media, "talk.mp4")});
+    store->importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "talk.mp4")});
     ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
     const QUuid source = store->sources()[0].id;
     QList<Clip> clips{
@@ -193,7 +184,7 @@ TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
     QTemporaryDir out;
     services->folder = out.path();
     QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({copy("export_long.mp4", media, "long.mp4")});
+    store->importFiles({testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
     ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
     ASSERT_EQ(store->sources().size(), 1);
     const QUuid source = store->sources()[0].id;

@@ -12,14 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Copies a fixture into dir under name, so the test may rename or delete it.
-QString copy(const QString& fixture, const QTemporaryDir& dir, const QString& name)
-{
-    const QString path = dir.filePath(name);
-    QFile::copy(testutil::fixture(fixture), path);
-    return path;
-}
-
 struct Probe {
     int width = 0;
     int height = 0;
@@ -75,10 +67,10 @@ TEST_F(PipelineTest, ImportCutExportAndRestoreWithoutAWindow)
 {
     QTemporaryDir media;
     QTemporaryDir out;
-    const QString mp4 = copy("h264_aac.mp4", media, "talk.mp4");
-    const QString letterbox = copy("bars_letterbox.mp4", media, "film.mp4");
-    const QString ts = copy("mpeg.ts", media, "broadcast.ts");
-    const QString audio = copy("audio.m4a", media, "song.m4a");
+    const QString mp4 = testutil::copyFixture("h264_aac.mp4", media.path(), "talk.mp4");
+    const QString letterbox = testutil::copyFixture("bars_letterbox.mp4", media.path(), "film.mp4");
+    const QString ts = testutil::copyFixture("mpeg.ts", media.path(), "broadcast.ts");
+    const QString audio = testutil::copyFixture("audio.m4a", media.path(), "song.m4a");
     CWStoreTestAccess::setRestoreStarted(*store, true);
 
     importAndWait(*store, {mp4, letterbox, ts, audio});

@@ -10,13 +10,6 @@
 #include <unistd.h>
 
 namespace {
-QString copy(const QString& fixture, const QTemporaryDir& dir, const QString& name)
-{
-    const QString path = dir.filePath(name);
-    QFile::copy(testutil::fixture(fixture), path);
-    return path;
-}
-
 void writeSession(const QByteArray& bytes)
 {
     QFile f(CWStore::sessionURL());
@@ -119,7 +112,7 @@ TEST_F(StoreTest, AFullDiskOrAVanishedSourceFailsOnlyItsOwnClips)
     services->cores = 2;  // one clip at a time
 
     QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({copy("export_long.mp4", media, "long.mp4")});
+    store->importFiles({testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
     ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
     const QUuid source = store->sources()[0].id;
     // Ten seconds at 1080 × 1080 cannot fit in 400 kB; half a second at 720 can.
@@ -143,8 +136,8 @@ TEST_F(StoreTest, ASourceDeletedDuringTheBatchFailsTheClipsNotYetStarted)
     QTemporaryDir out;
     services->folder = out.path();
     services->cores = 2;
-    const QString file = copy("export_long.mp4", media, "long.mp4");
-    const QString other = copy("h264_aac.mp4", media, "other.mp4");
+    const QString file = testutil::copyFixture("export_long.mp4", media.path(), "long.mp4");
+    const QString other = testutil::copyFixture("h264_aac.mp4", media.path(), "other.mp4");
     QSignalSpy imported(store.get(), &CWStore::importFinished);
     store->importFiles({file, other});
     ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
