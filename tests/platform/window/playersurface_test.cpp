@@ -67,7 +67,7 @@ TEST(PlayerSurface, ShowsTheFrameOfAnExactSeek)
     surface.setPlayer(&player);
     surface.resize(320, 240);
     surface.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface, 30000));
     const auto asset = counter();
     player.replaceItem(asset);
     player.seekExact(3.5);
@@ -88,7 +88,7 @@ TEST(PlayerSurface, FitsThePictureOnBlackAndFollowsItsSizeAtOnce)
     surface.setPlayer(&player);
     surface.resize(640, 240);
     surface.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface, 30000));
     const auto asset = counter();
     player.replaceItem(asset);
     player.seekExact(1.0);
@@ -124,7 +124,7 @@ TEST(PlayerSurface, SurvivesLateAttachRepaintsAndReparenting)
     surface->resize(320, 240);
     first.resize(400, 300);
     first.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&first));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&first, 30000));
     ASSERT_TRUE(drawn(player, *surface, 1.0));
     EXPECT_EQ(player.currentTime(), 1.0);
 
@@ -138,7 +138,7 @@ TEST(PlayerSurface, SurvivesLateAttachRepaintsAndReparenting)
     // Moved into another window: a new GL context, the same picture and player.
     second.resize(500, 300);
     second.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&second, 30000));
     surface->setParent(&second);
     surface->show();
     player.seekExact(2.0);
@@ -152,7 +152,7 @@ TEST(PlayerSurface, BlackWithoutAPlayerAndTheRenderContextGoesBeforeTheCore)
     MWPlayerSurface surface;
     surface.resize(200, 100);
     surface.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface, 30000));
     EXPECT_EQ(surface.grabFramebuffer().pixel(100, 50) & 0xffffff, 0u);
 
     auto* player = new MWMpvPlayer({.video = true, .audio = false});
@@ -177,7 +177,7 @@ TEST(PlayerSurface, PlaysInAWindow)
     surface->setPlayer(&player);
     window.resize(800, 500);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 30000));
     player.replaceItem(MWAsset::open(testutil::fixture("h264_aac.mp4")));
     player.seekExact(1.0);
     ASSERT_TRUE(drawn(player, *surface, 1.0));
