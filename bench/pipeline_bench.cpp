@@ -14,18 +14,29 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
 bool wait(QSignalSpy& spy, int count)
 {
-    QElapsedTimer t;
-    t.start();
-    while (spy.count() < count && t.elapsed() < 3600000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    // Sleeps in the event loop: processEvents with a time limit drops
+    // WaitForMoreEvents and would spin, taking a core from the encoders timed.
+    if (spy.count() >= count)
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (spy.count() >= count)
+            loop.quit();
+    });
+    QTimer::singleShot(3600000, &loop, &QEventLoop::quit);
+    poll.start(20);
+    loop.exec();
     return spy.count() >= count;
 }
 }  // namespace
