@@ -42,8 +42,12 @@ void CWStore::updateSelectedRange()
     const qsizetype i = selectedClipID_ ? indexOfClip(*selectedClipID_) : -1;
     if (i < 0 || clips_[i].sourceID != currentSourceID_)
         return;
-    updateClip(i, [this](Clip& c) { c.inTime = inMark_; });
-    updateClip(i, [this](Clip& c) { c.outTime = outMark_; });
+    // Both marks in one change: the session is written once per operation,
+    // which is what keeps a trim drag smooth (each write waits for the disk).
+    updateClip(i, [this](Clip& c) {
+        c.inTime = inMark_;
+        c.outTime = outMark_;
+    });
 }
 
 void CWStore::applyFrame()
@@ -53,10 +57,14 @@ void CWStore::applyFrame()
     const qsizetype i = selectedClipID_ ? indexOfClip(*selectedClipID_) : -1;
     if (i < 0)
         return;
-    updateClip(i, [this](Clip& c) { c.aspect = aspect_; });
-    updateClip(i, [this](Clip& c) { c.zoom = zoom_; });
-    updateClip(i, [this](Clip& c) { c.centerX = centerX_; });
-    updateClip(i, [this](Clip& c) { c.centerY = centerY_; });
+    // The whole frame in one change, so a crop-frame drag writes the session
+    // once per step rather than four times.
+    updateClip(i, [this](Clip& c) {
+        c.aspect = aspect_;
+        c.zoom = zoom_;
+        c.centerX = centerX_;
+        c.centerY = centerY_;
+    });
 }
 
 void CWStore::resetFrame()

@@ -97,9 +97,17 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnly)
     store->select(s.id);
     store->addClip();
     const QUuid id = store->clips()[0].id;
+    // Each drag step changes the clip, and so writes the session, once.
+    int writes = 0;
+    const auto counter = QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) {
+        writes += f == CWStore::Field::clips;
+    });
     store->setOut(12);
+    EXPECT_EQ(writes, 1);
     store->setZoom(2);
     store->setCenterX(0.25);
+    EXPECT_EQ(writes, 3);
+    QObject::disconnect(counter);
     EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);
