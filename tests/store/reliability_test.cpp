@@ -64,6 +64,13 @@ TEST_F(StoreTest, UnusableSessionFilesLeaveTheStoreEmptyUntilTheNextSave)
         EXPECT_TRUE(store.sources().isEmpty());
         QFile::setPermissions(CWStore::sessionURL(),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    } else {  // root reads any file, but not a folder where the file should be
+        QFile::remove(CWStore::sessionURL());
+        ASSERT_TRUE(QDir().mkpath(CWStore::sessionURL()));
+        CWStore store(new ScriptedPlayer, new ScriptedServices);
+        restoreInto(store);
+        EXPECT_TRUE(store.sources().isEmpty());
+        QDir(CWStore::sessionURL()).removeRecursively();
     }
 
     writeSession("{not json");
