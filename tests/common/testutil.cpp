@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace testutil {
@@ -64,6 +66,33 @@ QString copyFixture(const QString& fixtureName, const QString& folder, const QSt
     const QString path = folder + QLatin1Char('/') + name;
     QFile::copy(fixture(fixtureName), path);
     return path;
+}
+
+QImage ffmpegFrame(const QString& file, double t)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("frame.png"));
+    const auto r = run(QStringLiteral("ffmpeg"),
+                       {"-hide_banner", "-loglevel", "error", "-ss", QString::number(t), "-i", file,
+                        "-frames:v", "1", png});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+}
+
+double difference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 }  // namespace testutil

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -25,6 +26,12 @@ struct Run {
     QByteArray err;
 };
 Run run(const QString& program, const QStringList& args, int timeoutMs = 120000);
+
+// The frame `ffmpeg -ss t` gives: the first at or after t, as RGB32.
+QImage ffmpegFrame(const QString& file, double t);
+
+// Mean absolute difference per channel, 0 to 255; 255 when the sizes differ.
+double difference(const QImage& a, const QImage& b);
 
 }  // namespace testutil
 

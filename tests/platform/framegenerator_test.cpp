@@ -14,35 +14,6 @@ std::shared_ptr<const MWAsset> openFixture(const QString& name)
     return MWAsset::open(testutil::fixture(name));
 }
 
-// What the ffmpeg command line makes of `-ss t`: its first frame at or after t.
-QImage ffmpegFrame(const QString& file, double t)
-{
-    QTemporaryDir dir;
-    const QString png = dir.filePath(QStringLiteral("frame.png"));
-    const auto r = testutil::run(QStringLiteral("ffmpeg"),
-                                 {"-hide_banner", "-loglevel", "error", "-ss", QString::number(t),
-                                  "-i", file, "-frames:v", "1", png});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    return QImage(png).convertToFormat(QImage::Format_RGB32);
-}
-
-// Mean absolute difference per channel, 0 to 255.
-double difference(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size())
-        return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 }  // namespace
 
 // The rule every engine shares: an exact request for t gives the first frame
@@ -55,11 +26,11 @@ TEST(FrameGenerator, ExactRequestMatchesFfmpegInputSeeking)
     const QImage frame = generator.image(3.5);
     EXPECT_NEAR(generator.actualTime(), 3.52, 1e-6);
     ASSERT_EQ(frame.size(), QSize(320, 240));
-    const double same = difference(frame, ffmpegFrame(file, 3.5));
+    const double same = testutil::difference(frame, testutil::ffmpegFrame(file, 3.5));
     EXPECT_LT(same, 3.0);
     // The neighbours differ by a moved block: the comparison can tell them apart.
-    EXPECT_GT(difference(frame, ffmpegFrame(file, 3.48)), same + 1.0);
-    EXPECT_GT(difference(frame, ffmpegFrame(file, 3.56)), same + 1.0);
+    EXPECT_GT(testutil::difference(frame, testutil::ffmpegFrame(file, 3.48)), same + 1.0);
+    EXPECT_GT(testutil::difference(frame, testutil::ffmpegFrame(file, 3.56)), same + 1.0);
 
     // A time on a frame is that frame; earlier requests after later ones seek back.
     generator.image(1.0);

@@ -18,34 +18,6 @@ std::shared_ptr<const MWAsset> counter()
     return MWAsset::open(testutil::fixture("frames_counter.mp4"));
 }
 
-QImage ffmpegFrame(const QString& file, double t)
-{
-    QTemporaryDir dir;
-    const QString png = dir.filePath(QStringLiteral("frame.png"));
-    const auto r = testutil::run(QStringLiteral("ffmpeg"),
-                                 {"-hide_banner", "-loglevel", "error", "-ss", QString::number(t),
-                                  "-i", file, "-frames:v", "1", png});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    return QImage(png).convertToFormat(QImage::Format_RGB32);
-}
-
-// Mean absolute difference per channel over the shared size, 0 to 255.
-double difference(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size())
-        return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 // Waits until the surface has drawn a frame while the player shows the one at shown.
 bool drawn(MWMpvPlayer& player, MWPlayerSurface& surface, double shown)
 {
@@ -75,10 +47,10 @@ TEST(PlayerSurface, ShowsTheFrameOfAnExactSeek)
     const QImage shot = surface.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
     // What `ffmpeg -ss 3.5` starts with, within the colour conversion's noise;
     // the frames either side differ by a moved block.
-    const double same = difference(shot, ffmpegFrame(asset->path, 3.5));
+    const double same = testutil::difference(shot, testutil::ffmpegFrame(asset->path, 3.5));
     EXPECT_LT(same, 6.0);
-    EXPECT_GT(difference(shot, ffmpegFrame(asset->path, 3.48)), same + 3.0);
-    EXPECT_GT(difference(shot, ffmpegFrame(asset->path, 3.56)), same + 3.0);
+    EXPECT_GT(testutil::difference(shot, testutil::ffmpegFrame(asset->path, 3.48)), same + 3.0);
+    EXPECT_GT(testutil::difference(shot, testutil::ffmpegFrame(asset->path, 3.56)), same + 3.0);
 }
 
 TEST(PlayerSurface, FitsThePictureOnBlackAndFollowsItsSizeAtOnce)
@@ -93,14 +65,14 @@ TEST(PlayerSurface, FitsThePictureOnBlackAndFollowsItsSizeAtOnce)
     player.replaceItem(asset);
     player.seekExact(1.0);
     ASSERT_TRUE(drawn(player, surface, 1.0));
-    const QImage reference = ffmpegFrame(asset->path, 1.0);
+    const QImage reference = testutil::ffmpegFrame(asset->path, 1.0);
 
     // Wide: black at the sides, the picture 1:1 in the middle.
     QImage wide = surface.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(wide.size(), QSize(640, 240));
     EXPECT_EQ(wide.pixel(10, 120), qRgb(0, 0, 0));
     EXPECT_EQ(wide.pixel(630, 120), qRgb(0, 0, 0));
-    EXPECT_LT(difference(wide.copy(160, 0, 320, 240), reference), 6.0);
+    EXPECT_LT(testutil::difference(wide.copy(160, 0, 320, 240), reference), 6.0);
 
     // Tall, at once: the first picture at the new size has the bars above and below.
     surface.resize(320, 480);
@@ -108,7 +80,7 @@ TEST(PlayerSurface, FitsThePictureOnBlackAndFollowsItsSizeAtOnce)
     ASSERT_EQ(tall.size(), QSize(320, 480));
     EXPECT_EQ(tall.pixel(160, 10), qRgb(0, 0, 0));
     EXPECT_EQ(tall.pixel(160, 470), qRgb(0, 0, 0));
-    EXPECT_LT(difference(tall.copy(0, 120, 320, 240), reference), 6.0);
+    EXPECT_LT(testutil::difference(tall.copy(0, 120, 320, 240), reference), 6.0);
 }
 
 TEST(PlayerSurface, SurvivesLateAttachRepaintsAndReparenting)
@@ -144,7 +116,7 @@ TEST(PlayerSurface, SurvivesLateAttachRepaintsAndReparenting)
     player.seekExact(2.0);
     ASSERT_TRUE(drawn(player, *surface, 2.0));
     const QImage shot = surface->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
-    EXPECT_LT(difference(shot, ffmpegFrame(counter()->path, 2.0)), 6.0);
+    EXPECT_LT(testutil::difference(shot, testutil::ffmpegFrame(counter()->path, 2.0)), 6.0);
 }
 
 TEST(PlayerSurface, BlackWithoutAPlayerAndTheRenderContextGoesBeforeTheCore)
