@@ -24,6 +24,9 @@ enum : std::uint64_t {
     kSeekReply = 1ull << 48,  // + the seek's number
 };
 
+// How far before an exact seek's target libmpv still keeps frames.
+constexpr double kSeekTolerance = 0.005;
+
 std::int64_t entryOf(const mpv_node& result)
 {
     if (result.format != MPV_FORMAT_NODE_MAP)
@@ -280,7 +283,11 @@ void MWMpvPlayer::issueSeek(double t)
 {
     lastSeek_ = kSeekReply + ++seeks_;
     seekQueued_ = false;
-    const QByteArray target = QByteArray::number(t, 'f', 6);
+    // libmpv's exact seek keeps frames from 5 ms before its target, so a time
+    // just after a frame would show that frame. Aiming 5 ms later (less a
+    // microsecond of rounding, the export's own allowance) shows the first
+    // frame at or after t, the one the exports start with.
+    const QByteArray target = QByteArray::number(t + kSeekTolerance - 1e-6, 'f', 6);
     command({"seek", target.constData(), "absolute+exact"}, lastSeek_);
 }
 

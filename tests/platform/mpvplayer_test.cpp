@@ -56,6 +56,11 @@ TEST(MpvPlayer, LoadsPausedAtTheStartAndSeeksFrameExactly)
     ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 3; }));
     EXPECT_EQ(player.currentTime(), 0.5);
     EXPECT_NEAR(player.shownTime(), 0.52, 1e-6);
+    // Just after a frame is after it: the next frame, as the export starts with.
+    player.seekExact(1.003);
+    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 4; }));
+    EXPECT_EQ(player.currentTime(), 1.003);
+    EXPECT_NEAR(player.shownTime(), 1.04, 1e-6);
     // Playing goes on from the frame shown.
     player.play();
     ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 0.6; }));
