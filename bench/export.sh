@@ -70,8 +70,13 @@ compare() { # label frames ours... -- theirs...
   shift
   theirs=("$@")
   for ((i = 0; i < reps; i++)); do
-    a+=("$(seconds "${ours[@]}")")
-    b+=("$(seconds "${theirs[@]}")")
+    if ((i % 2)); then
+      b+=("$(seconds "${theirs[@]}")")
+      a+=("$(seconds "${ours[@]}")")
+    else
+      a+=("$(seconds "${ours[@]}")")
+      b+=("$(seconds "${theirs[@]}")")
+    fi
   done
   report "$label" \
     "$(printf '%s\n' "${a[@]}" | cut -d' ' -f1 | median)" "$(printf '%s\n' "${b[@]}" | cut -d' ' -f1 | median)" \
