@@ -6,6 +6,7 @@
 #include "media/converter.h"
 #include "media/opener.h"
 #include "model/mwerror.h"
+#include "platform/services.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,8 +37,7 @@ QCoro::Task<void> openRepeatedly(QString file, int count, int* status)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Marrowick"));
-    QCoreApplication::setApplicationName(QStringLiteral("Cutwright"));
+    cwNameApplication();
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 4 && args[1] == QLatin1String("args")) {
         for (const QString& arg : MWMediaOpener::secondAttempt(args[2], args[3], true))

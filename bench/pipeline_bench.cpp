@@ -9,6 +9,7 @@
 #include "common/storeaccess.h"
 #include "export/fastexport.h"
 #include "model/cropmath.h"
+#include "platform/services.h"
 #include "store/scriptedservices_support.h"
 #include "store/store.h"
 
@@ -45,8 +46,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Marrowick"));
-    QApplication::setApplicationName(QStringLiteral("Cutwright"));
+    cwNameApplication();
     QStandardPaths::setTestModeEnabled(true);
     const QStringList all = QCoreApplication::arguments();
     if (all.size() < 3)

@@ -2,6 +2,7 @@
 // (one save) and one step of a crop-frame drag (the centre's x and y: two saves).
 #include "common/silentplayer.h"
 #include "common/storeaccess.h"
+#include "platform/services.h"
 #include "store/store.h"
 
 #include <QApplication>
@@ -9,16 +10,15 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <algorithm>
-#include <utility>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Marrowick"));
-    QApplication::setApplicationName(QStringLiteral("Cutwright"));
+    cwNameApplication();
     QStandardPaths::setTestModeEnabled(true);
 
     CWStore store(new SilentPlayer);

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "platform/services.h"
 
 #include <QApplication>
 #include <clocale>
@@ -6,8 +7,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Marrowick"));
-    QApplication::setApplicationName(QStringLiteral("Cutwright"));
+    cwNameApplication();
     QApplication::setApplicationDisplayName(QStringLiteral("MWSO Cutwright"));
     QApplication::setApplicationVersion(QStringLiteral(CW_VERSION));
     // libmpv refuses to start unless numbers are formatted the C way.

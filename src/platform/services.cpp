@@ -1,6 +1,7 @@
 #include "platform/services.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -101,3 +102,9 @@ void show(const QString& title, const QString& message)
 }
 
 }  // namespace MWAlert
+
+void cwNameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Marrowick"));
+    QCoreApplication::setApplicationName(QStringLiteral("Cutwright"));
+}

@@ -5,6 +5,11 @@
 #include <QStringList>
 #include <optional>
 
+// Sets the organisation and application names that Qt derives the session,
+// cache and preferences folders from; every program of the project calls it
+// right after making its application object.
+void cwNameApplication();
+
 // What the store asks of the desktop: panels, alerts, the file browser, the
 // alert sound, the processor count and bookmarks. Tests answer with a script.
 class CWServices {

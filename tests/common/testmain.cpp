@@ -1,3 +1,5 @@
+#include "platform/services.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -24,8 +26,7 @@ int main(int argc, char** argv)
     QStandardPaths::setTestModeEnabled(true);
 
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Marrowick"));
-    QApplication::setApplicationName(QStringLiteral("Cutwright"));
+    cwNameApplication();
     std::setlocale(LC_NUMERIC, "C");
 
     ::testing::InitGoogleTest(&argc, argv);

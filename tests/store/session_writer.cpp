@@ -2,6 +2,7 @@
 // test: after each save it prints how many clips that save held.
 #include "common/silentplayer.h"
 #include "common/storeaccess.h"
+#include "platform/services.h"
 #include "store/store.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Marrowick"));
-    QCoreApplication::setApplicationName(QStringLiteral("Cutwright"));
+    cwNameApplication();
     const int generation = argc > 1 ? atoi(argv[1]) : 0;
 
     CWStore store(new SilentPlayer);
