@@ -12,6 +12,7 @@
 #include "export/avexport.h"
 #include "export/exporter.h"
 #include "export/fastexport.h"
+#include "media/opener.h"
 #include "model/cropmath.h"
 #include "model/mwerror.h"
 #include "platform/asset.h"
@@ -27,18 +28,7 @@ namespace {
 
 MWOpenedMedia openMedia(const QString& path)
 {
-    const auto asset = MWAsset::open(path);
-    MWOpenedMedia m;
-    m.original = m.playable = path;
-    m.asset = asset;
-    m.duration = asset->duration;
-    m.hasVideo = asset->videoTracks > 0;
-    m.hasAudio = asset->audioTracks > 0;
-    m.naturalSize =
-        asset->preferredTransform.mapRect(QRectF(QPointF(0, 0), asset->naturalSize)).size();
-    m.preferredTransform = asset->preferredTransform;
-    m.nominalFrameRate = asset->nominalFrameRate > 0 ? asset->nominalFrameRate : 30;
-    return m;
+    return MWMediaOpener::inspected(MWAsset::open(path), path, false, std::nullopt, false);
 }
 
 Clip centred(double in, double out)

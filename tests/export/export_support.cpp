@@ -1,6 +1,7 @@
 #include "export_support.h"
 
 #include "common/testutil.h"
+#include "media/opener.h"
 #include "model/mwerror.h"
 #include "platform/asset.h"
 
@@ -57,19 +58,7 @@ Outcome outcome(QCoro::Task<void> task)
 MWOpenedMedia media(const QString& fixtureName)
 {
     const QString path = testutil::fixture(fixtureName);
-    const auto asset = MWAsset::open(path);
-    MWOpenedMedia m;
-    m.original = path;
-    m.playable = path;
-    m.asset = asset;
-    m.duration = asset->duration;
-    m.hasVideo = asset->videoTracks > 0;
-    m.hasAudio = asset->audioTracks > 0;
-    m.naturalSize =
-        asset->preferredTransform.mapRect(QRectF(QPointF(0, 0), asset->naturalSize)).size();
-    m.preferredTransform = asset->preferredTransform;
-    m.nominalFrameRate = asset->nominalFrameRate > 0 ? asset->nominalFrameRate : 30;
-    return m;
+    return MWMediaOpener::inspected(MWAsset::open(path), path, false, std::nullopt, false);
 }
 
 ConverterAt::ConverterAt(const QString& exe)
