@@ -135,25 +135,18 @@ TEST_F(ExporterTest, EngineChoice)
     EXPECT_EQ(exporttest::engineOf(out), "composition");
 }
 
-TEST_F(ExporterTest, CancelDuringTheConverterStopsItAndLeavesNoFile)
+TEST_F(ExporterTest, CancelDuringEitherEngineStopsItAndLeavesNoFile)
 {
-    const auto j = job;
-    const Outcome o =
-        exporttest::outcome(exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"),
-                                       {}, 720, out, job, [j](double) { j->cancel(); }));
-    EXPECT_EQ(o.kind, Outcome::cancelled);
-    EXPECT_FALSE(QFileInfo::exists(out));
-}
-
-TEST_F(ExporterTest, CancelDuringTheCompositionStopsItAndLeavesNoFile)
-{
-    job->forceAVFoundation = true;
-    const auto j = job;
-    const Outcome o =
-        exporttest::outcome(exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"),
-                                       {}, 720, out, job, [j](double) { j->cancel(); }));
-    EXPECT_EQ(o.kind, Outcome::cancelled);
-    EXPECT_FALSE(QFileInfo::exists(out));
+    for (const bool composition : {false, true}) {
+        job = std::make_shared<Job>();
+        job->forceAVFoundation = composition;
+        const auto j = job;
+        const Outcome o = exporttest::outcome(
+            exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"), {}, 720, out, job,
+                       [j](double) { j->cancel(); }));
+        EXPECT_EQ(o.kind, Outcome::cancelled) << composition;
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
 }
 
 TEST_F(ExporterTest, CancelStopsTheCompositionWhileItRepeatsAStillPicture)

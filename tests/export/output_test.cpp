@@ -132,32 +132,25 @@ TEST_P(OutputTest, SilentSourceGivesASilentFile)
 }
 
 // A square frame at zoom 2 covers one quadrant of the 4:3 picture; whichever
-// quadrant the centre points at is the colour that fills the export.
-TEST_P(OutputTest, CropShowsTheQuadrantAskedForOfAStoredPicture)
+// quadrant the centre points at is the colour that fills the export. Turned a
+// quarter clockwise, the upright picture has its quadrants moved round.
+TEST_P(OutputTest, CropShowsTheQuadrantAskedForOfAStoredAndAnUprightTurnedPicture)
 {
     struct Case {
+        const char* fixture;
         double cx, cy;
         const char* colour;
     };
-    for (const Case c : {Case{0.25, 0.25, "red"}, Case{0.75, 0.25, "green"},
-                         Case{0.25, 0.75, "blue"}, Case{0.75, 0.75, "white"}}) {
-        const QString path = exportOf("export_quad.mp4", 0, 0.2, Aspect::square, 2, c.cx, c.cy);
+    for (const Case c :
+         {Case{"export_quad.mp4", 0.25, 0.25, "red"}, Case{"export_quad.mp4", 0.75, 0.25, "green"},
+          Case{"export_quad.mp4", 0.25, 0.75, "blue"}, Case{"export_quad.mp4", 0.75, 0.75, "white"},
+          Case{"export_quad_cw.mp4", 0.25, 0.25, "blue"},
+          Case{"export_quad_cw.mp4", 0.75, 0.25, "red"},
+          Case{"export_quad_cw.mp4", 0.25, 0.75, "white"},
+          Case{"export_quad_cw.mp4", 0.75, 0.75, "green"}}) {
+        const QString path = exportOf(c.fixture, 0, 0.2, Aspect::square, 2, c.cx, c.cy);
         EXPECT_EQ(centreColour(exporttest::firstRgb(path), 720, 720), c.colour)
-            << c.cx << "," << c.cy;
-    }
-}
-
-TEST_P(OutputTest, CropShowsTheQuadrantAskedForOfAnUprightTurnedPicture)
-{
-    struct Case {
-        double cx, cy;
-        const char* colour;
-    };
-    for (const Case c : {Case{0.25, 0.25, "blue"}, Case{0.75, 0.25, "red"},
-                         Case{0.25, 0.75, "white"}, Case{0.75, 0.75, "green"}}) {
-        const QString path = exportOf("export_quad_cw.mp4", 0, 0.2, Aspect::square, 2, c.cx, c.cy);
-        EXPECT_EQ(centreColour(exporttest::firstRgb(path), 720, 720), c.colour)
-            << c.cx << "," << c.cy;
+            << c.fixture << " " << c.cx << "," << c.cy;
     }
 }
 
