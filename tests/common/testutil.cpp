@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace testutil {
 
@@ -72,9 +73,9 @@ QImage ffmpegFrame(const QString& file, double t)
 {
     QTemporaryDir dir;
     const QString png = dir.filePath(QStringLiteral("frame.png"));
-    const auto r = run(QStringLiteral("ffmpeg"),
-                       {"-hide_banner", "-loglevel", "error", "-ss", QString::number(t), "-i", file,
-                        "-frames:v", "1", png});
+    const auto r =
+        run(QStringLiteral("ffmpeg"), {"-hide_banner", "-loglevel", "error", "-ss",
+                                       QString::number(t), "-i", file, "-frames:v", "1", png});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return QImage(png).convertToFormat(QImage::Format_RGB32);
 }
@@ -93,6 +94,60 @@ double difference(const QImage& a, const QImage& b)
         }
     }
     return sum / (3.0 * a.width() * a.height());
+}
+
+QString script(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n" + body + "\n");
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+ConverterAt::ConverterAt(const QString& exe)
+    : saved_(qgetenv("CUTWRIGHT_CONVERTER")), had_(qEnvironmentVariableIsSet("CUTWRIGHT_CONVERTER"))
+{
+    qputenv("CUTWRIGHT_CONVERTER",
+            exe.isEmpty() ? QByteArray("/nonexistent/ffmpeg") : exe.toLocal8Bit());
+}
+
+ConverterAt::~ConverterAt()
+{
+    if (had_)
+        qputenv("CUTWRIGHT_CONVERTER", saved_);
+    else
+        qunsetenv("CUTWRIGHT_CONVERTER");
+}
+
+namespace detail {
+QCoro::Task<void> settle(QCoro::Task<void> task, std::exception_ptr* error, bool* done)
+{
+    try {
+        co_await std::move(task);
+    } catch (...) {
+        *error = std::current_exception();
+    }
+    *done = true;
+}
+
+void finish(const bool& done, const std::exception_ptr& error)
+{
+    if (!waitUntil([&] { return done; }, 180000))
+        throw std::runtime_error("the operation hung");
+    if (error)
+        std::rethrow_exception(error);
+}
+}  // namespace detail
+
+void await(QCoro::Task<void> task)
+{
+    std::exception_ptr error;
+    bool done = false;
+    detail::settle(std::move(task), &error, &done);
+    detail::finish(done, error);
 }
 
 }  // namespace testutil

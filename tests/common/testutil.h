@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoroTask>
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -26,6 +29,53 @@ struct Run {
     QByteArray err;
 };
 Run run(const QString& program, const QStringList& args, int timeoutMs = 120000);
+
+// An executable /bin/sh script named name in dir, running body.
+QString script(const QTemporaryDir& dir, const QString& name, const QByteArray& body);
+
+// Points the converter location (CUTWRIGHT_CONVERTER) at exe for the life of
+// the object; an empty exe names a location where there is none.
+class ConverterAt {
+public:
+    explicit ConverterAt(const QString& exe);
+    ~ConverterAt();
+    ConverterAt(const ConverterAt&) = delete;
+    ConverterAt& operator=(const ConverterAt&) = delete;
+
+private:
+    QByteArray saved_;
+    bool had_;
+};
+
+namespace detail {
+template <typename T>
+QCoro::Task<void> settle(QCoro::Task<T> task, std::optional<T>* value, std::exception_ptr* error,
+                         bool* done)
+{
+    try {
+        *value = co_await std::move(task);
+    } catch (...) {
+        *error = std::current_exception();
+    }
+    *done = true;
+}
+QCoro::Task<void> settle(QCoro::Task<void> task, std::exception_ptr* error, bool* done);
+void finish(const bool& done, const std::exception_ptr& error);
+}  // namespace detail
+
+// Runs the event loop until task ends; returns its value or rethrows its error.
+// (QCoro::waitFor neither passes exceptions on nor takes a value without a
+// default constructor.)
+template <typename T> T await(QCoro::Task<T> task)
+{
+    std::optional<T> value;
+    std::exception_ptr error;
+    bool done = false;
+    detail::settle(std::move(task), &value, &error, &done);
+    detail::finish(done, error);
+    return std::move(*value);
+}
+void await(QCoro::Task<void> task);
 
 // The frame `ffmpeg -ss t` gives: the first at or after t, as RGB32.
 QImage ffmpegFrame(const QString& file, double t);

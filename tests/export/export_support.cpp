@@ -24,21 +24,6 @@ const bool kSoftwareEncoder = [] {
     return true;
 }();
 
-QCoro::Task<Outcome> capture(QCoro::Task<void> task)
-{
-    Outcome result;
-    try {
-        co_await std::move(task);
-        result.kind = Outcome::done;
-    } catch (const MWCancelled&) {
-        result.kind = Outcome::cancelled;
-    } catch (const MWError& error) {
-        result.kind = Outcome::failed;
-        result.message = error.message;
-    }
-    co_return result;
-}
-
 QByteArray ffmpegOut(const QStringList& args)
 {
     const testutil::Run r =
@@ -52,7 +37,17 @@ QByteArray ffmpegOut(const QStringList& args)
 
 Outcome outcome(QCoro::Task<void> task)
 {
-    return QCoro::waitFor(capture(std::move(task)));
+    Outcome result;
+    try {
+        testutil::await(std::move(task));
+        result.kind = Outcome::done;
+    } catch (const MWCancelled&) {
+        result.kind = Outcome::cancelled;
+    } catch (const MWError& error) {
+        result.kind = Outcome::failed;
+        result.message = error.message;
+    }
+    return result;
 }
 
 MWOpenedMedia media(const QString& fixtureName)
@@ -61,33 +56,11 @@ MWOpenedMedia media(const QString& fixtureName)
     return MWMediaOpener::inspected(MWAsset::open(path), path, false, std::nullopt, false);
 }
 
-ConverterAt::ConverterAt(const QString& exe)
-    : saved_(qgetenv("CUTWRIGHT_CONVERTER")), had_(qEnvironmentVariableIsSet("CUTWRIGHT_CONVERTER"))
-{
-    qputenv("CUTWRIGHT_CONVERTER",
-            exe.isEmpty() ? QByteArray("/nonexistent/ffmpeg") : exe.toLocal8Bit());
-}
-
-ConverterAt::~ConverterAt()
-{
-    if (had_)
-        qputenv("CUTWRIGHT_CONVERTER", saved_);
-    else
-        qunsetenv("CUTWRIGHT_CONVERTER");
-}
-
 QString fakeConverter(const QTemporaryDir& dir, const QString& body)
 {
     static int count = 0;
-    const QString path = dir.filePath(QStringLiteral("fake-%1").arg(++count));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\nfor out; do :; done\n");
-    file.write(body.toUtf8());
-    file.write("\n");
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
+    return testutil::script(dir, QStringLiteral("fake-%1").arg(++count),
+                            "for out; do :; done\n" + body.toUtf8());
 }
 
 double Probe::duration() const

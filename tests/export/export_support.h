@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/testutil.h"
 #include "export/job.h"
 #include "model/openedmedia.h"
 
@@ -24,17 +25,7 @@ Outcome outcome(QCoro::Task<void> task);
 // The media record the opener would make for a fixture.
 MWOpenedMedia media(const QString& fixtureName);
 
-// Points the converter location at exe for the life of the object; an empty
-// exe names a location where there is none.
-class ConverterAt {
-public:
-    explicit ConverterAt(const QString& exe);
-    ~ConverterAt();
-
-private:
-    QByteArray saved_;
-    bool had_;
-};
+using testutil::ConverterAt;
 
 // An executable /bin/sh script in dir running body; "$out" is the last argument.
 QString fakeConverter(const QTemporaryDir& dir, const QString& body);

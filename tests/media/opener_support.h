@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for the opener's and converter's tests: running a coroutine to its
-// end, collecting status calls, a stand-in converter script.
+// Helpers for the opener's and converter's tests: the failure an operation
+// ends with, and the status calls it makes.
 
 #include "common/testutil.h"
 #include "media/converter.h"
@@ -9,63 +9,14 @@
 
 #include <QCoreApplication>
 #include <QCoroTask>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
-#include <exception>
 #include <optional>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
 namespace support {
 
-template <typename T>
-QCoro::Task<void> settle(QCoro::Task<T> task, std::optional<T>* value, std::exception_ptr* error,
-                         bool* done)
-{
-    try {
-        *value = co_await std::move(task);
-    } catch (...) {
-        *error = std::current_exception();
-    }
-    *done = true;
-}
-
-inline QCoro::Task<void> settleVoid(QCoro::Task<void> task, std::exception_ptr* error, bool* done)
-{
-    try {
-        co_await std::move(task);
-    } catch (...) {
-        *error = std::current_exception();
-    }
-    *done = true;
-}
-
-// Runs the event loop until task ends; returns its value or rethrows its error.
-template <typename T> T await(QCoro::Task<T> task)
-{
-    std::optional<T> value;
-    std::exception_ptr error;
-    bool done = false;
-    settle(std::move(task), &value, &error, &done);
-    if (!testutil::waitUntil([&] { return done; }, 180000))
-        throw std::runtime_error("the operation hung");
-    if (error)
-        std::rethrow_exception(error);
-    return std::move(*value);
-}
-
-inline void await(QCoro::Task<void> task)
-{
-    std::exception_ptr error;
-    bool done = false;
-    settleVoid(std::move(task), &error, &done);
-    if (!testutil::waitUntil([&] { return done; }, 180000))
-        throw std::runtime_error("the operation hung");
-    if (error)
-        std::rethrow_exception(error);
-}
+using testutil::await;
 
 // The message of the MWError an operation ends with; empty when it succeeds.
 template <typename T> QString failure(QCoro::Task<T> task)
@@ -99,25 +50,7 @@ struct StatusLog {
     }
 };
 
-// Writes an executable shell script.
-inline QString script(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write("#!/bin/sh\n" + body);
-    f.close();
-    f.setPermissions(f.permissions() | QFile::ExeOwner);
-    return path;
-}
-
-// Points the opener at another converter for the life of the object.
-class ConverterAt {
-public:
-    explicit ConverterAt(const QString& path) { qputenv("CUTWRIGHT_CONVERTER", path.toUtf8()); }
-    ~ConverterAt() { qunsetenv("CUTWRIGHT_CONVERTER"); }
-    ConverterAt(const ConverterAt&) = delete;
-    ConverterAt& operator=(const ConverterAt&) = delete;
-};
+using testutil::ConverterAt;
+using testutil::script;
 
 }  // namespace support
