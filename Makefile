@@ -1,29 +1,17 @@
-# The two commands of the README: `make run` and `make test`.
-BUILD ?= build
-JOBS ?= $(shell nproc)
-CMAKE_FLAGS ?=
+# Shortcuts for a machine that has make; the README's commands are ./run and ./test.
+.PHONY: run test build bench package clean
 
-.PHONY: bootstrap configure build run test bench clean
+run:
+	@./run
 
-bootstrap:
-	@tools/bootstrap
+test:
+	@./test
 
-$(BUILD)/build.ninja:
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
-
-configure: bootstrap $(BUILD)/build.ninja
-
-build: configure
-	@cmake --build $(BUILD) -j $(JOBS)
-
-run: build
-	@$(BUILD)/bin/cutwright
-
-test: build
-	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+build:
+	@tools/bootstrap && tools/build
 
 bench: build
-	@bench/run $(BUILD)
+	@bench/run build
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf build
