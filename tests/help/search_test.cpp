@@ -1,0 +1,95 @@
+#include "help/helpnavigation.h"
+
+#include "common/testutil.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QList<HelpPage>& catalogue()
+{
+    static const QList<HelpPage> pages = MWHelp::catalogue(u"MWSO Cutwright"_s);
+    return pages;
+}
+
+QString listedIds(const QString& search)
+{
+    QStringList ids;
+    for (const HelpPage& page : MWHelp::listedPages(catalogue(), search))
+        ids << page.id;
+    return ids.join(' ');
+}
+
+const QString everyPage =
+    u"overview quickstart bin viewer inspector timeline export keys tips look about"_s;
+
+}  // namespace
+
+TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
+{
+    struct Case {
+        QString search, ids;
+    };
+    const QList<Case> cases{
+        // Bullet and key texts are searched, not only titles; the match is any
+        // substring, so "widescreen" on the first page answers too.
+        {u"esc"_s, u"overview timeline keys"_s},
+        {u"  ZOOM "_s, listedIds(u"zoom"_s)},
+        {u"\tzoom\t"_s, listedIds(u"zoom"_s)},
+        {u"\u00a0Esc\u00a0"_s, u"overview timeline keys"_s},
+        {u""_s, everyPage},
+        {u" \t "_s, everyPage},
+        {u"xyzzy"_s, u""_s},
+        {u"batch export"_s, u"export"_s},        // a title only
+        {u"thirds grid"_s, u"viewer"_s},         // a control's name
+        {u"ⓧ removes"_s, u"bin"_s},              // control: name, a space, description
+        {u"esc deselect"_s, u"keys"_s},          // key: keys, a space, description
+        {u"onto it). play"_s, u"quickstart"_s},  // steps joined with single spaces
+        {u"interface zoom"_s, u"keys look"_s},   // a heading and a key description
+        {u"ctrl+e"_s, u"export keys"_s},
+        {u"MWSO CUTWRIGHT"_s, u"overview look about"_s},
+    };
+    EXPECT_EQ(listedIds(u"zoom"_s), u"quickstart inspector keys tips look"_s);
+    for (const Case& c : cases)
+        EXPECT_EQ(listedIds(c.search), c.ids) << "search: " << c.search.toStdString();
+}
+
+TEST(HelpSearch, SearchingNeverChangesThePageShown)
+{
+    // The page side looks the shown page up in the whole catalogue, so neither
+    // an empty result nor a list without it hides the page being read.
+    EXPECT_TRUE(MWHelp::listedPages(catalogue(), u"xyzzy"_s).isEmpty());
+    EXPECT_FALSE(listedIds(u"thirds"_s).contains(u"overview"_s));
+    ASSERT_NE(MWHelp::pageWithId(catalogue(), u"overview"_s), nullptr);
+    EXPECT_EQ(MWHelp::pageWithId(catalogue(), u"overview"_s)->title, u"What Cutwright Is"_s);
+}
+
+TEST(HelpWindowPage, OpeningChoosesThePageAndClearsTheSearch)
+{
+    struct Case {
+        QString requested, selected;
+        bool shown;
+    };
+    const QList<Case> cases{
+        {u""_s, u"overview"_s, true},  // Help with no page: the first page
+        {u"keys"_s, u"keys"_s, true},
+        {u"quickstart"_s, u"quickstart"_s, true},
+        {u"about"_s, u"about"_s, true},
+        {u"nowhere"_s, u"nowhere"_s, false},  // an unknown page leaves the page side empty
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.requested.toStdString());
+        const MWHelp::ViewStart start = MWHelp::freshView(catalogue(), c.requested);
+        EXPECT_EQ(start.selected, c.selected);
+        EXPECT_TRUE(start.search.isEmpty());
+        const HelpPage* page = MWHelp::pageWithId(catalogue(), start.selected);
+        EXPECT_EQ(page != nullptr, c.shown);
+        if (page) {
+            EXPECT_EQ(page->id, c.selected);
+        }
+    }
+    EXPECT_EQ(MWHelp::initialPage({}, QString()), QString());
+    EXPECT_EQ(MWHelp::pageWithId({}, QString()), nullptr);
+}
