@@ -1,0 +1,62 @@
+#include "help/chrometext.h"
+
+#include "common/testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+TEST(ViewMenuText, ZoomLabelIsAWholePercentage)
+{
+    const QList<std::pair<double, QString>> cases{
+        {1.0, u"Interface Zoom: 100%"_s},   {0.85, u"Interface Zoom: 85%"_s},
+        {0.9, u"Interface Zoom: 90%"_s},    {1.1, u"Interface Zoom: 110%"_s},
+        {1.25, u"Interface Zoom: 125%"_s},  {1.4, u"Interface Zoom: 140%"_s},
+        {1.75, u"Interface Zoom: 175%"_s},  {2.0, u"Interface Zoom: 200%"_s},
+        {1.125, u"Interface Zoom: 113%"_s},  // a half rounds away from zero
+        {1.337, u"Interface Zoom: 134%"_s}, {1.334, u"Interface Zoom: 133%"_s},
+    };
+    for (const auto& [zoom, label] : cases)
+        EXPECT_EQ(MWChromeText::zoomLabel(zoom), label) << zoom;
+}
+
+TEST(AboutText, VersionLineWithFallbacks)
+{
+    struct Case {
+        QString version, build, text;
+    };
+    const QList<Case> cases{
+        {u"1.0.0"_s, u"7"_s, u"Version 1.0.0 (build 7)"_s},
+        {QString(), QString(), u"Version 2.0 (build -)"_s},
+        {u""_s, u"12"_s, u"Version 2.0 (build 12)"_s},
+        {u"3.1"_s, u""_s, u"Version 3.1 (build -)"_s},
+        {u" "_s, u"  "_s, u"Version 2.0 (build -)"_s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MWChromeText::versionText(c.version, c.build), c.text);
+}
+
+TEST(AboutText, ThisBuildNamesTheConfiguredVersionAndBuildNumber)
+{
+    QFile lists(QDir(QStringLiteral(CW_SOURCE_DIR)).filePath(u"CMakeLists.txt"_s));
+    ASSERT_TRUE(lists.open(QIODevice::ReadOnly));
+    const auto project = QRegularExpression(u"project\\(Cutwright VERSION ([0-9.]+)"_s)
+                             .match(QString::fromUtf8(lists.readAll()));
+    ASSERT_TRUE(project.hasMatch());
+
+    // The build tree's cache holds the build number this build was configured with.
+    QFile cache(QDir::cleanPath(QStringLiteral(CW_FIXTURE_DIR "/../CMakeCache.txt")));
+    ASSERT_TRUE(cache.open(QIODevice::ReadOnly));
+    const auto build =
+        QRegularExpression(u"^CW_BUILD_NUMBER:STRING=(.*)$"_s, QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(cache.readAll()));
+    ASSERT_TRUE(build.hasMatch());
+
+    EXPECT_EQ(MWChromeText::buildVersion(), project.captured(1));
+    EXPECT_EQ(MWChromeText::buildNumber(), build.captured(1));
+    EXPECT_EQ(MWChromeText::aboutVersionText(),
+              MWChromeText::versionText(project.captured(1), build.captured(1)));
+}
