@@ -3,22 +3,23 @@
 
 #include "common/testutil.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
 const QString launcher = QStringLiteral(CW_LIBEXEC_DIR "/ffmpeg");
 
-testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QString& hardware)
+testutil::Run launchIn(const QStringList& args, const QProcessEnvironment& env)
 {
     QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    if (!ffmpeg.isEmpty())
-        env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
-    env.insert(QStringLiteral("CUTWRIGHT_H264_HARDWARE"), hardware);
     p.setProcessEnvironment(env);
     p.start(launcher, args);
     testutil::Run r;
@@ -28,6 +29,15 @@ testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QStri
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QString& hardware)
+{
+    auto env = QProcessEnvironment::systemEnvironment();
+    if (!ffmpeg.isEmpty())
+        env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
+    env.insert(QStringLiteral("CUTWRIGHT_H264_HARDWARE"), hardware);
+    return launchIn(args, env);
 }
 
 // The arguments the launcher hands on, as an ffmpeg stand-in that prints them.
@@ -130,4 +140,95 @@ TEST(Launcher, RealFfmpegEncodesHighProfileWithoutHardware)
     convert[convert.indexOf("/in/a.ts")] = testutil::fixture("h264_aac.mp4");
     convert.last() = dir.filePath("a.mov");
     EXPECT_NE(launch(convert, {}, "none").exitCode, 0);
+}
+
+// Looking for a hardware encoder costs every export a few tenths of a second:
+// it is done once per login session, and again whenever what it found could
+// have changed.
+TEST(LauncherHardware, LookedForOncePerSessionAndAgainWhenTheMachineChanges)
+{
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath("dev/dri") && root.mkpath("run") && root.mkpath("tmp") &&
+                root.mkpath("theirs/cutwright-" + QString::number(::getuid())));
+    auto touch = [&](const QString& name) { QFile(dir.filePath(name)).open(QIODevice::WriteOnly); };
+    touch("dev/dri/renderD128");
+    const QString probes = dir.filePath("probes");
+    // An ffmpeg whose VA-API encoder works; each look for one leaves a line.
+    const QString ffmpeg =
+        testutil::script(dir, "ffmpeg",
+                         "case \"$*\" in *'-f null -'*) echo >> '" + probes.toUtf8() +
+                             "'; case \"$*\" in *h264_vaapi*) exit 0;; esac; exit 1;; esac\n"
+                             "for a in \"$@\"; do printf '%s\\n' \"$a\"; done\n");
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("CUTWRIGHT_H264_HARDWARE"));
+    env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
+    env.insert(QStringLiteral("CUTWRIGHT_DEVICES"), dir.filePath("dev"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath("run"));
+    auto looks = [&] {
+        QFile f(probes);
+        return f.open(QIODevice::ReadOnly) ? int(f.readAll().count('\n')) : 0;
+    };
+    const QString device = dir.filePath("dev/dri/renderD128");
+    const QStringList convert = {"-i", "in.ts", "-c:v", "h264_videotoolbox", "out.mov"};
+    const QStringList vaapi = {"-vaapi_device",        device, "-i",         "in.ts",  "-vf",
+                               "format=nv12,hwupload", "-c:v", "h264_vaapi", "out.mov"};
+    // A whole export: the VA-API encoder found once takes the place each time.
+    auto handedOn = [&] {
+        const auto r = launchIn(convert, env);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    };
+
+    struct Step {
+        const char* what;
+        std::function<void()> before;
+        int looksAfter;
+    };
+    const QString remembered = dir.filePath("run/cutwright-h264-hardware");
+    for (const Step& step : std::vector<Step>{
+             {"first run", [] {}, 1},
+             {"second run", [] {}, 1},
+             {"third run", [] {}, 1},
+             {"a new device", [&] { touch("dev/dri/renderD129"); }, 2},
+             {"after the new device", [] {}, 2},
+             // The right key over an answer that is none of the launcher's.
+             {"a damaged answer",
+              [&] {
+                  QFile f(remembered);
+                  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+                  QByteArray text = f.readAll().trimmed();
+                  text = text.left(text.lastIndexOf('\n') + 1) + "h264_vaapi:/x; rm -rf /\n";
+                  f.resize(0);
+                  f.seek(0);
+                  f.write(text);
+              },
+              3},
+             {"no session folder: our own temporary one",
+              [&] {
+                  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+                  env.insert(QStringLiteral("TMPDIR"), dir.filePath("tmp"));
+              },
+              4},
+             {"our own temporary one again", [] {}, 4},
+             // A folder of that name made by someone else is never trusted.
+             {"someone else's temporary folder",
+              [&] {
+                  env.insert(QStringLiteral("TMPDIR"), dir.filePath("theirs"));
+                  ASSERT_EQ(::chown(QFile::encodeName(dir.filePath("theirs/cutwright-" +
+                                                                   QString::number(::getuid())))
+                                        .constData(),
+                                    ::getuid() + 1, ::getgid()),
+                            0);
+              },
+              5},
+             {"someone else's temporary folder again", [] {}, 6}}) {
+        step.before();
+        EXPECT_EQ(handedOn(), vaapi) << step.what;
+        EXPECT_EQ(looks(), step.looksAfter) << step.what;
+    }
+    EXPECT_EQ(
+        QFileInfo(dir.filePath("tmp/cutwright-" + QString::number(::getuid()))).permissions() &
+            (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+        QFileDevice::Permissions());
 }
