@@ -42,8 +42,14 @@ QString failureReason(const QString& tail);
 // until the converter exits: call it from a worker thread.
 double probeDuration(const QString& src);
 
-// "h:m:s" → seconds (h × 3600 + m × 60 + s); anything else → 0.
+// "h:m:s" → seconds (h × 3600 + m × 60 + s); anything else → 0. Hours and
+// minutes are digits, seconds digits with at most one decimal point; a leading
+// "-" negates the whole clock. The result is always finite.
 double parseClock(const QString& text);
+
+// seconds ÷ total held to 0…most; 0 when either is not a finite number or
+// total is not above 0. Never NaN.
+double clockFraction(double seconds, double total, double most);
 
 // Re-exports src into the movie dst by copying its tracks (libav stream copy),
 // posting "Converting…" with its progress every 0.2 s. Throws MWError "Linux

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <limits>
+#include <string>
 
 using namespace MWMediaOpener;
 using support::await;
@@ -29,16 +31,48 @@ QString fakeConverter(const QTemporaryDir& dir, const QByteArray& text, int code
 
 }  // namespace
 
-TEST(ParseClock, HoursMinutesSeconds)
+TEST(ParseClock, OnlyWhatAClockLooksLike)
 {
-    EXPECT_DOUBLE_EQ(parseClock("00:01:02.50"), 62.5);
-    EXPECT_DOUBLE_EQ(parseClock("01:00:00"), 3600);
-    EXPECT_DOUBLE_EQ(parseClock("00:00:07.5"), 7.5);
-    EXPECT_DOUBLE_EQ(parseClock("00:12:34.56"), 754.56);
-    EXPECT_DOUBLE_EQ(parseClock("::1:2:3"), 3723);  // empty pieces are dropped
-    for (const char* text :
-         {"N/A", "1:02", "12", "", "00:00:04.00 b", "a:b:c", "1:2:3:4", "00:00:nan", "00: 00:01"})
-        EXPECT_EQ(parseClock(text), 0) << text;
+    struct Case {
+        const char* text;
+        double seconds;
+    };
+    const std::string huge(400, '9');
+    for (const Case c :
+         std::vector<Case>{{"00:01:02.50", 62.5},
+                           {"01:00:00", 3600},
+                           {"00:00:07.5", 7.5},
+                           {"00:12:34.56", 754.56},
+                           {"00:00:.5", 0.5},
+                           {"::1:2:3", 3723},  // empty pieces are dropped
+                           // A time before the start: the sign covers the whole clock.
+                           {"-00:00:01.50", -1.5},
+                           {"-01:00:30", -3630},
+                           // Exponents, signs inside, fractions outside the seconds, words.
+                           {"1e308:5:8", 0},
+                           {"1e3:0:0", 0},
+                           {"0:0:1e1", 0},
+                           {"+1:0:0", 0},
+                           {"0:-1:0", 0},
+                           {"0:0:-1", 0},
+                           {"--0:0:1", 0},
+                           {"0.5:0:0", 0},
+                           {"0:0:1.2.3", 0},
+                           {"0x1:0:0", 0},
+                           {"inf:0:0", 0},
+                           {"00:00:nan", 0},
+                           {"N/A", 0},
+                           {"1:02", 0},
+                           {"12", 0},
+                           {"", 0},
+                           {"00:00:04.00 b", 0},
+                           {"a:b:c", 0},
+                           {"1:2:3:4", 0},
+                           {"00: 00:01", 0},
+                           {"0:0:\xd9\xa3", 0}}) {  // an Arabic-Indic digit is not a digit here
+        EXPECT_DOUBLE_EQ(parseClock(QString::fromUtf8(c.text)), c.seconds) << c.text;
+    }
+    EXPECT_EQ(parseClock(QString::fromStdString(huge + ":00:00")), 0);
 }
 
 TEST(FailureReason, FirstMatchOfTheLowerCasedTail)
@@ -113,8 +147,12 @@ TEST(ProbeDuration, ReadsTheConvertersDurationLine)
         support::ConverterAt at(fakeConverter(dir, "  Duration: 00:12:34.56, start: 0", 1));
         EXPECT_DOUBLE_EQ(probeDuration("x"), 754.56);
     }
-    support::ConverterAt at(fakeConverter(dir, "  Duration: N/A, bitrate: N/A", 1));
-    EXPECT_EQ(probeDuration("x"), 0);
+    // Nothing that is not a clock, and no time before the start, is a duration.
+    for (const char* said : {"  Duration: N/A, bitrate: N/A", "  Duration: 1e308:5:8, start",
+                             "  Duration: -00:00:05.00"}) {
+        support::ConverterAt at(fakeConverter(dir, said, 1));
+        EXPECT_EQ(probeDuration("x"), 0) << said;
+    }
 }
 
 TEST(RunConverter, FailureReasonsFromTheErrorStream)
@@ -166,6 +204,12 @@ TEST(RunConverter, ProgressFromTheLastTimeInEachChunk)
     EXPECT_EQ(fractions("time=-01:00:00.00 bitrate=", 8), std::vector<double>{0.0});
     EXPECT_EQ(fractions("time=00:00:04.00 bitrate=", 0), std::vector<double>{});
     EXPECT_EQ(fractions("time=N/A bitrate=", 8), std::vector<double>{0.0});
+    // Hostile or odd clocks stay inside 0…1, and an endless duration
+    // (never a number to divide by) posts nothing, rather than NaN.
+    EXPECT_EQ(fractions("time=-00:00:04.00 bitrate=", 8), std::vector<double>{0.0});
+    EXPECT_EQ(fractions("time=1e308:5:8 bitrate=", 8), std::vector<double>{0.0});
+    EXPECT_EQ(fractions("time=00:00:04.00 bitrate=", std::numeric_limits<double>::infinity()),
+              std::vector<double>{});
 }
 
 TEST(ConvertWithBuiltIn, SecondAttemptAfterAFailedFirst)
