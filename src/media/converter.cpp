@@ -222,7 +222,7 @@ double clockFraction(double seconds, double total, double most)
     return std::clamp(seconds / total, 0.0, most);
 }
 
-double probeDuration(const QString& src)
+double probeDuration(const QString& src, int limitMs)
 {
     const std::optional<QString> exe = converterURL();
     if (!exe)
@@ -235,7 +235,16 @@ double probeDuration(const QString& src)
         QIODevice::ReadOnly);
     if (!process.waitForStarted(-1))
         return 0;
-    process.waitForFinished(-1);
+    if (!process.waitForFinished(limitMs)) {
+        // A converter stuck on a drive that stopped answering would hold this
+        // thread for good; the conversion after it would hang the same way.
+        process.kill();
+        process.waitForFinished(-1);
+        throw MWError(QStringLiteral("The converter stopped answering while reading \u201C") +
+                      QFileInfo(src).fileName() +
+                      QStringLiteral("\u201D. Check that the drive holding it is connected and "
+                                     "responds, then try again."));
+    }
     const QString text = QString::fromUtf8(process.readAllStandardError());
     const qsizetype at = text.indexOf(QLatin1String("Duration: "));
     if (at < 0)

@@ -38,9 +38,15 @@ QCoro::Task<void> runConverter(QString exe, QStringList args, double duration, M
 // The reason for a failed conversion, read from its lower-cased diagnostic tail.
 QString failureReason(const QString& tail);
 
+// How long the converter may take to describe a file: far beyond any drive
+// that still answers.
+constexpr int probeLimitMs = 60000;
+
 // The input's duration in seconds as the converter prints it, or 0. Blocks
-// until the converter exits: call it from a worker thread.
-double probeDuration(const QString& src);
+// until the converter exits: call it from a worker thread. A converter still
+// running after limitMs is killed and MWError says that the file's drive did
+// not answer.
+double probeDuration(const QString& src, int limitMs = probeLimitMs);
 
 // "h:m:s" → seconds (h × 3600 + m × 60 + s); anything else → 0. Hours and
 // minutes are digits, seconds digits with at most one decimal point; a leading

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <limits>
+#include <signal.h>
 #include <string>
 
 using namespace MWMediaOpener;
@@ -153,6 +154,29 @@ TEST(ProbeDuration, ReadsTheConvertersDurationLine)
         support::ConverterAt at(fakeConverter(dir, said, 1));
         EXPECT_EQ(probeDuration("x"), 0) << said;
     }
+}
+
+TEST(ProbeDuration, AConverterThatHangsIsGivenUp)
+{
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("pid");
+    support::ConverterAt at(
+        support::script(dir, "ffmpeg", "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 120\n"));
+    const QString src = dir.filePath("on a stalled mount.ts");
+    try {
+        probeDuration(src, 300);
+        ADD_FAILURE() << "a hanging converter was waited for";
+    } catch (const MWError& e) {
+        EXPECT_EQ(e.message, "The converter stopped answering while reading \u201Con a stalled "
+                             "mount.ts\u201D. Check that the drive holding it is connected and "
+                             "responds, then try again.");
+    }
+    QFile f(pidFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const pid_t pid = f.readAll().trimmed().toInt();
+    ASSERT_GT(pid, 0);
+    EXPECT_NE(::kill(pid, 0), 0);  // killed and reaped, not left behind
+    // The conversion reports it rather than starting a converter that would hang too.
 }
 
 TEST(RunConverter, FailureReasonsFromTheErrorStream)
