@@ -209,6 +209,8 @@ private:
         if (avformat_alloc_output_context2(&out, nullptr, "mp4", path.constData()) < 0 || !out)
             throw Failure{QStringLiteral("Linux couldn't start the export.")};
         output_.reset(out);
+        if (audio_ && audio_->refused())
+            audio_.reset();  // refused at its first frame: the clip goes out without sound
         videoOut_ = addStream(video_->encoder());
         if (audio_)
             audioOut_ = addStream(audio_->encoder());

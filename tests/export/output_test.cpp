@@ -176,3 +176,22 @@ TEST(CompositionOutput, SlowSourceIsRaisedToTenFramesASecond)
     EXPECT_EQ(p.video->value("r_frame_rate").toString(), "10/1");
     EXPECT_EQ(p.video->value("nb_frames").toString(), "20");
 }
+
+TEST(CompositionOutput, SoundTheResamplerRefusesIsLeftOut)
+{
+    // 65 channels are more than the resampler takes: the clip goes out silent.
+    QTemporaryDir dir;
+    auto job = std::make_shared<Job>();
+    job->forceAVFoundation = true;
+    Clip c;
+    c.outTime = 1;
+    c.aspect = Aspect::square;
+    const QString path = dir.filePath("silent.mp4");
+    const MWOpenedMedia m = exporttest::media("export_65ch.mkv");
+    const Outcome o = exporttest::outcome(exportClip(c, m, {}, 720, path, job, {}));
+    ASSERT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+    const exporttest::Probe p = exporttest::probe(path);
+    ASSERT_TRUE(p.video);
+    EXPECT_EQ(p.video->value("nb_frames").toString(), "25");
+    EXPECT_FALSE(p.audio);
+}
