@@ -153,7 +153,8 @@ private:
         mediaStart_ =
             in->start_time == AV_NOPTS_VALUE ? 0.0 : double(in->start_time) / AV_TIME_BASE;
 
-        video_.emplace(c_);
+        const AVCodecParameters* picture = in->streams[videoIndex_]->codecpar;
+        video_.emplace(c_, QSize(picture->width, picture->height), picture->sample_aspect_ratio);
         video_->onStart = [this] { openOutput(); };
         video_->onFrame = [this] {
             if (cancel_)

@@ -3,6 +3,7 @@
 #include "export_support.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -194,4 +195,42 @@ TEST(CompositionOutput, SoundTheResamplerRefusesIsLeftOut)
     ASSERT_TRUE(p.video);
     EXPECT_EQ(p.video->value("nb_frames").toString(), "25");
     EXPECT_FALSE(p.audio);
+}
+
+TEST(CompositionOutput, APictureThatChangesSizeIsFollowedAtTheSameOutputSize)
+{
+    // A wide frame over the 4:3 part covers the same middle of the 16:9 part,
+    // undistorted: its white square stays square.
+    QTemporaryDir dir;
+    auto job = std::make_shared<Job>();
+    job->forceAVFoundation = true;
+    Clip c;
+    c.outTime = 1.6;  // from the start: a transport stream seeks only roughly
+    c.aspect = Aspect::wide;
+    const QString path = dir.filePath("switch.mp4");
+    const MWOpenedMedia m = exporttest::media("export_size_change.ts");
+    const Outcome o = exporttest::outcome(exportClip(c, m, {}, 720, path, job, {}));
+    ASSERT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+    const exporttest::Probe p = exporttest::probe(path);
+    ASSERT_TRUE(p.video);
+    EXPECT_EQ(p.video->value("width").toInt(), 1280);
+    EXPECT_EQ(p.video->value("height").toInt(), 720);
+    EXPECT_EQ(p.video->value("nb_frames").toString(), "40");
+
+    const QImage before = testutil::ffmpegFrame(path, 0.5);
+    const QImage after = testutil::ffmpegFrame(path, 1.3);
+    ASSERT_EQ(before.size(), QSize(1280, 720));
+    ASSERT_EQ(after.size(), QSize(1280, 720));
+    EXPECT_GT(qRed(before.pixel(640, 360)), 200);
+    EXPECT_LT(qBlue(before.pixel(640, 360)), 80);
+    auto white = [&](int x, int y) { return qGray(after.pixel(x, y)) > 200; };
+    int across = 0, down = 0;
+    for (int x = 0; x < 1280; ++x)
+        across += white(x, 360);
+    for (int y = 0; y < 720; ++y)
+        down += white(640, y);
+    // 180 of the 270 picture rows the frame covers, at 720 ÷ 270 per row.
+    EXPECT_NEAR(across, 480, 6);
+    EXPECT_NEAR(down, 480, 6);
+    EXPECT_GT(qBlue(after.pixel(100, 100)), 200);
 }
