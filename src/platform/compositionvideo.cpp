@@ -156,7 +156,12 @@ void VideoChain::place(FramePtr frame, double time)
         held_ = std::move(frame);
         return;
     }
-    const long long target = std::llround(time * composition_.frameRate);
+    long long target = std::llround(time * composition_.frameRate + kSlack);
+    // Frame 0 belongs to the first frame at or after the start, whatever comes
+    // next: above 60 frames a second the next one lies half an output frame
+    // later, and a rounding error there must not put it first.
+    if (nextSlot_ == 0)
+        target = std::max(target, 1LL);
     while (nextSlot_ < target && nextSlot_ < slots_)
         emitSlot();
     held_ = std::move(frame);

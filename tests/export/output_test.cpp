@@ -52,6 +52,16 @@ double mean(const QByteArray& bytes)
     return bytes.isEmpty() ? -1 : sum / bytes.size();
 }
 
+// The luma plane of the frame `ffmpeg -ss t` gives (the first at or after t).
+QByteArray ffmpegLuma(const QString& file, double t)
+{
+    const QByteArray yuv =
+        testutil::run("ffmpeg", {"-v", "error", "-ss", QString::number(t), "-i", file, "-frames:v",
+                                 "1", "-f", "rawvideo", "-pix_fmt", "yuv420p", "-"})
+            .out;
+    return yuv.left(yuv.size() * 2 / 3);
+}
+
 // The dominant colour of the pixel at the centre of a packed RGB picture.
 QString centreColour(const QByteArray& rgb, int w, int h)
 {
@@ -104,14 +114,25 @@ TEST_P(OutputTest, ClipWithSoundIsAPlayableUprightMp4OfTheRightSizeAndLength)
 
 TEST_P(OutputTest, FirstFrameIsTheFirstFrameAtOrAfterTheInPoint)
 {
-    // Frame n of the counter has luma 16 + 3n; frames are 40 ms apart.
+    // Frame n of the counters has luma 16 + 3n, at 25 and at 120 frames a
+    // second; the composition writes the 120 fps one at 60, the converter
+    // keeps its rate: either way the file starts with the frame that
+    // `ffmpeg -ss` (and the player) shows at the In point.
     struct Case {
+        const char* fixture;
         double in;
         int frame;
     };
-    for (const Case c : {Case{0.48, 12}, Case{0.5, 13}, Case{0.0, 0}}) {
-        const QString path = exportOf("export_counter.mp4", c.in, c.in + 0.4, Aspect::square);
-        EXPECT_NEAR(mean(exporttest::firstLuma(path)), 16 + 3 * c.frame, 1.2) << "In " << c.in;
+    for (const Case c :
+         {Case{"export_counter.mp4", 0.48, 12}, Case{"export_counter.mp4", 0.5, 13},
+          Case{"export_counter.mp4", 0.0, 0}, Case{"export_counter120.mp4", 0.1, 12},
+          Case{"export_counter120.mp4", 0.25, 30}, Case{"export_counter120.mp4", 0.3, 36},
+          Case{"export_counter120.mp4", 0.45, 54}, Case{"export_counter120.mp4", 0.004, 1}}) {
+        const QString path = exportOf(c.fixture, c.in, c.in + 0.25, Aspect::square);
+        const double reference = mean(ffmpegLuma(testutil::fixture(c.fixture), c.in));
+        EXPECT_NEAR(reference, 16 + 3 * c.frame, 1.2) << c.fixture << " In " << c.in;
+        EXPECT_NEAR(mean(exporttest::firstLuma(path)), reference, 1.2)
+            << c.fixture << " In " << c.in;
     }
 }
 
