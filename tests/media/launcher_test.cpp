@@ -148,13 +148,15 @@ TEST(Launcher, RealFfmpegEncodesHighProfileWithoutHardware)
 TEST(LauncherHardware, LookedForOncePerSessionAndAgainWhenTheMachineChanges)
 {
     QTemporaryDir dir;
+    const QString mine = "cutwright-" + QString::number(::getuid());
     QDir root(dir.path());
     ASSERT_TRUE(root.mkpath("dev/dri") && root.mkpath("run") && root.mkpath("tmp") &&
-                root.mkpath("theirs/cutwright-" + QString::number(::getuid())));
+                root.mkpath("elsewhere") && root.mkpath("linked"));
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), dir.filePath("linked/" + mine)));
     auto touch = [&](const QString& name) { QFile(dir.filePath(name)).open(QIODevice::WriteOnly); };
     touch("dev/dri/renderD128");
-    const QString probes = dir.filePath("probes");
     // An ffmpeg whose VA-API encoder works; each look for one leaves a line.
+    const QString probes = dir.filePath("probes");
     const QString ffmpeg =
         testutil::script(dir, "ffmpeg",
                          "case \"$*\" in *'-f null -'*) echo >> '" + probes.toUtf8() +
@@ -165,70 +167,53 @@ TEST(LauncherHardware, LookedForOncePerSessionAndAgainWhenTheMachineChanges)
     env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
     env.insert(QStringLiteral("CUTWRIGHT_DEVICES"), dir.filePath("dev"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath("run"));
-    auto looks = [&] {
-        QFile f(probes);
-        return f.open(QIODevice::ReadOnly) ? int(f.readAll().count('\n')) : 0;
-    };
-    const QString device = dir.filePath("dev/dri/renderD128");
-    const QStringList convert = {"-i", "in.ts", "-c:v", "h264_videotoolbox", "out.mov"};
-    const QStringList vaapi = {"-vaapi_device",        device, "-i",         "in.ts",  "-vf",
-                               "format=nv12,hwupload", "-c:v", "h264_vaapi", "out.mov"};
-    // A whole export: the VA-API encoder found once takes the place each time.
-    auto handedOn = [&] {
-        const auto r = launchIn(convert, env);
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        return QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList vaapi = {"-vaapi_device",
+                               dir.filePath("dev/dri/renderD128"),
+                               "-i",
+                               "in.ts",
+                               "-vf",
+                               "format=nv12,hwupload",
+                               "-c:v",
+                               "h264_vaapi",
+                               "out.mov"};
+    auto useTmp = [&](const char* folder) {
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), dir.filePath(folder));
     };
 
     struct Step {
         const char* what;
         std::function<void()> before;
-        int looksAfter;
+        int looks;  // looks for an encoder so far
     };
-    const QString remembered = dir.filePath("run/cutwright-h264-hardware");
     for (const Step& step : std::vector<Step>{
-             {"first run", [] {}, 1},
-             {"second run", [] {}, 1},
-             {"third run", [] {}, 1},
+             {"first export", [] {}, 1},
+             {"second export", [] {}, 1},
              {"a new device", [&] { touch("dev/dri/renderD129"); }, 2},
-             {"after the new device", [] {}, 2},
+             {"after it", [] {}, 2},
              // The right key over an answer that is none of the launcher's.
              {"a damaged answer",
               [&] {
-                  QFile f(remembered);
-                  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+                  QFile f(dir.filePath("run/cutwright-h264-hardware"));
+                  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
                   QByteArray text = f.readAll().trimmed();
+                  f.close();
                   text = text.left(text.lastIndexOf('\n') + 1) + "h264_vaapi:/x; rm -rf /\n";
-                  f.resize(0);
-                  f.seek(0);
+                  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
                   f.write(text);
               },
               3},
-             {"no session folder: our own temporary one",
-              [&] {
-                  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-                  env.insert(QStringLiteral("TMPDIR"), dir.filePath("tmp"));
-              },
-              4},
-             {"our own temporary one again", [] {}, 4},
-             // A folder of that name made by someone else is never trusted.
-             {"someone else's temporary folder",
-              [&] {
-                  env.insert(QStringLiteral("TMPDIR"), dir.filePath("theirs"));
-                  ASSERT_EQ(::chown(QFile::encodeName(dir.filePath("theirs/cutwright-" +
-                                                                   QString::number(::getuid())))
-                                        .constData(),
-                                    ::getuid() + 1, ::getgid()),
-                            0);
-              },
-              5},
-             {"someone else's temporary folder again", [] {}, 6}}) {
+             {"no session folder: our own in the temporary one", [&] { useTmp("tmp"); }, 4},
+             {"again", [] {}, 4},
+             // A link of that name, which anyone could have made, is never trusted.
+             {"a link in the temporary folder", [&] { useTmp("linked"); }, 5},
+             {"again", [] {}, 6}}) {
         step.before();
-        EXPECT_EQ(handedOn(), vaapi) << step.what;
-        EXPECT_EQ(looks(), step.looksAfter) << step.what;
+        const auto r = launchIn({"-i", "in.ts", "-c:v", "h264_videotoolbox", "out.mov"}, env);
+        EXPECT_EQ(QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts), vaapi)
+            << step.what;
+        EXPECT_EQ(QFile(probes).size(), step.looks) << step.what;
     }
-    EXPECT_EQ(
-        QFileInfo(dir.filePath("tmp/cutwright-" + QString::number(::getuid()))).permissions() &
-            (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
-        QFileDevice::Permissions());
+    EXPECT_FALSE(QFileInfo(dir.filePath("tmp/" + mine)).permissions() &
+                 (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup));
 }
