@@ -182,57 +182,48 @@ INSTANTIATE_TEST_SUITE_P(Engines, OutputTest,
                              return info.param == Engine::converter ? "Converter" : "Composition";
                          });
 
-TEST(CompositionOutput, SlowSourceIsRaisedToTenFramesASecond)
-{
+// A clip of a fixture from 0 to `out`, written by the composition; its probe.
+struct CompositionOutput : ::testing::Test {
     QTemporaryDir dir;
-    auto job = std::make_shared<Job>();
-    job->forceAVFoundation = true;
-    Clip c;
-    c.outTime = 2;
-    c.aspect = Aspect::square;
-    const QString path = dir.filePath("slow.mp4");
-    const MWOpenedMedia m = exporttest::media("export_slow.mp4");
-    ASSERT_EQ(exporttest::outcome(exportClip(c, m, {}, 720, path, job, {})).kind, Outcome::done);
-    const exporttest::Probe p = exporttest::probe(path);
+    QString path = dir.filePath("out.mp4");
+
+    exporttest::Probe exportOf(const QString& fixture, double out, Aspect aspect)
+    {
+        auto job = std::make_shared<Job>();
+        job->forceAVFoundation = true;
+        Clip c;
+        c.outTime = out;
+        c.aspect = aspect;
+        const Outcome o =
+            exporttest::outcome(exportClip(c, exporttest::media(fixture), {}, 720, path, job, {}));
+        EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+        return exporttest::probe(path);
+    }
+};
+
+TEST_F(CompositionOutput, SlowSourceIsRaisedToTenFramesASecond)
+{
+    const exporttest::Probe p = exportOf("export_slow.mp4", 2, Aspect::square);
     ASSERT_TRUE(p.video);
     EXPECT_EQ(p.video->value("r_frame_rate").toString(), "10/1");
     EXPECT_EQ(p.video->value("nb_frames").toString(), "20");
 }
 
-TEST(CompositionOutput, SoundTheResamplerRefusesIsLeftOut)
+TEST_F(CompositionOutput, SoundTheResamplerRefusesIsLeftOut)
 {
     // 65 channels are more than the resampler takes: the clip goes out silent.
-    QTemporaryDir dir;
-    auto job = std::make_shared<Job>();
-    job->forceAVFoundation = true;
-    Clip c;
-    c.outTime = 1;
-    c.aspect = Aspect::square;
-    const QString path = dir.filePath("silent.mp4");
-    const MWOpenedMedia m = exporttest::media("export_65ch.mkv");
-    const Outcome o = exporttest::outcome(exportClip(c, m, {}, 720, path, job, {}));
-    ASSERT_EQ(o.kind, Outcome::done) << o.message.toStdString();
-    const exporttest::Probe p = exporttest::probe(path);
+    const exporttest::Probe p = exportOf("export_65ch.mkv", 1, Aspect::square);
     ASSERT_TRUE(p.video);
     EXPECT_EQ(p.video->value("nb_frames").toString(), "25");
     EXPECT_FALSE(p.audio);
 }
 
-TEST(CompositionOutput, APictureThatChangesSizeIsFollowedAtTheSameOutputSize)
+TEST_F(CompositionOutput, APictureThatChangesSizeIsFollowedAtTheSameOutputSize)
 {
-    // A wide frame over the 4:3 part covers the same middle of the 16:9 part,
-    // undistorted: its white square stays square.
-    QTemporaryDir dir;
-    auto job = std::make_shared<Job>();
-    job->forceAVFoundation = true;
-    Clip c;
-    c.outTime = 1.6;  // from the start: a transport stream seeks only roughly
-    c.aspect = Aspect::wide;
-    const QString path = dir.filePath("switch.mp4");
-    const MWOpenedMedia m = exporttest::media("export_size_change.ts");
-    const Outcome o = exporttest::outcome(exportClip(c, m, {}, 720, path, job, {}));
-    ASSERT_EQ(o.kind, Outcome::done) << o.message.toStdString();
-    const exporttest::Probe p = exporttest::probe(path);
+    // From the start (a transport stream seeks only roughly) past the switch
+    // from 4:3 to 16:9: the wide frame covers the same middle of both parts,
+    // undistorted, so the white square of the second stays square.
+    const exporttest::Probe p = exportOf("export_size_change.ts", 1.6, Aspect::wide);
     ASSERT_TRUE(p.video);
     EXPECT_EQ(p.video->value("width").toInt(), 1280);
     EXPECT_EQ(p.video->value("height").toInt(), 720);
@@ -244,14 +235,13 @@ TEST(CompositionOutput, APictureThatChangesSizeIsFollowedAtTheSameOutputSize)
     ASSERT_EQ(after.size(), QSize(1280, 720));
     EXPECT_GT(qRed(before.pixel(640, 360)), 200);
     EXPECT_LT(qBlue(before.pixel(640, 360)), 80);
-    auto white = [&](int x, int y) { return qGray(after.pixel(x, y)) > 200; };
+    EXPECT_GT(qBlue(after.pixel(100, 100)), 200);
     int across = 0, down = 0;
-    for (int x = 0; x < 1280; ++x)
-        across += white(x, 360);
-    for (int y = 0; y < 720; ++y)
-        down += white(640, y);
+    for (int i = 0; i < 1280; ++i) {
+        across += qGray(after.pixel(i, 360)) > 200;
+        down += i < 720 && qGray(after.pixel(640, i)) > 200;
+    }
     // 180 of the 270 picture rows the frame covers, at 720 ÷ 270 per row.
     EXPECT_NEAR(across, 480, 6);
     EXPECT_NEAR(down, 480, 6);
-    EXPECT_GT(qBlue(after.pixel(100, 100)), 200);
 }
