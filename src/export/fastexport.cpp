@@ -130,7 +130,8 @@ QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, dou
             if (at < 0)
                 return;
             const double seconds = MWMediaOpener::parseClock(chunk.mid(at + 5, 11));
-            report(progress, std::min(seconds / length, 0.99));
+            // A time before the start (a negative clock) is no progress yet.
+            report(progress, MWMediaOpener::clockFraction(seconds, length, 0.99));
         });
 
     // Completed once: when the process ends, or when it never starts.

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 
 namespace ClipExporter {
 
@@ -64,8 +65,17 @@ void Job::cancel()
         QMetaObject::invokeMethod(
             process.data(),
             [p = process] {
-                if (p && p->state() != QProcess::NotRunning)
-                    p->terminate();
+                if (!p || p->state() == QProcess::NotRunning)
+                    return;
+                p->terminate();
+                // Asked to stop, the converter still finishes the file: it
+                // writes the index and moves it to the front, which takes
+                // seconds on a long clip, for a file that is deleted anyway.
+                // So it gets a moment to end by itself, then no more.
+                QTimer::singleShot(terminateGraceMs, p.data(), [p] {
+                    if (p && p->state() != QProcess::NotRunning)
+                        p->kill();
+                });
             },
             Qt::AutoConnection);
     }

@@ -38,8 +38,10 @@ public:
 
     bool cancelled() const;
     // Sets the flag for good, then asks every listed export to cancel and
-    // every listed process that still runs to terminate.
+    // every listed process that still runs to terminate, killing it when it
+    // has not ended terminateGraceMs later.
     void cancel();
+    static constexpr int terminateGraceMs = 200;
 
     // When true, every clip takes the composition path. Set before the batch starts.
     bool forceAVFoundation = false;

@@ -44,15 +44,27 @@ QStringList head(const QString& src)
 const QStringList firstStreams = {QStringLiteral("-map"), QStringLiteral("0:v:0?"),
                                   QStringLiteral("-map"), QStringLiteral("0:a:0?")};
 
-// A whole decimal number, as the converter prints it; no spaces, no "nan".
-bool decimal(const QString& text, double& value)
+// Whole decimal digits, with a fraction after one point where fraction is
+// allowed: the shape of each piece of the converter's clock, nothing more.
+// No sign, no exponent, no spaces, no "nan" or "inf".
+bool clockPiece(const QString& text, bool fraction, double& value)
 {
-    QByteArray bytes = text.toUtf8();
-    if (bytes.startsWith('+'))
-        bytes.remove(0, 1);
+    const QByteArray bytes = text.toLatin1();
+    bool point = false;
+    int digits = 0;
+    for (const char c : bytes) {
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.' && fraction && !point)
+            point = true;
+        else
+            return false;
+    }
+    if (digits == 0 || text.size() != bytes.size())
+        return false;
     const char* end = bytes.constData() + bytes.size();
     const auto [stop, error] = std::from_chars(bytes.constData(), end, value);
-    return error == std::errc() && stop == end && bytes.size() > 0 && std::isfinite(value);
+    return error == std::errc() && stop == end && std::isfinite(value);
 }
 
 }  // namespace
@@ -143,13 +155,13 @@ QCoro::Task<void> runConverter(QString exe, QStringList args, double duration, M
             return;
         const QString chunk = decoder.decode(bytes);
         tail = (tail + chunk).right(tailLength);
-        if (!report || !(duration > 0))
+        if (!report || !(duration > 0) || !std::isfinite(duration))
             return;
         const qsizetype at = chunk.lastIndexOf(QLatin1String("time="));
         if (at < 0)
             return;
         const double t = parseClock(chunk.mid(at + 5, clockLength));
-        const double fraction = std::clamp(t / duration, 0.0, 1.0);
+        const double fraction = clockFraction(t, duration, 1.0);
         QMetaObject::invokeMethod(
             qApp,
             [status, fraction] {
@@ -186,16 +198,31 @@ QCoro::Task<void> runConverter(QString exe, QStringList args, double duration, M
 
 double parseClock(const QString& text)
 {
-    const QStringList pieces = text.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    // The converter writes a time before the start as "-" and the clock of its
+    // distance: the sign belongs to the whole clock, never to the hours alone.
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    const QStringList pieces =
+        (negative ? text.mid(1) : text).split(QLatin1Char(':'), Qt::SkipEmptyParts);
     if (pieces.size() != 3)
         return 0;
     double h = 0, m = 0, s = 0;
-    if (!decimal(pieces[0], h) || !decimal(pieces[1], m) || !decimal(pieces[2], s))
+    if (!clockPiece(pieces[0], false, h) || !clockPiece(pieces[1], false, m) ||
+        !clockPiece(pieces[2], true, s))
         return 0;
-    return h * 3600 + m * 60 + s;
+    const double seconds = h * 3600 + m * 60 + s;
+    if (!std::isfinite(seconds))
+        return 0;
+    return negative ? -seconds : seconds;
 }
 
-double probeDuration(const QString& src)
+double clockFraction(double seconds, double total, double most)
+{
+    if (!(total > 0) || !std::isfinite(total) || !std::isfinite(seconds))
+        return 0;
+    return std::clamp(seconds / total, 0.0, most);
+}
+
+double probeDuration(const QString& src, int limitMs)
 {
     const std::optional<QString> exe = converterURL();
     if (!exe)
@@ -208,12 +235,21 @@ double probeDuration(const QString& src)
         QIODevice::ReadOnly);
     if (!process.waitForStarted(-1))
         return 0;
-    process.waitForFinished(-1);
+    if (!process.waitForFinished(limitMs)) {
+        // A converter stuck on a drive that stopped answering would hold this
+        // thread for good; the conversion after it would hang the same way.
+        process.kill();
+        process.waitForFinished(-1);
+        throw MWError(QStringLiteral("The converter stopped answering while reading \u201C") +
+                      QFileInfo(src).fileName() +
+                      QStringLiteral("\u201D. Check that the drive holding it is connected and "
+                                     "responds, then try again."));
+    }
     const QString text = QString::fromUtf8(process.readAllStandardError());
     const qsizetype at = text.indexOf(QLatin1String("Duration: "));
     if (at < 0)
         return 0;
-    return parseClock(text.mid(at + 10, clockLength));
+    return std::max(0.0, parseClock(text.mid(at + 10, clockLength)));
 }
 
 QCoro::Task<void> exportWithAVFoundation(QString src, QString dst, MWStatus status)

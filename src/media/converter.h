@@ -38,12 +38,24 @@ QCoro::Task<void> runConverter(QString exe, QStringList args, double duration, M
 // The reason for a failed conversion, read from its lower-cased diagnostic tail.
 QString failureReason(const QString& tail);
 
-// The input's duration in seconds as the converter prints it, or 0. Blocks
-// until the converter exits: call it from a worker thread.
-double probeDuration(const QString& src);
+// How long the converter may take to describe a file: far beyond any drive
+// that still answers.
+constexpr int probeLimitMs = 60000;
 
-// "h:m:s" → seconds (h × 3600 + m × 60 + s); anything else → 0.
+// The input's duration in seconds as the converter prints it, or 0. Blocks
+// until the converter exits: call it from a worker thread. A converter still
+// running after limitMs is killed and MWError says that the file's drive did
+// not answer.
+double probeDuration(const QString& src, int limitMs = probeLimitMs);
+
+// "h:m:s" → seconds (h × 3600 + m × 60 + s); anything else → 0. Hours and
+// minutes are digits, seconds digits with at most one decimal point; a leading
+// "-" negates the whole clock. The result is always finite.
 double parseClock(const QString& text);
+
+// seconds ÷ total held to 0…most; 0 when either is not a finite number or
+// total is not above 0. Never NaN.
+double clockFraction(double seconds, double total, double most);
 
 // Re-exports src into the movie dst by copying its tracks (libav stream copy),
 // posting "Converting…" with its progress every 0.2 s. Throws MWError "Linux

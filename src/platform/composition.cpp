@@ -153,7 +153,8 @@ private:
         mediaStart_ =
             in->start_time == AV_NOPTS_VALUE ? 0.0 : double(in->start_time) / AV_TIME_BASE;
 
-        video_.emplace(c_);
+        const AVCodecParameters* picture = in->streams[videoIndex_]->codecpar;
+        video_.emplace(c_, QSize(picture->width, picture->height), picture->sample_aspect_ratio);
         video_->onStart = [this] { openOutput(); };
         video_->onFrame = [this] {
             if (cancel_)
@@ -209,6 +210,8 @@ private:
         if (avformat_alloc_output_context2(&out, nullptr, "mp4", path.constData()) < 0 || !out)
             throw Failure{QStringLiteral("Linux couldn't start the export.")};
         output_.reset(out);
+        if (audio_ && audio_->refused())
+            audio_.reset();  // refused at its first frame: the clip goes out without sound
         videoOut_ = addStream(video_->encoder());
         if (audio_)
             audioOut_ = addStream(audio_->encoder());

@@ -33,7 +33,7 @@ int outputRate(const AVCodec* codec, int sourceRate)
 }  // namespace
 
 AudioChain::AudioChain(const AVCodecContext* decoder, double length)
-    : length_(length), decoderRate_(decoder->sample_rate), frame_(newFrame())
+    : length_(length), decoder_(decoder), decoderRate_(decoder->sample_rate), frame_(newFrame())
 {}
 
 AudioChain::~AudioChain()
@@ -68,6 +68,14 @@ bool AudioChain::open()
         encoder_.reset();
         return false;
     }
+    // Known now, sound that can't be converted (a channel count beyond the
+    // resampler's) leaves the output without an audio track at all.
+    const AVCodecContext* d = decoder_;
+    if (d->sample_rate > 0 && d->sample_fmt != AV_SAMPLE_FMT_NONE && d->ch_layout.nb_channels > 0 &&
+        !openResampler(d->sample_rate, d->sample_fmt, d->ch_layout)) {
+        encoder_.reset();
+        return false;
+    }
     return true;
 }
 
@@ -75,11 +83,18 @@ void AudioChain::push(const AVFrame* decoded, double time)
 {
     if (done_ || !encoder_ || decoded->nb_samples <= 0)
         return;
-    if (!resampler_)
-        openResampler(decoded);
     if (decoded->sample_rate != inRate_ || decoded->format != inFormat_ ||
-        decoded->ch_layout.nb_channels != inChannels_)
-        return;  // a format change mid-stream: skip rather than misread the samples
+        decoded->ch_layout.nb_channels != inChannels_) {
+        // The decoder's first frame may say more than its header did; once
+        // samples have gone through, a change is skipped rather than misread.
+        if (inPosition_ > 0)
+            return;
+        if (!openResampler(decoded->sample_rate, decoded->format, decoded->ch_layout)) {
+            refused_ = true;
+            done_ = true;
+            return;
+        }
+    }
     const double rate = inRate_;
     if (std::isnan(time))
         time = double(inPosition_) / rate;
@@ -116,25 +131,26 @@ void AudioChain::push(const AVFrame* decoded, double time)
     feed(planes.data(), int(last - first));
 }
 
-void AudioChain::openResampler(const AVFrame* first)
+bool AudioChain::openResampler(int rate, int format, const AVChannelLayout& layout)
 {
-    inRate_ = first->sample_rate;
-    inFormat_ = first->format;
-    inChannels_ = first->ch_layout.nb_channels;
+    swr_free(&resampler_);
+    inRate_ = rate;
+    inFormat_ = format;
+    inChannels_ = layout.nb_channels;
     AVChannelLayout in{};
-    if (first->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+    if (layout.order == AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_default(&in, inChannels_);
     else
-        av_channel_layout_copy(&in, &first->ch_layout);
+        av_channel_layout_copy(&in, &layout);
     const int rc =
         swr_alloc_set_opts2(&resampler_, &encoder_->ch_layout, kOutFormat, encoder_->sample_rate,
                             &in, AVSampleFormat(inFormat_), inRate_, 0, nullptr);
     av_channel_layout_uninit(&in);
     if (rc < 0 || swr_init(resampler_) < 0) {
-        // Sound that can't be converted is left out, like sound that can't be decoded.
         swr_free(&resampler_);
-        encoder_.reset();
+        return false;
     }
+    return true;
 }
 
 void AudioChain::feed(const uint8_t* const* planes, int count)

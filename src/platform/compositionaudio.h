@@ -3,6 +3,7 @@
 #include "platform/compositionav.h"
 
 struct SwrContext;
+struct AVChannelLayout;
 struct AVAudioFifo;
 
 namespace composition {
@@ -17,10 +18,15 @@ public:
     AudioChain(const AudioChain&) = delete;
     AudioChain& operator=(const AudioChain&) = delete;
 
-    // Opens the encoder; false when the sound can't be carried, and the
-    // export then goes on without it.
+    // Opens the encoder, and the resampler when the decoder already knows its
+    // format; false when the sound can't be carried, and the export then goes
+    // on without it.
     bool open();
     AVCodecContext* encoder() const { return encoder_.get(); }
+    // The sound turned out not to be convertible once its first frame came:
+    // nothing more is taken. Before the output is made, the export leaves the
+    // sound out; after, its track stays empty.
+    bool refused() const { return refused_; }
 
     // Offers a decoded frame whose first sample lies `time` seconds from the
     // clip's start (NaN when the frame carries no time: it follows the last).
@@ -33,12 +39,13 @@ public:
     PacketSink sink;
 
 private:
-    void openResampler(const AVFrame* first);
+    bool openResampler(int rate, int format, const AVChannelLayout& layout);
     void feed(const uint8_t* const* planes, int count);
     void feedSilence(long long count);
     void queue(uint8_t** data, int count);
 
     const double length_;
+    const AVCodecContext* const decoder_;
     const int decoderRate_;
     CodecPtr encoder_;
     SwrContext* resampler_ = nullptr;
@@ -51,6 +58,7 @@ private:
     long long maxSamples_ = 0;   // the clip's length in output samples
     long long encoded_ = 0;      // output samples handed to the encoder
     bool done_ = false;
+    bool refused_ = false;
     FramePtr frame_;
 };
 

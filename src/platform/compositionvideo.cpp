@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
 #include <cmath>
 
 namespace composition {
@@ -21,8 +22,29 @@ constexpr double kSlack = 1e-6;
 
 }  // namespace
 
-VideoChain::VideoChain(const MWComposition& composition)
-    : composition_(composition),
+QRect followCrop(QRect crop, QSize from, double fromAspect, QSize to, double toAspect)
+{
+    // The same size is the same picture: the crop stays exactly as measured.
+    if (from == to || from.isEmpty() || to.isEmpty() || !(fromAspect > 0) || !(toAspect > 0))
+        return crop;
+    // In shown pixels, where both pictures have their true shape.
+    const double fromW = from.width() * fromAspect, toW = to.width() * toAspect;
+    const double s = std::min(toW / fromW, double(to.height()) / from.height());
+    const double cx = (crop.x() + crop.width() / 2.0) * fromAspect / fromW;
+    const double cy = (crop.y() + crop.height() / 2.0) / from.height();
+    auto even = [](double v, int most) {
+        return std::clamp(int(std::lround(v / 2)) * 2, 2, std::max(2, most - most % 2));
+    };
+    const int w = even(crop.width() * fromAspect * s / toAspect, to.width());
+    const int h = even(crop.height() * s, to.height());
+    const int x = std::clamp(int(std::lround(cx * to.width() - w / 2.0)), 0, to.width() - w);
+    const int y = std::clamp(int(std::lround(cy * to.height() - h / 2.0)), 0, to.height() - h);
+    return QRect(x, y, w, h);
+}
+
+VideoChain::VideoChain(const MWComposition& composition, QSize reference,
+                       AVRational referenceAspect)
+    : composition_(composition), reference_(reference), referenceAspect_(referenceAspect),
       slots_(std::max(1LL, std::llround((composition.end - composition.start) *
                                         std::max(composition.frameRate, 1)))),
       scratch_(newFrame())
@@ -84,8 +106,21 @@ void VideoChain::deliver(AVPacket* packet)
     sink(packet);
 }
 
+bool VideoChain::graphFits(const AVFrame* frame) const
+{
+    return frame->width == graphWidth_ && frame->height == graphHeight_ &&
+           frame->format == graphFormat_ && frame->sample_aspect_ratio.num == graphAspect_.num &&
+           frame->sample_aspect_ratio.den == graphAspect_.den;
+}
+
 void VideoChain::shape(const AVFrame* decoded, double time)
 {
+    if (graph_ && !graphFits(decoded)) {
+        // Nothing in the chain holds frames back: the new graph takes over
+        // from the next frame on, and the output keeps its size.
+        avfilter_graph_free(&graph_);
+        source_ = sinkFilter_ = nullptr;
+    }
     if (!graph_)
         openGraph(decoded);
     av_frame_ref(scratch_.get(), decoded);
@@ -121,7 +156,12 @@ void VideoChain::place(FramePtr frame, double time)
         held_ = std::move(frame);
         return;
     }
-    const long long target = std::llround(time * composition_.frameRate);
+    long long target = std::llround(time * composition_.frameRate + kSlack);
+    // Frame 0 belongs to the first frame at or after the start, whatever comes
+    // next: above 60 frames a second the next one lies half an output frame
+    // later, and a rounding error there must not put it first.
+    if (nextSlot_ == 0)
+        target = std::max(target, 1LL);
     while (nextSlot_ < target && nextSlot_ < slots_)
         emitSlot();
     held_ = std::move(frame);
@@ -143,6 +183,10 @@ void VideoChain::emitSlot()
 void VideoChain::openGraph(const AVFrame* first)
 {
     const MWComposition& c = composition_;
+    graphWidth_ = first->width;
+    graphHeight_ = first->height;
+    graphFormat_ = first->format;
+    graphAspect_ = first->sample_aspect_ratio;
     const AVRational sar =
         first->sample_aspect_ratio.num > 0 ? first->sample_aspect_ratio : AVRational{1, 1};
     const QString sourceArgs =
@@ -155,13 +199,27 @@ void VideoChain::openGraph(const AVFrame* first)
             .arg(sar.num)
             .arg(sar.den);
     QString chain = MWCompositionExport::orientationFilters(c.preferredTransform);
+    // The crop is measured on the upright picture the track describes; a
+    // frame of another size gets the same part of its own picture.
+    const bool turned = chain.startsWith(QLatin1String("transpose"));
+    auto upright = [turned](int w, int h) { return turned ? QSize(h, w) : QSize(w, h); };
+    auto shownAspect = [turned](AVRational a) {
+        const double v = a.num > 0 && a.den > 0 ? av_q2d(a) : 1.0;
+        return turned ? 1 / v : v;
+    };
+    const QSize reference = reference_.isEmpty() ? QSize(first->width, first->height) : reference_;
+    const AVRational referenceAspect =
+        reference_.isEmpty() ? first->sample_aspect_ratio : referenceAspect_;
+    const QRect crop = followCrop(c.crop, upright(reference.width(), reference.height()),
+                                  shownAspect(referenceAspect),
+                                  upright(first->width, first->height), shownAspect(sar));
     if (!chain.isEmpty())
         chain += QLatin1Char(',');
     chain += QStringLiteral("crop=%1:%2:%3:%4,scale=%5:%6:flags=bicubic,setsar=1,format=yuv420p")
-                 .arg(c.crop.width())
-                 .arg(c.crop.height())
-                 .arg(c.crop.x())
-                 .arg(c.crop.y())
+                 .arg(crop.width())
+                 .arg(crop.height())
+                 .arg(crop.x())
+                 .arg(crop.y())
                  .arg(c.renderSize.width())
                  .arg(c.renderSize.height());
 

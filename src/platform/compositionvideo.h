@@ -3,17 +3,31 @@
 #include "platform/composition.h"
 #include "platform/compositionav.h"
 
+#include <QRect>
+#include <QSize>
+
 struct AVFilterGraph;
 struct AVFilterContext;
 
 namespace composition {
 
+// The crop frame, measured on a picture of one upright stored size and pixel
+// aspect, carried onto a picture of another size: its centre stays at the
+// same place relative to the picture, its shown shape stays, its size follows
+// the picture's as far as the new one allows; whole even pixels inside the
+// picture. A picture of the same size keeps the crop as it is.
+QRect followCrop(QRect crop, QSize from, double fromAspect, QSize to, double toAspect);
+
 // The picture side of a composition export: upright, crop and scale each
 // decoded frame, lay the frames on the constant-rate output grid and encode
-// them with libx264.
+// them with libx264. A picture that changes size on the way (a broadcast
+// going from an SD advert to the HD programme) is followed: the same part of
+// it fills the same output size.
 class VideoChain {
 public:
-    explicit VideoChain(const MWComposition& composition);
+    // reference: the stored size and pixel aspect of the picture the crop was
+    // measured on (the track's own description).
+    VideoChain(const MWComposition& composition, QSize reference, AVRational referenceAspect);
     ~VideoChain();
     VideoChain(const VideoChain&) = delete;
     VideoChain& operator=(const VideoChain&) = delete;
@@ -42,17 +56,24 @@ private:
     void drainGraph();
     void place(FramePtr frame, double time);
     void openGraph(const AVFrame* first);
+    bool graphFits(const AVFrame* frame) const;
     void openEncoder(const AVFrame* first);
     void emitSlot();
     void deliver(AVPacket* packet);
 
     const MWComposition composition_;
+    const QSize reference_;
+    const AVRational referenceAspect_;
     const long long slots_;  // output frames: the clip's length on the output grid
     long long nextSlot_ = 0;
     bool done_ = false;
     AVFilterGraph* graph_ = nullptr;
     AVFilterContext* source_ = nullptr;
     AVFilterContext* sinkFilter_ = nullptr;
+    int graphWidth_ = 0;  // the input the graph was made for
+    int graphHeight_ = 0;
+    int graphFormat_ = -1;
+    AVRational graphAspect_{0, 1};
     CodecPtr encoder_;
     FramePtr held_;    // the frame shown until the next one takes over
     FramePtr before_;  // the last frame before the start

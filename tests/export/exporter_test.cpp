@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 using namespace ClipExporter;
 using exporttest::Outcome;
@@ -147,6 +148,27 @@ TEST_F(ExporterTest, CancelDuringEitherEngineStopsItAndLeavesNoFile)
         EXPECT_EQ(o.kind, Outcome::cancelled) << composition;
         EXPECT_FALSE(QFileInfo::exists(out));
     }
+}
+
+TEST_F(ExporterTest, CancelEndsAConverterThatGoesOnFinishingItsFile)
+{
+    // Asked to stop, ffmpeg still writes its index and moves it to the front;
+    // this stand-in ignores the request altogether and would run ten minutes.
+    const QString pidFile = dir.filePath("pid");
+    exporttest::ConverterAt converter(exporttest::fakeConverter(
+        dir, "trap '' TERM; echo $$ > \"" + pidFile +
+                 "\"; echo partial > \"$out\"; echo 'time=00:00:00.10' >&2; exec sleep 600"));
+    const auto j = job;
+    const Outcome o =
+        exporttest::outcome(exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"),
+                                       {}, 720, out, job, [j](double) { j->cancel(); }));
+    EXPECT_EQ(o.kind, Outcome::cancelled);
+    EXPECT_FALSE(QFileInfo::exists(out));
+    QFile f(pidFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const pid_t pid = f.readAll().trimmed().toInt();
+    ASSERT_GT(pid, 0);
+    EXPECT_NE(::kill(pid, 0), 0);  // gone, and reaped
 }
 
 TEST_F(ExporterTest, CancelStopsTheCompositionWhileItRepeatsAStillPicture)

@@ -47,6 +47,20 @@ TEST_F(FastExportTest, ProgressComesFromTheLastTimeOfEachChunkAndStaysBelowOne)
     EXPECT_EQ(progress, (std::vector<double>{0.5, 0.99}));
 }
 
+TEST_F(FastExportTest, ProgressNeverLeavesZeroToJustBelowOne)
+{
+    // A time before the start (the converter prints it with a leading minus)
+    // and a clock of nonsense are no progress.
+    for (const char* clock : {"-00:00:01.00", "-01:00:00.00", "1e308:5:8"}) {
+        progress.clear();
+        const QString exe = exporttest::fakeConverter(
+            dir, QStringLiteral("printf 'frame= 1 time=%1 bitrate=\\n' >&2; : > \"$out\"")
+                     .arg(QLatin1String(clock)));
+        EXPECT_EQ(run(exe).kind, Outcome::done);
+        EXPECT_EQ(progress, std::vector<double>{0.0}) << clock;
+    }
+}
+
 TEST_F(FastExportTest, AProgramThatCannotStartFailsWithTheLaunchError)
 {
     const Outcome o = run(dir.filePath("missing-converter"));

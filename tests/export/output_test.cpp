@@ -3,6 +3,7 @@
 #include "export_support.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -49,6 +50,16 @@ double mean(const QByteArray& bytes)
     for (const char b : bytes)
         sum += quint8(b);
     return bytes.isEmpty() ? -1 : sum / bytes.size();
+}
+
+// The luma plane of the frame `ffmpeg -ss t` gives (the first at or after t).
+QByteArray ffmpegLuma(const QString& file, double t)
+{
+    const QByteArray yuv =
+        testutil::run("ffmpeg", {"-v", "error", "-ss", QString::number(t), "-i", file, "-frames:v",
+                                 "1", "-f", "rawvideo", "-pix_fmt", "yuv420p", "-"})
+            .out;
+    return yuv.left(yuv.size() * 2 / 3);
 }
 
 // The dominant colour of the pixel at the centre of a packed RGB picture.
@@ -103,14 +114,25 @@ TEST_P(OutputTest, ClipWithSoundIsAPlayableUprightMp4OfTheRightSizeAndLength)
 
 TEST_P(OutputTest, FirstFrameIsTheFirstFrameAtOrAfterTheInPoint)
 {
-    // Frame n of the counter has luma 16 + 3n; frames are 40 ms apart.
+    // Frame n of the counters has luma 16 + 3n, at 25 and at 120 frames a
+    // second; the composition writes the 120 fps one at 60, the converter
+    // keeps its rate: either way the file starts with the frame that
+    // `ffmpeg -ss` (and the player) shows at the In point.
     struct Case {
+        const char* fixture;
         double in;
         int frame;
     };
-    for (const Case c : {Case{0.48, 12}, Case{0.5, 13}, Case{0.0, 0}}) {
-        const QString path = exportOf("export_counter.mp4", c.in, c.in + 0.4, Aspect::square);
-        EXPECT_NEAR(mean(exporttest::firstLuma(path)), 16 + 3 * c.frame, 1.2) << "In " << c.in;
+    for (const Case c :
+         {Case{"export_counter.mp4", 0.48, 12}, Case{"export_counter.mp4", 0.5, 13},
+          Case{"export_counter.mp4", 0.0, 0}, Case{"export_counter120.mp4", 0.1, 12},
+          Case{"export_counter120.mp4", 0.25, 30}, Case{"export_counter120.mp4", 0.3, 36},
+          Case{"export_counter120.mp4", 0.45, 54}, Case{"export_counter120.mp4", 0.004, 1}}) {
+        const QString path = exportOf(c.fixture, c.in, c.in + 0.25, Aspect::square);
+        const double reference = mean(ffmpegLuma(testutil::fixture(c.fixture), c.in));
+        EXPECT_NEAR(reference, 16 + 3 * c.frame, 1.2) << c.fixture << " In " << c.in;
+        EXPECT_NEAR(mean(exporttest::firstLuma(path)), reference, 1.2)
+            << c.fixture << " In " << c.in;
     }
 }
 
@@ -160,19 +182,66 @@ INSTANTIATE_TEST_SUITE_P(Engines, OutputTest,
                              return info.param == Engine::converter ? "Converter" : "Composition";
                          });
 
-TEST(CompositionOutput, SlowSourceIsRaisedToTenFramesASecond)
-{
+// A clip of a fixture from 0 to `out`, written by the composition; its probe.
+struct CompositionOutput : ::testing::Test {
     QTemporaryDir dir;
-    auto job = std::make_shared<Job>();
-    job->forceAVFoundation = true;
-    Clip c;
-    c.outTime = 2;
-    c.aspect = Aspect::square;
-    const QString path = dir.filePath("slow.mp4");
-    const MWOpenedMedia m = exporttest::media("export_slow.mp4");
-    ASSERT_EQ(exporttest::outcome(exportClip(c, m, {}, 720, path, job, {})).kind, Outcome::done);
-    const exporttest::Probe p = exporttest::probe(path);
+    QString path = dir.filePath("out.mp4");
+
+    exporttest::Probe exportOf(const QString& fixture, double out, Aspect aspect)
+    {
+        auto job = std::make_shared<Job>();
+        job->forceAVFoundation = true;
+        Clip c;
+        c.outTime = out;
+        c.aspect = aspect;
+        const Outcome o =
+            exporttest::outcome(exportClip(c, exporttest::media(fixture), {}, 720, path, job, {}));
+        EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+        return exporttest::probe(path);
+    }
+};
+
+TEST_F(CompositionOutput, SlowSourceIsRaisedToTenFramesASecond)
+{
+    const exporttest::Probe p = exportOf("export_slow.mp4", 2, Aspect::square);
     ASSERT_TRUE(p.video);
     EXPECT_EQ(p.video->value("r_frame_rate").toString(), "10/1");
     EXPECT_EQ(p.video->value("nb_frames").toString(), "20");
+}
+
+TEST_F(CompositionOutput, SoundTheResamplerRefusesIsLeftOut)
+{
+    // 65 channels are more than the resampler takes: the clip goes out silent.
+    const exporttest::Probe p = exportOf("export_65ch.mkv", 1, Aspect::square);
+    ASSERT_TRUE(p.video);
+    EXPECT_EQ(p.video->value("nb_frames").toString(), "25");
+    EXPECT_FALSE(p.audio);
+}
+
+TEST_F(CompositionOutput, APictureThatChangesSizeIsFollowedAtTheSameOutputSize)
+{
+    // From the start (a transport stream seeks only roughly) past the switch
+    // from 4:3 to 16:9: the wide frame covers the same middle of both parts,
+    // undistorted, so the white square of the second stays square.
+    const exporttest::Probe p = exportOf("export_size_change.ts", 1.6, Aspect::wide);
+    ASSERT_TRUE(p.video);
+    EXPECT_EQ(p.video->value("width").toInt(), 1280);
+    EXPECT_EQ(p.video->value("height").toInt(), 720);
+    EXPECT_EQ(p.video->value("nb_frames").toString(), "40");
+
+    const QImage before = testutil::ffmpegFrame(path, 0.5);
+    const QImage after = testutil::ffmpegFrame(path, 1.3);
+    ASSERT_EQ(before.size(), QSize(1280, 720));
+    ASSERT_EQ(after.size(), QSize(1280, 720));
+    EXPECT_GT(qRed(before.pixel(640, 360)), 200);
+    EXPECT_LT(qBlue(before.pixel(640, 360)), 80);
+    EXPECT_GT(qBlue(after.pixel(100, 100)), 200);
+    int across = 0, down = 0;
+    for (int i = 0; i < 1280; ++i) {
+        across += qGray(after.pixel(i, 360)) > 200;
+        down += i < 720 && qGray(after.pixel(640, i)) > 200;
+    }
+    // 180 of the 270 picture rows the frame covers, at 720 ÷ 270 per row.
+    EXPECT_NEAR(across, 480, 6);
+    EXPECT_NEAR(down, 480, 6);
 }

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <limits>
+#include <signal.h>
+#include <string>
 
 using namespace MWMediaOpener;
 using support::await;
@@ -29,16 +32,32 @@ QString fakeConverter(const QTemporaryDir& dir, const QByteArray& text, int code
 
 }  // namespace
 
-TEST(ParseClock, HoursMinutesSeconds)
+TEST(ParseClock, OnlyWhatAClockLooksLike)
 {
-    EXPECT_DOUBLE_EQ(parseClock("00:01:02.50"), 62.5);
-    EXPECT_DOUBLE_EQ(parseClock("01:00:00"), 3600);
-    EXPECT_DOUBLE_EQ(parseClock("00:00:07.5"), 7.5);
-    EXPECT_DOUBLE_EQ(parseClock("00:12:34.56"), 754.56);
-    EXPECT_DOUBLE_EQ(parseClock("::1:2:3"), 3723);  // empty pieces are dropped
+    struct Case {
+        const char* text;
+        double seconds;
+    };
+    // A time before the start is printed "-" and its distance: the sign
+    // covers the whole clock. Empty pieces are dropped.
+    for (const Case c : std::vector<Case>{{"00:01:02.50", 62.5},
+                                          {"01:00:00", 3600},
+                                          {"00:00:07.5", 7.5},
+                                          {"00:12:34.56", 754.56},
+                                          {"00:00:.5", 0.5},
+                                          {"::1:2:3", 3723},
+                                          {"-00:00:01.50", -1.5},
+                                          {"-01:00:30", -3630}})
+        EXPECT_DOUBLE_EQ(parseClock(c.text), c.seconds) << c.text;
+    // Exponents, signs inside, fractions outside the seconds, words, other
+    // digits: none is a clock.
     for (const char* text :
-         {"N/A", "1:02", "12", "", "00:00:04.00 b", "a:b:c", "1:2:3:4", "00:00:nan", "00: 00:01"})
-        EXPECT_EQ(parseClock(text), 0) << text;
+         {"1e308:5:8", "1e3:0:0",   "0:0:1e1",     "+1:0:0",  "0:-1:0",        "0:0:-1",
+          "--0:0:1",   "0.5:0:0",   "0:0:1.2.3",   "0x1:0:0", "inf:0:0",       "00:00:nan",
+          "N/A",       "1:02",      "12",          "",        "00:00:04.00 b", "a:b:c",
+          "1:2:3:4",   "00: 00:01", "0:0:\xd9\xa3"})
+        EXPECT_EQ(parseClock(QString::fromUtf8(text)), 0) << text;
+    EXPECT_EQ(parseClock(QString(400, QLatin1Char('9')) + ":00:00"), 0);
 }
 
 TEST(FailureReason, FirstMatchOfTheLowerCasedTail)
@@ -113,8 +132,35 @@ TEST(ProbeDuration, ReadsTheConvertersDurationLine)
         support::ConverterAt at(fakeConverter(dir, "  Duration: 00:12:34.56, start: 0", 1));
         EXPECT_DOUBLE_EQ(probeDuration("x"), 754.56);
     }
-    support::ConverterAt at(fakeConverter(dir, "  Duration: N/A, bitrate: N/A", 1));
-    EXPECT_EQ(probeDuration("x"), 0);
+    // Nothing that is not a clock, and no time before the start, is a duration.
+    for (const char* said : {"  Duration: N/A, bitrate: N/A", "  Duration: 1e308:5:8, start",
+                             "  Duration: -00:00:05.00"}) {
+        support::ConverterAt at(fakeConverter(dir, said, 1));
+        EXPECT_EQ(probeDuration("x"), 0) << said;
+    }
+}
+
+TEST(ProbeDuration, AConverterThatHangsIsGivenUp)
+{
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("pid");
+    support::ConverterAt at(
+        support::script(dir, "ffmpeg", "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 120\n"));
+    const QString src = dir.filePath("on a stalled mount.ts");
+    try {
+        probeDuration(src, 300);
+        ADD_FAILURE() << "a hanging converter was waited for";
+    } catch (const MWError& e) {
+        EXPECT_EQ(e.message, "The converter stopped answering while reading \u201Con a stalled "
+                             "mount.ts\u201D. Check that the drive holding it is connected and "
+                             "responds, then try again.");
+    }
+    QFile f(pidFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const pid_t pid = f.readAll().trimmed().toInt();
+    ASSERT_GT(pid, 0);
+    EXPECT_NE(::kill(pid, 0), 0);  // killed and reaped, not left behind
+    // The conversion reports it rather than starting a converter that would hang too.
 }
 
 TEST(RunConverter, FailureReasonsFromTheErrorStream)
@@ -166,6 +212,12 @@ TEST(RunConverter, ProgressFromTheLastTimeInEachChunk)
     EXPECT_EQ(fractions("time=-01:00:00.00 bitrate=", 8), std::vector<double>{0.0});
     EXPECT_EQ(fractions("time=00:00:04.00 bitrate=", 0), std::vector<double>{});
     EXPECT_EQ(fractions("time=N/A bitrate=", 8), std::vector<double>{0.0});
+    // Hostile or odd clocks stay inside 0…1, and an endless duration
+    // (never a number to divide by) posts nothing, rather than NaN.
+    EXPECT_EQ(fractions("time=-00:00:04.00 bitrate=", 8), std::vector<double>{0.0});
+    EXPECT_EQ(fractions("time=1e308:5:8 bitrate=", 8), std::vector<double>{0.0});
+    EXPECT_EQ(fractions("time=00:00:04.00 bitrate=", std::numeric_limits<double>::infinity()),
+              std::vector<double>{});
 }
 
 TEST(ConvertWithBuiltIn, SecondAttemptAfterAFailedFirst)

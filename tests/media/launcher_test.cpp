@@ -3,22 +3,23 @@
 
 #include "common/testutil.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
 const QString launcher = QStringLiteral(CW_LIBEXEC_DIR "/ffmpeg");
 
-testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QString& hardware)
+testutil::Run launchIn(const QStringList& args, const QProcessEnvironment& env)
 {
     QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    if (!ffmpeg.isEmpty())
-        env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
-    env.insert(QStringLiteral("CUTWRIGHT_H264_HARDWARE"), hardware);
     p.setProcessEnvironment(env);
     p.start(launcher, args);
     testutil::Run r;
@@ -28,6 +29,15 @@ testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QStri
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QString& hardware)
+{
+    auto env = QProcessEnvironment::systemEnvironment();
+    if (!ffmpeg.isEmpty())
+        env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
+    env.insert(QStringLiteral("CUTWRIGHT_H264_HARDWARE"), hardware);
+    return launchIn(args, env);
 }
 
 // The arguments the launcher hands on, as an ffmpeg stand-in that prints them.
@@ -130,4 +140,80 @@ TEST(Launcher, RealFfmpegEncodesHighProfileWithoutHardware)
     convert[convert.indexOf("/in/a.ts")] = testutil::fixture("h264_aac.mp4");
     convert.last() = dir.filePath("a.mov");
     EXPECT_NE(launch(convert, {}, "none").exitCode, 0);
+}
+
+// Looking for a hardware encoder costs every export a few tenths of a second:
+// it is done once per login session, and again whenever what it found could
+// have changed.
+TEST(LauncherHardware, LookedForOncePerSessionAndAgainWhenTheMachineChanges)
+{
+    QTemporaryDir dir;
+    const QString mine = "cutwright-" + QString::number(::getuid());
+    QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath("dev/dri") && root.mkpath("run") && root.mkpath("tmp") &&
+                root.mkpath("elsewhere") && root.mkpath("linked"));
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), dir.filePath("linked/" + mine)));
+    auto touch = [&](const QString& name) { QFile(dir.filePath(name)).open(QIODevice::WriteOnly); };
+    touch("dev/dri/renderD128");
+    // An ffmpeg whose VA-API encoder works; each look for one leaves a line.
+    const QString probes = dir.filePath("probes");
+    const QString ffmpeg =
+        testutil::script(dir, "ffmpeg",
+                         "case \"$*\" in *'-f null -'*) echo >> '" + probes.toUtf8() +
+                             "'; case \"$*\" in *h264_vaapi*) exit 0;; esac; exit 1;; esac\n"
+                             "for a in \"$@\"; do printf '%s\\n' \"$a\"; done\n");
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("CUTWRIGHT_H264_HARDWARE"));
+    env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
+    env.insert(QStringLiteral("CUTWRIGHT_DEVICES"), dir.filePath("dev"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath("run"));
+    const QStringList vaapi = {"-vaapi_device",
+                               dir.filePath("dev/dri/renderD128"),
+                               "-i",
+                               "in.ts",
+                               "-vf",
+                               "format=nv12,hwupload",
+                               "-c:v",
+                               "h264_vaapi",
+                               "out.mov"};
+    auto useTmp = [&](const char* folder) {
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), dir.filePath(folder));
+    };
+
+    struct Step {
+        const char* what;
+        std::function<void()> before;
+        int looks;  // looks for an encoder so far
+    };
+    for (const Step& step : std::vector<Step>{
+             {"first export", [] {}, 1},
+             {"second export", [] {}, 1},
+             {"a new device", [&] { touch("dev/dri/renderD129"); }, 2},
+             {"after it", [] {}, 2},
+             // The right key over an answer that is none of the launcher's.
+             {"a damaged answer",
+              [&] {
+                  QFile f(dir.filePath("run/cutwright-h264-hardware"));
+                  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+                  QByteArray text = f.readAll().trimmed();
+                  f.close();
+                  text = text.left(text.lastIndexOf('\n') + 1) + "h264_vaapi:/x; rm -rf /\n";
+                  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                  f.write(text);
+              },
+              3},
+             {"no session folder: our own in the temporary one", [&] { useTmp("tmp"); }, 4},
+             {"again", [] {}, 4},
+             // A link of that name, which anyone could have made, is never trusted.
+             {"a link in the temporary folder", [&] { useTmp("linked"); }, 5},
+             {"again", [] {}, 6}}) {
+        step.before();
+        const auto r = launchIn({"-i", "in.ts", "-c:v", "h264_videotoolbox", "out.mov"}, env);
+        EXPECT_EQ(QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts), vaapi)
+            << step.what;
+        EXPECT_EQ(QFile(probes).size(), step.looks) << step.what;
+    }
+    EXPECT_FALSE(QFileInfo(dir.filePath("tmp/" + mine)).permissions() &
+                 (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup));
 }
