@@ -3,6 +3,7 @@
 #include "model/mwtime.h"
 
 #include "common/testutil.h"
+#include <QRegularExpression>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,16 @@ TEST(Clock, Examples)
     // Tenths that binary doubles hold as x.x999… still read as written.
     EXPECT_EQ(MWTime::clock(2.3, true), "0:02.3");
     EXPECT_EQ(MWTime::clock(0.7, true), "0:00.7");
+    // Times beyond any integer type (a hand-edited session) still read as times.
+    EXPECT_EQ(MWTime::clock(1e19, false), "2777777777777777:46:40");
+    EXPECT_EQ(MWTime::clock(1e19, true), "2777777777777777:46:40.0");
+    const QRegularExpression shape(QStringLiteral("^[0-9]+:[0-5][0-9]:[0-5][0-9](\\.[0-9])?$"));
+    for (double huge : {9.3e18, 1e100, 1.7e308}) {
+        for (bool tenths : {false, true}) {
+            const QString text = MWTime::clock(huge, tenths);
+            EXPECT_TRUE(shape.match(text).hasMatch()) << text.toStdString();
+        }
+    }
 }
 
 TEST(FileName, ExamplesAndForbiddenCharacters)
