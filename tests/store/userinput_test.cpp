@@ -1,6 +1,11 @@
 #include "common/testutil.h"
 #include "store_fixture_support.h"
 
+#include "model/cropmath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,5 +58,41 @@ TEST_F(StoreTest, OneOutputSizeForTheWholeBatch)
             QJsonDocument::fromJson(r.out).object()["streams"].toArray()[0].toObject();
         EXPECT_EQ(video["width"].toInt(), 720) << row.name.toStdString();
         EXPECT_EQ(video["height"].toInt(), 720) << row.name.toStdString();
+    }
+}
+
+// Clip names the file system could not take as they are still give files:
+// eighty emoji (320 bytes) made every export of the clip fail with "File name
+// too long", a NUL cut the name short and lost ".mp4".
+TEST_F(StoreTest, EveryClipNameGivesAFileOfThatName)
+{
+    QTemporaryDir media;
+    QTemporaryDir out;
+    services->folder = out.path();
+    QSignalSpy imported(store.get(), &CWStore::importFinished);
+    store->importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
+    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    const QUuid source = store->sources()[0].id;
+    const QString emoji = QString::fromUtf8("😀").repeated(80);
+    const QStringList names{emoji, emoji, QString::fromUtf8("a\0b", 3)};
+    QList<Clip> clips;
+    for (const QString& name : names)
+        clips << Clip{QUuid::createUuid(), source, name, 0, 0.3, Aspect::square, 1, 0.5, 0.5};
+    CWStoreTestAccess::setClips(*store, clips);
+    // The first name is taken already, so the export adds " 2" to it.
+    const QString first = out.filePath(CropMath::fileName(emoji, Aspect::square, 1));
+    ASSERT_TRUE(QFile::copy(testutil::fixture("h264_aac.mp4"), first));
+
+    store->setShortSide(720);
+    QSignalSpy finished(store.get(), &CWStore::exportFinished);
+    store->exportAll();
+    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 300000));
+    const QStringList files = QDir(out.path()).entryList(QDir::Files);
+    ASSERT_EQ(store->exportRows().size(), 3);
+    EXPECT_EQ(store->exportRows()[0].name, QFileInfo(first).completeBaseName() + " 2.mp4");
+    EXPECT_EQ(store->exportRows()[2].name, "03 a-b (1x1).mp4");
+    for (const ExportRow& row : store->exportRows()) {
+        EXPECT_EQ(row.state, "Done") << row.state.toStdString();
+        EXPECT_TRUE(files.contains(row.name)) << row.name.toStdString();
     }
 }
