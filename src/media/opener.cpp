@@ -2,6 +2,7 @@
 
 #include "media/container.h"
 #include "media/opener_worker.h"
+#include "media/rawname.h"
 #include "model/mwerror.h"
 #include "model/nametext.h"
 #include "platform/asset.h"
@@ -30,10 +31,23 @@ QString quoted(const QString& name)
 MWContainer examine(const QString& path, const QString& name)
 {
     const QFileInfo info(path);
-    if (!info.isReadable())
+    if (!info.isReadable()) {
+        // The permission advice would send the user looking in the wrong place.
+        if (const std::optional<RawName> raw = undecodableName(path)) {
+            const QString why = QStringLiteral(
+                " isn't valid UTF-8 text (it may come from an old Windows share or an archive).");
+            if (raw->isFile)
+                throw MWError(quoted(name) + QStringLiteral(" can't be opened because its name") +
+                              why + QStringLiteral(" Rename the file, then import it again."));
+            throw MWError(quoted(name) +
+                          QStringLiteral(" can't be opened because the name of the folder ") +
+                          quoted(raw->name) + QStringLiteral(" that holds it") + why +
+                          QStringLiteral(" Rename the folder, then import the file again."));
+        }
         throw MWError(quoted(name) + QStringLiteral(" can't be read. Check that the drive is "
                                                     "connected and that you have permission to "
                                                     "open it."));
+    }
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || st.st_size <= 0)
         throw MWError(quoted(name) + QStringLiteral(" is empty (0 bytes)."));
