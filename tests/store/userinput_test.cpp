@@ -13,6 +13,17 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+namespace {
+// Imports one short video and returns its source id.
+QUuid importOne(CWStore& store, const QTemporaryDir& media)
+{
+    QSignalSpy imported(&store, &CWStore::importFinished);
+    store.importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
+    EXPECT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    return store.sources().value(0).id;
+}
+}  // namespace
+
 // Names from the user's disk go into the texts as they are: markers such as
 // "%2" inside a name (URL-encoded downloads) are part of the name.
 TEST_F(StoreTest, ImportNotesKeepPercentMarkersInFileNames)
@@ -37,10 +48,7 @@ TEST_F(StoreTest, OneOutputSizeForTheWholeBatch)
     QTemporaryDir out;
     services->folder = out.path();
     services->cores = 2;  // one clip at a time
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
-    const QUuid source = store->sources()[0].id;
+    const QUuid source = importOne(*store, media);
     CWStoreTestAccess::setClips(
         *store, {Clip{QUuid::createUuid(), source, "one", 0, 0.5, Aspect::square, 1, 0.5, 0.5},
                  Clip{QUuid::createUuid(), source, "two", 1, 1.5, Aspect::square, 1, 0.5, 0.5}});
@@ -69,10 +77,7 @@ TEST_F(StoreTest, EveryClipNameGivesAFileOfThatName)
     QTemporaryDir media;
     QTemporaryDir out;
     services->folder = out.path();
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
-    const QUuid source = store->sources()[0].id;
+    const QUuid source = importOne(*store, media);
     const QString emoji = QString::fromUtf8("😀").repeated(80);
     const QStringList names{emoji, emoji, QString::fromUtf8("a\0b", 3)};
     QList<Clip> clips;
