@@ -2,7 +2,9 @@
 
 #include "media/container.h"
 #include "media/opener_worker.h"
+#include "media/rawname.h"
 #include "model/mwerror.h"
+#include "model/nametext.h"
 #include "platform/asset.h"
 
 #include <QDir>
@@ -12,7 +14,6 @@
 #include <QPromise>
 #include <QRectF>
 #include <QStandardPaths>
-#include <QTextBoundaryFinder>
 #include <charconv>
 #include <cmath>
 #include <sys/stat.h>
@@ -30,10 +31,23 @@ QString quoted(const QString& name)
 MWContainer examine(const QString& path, const QString& name)
 {
     const QFileInfo info(path);
-    if (!info.isReadable())
+    if (!info.isReadable()) {
+        // The permission advice would send the user looking in the wrong place.
+        if (const std::optional<RawName> raw = undecodableName(path)) {
+            const QString why = QStringLiteral(
+                " isn't valid UTF-8 text (it may come from an old Windows share or an archive).");
+            if (raw->isFile)
+                throw MWError(quoted(name) + QStringLiteral(" can't be opened because its name") +
+                              why + QStringLiteral(" Rename the file, then import it again."));
+            throw MWError(quoted(name) +
+                          QStringLiteral(" can't be opened because the name of the folder ") +
+                          quoted(raw->name) + QStringLiteral(" that holds it") + why +
+                          QStringLiteral(" Rename the folder, then import the file again."));
+        }
         throw MWError(quoted(name) + QStringLiteral(" can't be read. Check that the drive is "
                                                     "connected and that you have permission to "
                                                     "open it."));
+    }
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || st.st_size <= 0)
         throw MWError(quoted(name) + QStringLiteral(" is empty (0 bytes)."));
@@ -43,20 +57,6 @@ MWContainer examine(const QString& path, const QString& name)
 bool exists(const QString& path)
 {
     return QFileInfo::exists(path);
-}
-
-// The first n user-perceived characters of text.
-QString leadingCharacters(const QString& text, int n)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int i = 0; i < n; ++i) {
-        const qsizetype next = finder.toNextBoundary();
-        if (next < 0)
-            break;
-        end = next;
-    }
-    return text.left(end);
 }
 
 // One open's turn at writing one cached copy. Opens of files that share a
@@ -275,7 +275,10 @@ QString cacheName(const QString& path)
     QString base = QFileInfo(path).fileName();
     if (const qsizetype dot = base.lastIndexOf(QLatin1Char('.')); dot > 0)
         base.truncate(dot);
-    return leadingCharacters(base, 40) + QLatin1Char('-') +
+    // Forty characters can outgrow the file system's limit (a Mac-made Korean
+    // name holds 9 bytes a syllable): leave room for "-", the widest hash and ".mov".
+    const qsizetype room = NameText::kNameMax - qsizetype(sizeof "-0123456789abcdef.mov" - 1);
+    return NameText::fitBytes(NameText::firstCharacters(base, 40), room) + QLatin1Char('-') +
            QString::number(fnv1a64(cacheKey(path).toUtf8()), 16) + QStringLiteral(".mov");
 }
 

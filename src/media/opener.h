@@ -39,8 +39,9 @@ MWOpenedMedia inspected(std::shared_ptr<const MWAsset> asset, const QString& ori
 // call; a failure to create it is ignored.
 QString cacheFolder();
 
-// The cached copy's file name: the first 40 characters of the file's base name,
-// "-", a 64-bit FNV-1a hash of cacheKey() in hex, ".mov".
+// The cached copy's file name: the first 40 characters of the file's base name
+// (fewer when the name would pass 255 bytes), "-", a 64-bit FNV-1a hash of
+// cacheKey() in hex, ".mov".
 QString cacheName(const QString& path);
 
 // "path|size|mtime": what makes an edited or replaced file convert again.

@@ -1,6 +1,7 @@
 #include "model/cropmath.h"
 
-#include <QTextBoundaryFinder>
+#include "model/nametext.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -60,6 +61,7 @@ namespace {
 bool forbidden(QChar c)
 {
     switch (c.unicode()) {
+    case 0x00:  // ends the name for the file system, so ".mp4" would be lost
     case '/':
     case '\\':
     case ':':
@@ -87,22 +89,6 @@ bool forbidden(QChar c)
         return false;
     }
 }
-
-// The first n user-perceived characters (grapheme clusters) of text.
-QString firstCharacters(const QString& text, int n)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int count = 0;
-    qsizetype end = 0;
-    while (count < n) {
-        const qsizetype next = finder.toNextBoundary();
-        if (next < 0)
-            break;
-        end = next;
-        ++count;
-    }
-    return text.left(end);
-}
 }  // namespace
 
 QString fileName(const QString& name, Aspect aspect, int index)
@@ -121,9 +107,16 @@ QString fileName(const QString& name, Aspect aspect, int index)
         --end;
     const QString trimmed = cleaned.mid(start, end - start);
 
-    const QString base = trimmed.isEmpty() ? QStringLiteral("Clip") : firstCharacters(trimmed, 80);
-    return QString::asprintf("%02d ", index) + base + QStringLiteral(" (") + fileTag(aspect) +
-           QStringLiteral(").mp4");
+    const QString prefix = QString::asprintf("%02d ", index);
+    const QString tail = QStringLiteral(" (") + fileTag(aspect) + QStringLiteral(").mp4");
+    // The name must fit the file system's limit even with the largest counter
+    // the export may add before ".mp4" to keep names unique (" 2147483647").
+    const qsizetype room = NameText::kNameMax - NameText::fileBytes(prefix) -
+                           NameText::fileBytes(tail) - qsizetype(sizeof " 2147483647" - 1);
+    const QString base = trimmed.isEmpty()
+                             ? QStringLiteral("Clip")
+                             : NameText::fitBytes(NameText::firstCharacters(trimmed, 80), room);
+    return prefix + base + tail;
 }
 
 }  // namespace CropMath

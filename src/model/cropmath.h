@@ -30,7 +30,8 @@ struct PixelRect {
 // Whole pixels for the converter: even sizes of at least 2, inside the source.
 PixelRect pixelCrop(const QRectF& rect, QSizeF source);
 
-// "01 Name (9x16).mp4": forbidden characters become "-", at most 80 characters of name.
+// "01 Name (9x16).mp4": forbidden characters become "-", at most 80 characters of
+// name, fewer when needed so the name fits 255 bytes with any " n" counter added.
 QString fileName(const QString& name, Aspect aspect, int index);
 
 }  // namespace CropMath

@@ -83,7 +83,7 @@ void JsonText::quoted(const QString& text)
 {
     // Most names and paths need no escapes: copy them straight.
     const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() < 0x20 || c == u'"' || c == u'\\';
+        return c.unicode() < 0x20 || c == u'"' || c == u'\\' || c.isSurrogate();
     });
     if (plain) {
         out_ += '"';
@@ -91,10 +91,14 @@ void JsonText::quoted(const QString& text)
         out_ += '"';
         return;
     }
+    const auto escape = [](char16_t u) {
+        return QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+    };
     QString escaped;
     escaped.reserve(text.size() + 2);
     escaped += QLatin1Char('"');
-    for (QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         const char16_t u = c.unicode();
         switch (u) {
         case '"':
@@ -119,10 +123,18 @@ void JsonText::quoted(const QString& text)
             escaped += QLatin1String("\\t");
             break;
         default:
-            if (u < 0x20)
-                escaped += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
-            else
-                escaped += c;  // surrogate pairs stay together for the UTF-8 conversion
+            if (u < 0x20) {
+                escaped += escape(u);
+            } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                escaped += c;  // a pair stays together for the UTF-8 conversion
+                escaped += text[++i];
+            } else if (c.isSurrogate()) {
+                // UTF-8 cannot hold half a pair (it would become "?"): only an
+                // escape writes back exactly what was read.
+                escaped += escape(u);
+            } else {
+                escaped += c;
+            }
         }
     }
     escaped += QLatin1Char('"');

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 QByteArray CWSession::encode() const
 {
@@ -81,8 +83,10 @@ std::optional<CWSession> CWSession::decode(const QByteArray& bytes)
 
     if (present(o, "version")) {
         const QJsonValue v = o.value(QLatin1String("version"));
+        // Only a whole number an int holds: converting any other is undefined.
         const double d = v.toDouble();
-        if (!v.isDouble() || d != double(int(d)))
+        if (!v.isDouble() || !(d >= double(std::numeric_limits<int>::min())) ||
+            !(d <= double(std::numeric_limits<int>::max())) || d != std::trunc(d))
             return std::nullopt;
         session.version = int(d);
     }

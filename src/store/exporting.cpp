@@ -44,6 +44,9 @@ struct CWStore::Batch {
     int parallel = 1;
     int done = 0;
     int failed = 0;
+    // Read once when the batch starts: a change of the output size while the
+    // batch runs must not reach the clips still waiting.
+    int shortSide = 1080;
     bool finished = false;
     QString folder;
     QElapsedTimer clock;
@@ -93,6 +96,7 @@ void CWStore::exportAll(std::optional<QList<QUuid>> only)
     player_->pause();
     auto batch = std::make_shared<Batch>();
     batch->folder = folder;
+    batch->shortSide = shortSide_;
     batch->job = std::make_shared<ClipExporter::Job>();
     job_ = batch->job;
     assign(exportRows_, QList<ExportRow>{}, Field::exportRows);
@@ -168,8 +172,8 @@ QCoro::Task<> CWStore::runItem(std::shared_ptr<Batch> batch, WorkItem item)
             self->setRow(id, [fraction](ExportRow& r) { r.progress = fraction; });
     };
     try {
-        co_await ClipExporter::exportClip(item.clip, item.source.media, area, shortSide_, item.path,
-                                          batch->job, progress);
+        co_await ClipExporter::exportClip(item.clip, item.source.media, area, batch->shortSide,
+                                          item.path, batch->job, progress);
     } catch (const MWCancelled&) {
         cancelled = true;
     } catch (const MWError& error) {

@@ -124,10 +124,12 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         else if (media.note)
             setNote(*media.note);
         else
+            // One pass over every marker: a chained arg() would also fill markers
+            // inside the name ("clip%2C final.mp4").
             setNote(QStringLiteral("Loaded %1 (%2, %3×%4).")
-                        .arg(name, MWTime::clock(media.duration, false))
-                        .arg(qint64(media.naturalSize.width()))
-                        .arg(qint64(media.naturalSize.height())));
+                        .arg(name, MWTime::clock(media.duration, false),
+                             QString::number(qint64(media.naturalSize.width())),
+                             QString::number(qint64(media.naturalSize.height()))));
     }
     setBusy(std::nullopt, std::nullopt);
     if (const auto summary = importSummary(failures, int(paths.size()))) {

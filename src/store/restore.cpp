@@ -4,12 +4,31 @@
 #include "platform/services.h"
 #include "store/store.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QSet>
 #include <algorithm>
+
+namespace {
+// Moves an unusable session to "session.json.unreadable-<UTC time>", never over
+// another file; the new name, or nothing when it could not be moved (then no
+// save can replace it either: both need the same folder).
+std::optional<QString> keepAside(const QString& path)
+{
+    const QString stem =
+        path + QStringLiteral(".unreadable-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n < 100; ++n) {
+        const QString target = n == 1 ? stem : stem + QLatin1Char('-') + QString::number(n);
+        if (!QFileInfo::exists(target) && QFile::rename(path, target))
+            return target;
+    }
+    return std::nullopt;
+}
+}  // namespace
 
 void CWStore::adopt(const QString& savedId)
 {
@@ -32,22 +51,29 @@ QCoro::Task<> CWStore::restore()
     if (restoreStarted_)
         co_return;
     restoreStarted_ = true;
-    // A save killed half-way leaves its temporary beside the session. No save has
-    // run yet in this process, so every such file is stale.
-    const QFileInfo sessionFile(sessionURL());
-    const QDir folder = sessionFile.dir();
-    for (const QString& stale :
-         folder.entryList({sessionFile.fileName() + QStringLiteral(".??????")}, QDir::Files))
-        QFile::remove(folder.filePath(stale));
+    // Nothing beside the session is removed: a leftover of a save killed
+    // half-way looks exactly like a user's own "session.json.backup".
 
     QFile file(sessionURL());
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<CWSession> session;
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        file.close();
+        if (bytes.isEmpty())
+            co_return;  // holds nothing: the next save may replace it
+        session = CWSession::decode(bytes);
+    } else if (!QFileInfo(file.fileName()).isFile()) {
+        co_return;  // no session yet, or something no save can replace
+    }
+    if (!session) {
+        // The next save would overwrite a file that may hold every clip the
+        // user made: it goes aside first, under a name that says why.
+        const std::optional<QString> kept = keepAside(file.fileName());
+        setNote(QStringLiteral("The last session couldn't be read, so nothing was restored.") +
+                (kept ? QString::fromUtf8(" It is kept as “") + *kept + QString::fromUtf8("”.")
+                      : QString()));
         co_return;
-    // An unreadable document leaves the store empty; the next real save replaces it.
-    const auto session = CWSession::decode(file.readAll());
-    file.close();
-    if (!session)
-        co_return;
+    }
     const QList<CWSession::Source> saved = session->allSources();
     if (saved.isEmpty())
         co_return;

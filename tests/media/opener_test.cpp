@@ -88,6 +88,29 @@ TEST(CacheName, FortyUserPerceivedCharacters)
     EXPECT_TRUE(cacheName(dir.filePath(".hidden")).startsWith(".hidden-"));
 }
 
+// Forty characters can be far more than 255 bytes (names copied from a Mac
+// hold Korean as separate jamo, 9 bytes a syllable): the copy's name is cut
+// between whole characters so that it fits with the hash and ".mov".
+TEST(CacheName, FitsTheByteLimit)
+{
+    QTemporaryDir dir;
+    const QString syllable = QString::fromUtf8("\u1100\u1161\u11A8");
+    const QString family = QString::fromUtf8("👨‍👩‍👧‍👦");
+    const struct {
+        QString stem;
+        QString expectedStart;
+    } cases[] = {
+        {syllable.repeated(28), syllable.repeated(26) + "-"},  // a 255-byte file name
+        {family.repeated(10), family.repeated(9) + "-"},
+        {QString(40, u'x'), QString(40, u'x') + "-"},
+    };
+    for (const auto& c : cases) {
+        const QString name = cacheName(dir.filePath(c.stem + ".ts"));
+        EXPECT_LE(QFile::encodeName(name).size(), 255) << name.toStdString();
+        EXPECT_TRUE(name.startsWith(c.expectedStart)) << name.toStdString();
+    }
+}
+
 TEST(CacheFolder, MadeOnEveryRead)
 {
     const QString folder = cacheFolder();
@@ -206,8 +229,9 @@ TEST(Open, UnreadableFile)
         if (testutil::run(QStringLiteral("setpriv"), asNobody + QStringList{"test", "-x", self})
                 .exitCode != 0)
             GTEST_SKIP() << "running as root, and nobody may not run this test program";
-        const auto child = testutil::run(QStringLiteral("setpriv"),
-                                         asNobody + QStringList{self, "--gtest_filter=Open.UnreadableFile"});
+        const auto child =
+            testutil::run(QStringLiteral("setpriv"),
+                          asNobody + QStringList{self, "--gtest_filter=Open.UnreadableFile"});
         EXPECT_EQ(child.exitCode, 0) << child.out.toStdString() << child.err.toStdString();
         EXPECT_TRUE(child.out.contains("[  PASSED  ] 1 test")) << child.out.toStdString();
         return;

@@ -77,6 +77,11 @@ TEST(Session, DecodeIsAllOrNothing)
         R"({"version":"2","clips":[]})",
         R"({"clips":[{"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9"}]})",
         R"({"clips":{}})",
+        // A version no integer holds is not a version of ours.
+        R"({"version":7547409932,"clips":[]})",
+        R"({"version":-2147483649,"clips":[]})",
+        R"({"version":1e300,"clips":[]})",
+        R"({"version":2.5,"clips":[]})",
     };
     for (const char* text : bad)
         EXPECT_FALSE(CWSession::decode(text)) << text;
@@ -89,4 +94,40 @@ TEST(Session, UnknownKeysAndNullsAreIgnored)
     ASSERT_TRUE(s);
     EXPECT_FALSE(s->version);
     EXPECT_FALSE(s->allSources()[0].trimBorders);
+}
+
+TEST(Session, VersionsInsideTheIntegerRangeDecode)
+{
+    EXPECT_EQ(CWSession::decode(R"({"version":2147483647,"clips":[]})")->version, 2147483647);
+    EXPECT_EQ(CWSession::decode(R"({"version":-2147483648,"clips":[]})")->version, -2147483648LL);
+    EXPECT_EQ(CWSession::decode(R"({"version":2.0,"clips":[]})")->version, 2);
+}
+
+// Text that is not whole UTF-16 (a lone surrogate, which only an escape can
+// carry) is written back exactly as it was read, never changed at a save.
+TEST(Session, LoneSurrogatesSurviveASave)
+{
+    const char* texts[] = {
+        R"(a\ud800b)",   R"(\udc00)", R"(x\ud800)", R"(\udc00\ud800)", "\xF0\x9F\x98\x80\\ud83d",
+        R"(\u0000 nul)", "plain",
+    };
+    for (const char* text : texts) {
+        const QByteArray doc =
+            R"({"version":2,"sources":[{"id":"A","path":"/p/)" + QByteArray(text) +
+            R"("}],"clips":[{"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":")" +
+            QByteArray(text) +
+            R"(","inTime":1,"outTime":2,"aspect":"9:16","zoom":1,"centerX":0.5,"centerY":0.5}]})";
+        const auto first = CWSession::decode(doc);
+        ASSERT_TRUE(first) << text;
+        EXPECT_EQ(first->encode(), doc) << text;
+        const auto again = CWSession::decode(first->encode());
+        ASSERT_TRUE(again) << text;
+        EXPECT_EQ(again->clips[0].name, first->clips[0].name) << text;
+        EXPECT_EQ(again->allSources()[0].path, first->allSources()[0].path) << text;
+    }
+    // A pair written as an escape is one character: it is written as UTF-8.
+    const auto pair = CWSession::decode(
+        R"({"clips":[{"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"\ud83d\ude00","inTime":1,"outTime":2,"aspect":"9:16","zoom":1,"centerX":0.5,"centerY":0.5}]})");
+    ASSERT_TRUE(pair);
+    EXPECT_TRUE(pair->encode().contains("\"name\":\"\xF0\x9F\x98\x80\""));
 }

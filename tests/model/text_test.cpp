@@ -1,8 +1,11 @@
+#include "model/aspect.h"
 #include "model/cropmath.h"
 #include "model/formats.h"
 #include "model/mwtime.h"
 
 #include "common/testutil.h"
+#include <QFile>
+#include <QRegularExpression>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -22,6 +25,16 @@ TEST(Clock, Examples)
     // Tenths that binary doubles hold as x.x999… still read as written.
     EXPECT_EQ(MWTime::clock(2.3, true), "0:02.3");
     EXPECT_EQ(MWTime::clock(0.7, true), "0:00.7");
+    // Times beyond any integer type (a hand-edited session) still read as times.
+    EXPECT_EQ(MWTime::clock(1e19, false), "2777777777777777:46:40");
+    EXPECT_EQ(MWTime::clock(1e19, true), "2777777777777777:46:40.0");
+    const QRegularExpression shape(QStringLiteral("^[0-9]+:[0-5][0-9]:[0-5][0-9](\\.[0-9])?$"));
+    for (double huge : {9.3e18, 1e100, 1.7e308}) {
+        for (bool tenths : {false, true}) {
+            const QString text = MWTime::clock(huge, tenths);
+            EXPECT_TRUE(shape.match(text).hasMatch()) << text.toStdString();
+        }
+    }
 }
 
 TEST(FileName, ExamplesAndForbiddenCharacters)
@@ -35,6 +48,10 @@ TEST(FileName, ExamplesAndForbiddenCharacters)
     EXPECT_EQ(CropMath::fileName("a/b\\c:d*e?f\"g<h>i|j\nk\rl", Aspect::portrait, 2),
               "02 a-b-c-d-e-f-g-h-i-j-k-l (4x5).mp4");
     EXPECT_EQ(CropMath::fileName("\nname\n", Aspect::portrait, 2), "02 -name- (4x5).mp4");
+    // NUL ends a name for the file system: the rest, ".mp4" included, would be lost.
+    EXPECT_EQ(CropMath::fileName(QString::fromUtf8("a\0b", 3), Aspect::square, 1),
+              "01 a-b (1x1).mp4");
+    EXPECT_EQ(CropMath::fileName(QString(1, QChar(0)), Aspect::square, 1), "01 - (1x1).mp4");
 }
 
 TEST(FileName, CutsAtEightyUserPerceivedCharacters)
@@ -42,18 +59,67 @@ TEST(FileName, CutsAtEightyUserPerceivedCharacters)
     const QString hundred = QString(79, u'a') + u' ' + QString(20, u'b');
     EXPECT_EQ(CropMath::fileName(hundred, Aspect::square, 1),
               "01 " + QString(79, u'a') + "  (1x1).mp4");  // the space inside the 80 stays
-    // 90 family emoji (7 code points each) and 90 e + combining acute: 80 of each kept whole.
-    QString family;
-    QString accented;
-    for (int i = 0; i < 90; ++i) {
-        family += QString::fromUtf8("👨‍👩‍👧‍👦");
-        accented += QString::fromUtf8("e\u0301");
+    // 90 of "ё" (2 bytes): 80 kept, 160 bytes fit.
+    const QString cyrillic = QString::fromUtf8("ё").repeated(90);
+    EXPECT_EQ(CropMath::fileName(cyrillic, Aspect::square, 1),
+              "01 " + cyrillic.left(80) + " (1x1).mp4");
+}
+
+namespace {
+// The bytes a name takes on disk.
+qsizetype bytes(const QString& name)
+{
+    return QFile::encodeName(name).size();
+}
+}  // namespace
+
+// A name is at most 255 bytes on Linux. Names are cut between whole
+// user-perceived characters so that the largest counter the export may add
+// before ".mp4" (" 2147483647") still fits.
+TEST(FileName, FitsTheByteLimitWithEverySuffix)
+{
+    const QString family =
+        QString::fromUtf8("👨‍👩‍👧‍👦");  // 7 code points, 25 bytes
+    const QString han = QString::fromUtf8("漢");
+    const QString jamo = QString::fromUtf8("\u1100\u1161\u11A8");  // one syllable, 9 bytes
+    const QString zalgo = u'a' + QString(QChar(0x0301)).repeated(300);
+    struct Case {
+        QString name;
+        int index;
+        Aspect aspect;
+        QString expectedBase;  // empty: only the limits are checked
+    };
+    const Case cases[] = {
+        {family.repeated(90), 1, Aspect::square, family.repeated(9)},  // 225 of 231 bytes
+        {han.repeated(80), 1, Aspect::vertical, han.repeated(76)},     // 228 of 230 bytes
+        {QString::fromUtf8("😀").repeated(100), 1, Aspect::wide,
+         QString::fromUtf8("😀").repeated(57)},
+        {jamo.repeated(80), 1, Aspect::portrait, jamo.repeated(25)},
+        {QString::fromUtf8("e\u0301").repeated(90), 1, Aspect::square,
+         QString::fromUtf8("e\u0301").repeated(77)},  // never an e without its accent
+        {QString(100, QChar(0xD800)), 1, Aspect::square,
+         QString(77, QChar(0xD800))},    // each written as U+FFFD, 3 bytes
+        {zalgo, 1, Aspect::square, {}},  // one character over the limit
+        {QString(80, u'x'), 2147483647, Aspect::wide, QString(80, u'x')},
+    };
+    for (const Case& c : cases) {
+        const QString name = CropMath::fileName(c.name, c.aspect, c.index);
+        const QString widest = name.chopped(4) + QStringLiteral(" 2147483647.mp4");
+        EXPECT_LE(bytes(widest), 255) << name.toStdString();
+        const QString prefix = QString::asprintf("%02d ", c.index);
+        const QString tail = QStringLiteral(" (") + fileTag(c.aspect) + QStringLiteral(").mp4");
+        ASSERT_TRUE(name.startsWith(prefix) && name.endsWith(tail)) << name.toStdString();
+        const QString base = name.mid(prefix.size(), name.size() - prefix.size() - tail.size());
+        EXPECT_TRUE(c.name.startsWith(base)) << name.toStdString();
+        if (!c.expectedBase.isEmpty()) {
+            EXPECT_EQ(base, c.expectedBase) << name.toStdString();
+        } else {
+            // A single character longer than the limit is cut between code points.
+            EXPECT_GT(base.size(), 1);
+            EXPECT_FALSE(base.back().isHighSurrogate());
+            EXPECT_GT(bytes(widest), 250) << bytes(widest);
+        }
     }
-    const QString f = CropMath::fileName(family, Aspect::square, 1);
-    EXPECT_EQ(f, "01 " + family.left(80 * QString::fromUtf8("👨‍👩‍👧‍👦").size()) +
-                     " (1x1).mp4");
-    const QString a = CropMath::fileName(accented, Aspect::square, 1);
-    EXPECT_EQ(a, "01 " + accented.left(160) + " (1x1).mp4");
 }
 
 TEST(Formats, ThirteenLowerCaseExtensions)

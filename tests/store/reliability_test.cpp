@@ -3,8 +3,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -45,42 +47,99 @@ void expectOnlyFinishedFiles(const CWStore& store, const QString& folder)
 }
 }  // namespace
 
-TEST_F(StoreTest, UnusableSessionFilesLeaveTheStoreEmptyUntilTheNextSave)
+// A session file the store cannot use is never overwritten: it is moved aside
+// under a name that says so, before anything is saved, and the note names it.
+TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
 {
-    const QList<QByteArray> unusable{"", "{not json", R"({"sources":[],"clips":[{"id":1}]})"};
+    const QString folder = QFileInfo(CWStore::sessionURL()).path();
+    const QList<QByteArray> unusable{
+        "{not json",
+        R"({"sources":[],"clips":[{"id":1}]})",
+        R"({"version":7547409932,"sources":[],"clips":[]})",
+    };
+    QStringList kept;
     for (const QByteArray& bytes : unusable) {
         writeSession(bytes);
         CWStore store(new ScriptedPlayer, new ScriptedServices);
         restoreInto(store);
         EXPECT_TRUE(store.sources().isEmpty());
+        const QStringList aside =
+            QDir(folder).entryList({"session.json.unreadable-*"}, QDir::Files, QDir::Name);
+        ASSERT_EQ(aside.size(), kept.size() + 1) << bytes.toStdString();
+        const QString name = *std::find_if(aside.begin(), aside.end(),
+                                           [&](const QString& n) { return !kept.contains(n); });
+        kept << name;
+        QFile f(QDir(folder).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), bytes);
+        ASSERT_TRUE(store.note());
+        EXPECT_EQ(*store.note(),
+                  QString::fromUtf8("The last session couldn't be read, so nothing was restored. "
+                                    "It is kept as “") +
+                      QDir(folder).filePath(name) + QString::fromUtf8("”."));
+
+        // The next change writes a fresh session beside the kept file.
+        const CWSource s = addSource("/v/a.mov", 60);
+        CWStoreTestAccess::addSource(store, s);
+        store.select(s.id);
+        store.addClip();
+        EXPECT_TRUE(CWSession::decode(readSession()));
+    }
+
+    // An empty file holds nothing to keep: it is left for the next save, silently.
+    writeSession("");
+    {
+        CWStore store(new ScriptedPlayer, new ScriptedServices);
+        restoreInto(store);
         EXPECT_FALSE(store.note());
-        EXPECT_EQ(readSession(), bytes);  // kept until a real change is saved
+        EXPECT_EQ(readSession(), QByteArray());
     }
     if (geteuid() != 0) {  // root reads anything: the permission case needs a user
-        writeSession(R"({"sources":[{"id":"A","path":"/a.mov"}],"clips":[]})");
+        const QByteArray bytes = R"({"sources":[{"id":"A","path":"/a.mov"}],"clips":[]})";
+        writeSession(bytes);
         QFile::setPermissions(CWStore::sessionURL(), QFileDevice::WriteOwner);
         CWStore store(new ScriptedPlayer, new ScriptedServices);
         restoreInto(store);
         EXPECT_TRUE(store.sources().isEmpty());
-        QFile::setPermissions(CWStore::sessionURL(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
+        EXPECT_EQ(QDir(folder).entryList({"session.json.unreadable-*"}).size(), kept.size() + 1);
     } else {  // root reads any file, but not a folder where the file should be
         QFile::remove(CWStore::sessionURL());
         ASSERT_TRUE(QDir().mkpath(CWStore::sessionURL()));
         CWStore store(new ScriptedPlayer, new ScriptedServices);
         restoreInto(store);
         EXPECT_TRUE(store.sources().isEmpty());
+        EXPECT_FALSE(store.note());
+        EXPECT_TRUE(QFileInfo(CWStore::sessionURL()).isDir());  // nothing can write over it
         QDir(CWStore::sessionURL()).removeRecursively();
     }
+}
 
-    writeSession("{not json");
+// Restore removes nothing beside the session: no file there can be proved to
+// be a save's leftover rather than the user's own ("session.json.backup" has
+// the very shape of the temporaries Qt names).
+TEST_F(StoreTest, FilesBesideTheSessionSurviveTheRestore)
+{
+    const QString folder = QFileInfo(CWStore::sessionURL()).path();
+    writeSession(R"({"sources":[],"clips":[]})");
+    const QStringList beside{"session.json.backup", "session.json.AbCdEf", "session.json.123456",
+                             "session.json.old"};
+    for (const QString& name : beside) {
+        QFile f(QDir(folder).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name.toUtf8());
+    }
     CWStore store(new ScriptedPlayer, new ScriptedServices);
     restoreInto(store);
     const CWSource s = addSource("/v/a.mov", 60);
     CWStoreTestAccess::addSource(store, s);
     store.select(s.id);
     store.addClip();
-    EXPECT_TRUE(CWSession::decode(readSession()));
+    for (const QString& name : beside) {
+        QFile f(QDir(folder).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        EXPECT_EQ(f.readAll(), name.toUtf8());
+    }
 }
 
 TEST_F(StoreTest, MissingFilesKeepTheirSourcesAndClipsAcrossLaunches)
