@@ -2,6 +2,8 @@
 
 #include "theme/mwui.h"
 
+#include <QEvent>
+#include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -19,6 +21,13 @@ double zoom()
     return MWUI::shared()->zoom();
 }
 
+// A layout put into a panel or well gets no margins of its own.
+void dropLayoutMargins(const QWidget* widget)
+{
+    if (QLayout* layout = widget->layout(); layout && layout->contentsMargins() != QMargins())
+        layout->setContentsMargins(0, 0, 0, 0);
+}
+
 }  // namespace
 
 QVector<BrushedBar> brushedBars(double height)
@@ -26,9 +35,9 @@ QVector<BrushedBar> brushedBars(double height)
     QVector<BrushedBar> bars;
     if (!(height > 0))
         return bars;
-    long long i = 0;
-    for (double y = 0; y < height; y += 1.6, ++i)
-        bars.append({y, 0.6, double((i * 7919) % 13) / 13.0});
+    // y from the bar's index, not by adding steps, so long panels do not drift.
+    for (long long i = 0; i * 1.6 < height; ++i)
+        bars.append({i * 1.6, 0.6, double((i * 7919) % 13) / 13.0});
     return bars;
 }
 
@@ -70,6 +79,13 @@ MWPanel::MWPanel(QWidget* parent, double radius, double padding)
     applyPadding();
 }
 
+bool MWPanel::event(QEvent* event)
+{
+    if (event->type() == QEvent::LayoutRequest)
+        dropLayoutMargins(this);
+    return QWidget::event(event);
+}
+
 void MWPanel::setRadius(double radius)
 {
     radius_ = radius;
@@ -90,12 +106,14 @@ void MWPanel::applyPadding()
 
 QSize MWPanel::sizeHint() const
 {
+    dropLayoutMargins(this);
     const int corner = int(std::ceil(2 * radius_ * zoom()));
     return QWidget::sizeHint().expandedTo(QSize(corner, corner));
 }
 
 QSize MWPanel::minimumSizeHint() const
 {
+    dropLayoutMargins(this);
     const int corner = int(std::ceil(2 * radius_ * zoom()));
     return QWidget::minimumSizeHint().expandedTo(QSize(corner, corner));
 }
@@ -137,6 +155,13 @@ MWWell::MWWell(QWidget* parent, double radius) : QWidget(parent), radius_(radius
     mwFollowInterface(this);
 }
 
+bool MWWell::event(QEvent* event)
+{
+    if (event->type() == QEvent::LayoutRequest)
+        dropLayoutMargins(this);
+    return QWidget::event(event);
+}
+
 void MWWell::setRadius(double radius)
 {
     radius_ = radius;
@@ -145,6 +170,7 @@ void MWWell::setRadius(double radius)
 
 QSize MWWell::sizeHint() const
 {
+    dropLayoutMargins(this);
     const int corner = int(std::ceil(2 * radius_ * zoom()));
     return QWidget::sizeHint().expandedTo(QSize(corner, corner));
 }

@@ -36,7 +36,8 @@ private:
 // A brushed-metal panel: a rounded rectangle filled with a gradient of the
 // finish, the brushed texture over it, and its content (children laid out by
 // the caller's layout) inside padding on all sides. Radius and padding are
-// points at 100 % and follow the zoom.
+// points at 100 % and follow the zoom; the padding replaces the layout's own
+// margins, which are set to 0 (the style's margins would not follow the zoom).
 class MWPanel : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +53,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void applyPadding();
@@ -63,7 +65,7 @@ private:
 
 // A dark recessed well of corner radius (points at 100 %) holding its content,
 // such as the picture or a list. Content is laid out by the caller, flush with
-// the edges.
+// the edges (the layout's own margins are set to 0).
 class MWWell : public QWidget {
     Q_OBJECT
 public:
@@ -76,6 +78,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     double radius_;

@@ -55,9 +55,9 @@ public:
     {
         return scaledPixmap(size, mode, state, 1.0);
     }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
+    // QIcon asks with the size already in device pixels.
+    QPixmap scaledPixmap(const QSize& device, QIcon::Mode mode, QIcon::State, qreal scale) override
     {
-        const QSize device = size * scale;
         QPixmap pixmap(device);
         pixmap.fill(Qt::transparent);
         {
