@@ -281,10 +281,10 @@ void MWOrbButton::paintEvent(QPaintEvent*)
         p.setPen(QPen(QColor(0, 0, 0, 140), 1.0));
         p.drawEllipse(body);
         // The glassy highlight across the upper half.
-        const QRectF gloss(body.left() + body.width() * 0.18, body.top() + body.height() * 0.05,
-                           body.width() * 0.64, body.height() * 0.42);
+        const QRectF gloss(body.left() + body.width() * 0.22, body.top() + body.height() * 0.06,
+                           body.width() * 0.56, body.height() * 0.36);
         QLinearGradient shine(gloss.topLeft(), gloss.bottomLeft());
-        shine.setColorAt(0, QColor(255, 255, 255, lit ? 150 : 90));
+        shine.setColorAt(0, QColor(255, 255, 255, lit ? 150 : 60));
         shine.setColorAt(1, QColor(255, 255, 255, 0));
         p.setPen(Qt::NoPen);
         p.setBrush(shine);

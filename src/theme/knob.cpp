@@ -251,7 +251,8 @@ void MWKnob::paintEvent(QPaintEvent*)
     const double gap = kTrackGap * z;
     const QRectF arcRect = body.adjusted(-gap, -gap, gap, gap);
     const double f = MWKnobMath::fraction(value_, lo_, hi_);
-    painter.setPen(QPen(t.well, 3.5 * z, Qt::SolidLine, Qt::RoundCap));
+    // The unlit track in the darkest metal, so it shows on every background.
+    painter.setPen(QPen(t.metalLo, 3.5 * z, Qt::SolidLine, Qt::RoundCap));
     painter.drawArc(arcRect, 225 * 16, -270 * 16);
     if (f > 0) {
         QColor lit = t.accent;
@@ -288,7 +289,7 @@ void MWKnob::paintEvent(QPaintEvent*)
     const double radius = body.width() / 2;
     painter.setPen(QPen(t.deep, 3.0 * z, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(centre + dir * radius * 0.3, centre + dir * radius * 0.78);
-    painter.setPen(QPen(t.accent, 1.4 * z, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(t.accent, 1.8 * z, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(centre + dir * radius * 0.35, centre + dir * radius * 0.74);
 
     if (hasFocus())

@@ -104,9 +104,15 @@ void MWSwitch::paintEvent(QPaintEvent*)
         if (on)
             p.fillPath(capsule, MWTheme::vertical(r, {{0, th.accent.darker(140)}, {1, th.accent}}));
         else
-            p.fillPath(capsule, MWTheme::vertical(r, {{0, th.deep}, {1, th.well}}));
+            p.fillPath(capsule, MWTheme::vertical(r, {{0, th.well}, {1, th.metalLo}}));
         p.setPen(QPen(QColor(0, 0, 0, 170), 1.0));
         p.drawPath(capsule);
+        // A lit lower lip makes the track read as cut into the panel, even off.
+        QLinearGradient lip(r.topLeft(), r.bottomLeft());
+        lip.setColorAt(0.6, QColor(255, 255, 255, 0));
+        lip.setColorAt(1, QColor(255, 255, 255, 60));
+        p.setPen(QPen(QBrush(lip), 1.0));
+        p.drawRoundedRect(r.adjusted(0, 0.5, 0, 0.5), r.height() / 2, r.height() / 2);
     };
     painter.drawPixmap(track.topLeft(), face_.get(track.size(), devicePixelRatioF(),
                                                   QString::number(on), drawTrack));

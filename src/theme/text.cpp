@@ -75,7 +75,7 @@ void MWLCD::paintEvent(QPaintEvent*)
         p.setPen(QPen(QColor(0, 0, 0, 190), 1.0));
         p.drawPath(glass);
         // A faint reflection on the upper half of the glass.
-        QLinearGradient gloss(r.topLeft(), r.center());
+        QLinearGradient gloss(r.topLeft(), QPointF(r.left(), r.center().y()));
         gloss.setColorAt(0, QColor(255, 255, 255, 22));
         gloss.setColorAt(1, QColor(255, 255, 255, 0));
         p.setPen(Qt::NoPen);
