@@ -109,6 +109,23 @@ QSize MWChromeButton::minimumSizeHint() const
 void MWChromeButton::paintEvent(QPaintEvent*)
 {
     const double z = zoom();
+    const QString variant = QStringLiteral("%1|%2|%3|%4|%5")
+                                .arg(stateName(this), text(), symbol_)
+                                .arg(prominent_)
+                                .arg(menu() != nullptr);
+    QPainter painter(this);
+    painter.drawPixmap(0, 0,
+                       face_.get(QWidget::size(), devicePixelRatioF(), variant,
+                                 [this](QPainter& p, const QSizeF&) { drawFace(p); }));
+    if (hasFocus()) {
+        const QRectF face = QRectF(rect()).adjusted(kRing * z, kRing * z, -kRing * z, -kRing * z);
+        mwPaintFocusRing(painter, face.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
+    }
+}
+
+void MWChromeButton::drawFace(QPainter& painter)
+{
+    const double z = zoom();
     const QRectF face = QRectF(rect()).adjusted(kRing * z, kRing * z, -kRing * z, -kRing * z);
     const QString state = stateName(this);
     const bool prominent = prominent_;
@@ -137,15 +154,12 @@ void MWChromeButton::paintEvent(QPaintEvent*)
         p.drawRoundedRect(inner, inner.height() / 2, inner.height() / 2);
     };
 
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled())
         painter.setOpacity(0.45);
-    painter.drawPixmap(face.topLeft(),
-                       face_.get(face.size(), devicePixelRatioF(),
-                                 QStringLiteral("%1%2").arg(prominent_).arg(state), draw));
-    if (hasFocus())
-        mwPaintFocusRing(painter, face.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
+    painter.save();
+    painter.translate(face.topLeft());
+    draw(painter, face.size());
+    painter.restore();
 
     const MWTheme& t = MWUI::shared()->theme();
     const QFont font = mwFont(textSize(), QFont::DemiBold);
@@ -252,6 +266,21 @@ bool MWOrbButton::event(QEvent* event)
 void MWOrbButton::paintEvent(QPaintEvent*)
 {
     const double z = zoom();
+    const QString variant = QStringLiteral("%1|%2|%3").arg(stateName(this), symbol_).arg(lit_);
+    QPainter painter(this);
+    painter.drawPixmap(0, 0,
+                       face_.get(QWidget::size(), devicePixelRatioF(), variant,
+                                 [this](QPainter& p, const QSizeF&) { drawFace(p); }));
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF c = circle();
+        mwPaintFocusRing(painter, c.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
+    }
+}
+
+void MWOrbButton::drawFace(QPainter& painter)
+{
+    const double z = zoom();
     const QRectF c = circle();
     const QString state = stateName(this);
     const bool lit = lit_;
@@ -291,14 +320,12 @@ void MWOrbButton::paintEvent(QPaintEvent*)
         p.drawEllipse(gloss);
     };
 
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled())
         painter.setOpacity(0.45);
-    painter.drawPixmap(c.topLeft(), face_.get(c.size(), devicePixelRatioF(),
-                                              QStringLiteral("%1%2").arg(lit_).arg(state), draw));
-    if (hasFocus())
-        mwPaintFocusRing(painter, c.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
+    painter.save();
+    painter.translate(c.topLeft());
+    draw(painter, c.size());
+    painter.restore();
     const MWTheme& t = MWUI::shared()->theme();
     const double side = c.width() * 0.46;
     const QRectF glyph(c.center().x() - side / 2, c.center().y() - side / 2, side, side);

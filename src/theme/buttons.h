@@ -32,6 +32,8 @@ protected:
 
 private:
     double textSize() const { return compact_ ? 11 : 13; }
+    // Everything but the focus ring, into the cached face.
+    void drawFace(QPainter& painter);
 
     bool prominent_ = false;
     bool compact_ = false;
@@ -69,6 +71,7 @@ protected:
 private:
     void updateName();
     QRectF circle() const;
+    void drawFace(QPainter& painter);
 
     QString symbol_;
     double size_;

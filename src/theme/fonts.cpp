@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -38,7 +40,9 @@ QString mwFontFamily(MWDesign design)
     return regular;
 }
 
-QFont mwFontAt(double size, double zoom, QFont::Weight weight, MWDesign design)
+namespace {
+
+QFont makeFont(double size, double zoom, QFont::Weight weight, MWDesign design)
 {
     QFont font(mwFontFamily(design));
     font.setPixelSize(std::max(1, int(std::lround(size * zoom))));
@@ -48,6 +52,31 @@ QFont mwFontAt(double size, double zoom, QFont::Weight weight, MWDesign design)
         font.setFixedPitch(true);
     }
     return font;
+}
+
+}  // namespace
+
+QFont mwFontAt(double size, double zoom, QFont::Weight weight, MWDesign design)
+{
+    // Controls ask for their fonts on every paint and layout; a font made once
+    // per size, zoom, weight and design keeps its resolved engine.
+    struct Key {
+        double size;
+        double zoom;
+        int weight;
+        int design;
+        bool operator==(const Key&) const = default;
+    };
+    static std::vector<std::pair<Key, QFont>> made;
+    const Key key{size, zoom, int(weight), int(design)};
+    for (const auto& [k, font] : made) {
+        if (k == key)
+            return font;
+    }
+    if (made.size() > 256)
+        made.clear();
+    made.emplace_back(key, makeFont(size, zoom, weight, design));
+    return made.back().second;
 }
 
 QFont mwFont(double size, QFont::Weight weight, MWDesign design)

@@ -69,13 +69,7 @@ void mwRegisterAccessible(const QString& className, MWAccessibleMaker maker)
 const QPixmap& MWFace::get(const QSizeF& size, double dpr, const QString& variant, const Draw& draw)
 {
     const MWUI* ui = MWUI::shared();
-    const QString key = QStringLiteral("%1x%2@%3|%4|%5|%6")
-                            .arg(size.width())
-                            .arg(size.height())
-                            .arg(dpr)
-                            .arg(ui->theme().id)
-                            .arg(ui->zoom())
-                            .arg(variant);
+    const Key key{size, dpr, ui->theme().id, ui->zoom(), variant};
     if (key == key_ && !pixmap_.isNull())
         return pixmap_;
     const QSize device(std::max(1, int(std::ceil(size.width() * dpr))),
@@ -95,7 +89,7 @@ const QPixmap& MWFace::get(const QSizeF& size, double dpr, const QString& varian
 
 void MWFace::clear()
 {
-    key_.clear();
+    key_ = Key();
     pixmap_ = QPixmap();
 }
 

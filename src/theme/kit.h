@@ -42,7 +42,15 @@ public:
     static long long builds();
 
 private:
-    QString key_;
+    struct Key {
+        QSizeF size;
+        double dpr = 0;
+        QString theme;
+        double zoom = 0;
+        QString variant;
+        bool operator==(const Key&) const = default;
+    };
+    Key key_;
     QPixmap pixmap_;
 };
 

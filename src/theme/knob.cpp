@@ -234,10 +234,29 @@ void MWKnob::leaveEvent(QEvent*)
 void MWKnob::paintEvent(QPaintEvent*)
 {
     const double z = zoom();
+    const QString variant = QStringLiteral("%1|%2|%3|%4|%5|")
+                                .arg(value_, 0, 'g', 17)
+                                .arg(lo_, 0, 'g', 17)
+                                .arg(hi_, 0, 'g', 17)
+                                .arg(hovered_)
+                                .arg(isEnabled()) +
+                            label_ + QChar(0x1f) + valueText();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0,
+                       face_.get(QWidget::size(), devicePixelRatioF(), variant,
+                                 [this](QPainter& p, const QSizeF&) { drawFace(p); }));
+    if (hasFocus()) {
+        const double gap = kTrackGap * z;
+        const QRectF arcRect = knobRect().adjusted(-gap, -gap, gap, gap);
+        mwPaintFocusRing(painter, arcRect.adjusted(-3 * z, -3 * z, 3 * z, 3 * z), -1, z);
+    }
+}
+
+void MWKnob::drawFace(QPainter& painter)
+{
+    const double z = zoom();
     const MWTheme& t = MWUI::shared()->theme();
     const QRectF body = knobRect();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled())
         painter.setOpacity(0.45);
 
@@ -274,8 +293,10 @@ void MWKnob::paintEvent(QPaintEvent*)
         p.setPen(QPen(QColor(0, 0, 0, 150), 1.0));
         p.drawEllipse(r);
     };
-    painter.drawPixmap(body.topLeft(),
-                       face_.get(body.size(), devicePixelRatioF(), QString(), drawBody));
+    painter.save();
+    painter.translate(body.topLeft());
+    drawBody(painter, body.size());
+    painter.restore();
     if (hovered_) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255, 28));
@@ -291,9 +312,6 @@ void MWKnob::paintEvent(QPaintEvent*)
     painter.drawLine(centre + dir * radius * 0.3, centre + dir * radius * 0.78);
     painter.setPen(QPen(t.accent, 1.8 * z, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(centre + dir * radius * 0.35, centre + dir * radius * 0.74);
-
-    if (hasFocus())
-        mwPaintFocusRing(painter, arcRect.adjusted(-3 * z, -3 * z, 3 * z, 3 * z), -1, z);
 
     painter.setFont(valueFont());
     painter.setPen(t.text);

@@ -66,6 +66,8 @@ protected:
 
 private:
     void step(double share);
+    // Everything but the focus ring, into the cached face.
+    void drawFace(QPainter& painter);
 
     double value_ = 0;
     double lo_;

@@ -62,10 +62,16 @@ void MWRootLook::restyle()
 bool MWRootLook::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == window_ && event->type() == QEvent::Paint) {
-        const MWTheme& t = MWUI::shared()->theme();
+        // A gradient over the whole window is the dearest fill of a repaint: drawn once per size.
+        const QPixmap& background = background_.get(
+            window_->size(), window_->devicePixelRatioF(), QString(),
+            [](QPainter& p, const QSizeF& size) {
+                const MWTheme& t = MWUI::shared()->theme();
+                const QRectF area(QPointF(), size);
+                p.fillRect(area, MWTheme::vertical(area, {{0, t.base}, {1, t.deep}}));
+            });
         QPainter painter(window_);
-        const QRectF area = window_->rect();
-        painter.fillRect(area, MWTheme::vertical(area, {{0, t.base}, {1, t.deep}}));
+        painter.drawPixmap(0, 0, background);
     }
     return false;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "theme/kit.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -25,6 +27,7 @@ private:
     void restyle();
 
     QPointer<QWidget> window_;
+    MWFace background_;
 };
 
 // Applies MWRootLook to window (the root view of every window).

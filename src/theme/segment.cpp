@@ -159,6 +159,25 @@ void MWSegment::keyPressEvent(QKeyEvent* event)
 void MWSegment::paintEvent(QPaintEvent*)
 {
     const double z = zoom();
+    QStringList labels;
+    for (const Item& item : items_)
+        labels.append(item.label);
+    const QString variant =
+        QStringLiteral("%1|%2|%3|").arg(selectedIndex()).arg(hovered_).arg(isEnabled()) +
+        labels.join(QChar(0x1f));
+    QPainter painter(this);
+    painter.drawPixmap(0, 0,
+                       face_.get(QWidget::size(), devicePixelRatioF(), variant,
+                                 [this](QPainter& p, const QSizeF&) { drawFace(p); }));
+    if (hasFocus()) {
+        const QRectF track = QRectF(rect()).adjusted(kRing * z, kRing * z, -kRing * z, -kRing * z);
+        mwPaintFocusRing(painter, track.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
+    }
+}
+
+void MWSegment::drawFace(QPainter& painter)
+{
+    const double z = zoom();
     const QRectF track = QRectF(rect()).adjusted(kRing * z, kRing * z, -kRing * z, -kRing * z);
     const auto drawTrack = [](QPainter& p, const QSizeF& s) {
         const MWTheme& t = MWUI::shared()->theme();
@@ -174,12 +193,12 @@ void MWSegment::paintEvent(QPaintEvent*)
         p.setPen(QPen(QBrush(lip), 1.0));
         p.drawRoundedRect(r.adjusted(0, 0.5, 0, 0.5), r.height() / 2, r.height() / 2);
     };
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled())
         painter.setOpacity(0.45);
-    painter.drawPixmap(track.topLeft(),
-                       face_.get(track.size(), devicePixelRatioF(), QString(), drawTrack));
+    painter.save();
+    painter.translate(track.topLeft());
+    drawTrack(painter, track.size());
+    painter.restore();
 
     const MWTheme& t = MWUI::shared()->theme();
     const int selected = selectedIndex();
@@ -198,6 +217,4 @@ void MWSegment::paintEvent(QPaintEvent*)
         painter.setPen(ink);
         painter.drawText(r, Qt::AlignCenter, items_[i].label);
     }
-    if (hasFocus())
-        mwPaintFocusRing(painter, track.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
 }

@@ -69,6 +69,8 @@ private:
     int itemAt(const QPointF& pos) const;
     void choose(int index);
     void updateName();
+    // Everything but the focus ring, into the cached face.
+    void drawFace(QPainter& painter);
 
     QVector<Item> items_;
     QVariant selection_;

@@ -88,11 +88,24 @@ QSize MWSwitch::sizeHint() const
 void MWSwitch::paintEvent(QPaintEvent*)
 {
     const double z = zoom();
+    const QString variant =
+        QStringLiteral("%1|%2|%3|").arg(isChecked()).arg(underMouse()).arg(isEnabled()) + text();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0,
+                       face_.get(QWidget::size(), devicePixelRatioF(), variant,
+                                 [this](QPainter& p, const QSizeF&) { drawFace(p); }));
+    if (hasFocus()) {
+        const QRectF track = trackRect();
+        mwPaintFocusRing(painter, track.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
+    }
+}
+
+void MWSwitch::drawFace(QPainter& painter)
+{
+    const double z = zoom();
     const MWTheme& t = MWUI::shared()->theme();
     const QRectF track = trackRect();
     const bool on = isChecked();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled())
         painter.setOpacity(0.45);
 
@@ -114,8 +127,10 @@ void MWSwitch::paintEvent(QPaintEvent*)
         p.setPen(QPen(QBrush(lip), 1.0));
         p.drawRoundedRect(r.adjusted(0, 0.5, 0, 0.5), r.height() / 2, r.height() / 2);
     };
-    painter.drawPixmap(track.topLeft(), face_.get(track.size(), devicePixelRatioF(),
-                                                  QString::number(on), drawTrack));
+    painter.save();
+    painter.translate(track.topLeft());
+    drawTrack(painter, track.size());
+    painter.restore();
 
     const double inset = 2 * z;
     const double d = track.height() - 2 * inset;
@@ -129,9 +144,6 @@ void MWSwitch::paintEvent(QPaintEvent*)
         painter.setBrush(QColor(255, 255, 255, 40));
         painter.drawEllipse(thumb);
     }
-    if (hasFocus())
-        mwPaintFocusRing(painter, track.adjusted(-1.5 * z, -1.5 * z, 1.5 * z, 1.5 * z), -1, z);
-
     if (!text().isEmpty()) {
         painter.setFont(titleFont());
         painter.setPen(t.text);

@@ -26,5 +26,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Everything but the focus ring, into the cached face.
+    void drawFace(QPainter& painter);
+
     MWFace face_;
 };

@@ -84,9 +84,18 @@ void MWLCD::paintEvent(QPaintEvent*)
                           radius);
     };
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.drawPixmap(0, 0, face_.get(QWidget::size(), devicePixelRatioF(), QString(), drawGlass));
+    // The text is part of the face: a readout repaints when its text changes anyway.
+    painter.drawPixmap(0, 0,
+                       face_.get(QWidget::size(), devicePixelRatioF(), text_,
+                                 [this, drawGlass](QPainter& p, const QSizeF& s) {
+                                     drawGlass(p, s);
+                                     drawText(p);
+                                 }));
+}
 
+void MWLCD::drawText(QPainter& painter)
+{
+    const double z = zoom();
     const MWTheme& t = MWUI::shared()->theme();
     painter.setFont(mwMono(size_, QFont::Medium));
     QColor glow = t.accent2;
@@ -130,9 +139,14 @@ QSize MWCaption::sizeHint() const
 void MWCaption::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setFont(font());
-    painter.setPen(MWUI::shared()->theme().dim);
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text_.toUpper());
+    painter.drawPixmap(0, 0,
+                       face_.get(QWidget::size(), devicePixelRatioF(), text_,
+                                 [this](QPainter& p, const QSizeF& s) {
+                                     p.setFont(font());
+                                     p.setPen(MWUI::shared()->theme().dim);
+                                     p.drawText(QRectF(QPointF(), s),
+                                                Qt::AlignLeft | Qt::AlignVCenter, text_.toUpper());
+                                 }));
 }
 
 MWChromeTitle::MWChromeTitle(const QString& first, const QString& second, QWidget* parent)

@@ -23,6 +23,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void drawText(QPainter& painter);
+
     QString text_;
     double size_;
     MWFace face_;
@@ -48,6 +50,7 @@ protected:
 
 private:
     QString text_;
+    MWFace face_;
 };
 
 // A two-part title, first and second side by side, each filled with a gradient
