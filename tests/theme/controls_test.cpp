@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <numbers>
 
@@ -184,6 +185,65 @@ TEST(MWChromeButton, MenuVariantIsWiderAndOpensTheMenu)
     plain.setDisabled(true);
     plain.resize(plain.sizeHint());
     EXPECT_TRUE(themetest::drawn(plain.grab().toImage()));
+}
+
+}  // namespace
+
+namespace {
+
+// Clickable controls show hover, keyboard focus and disabled faces.
+TEST(ControlKit, ClickableControlsShowHoverFocusAndDisabled)
+{
+    themetest::SharedState keep;
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* chrome = new MWChromeButton(QStringLiteral("Add Clip"));
+    auto* orb = new MWOrbButton(QStringLiteral("plus"));
+    auto* segment = new MWSegment;
+    segment->setItems<int>({{0, "A"}, {1, "B"}});
+    segment->select(0);
+    auto* knob = new MWKnob(QStringLiteral("Gain"));
+    auto* toggle = new MWSwitch(QStringLiteral("Loop"));
+    const std::vector<QWidget*> clickable = {chrome, orb, segment, knob, toggle};
+    for (QWidget* widget : clickable)
+        layout->addWidget(widget);
+    // The offscreen platform warns that it cannot pass size hints on; nothing to see.
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    window.show();
+    qInstallMessageHandler(previous);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    for (QWidget* widget : clickable) {
+        const char* name = widget->metaObject()->className();
+        widget->clearFocus();  // the window gave the first one the focus
+        const QImage plain = widget->grab().toImage();
+        widget->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(widget->hasFocus()) << name;
+        EXPECT_NE(widget->grab().toImage(), plain) << name << " shows no focus";
+        widget->clearFocus();
+        EXPECT_EQ(widget->grab().toImage(), plain) << name;
+
+        widget->setEnabled(false);
+        EXPECT_NE(widget->grab().toImage(), plain) << name << " looks enabled";
+        widget->setEnabled(true);
+    }
+    // Hover, as the application marks the widget under the pointer.
+    for (QWidget* widget : {static_cast<QWidget*>(chrome), static_cast<QWidget*>(orb),
+                            static_cast<QWidget*>(toggle)}) {
+        const QImage plain = widget->grab().toImage();
+        widget->setAttribute(Qt::WA_UnderMouse, true);
+        EXPECT_NE(widget->grab().toImage(), plain) << widget->metaObject()->className();
+        widget->setAttribute(Qt::WA_UnderMouse, false);
+    }
+    const QImage plainSegment = segment->grab().toImage();
+    QTest::mouseMove(segment, segment->itemRect(1).center().toPoint());
+    QMouseEvent move(QEvent::MouseMove, segment->itemRect(1).center(),
+                     segment->mapToGlobal(segment->itemRect(1).center()), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(segment, &move);
+    EXPECT_NE(segment->grab().toImage(), plainSegment);
 }
 
 }  // namespace
