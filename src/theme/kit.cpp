@@ -60,6 +60,12 @@ void mwInstallAccessibility()
     std::call_once(once, [] { QAccessible::installFactory(kitAccessible); });
 }
 
+namespace {
+// Installed before any control exists: a control that names itself in its
+// constructor has its accessible interface made (and kept) right then.
+[[maybe_unused]] const bool kitAccessibleInstalled = (mwInstallAccessibility(), true);
+}  // namespace
+
 void mwRegisterAccessible(const QString& className, MWAccessibleMaker maker)
 {
     mwInstallAccessibility();

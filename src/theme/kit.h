@@ -18,7 +18,7 @@ class QWidget;
 void mwFollowInterface(QWidget* widget);
 
 // Gives the kit's widgets their accessible roles (dial, check box, pane, link, …);
-// installed once, by the first control made.
+// installed once, when the program starts.
 void mwInstallAccessibility();
 
 class QAccessibleInterface;
