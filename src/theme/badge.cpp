@@ -76,6 +76,8 @@ MWSOCredit::MWSOCredit(QWidget* parent) : QWidget(parent), badge_(new MWSOBadge(
     setAccessibleName(QStringLiteral("MWSO Marrowick"));
     setAccessibleDescription(toolTip());
     mwFollowInterface(this);
+    connect(MWUI::shared(), &MWUI::changed, this, &MWSOCredit::placeBadge);
+    placeBadge();
 }
 
 QSize MWSOCredit::sizeHint() const
@@ -87,10 +89,20 @@ QSize MWSOCredit::sizeHint() const
         std::max(badge.height(), int(std::ceil(metrics.height()))));
 }
 
-void MWSOCredit::paintEvent(QPaintEvent*)
+void MWSOCredit::placeBadge()
 {
     const QSize badge = badge_->sizeHint();
     badge_->setGeometry(0, (height() - badge.height()) / 2, badge.width(), badge.height());
+}
+
+void MWSOCredit::resizeEvent(QResizeEvent*)
+{
+    placeBadge();
+}
+
+void MWSOCredit::paintEvent(QPaintEvent*)
+{
+    const QSize badge = badge_->sizeHint();
     const MWTheme& t = MWUI::shared()->theme();
     QPainter painter(this);
     painter.setFont(nameFont(hovered_ || hasFocus()));

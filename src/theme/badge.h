@@ -40,9 +40,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void open();
+    void placeBadge();
 
     MWSOBadge* badge_;
     bool hovered_ = false;
