@@ -1,0 +1,249 @@
+#include "theme/buttons.h"
+#include "theme/knob.h"
+#include "theme/segment.h"
+#include "theme/switch.h"
+#include "theme_support.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace {
+
+// A drag through real mouse events: press at from, move in steps of a point to
+// to, release there.
+void drag(QWidget& widget, QPointF from, QPointF to)
+{
+    const auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&widget, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    const QPointF travel = to - from;
+    const int steps = std::max(1, int(std::ceil(std::hypot(travel.x(), travel.y()))));
+    for (int i = 1; i <= steps; ++i)
+        send(QEvent::MouseMove, from + travel * (double(i) / steps), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+TEST(MWKnob, DragsFollowTheRangeRule)
+{
+    themetest::SharedState keep;
+    MWKnob knob(QStringLiteral("Zoom"), 1.0, 3.0);
+    knob.setValue(1.0);
+    knob.resize(knob.sizeHint());
+    const QPointF centre = knob.knobRect().center();
+
+    drag(knob, centre, centre + QPointF(0, -90));
+    EXPECT_NEAR(knob.value(), 2.0, 1e-9);
+    // The second drag starts where the first left the value.
+    drag(knob, centre, centre + QPointF(0, -45));
+    EXPECT_NEAR(knob.value(), 2.5, 1e-9);
+    drag(knob, centre, centre + QPointF(0, -400));
+    EXPECT_DOUBLE_EQ(knob.value(), 3.0);
+
+    knob.setValue(1.0);
+    drag(knob, centre, centre + QPointF(0, 120));
+    EXPECT_DOUBLE_EQ(knob.value(), 1.0);
+    // Sideways travel changes nothing, and a click alone is no drag.
+    drag(knob, centre, centre + QPointF(60, 0));
+    EXPECT_DOUBLE_EQ(knob.value(), 1.0);
+}
+
+TEST(MWKnob, TravelIsInPointsWhateverTheZoom)
+{
+    themetest::SharedState keep;
+    MWUI::shared()->setZoom(2.0);
+    MWKnob knob(QStringLiteral("Zoom"), 1.0, 3.0);
+    knob.setValue(1.0);
+    knob.resize(knob.sizeHint());
+    const QPointF centre = knob.knobRect().center();
+    drag(knob, centre, centre + QPointF(0, -90));
+    EXPECT_NEAR(knob.value(), 2.0, 1e-9);
+}
+
+TEST(MWKnob, PointerAndFraction)
+{
+    const struct {
+        double value, fraction, degrees;
+    } cases[] = {
+        {1.0, 0.0, -135}, {2.0, 0.5, 0}, {3.0, 1.0, 135}, {4.0, 1.0, 135}, {0.0, 0.0, -135}};
+    for (const auto& c : cases) {
+        const double f = MWKnobMath::fraction(c.value, 1.0, 3.0);
+        EXPECT_DOUBLE_EQ(f, c.fraction) << c.value;
+        EXPECT_DOUBLE_EQ(MWKnobMath::pointerDegrees(f), c.degrees) << c.value;
+    }
+    EXPECT_DOUBLE_EQ(MWKnobMath::fraction(5, 2, 2), 0.0);  // an empty range is no crash
+}
+
+TEST(MWKnob, ValueArcRunsClockwiseFromLowerLeft)
+{
+    // Where the track is at 7:30 and at 4:30, the lit arc shows at the ends it
+    // has reached.
+    themetest::SharedState keep;
+    MWUI::shared()->setTheme(MWTheme::named(QStringLiteral("gunmetal-blue")));
+    MWKnob knob(QString(), 0.0, 1.0, 60);
+    knob.resize(knob.sizeHint());
+    const QRectF body = knob.knobRect();
+    const double radius = body.width() / 2 + 7;  // the track's middle
+    const auto at = [&](double degreesFromUp) {
+        const double turn = degreesFromUp * std::numbers::pi / 180;
+        return (body.center() + QPointF(std::sin(turn), -std::cos(turn)) * radius).toPoint();
+    };
+    const QColor accent = MWUI::shared()->theme().accent;
+    const auto lit = [&](double value, double degreesFromUp) {
+        knob.setValue(value);
+        const QImage image = knob.grab().toImage();
+        return themetest::distance(image.pixelColor(at(degreesFromUp)), accent) < 40;
+    };
+    EXPECT_FALSE(lit(0.0, -130));
+    EXPECT_TRUE(lit(0.5, -130));
+    EXPECT_FALSE(lit(0.5, 130));
+    EXPECT_TRUE(lit(1.0, 130));
+    EXPECT_FALSE(lit(1.0, 180));  // the gap at the bottom is never lit
+}
+
+enum class Shape { Vertical, Square, Wide };
+
+TEST(MWSegment, SelectsByValueOfAnyType)
+{
+    themetest::SharedState keep;
+    MWSegment segment;
+    segment.setItems<Shape>(
+        {{Shape::Vertical, "9:16"}, {Shape::Square, "1:1"}, {Shape::Wide, "16:9"}});
+    segment.resize(segment.sizeHint());
+    EXPECT_EQ(segment.selectedIndex(), -1);  // no selection matches no item
+
+    const QImage none = segment.grab().toImage();
+    segment.select(Shape::Square);
+    EXPECT_EQ(segment.selectedIndex(), 1);
+    EXPECT_NE(segment.grab().toImage(), none);  // the highlight shows
+
+    QSignalSpy activated(&segment, &MWSegment::activated);
+    QTest::mouseClick(&segment, Qt::LeftButton, {}, segment.itemRect(2).center().toPoint());
+    EXPECT_EQ(segment.selectionAs<Shape>(), Shape::Wide);
+    EXPECT_EQ(activated.size(), 1);
+
+    segment.select(QStringLiteral("not a shape"));
+    EXPECT_EQ(segment.selectedIndex(), -1);
+    EXPECT_EQ(segment.grab().toImage(), none);
+    QTest::mouseClick(&segment, Qt::LeftButton, {}, segment.itemRect(0).center().toPoint());
+    EXPECT_EQ(segment.selectionAs<Shape>(), Shape::Vertical);
+    QTest::keyClick(&segment, Qt::Key_Right);
+    EXPECT_EQ(segment.selectionAs<Shape>(), Shape::Square);
+}
+
+TEST(MWSwitch, FlipsFromTheTrackAndFromTheTitle)
+{
+    MWSwitch toggle(QStringLiteral("Snap to bars"));
+    toggle.resize(toggle.sizeHint());
+    QSignalSpy toggled(&toggle, &QAbstractButton::toggled);
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(toggle.width() - 3, toggle.height() / 2));
+    EXPECT_TRUE(toggle.isOn());
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, toggle.trackRect().center().toPoint());
+    EXPECT_FALSE(toggle.isOn());
+    QTest::keyClick(&toggle, Qt::Key_Space);
+    EXPECT_TRUE(toggle.isOn());
+    EXPECT_EQ(toggled.size(), 3);
+}
+
+TEST(MWOrbButton, CircleTakesClicksAndHelpIsTheTooltip)
+{
+    MWOrbButton orb(QStringLiteral("play.fill"), 40);
+    orb.resize(orb.sizeHint());
+    EXPECT_TRUE(orb.toolTip().isEmpty());
+    EXPECT_EQ(orb.accessibleName(), "play.fill");
+    int clicks = 0;
+    QObject::connect(&orb, &QAbstractButton::clicked, [&] { ++clicks; });
+    QTest::mouseClick(&orb, Qt::LeftButton, {}, orb.rect().center());
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(&orb, Qt::LeftButton, {}, QPoint(1, 1));  // the corner is outside the circle
+    EXPECT_EQ(clicks, 1);
+    orb.setHelp(QStringLiteral("Play"));
+    EXPECT_EQ(orb.toolTip(), "Play");
+    EXPECT_EQ(orb.accessibleName(), "Play");
+}
+
+TEST(MWChromeButton, MenuVariantIsWiderAndOpensTheMenu)
+{
+    themetest::SharedState keep;
+    MWChromeButton plain(QStringLiteral("Export All"));
+    MWChromeButton withMenu(QStringLiteral("Export All"));
+    QMenu menu;
+    menu.addAction(QStringLiteral("Only selected"));
+    withMenu.setMenu(&menu);
+    EXPECT_GT(withMenu.sizeHint().width(), plain.sizeHint().width());
+    MWChromeButton compact(QStringLiteral("Export All"));
+    compact.setCompact(true);
+    EXPECT_LT(compact.sizeHint().height(), plain.sizeHint().height());
+    plain.setDisabled(true);
+    plain.resize(plain.sizeHint());
+    EXPECT_TRUE(themetest::drawn(plain.grab().toImage()));
+}
+
+}  // namespace
+
+namespace {
+
+// Clickable controls show hover, keyboard focus and disabled faces.
+TEST(ControlKit, ClickableControlsShowHoverFocusAndDisabled)
+{
+    themetest::SharedState keep;
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* chrome = new MWChromeButton(QStringLiteral("Add Clip"));
+    auto* orb = new MWOrbButton(QStringLiteral("plus"));
+    auto* segment = new MWSegment;
+    segment->setItems<int>({{0, "A"}, {1, "B"}});
+    segment->select(0);
+    auto* knob = new MWKnob(QStringLiteral("Gain"));
+    auto* toggle = new MWSwitch(QStringLiteral("Loop"));
+    const std::vector<QWidget*> clickable = {chrome, orb, segment, knob, toggle};
+    for (QWidget* widget : clickable)
+        layout->addWidget(widget);
+    // The offscreen platform warns that it cannot pass size hints on; nothing to see.
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    window.show();
+    qInstallMessageHandler(previous);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    for (QWidget* widget : clickable) {
+        const char* name = widget->metaObject()->className();
+        widget->clearFocus();  // the window gave the first one the focus
+        const QImage plain = widget->grab().toImage();
+        widget->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(widget->hasFocus()) << name;
+        EXPECT_NE(widget->grab().toImage(), plain) << name << " shows no focus";
+        widget->clearFocus();
+        EXPECT_EQ(widget->grab().toImage(), plain) << name;
+
+        widget->setEnabled(false);
+        EXPECT_NE(widget->grab().toImage(), plain) << name << " looks enabled";
+        widget->setEnabled(true);
+    }
+    // Hover, as the application marks the widget under the pointer.
+    for (QWidget* widget : {static_cast<QWidget*>(chrome), static_cast<QWidget*>(orb),
+                            static_cast<QWidget*>(toggle)}) {
+        const QImage plain = widget->grab().toImage();
+        widget->setAttribute(Qt::WA_UnderMouse, true);
+        EXPECT_NE(widget->grab().toImage(), plain) << widget->metaObject()->className();
+        widget->setAttribute(Qt::WA_UnderMouse, false);
+    }
+    const QImage plainSegment = segment->grab().toImage();
+    QTest::mouseMove(segment, segment->itemRect(1).center().toPoint());
+    QMouseEvent move(QEvent::MouseMove, segment->itemRect(1).center(),
+                     segment->mapToGlobal(segment->itemRect(1).center()), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(segment, &move);
+    EXPECT_NE(segment->grab().toImage(), plainSegment);
+}
+
+}  // namespace

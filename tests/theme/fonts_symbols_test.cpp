@@ -1,0 +1,132 @@
+#include "theme/fonts.h"
+#include "theme/mwui.h"
+#include "theme/symbols.h"
+#include "theme_support.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QPainter>
+#include <QRawFont>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every symbol name the views draw; a name missing here or in the table fails.
+const QStringList kViewSymbols = {"scissors",
+                                  "play.fill",
+                                  "pause.fill",
+                                  "backward.frame.fill",
+                                  "forward.frame.fill",
+                                  "arrow.left.to.line",
+                                  "arrow.right.to.line",
+                                  "plus",
+                                  "plus.rectangle.on.rectangle",
+                                  "square.and.arrow.up.on.square",
+                                  "square.and.arrow.up.on.square.fill",
+                                  "square.and.arrow.up",
+                                  "square.and.arrow.down",
+                                  "rectangle.portrait.and.arrow.right",
+                                  "film.stack",
+                                  "xmark",
+                                  "xmark.circle.fill",
+                                  "chevron.compact.left",
+                                  "chevron.compact.right",
+                                  "info.circle.fill",
+                                  "crop",
+                                  "bolt.fill",
+                                  "slider.horizontal.3",
+                                  "timeline.selection",
+                                  "keyboard",
+                                  "lightbulb.fill",
+                                  "paintpalette.fill"};
+
+TEST(MWFonts, SizeFollowsZoomInWholePixels)
+{
+    for (double zoom : MWUI::zoomSteps()) {
+        for (double size : {9.5, 11.0, 13.0, 22.0}) {
+            const QFont font = mwFontAt(size, zoom, QFont::Normal, MWDesign::Regular);
+            EXPECT_EQ(font.pixelSize(), qRound(size * zoom)) << size << " at " << zoom;
+        }
+    }
+    themetest::SharedState keep;
+    MWUI::shared()->setZoom(2.0);
+    EXPECT_EQ(mwFont(13, QFont::Bold).pixelSize(), 26);
+    EXPECT_EQ(mwMono(11).pixelSize(), 22);
+    EXPECT_EQ(mwFont(13, QFont::Bold).weight(), QFont::Bold);
+}
+
+TEST(MWFonts, DesignsUseTheInstalledFamilies)
+{
+    // The bootstrap installs the three families; the fallback is for machines without them.
+    const struct {
+        MWDesign design;
+        const char* family;
+    } cases[] = {{MWDesign::Regular, "Inter"},
+                 {MWDesign::Rounded, "Quicksand"},
+                 {MWDesign::Monospaced, "JetBrains Mono"}};
+    for (const auto& c : cases) {
+        const QString wanted = QLatin1String(c.family);
+        if (!QFontDatabase::families().contains(wanted))
+            GTEST_SKIP() << c.family << " is not installed";
+        EXPECT_EQ(mwFontFamily(c.design), wanted);
+        const QFontInfo info(mwFontAt(12, 1.0, QFont::Normal, c.design));
+        EXPECT_EQ(info.family(), wanted);
+    }
+    EXPECT_TRUE(QFontInfo(mwMono(12)).fixedPitch());
+}
+
+TEST(MWSymbols, EveryViewSymbolMapsToAGlyphOfTheIconFont)
+{
+    ASSERT_TRUE(MWSymbols::available()) << "the icon font is not installed";
+    const QRawFont raw = QRawFont::fromFont(QFont(MWSymbols::fontFamily()));
+    ASSERT_TRUE(raw.isValid());
+    for (const QString& name : kViewSymbols) {
+        const auto glyph = MWSymbols::glyph(name);
+        ASSERT_TRUE(glyph.has_value()) << name.toStdString() << " has no glyph";
+        EXPECT_TRUE(raw.supportsCharacter(glyph->codepoint)) << name.toStdString();
+        EXPECT_TRUE(themetest::drawn(MWSymbols::pixmap(name, Qt::white, 24).toImage()))
+            << name.toStdString() << " draws nothing";
+    }
+    EXPECT_FALSE(MWSymbols::glyph(QStringLiteral("no.such.symbol")).has_value());
+    EXPECT_FALSE(themetest::drawn(MWSymbols::pixmap("no.such.symbol", Qt::white, 24).toImage()));
+}
+
+TEST(MWSymbols, DrawnInTheColourAndAtTheScaleAsked)
+{
+    const QPixmap crisp = MWSymbols::pixmap(QStringLiteral("play.fill"), Qt::red, 20, 2.0);
+    EXPECT_EQ(crisp.size(), QSize(40, 40));
+    EXPECT_DOUBLE_EQ(crisp.devicePixelRatio(), 2.0);
+    const QImage image = crisp.toImage();
+    const QColor middle = image.pixelColor(20, 20);
+    EXPECT_EQ(middle.red(), 255);
+    EXPECT_EQ(middle.green(), 0);
+
+    // The icon draws itself at whatever scale a HiDPI screen asks.
+    const QIcon icon = MWSymbols::icon(QStringLiteral("xmark"), Qt::white);
+    EXPECT_FALSE(icon.isNull());
+    const QPixmap big = icon.pixmap(QSize(16, 16), 2.0);
+    EXPECT_EQ(big.size(), QSize(32, 32));
+    EXPECT_TRUE(themetest::drawn(big.toImage()));
+}
+
+TEST(MWSymbols, MirroredGlyphsPointTheOtherWay)
+{
+    // "arrow.left.to.line" is the right-pointing glyph drawn flipped: its ink
+    // must be the mirror image of the right-pointing one.
+    const QImage right =
+        MWSymbols::pixmap(QStringLiteral("arrow.right.to.line"), Qt::white, 24).toImage();
+    const QImage left =
+        MWSymbols::pixmap(QStringLiteral("arrow.left.to.line"), Qt::white, 24).toImage();
+    const auto differing = [](const QImage& a, const QImage& b) {
+        int count = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                count += std::abs(qAlpha(a.pixel(x, y)) - qAlpha(b.pixel(x, y))) > 96;
+        return count;
+    };
+    const int area = right.width() * right.height();
+    EXPECT_LT(differing(left.mirrored(true, false), right), area / 30);
+    EXPECT_GT(differing(left, right), area / 20);
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+#include "theme/mwui.h"
+#include "theme/theme.h"
+
+#include <QSettings>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+QSettings preferences()
+{
+    return QSettings(QStringLiteral("Marrowick"), QStringLiteral("Cutwright"));
+}
+
+// Starts an interface from the given stored values (nothing stored when invalid).
+std::unique_ptr<MWUI> startWith(const QVariant& theme, const QVariant& zoom)
+{
+    QSettings settings = preferences();
+    settings.remove(QStringLiteral("mwso.ui.theme"));
+    settings.remove(QStringLiteral("mwso.ui.zoom"));
+    if (theme.isValid())
+        settings.setValue(QStringLiteral("mwso.ui.theme"), theme);
+    if (zoom.isValid())
+        settings.setValue(QStringLiteral("mwso.ui.zoom"), zoom);
+    settings.sync();
+    return std::make_unique<MWUI>();
+}
+
+TEST(MWUI, FirstLaunchIsGunmetalBlueAtActualSize)
+{
+    const auto ui = startWith({}, {});
+    EXPECT_EQ(ui->theme().id, "gunmetal-blue");
+    EXPECT_DOUBLE_EQ(ui->zoom(), 1.0);
+}
+
+TEST(MWUI, StoredZoomIsRoundedAndClamped)
+{
+    const struct {
+        double stored;
+        double starts;
+    } cases[] = {{1.337, 1.34}, {3.0, 2.0},   {0.5, 0.85},   {0.0, 1.0},
+                 {1.25, 1.25},  {-4.0, 0.85}, {1.994, 1.99}, {1.996, 2.0}};
+    for (const auto& c : cases) {
+        const auto ui = startWith({}, c.stored);
+        EXPECT_DOUBLE_EQ(ui->zoom(), c.starts) << "stored " << c.stored;
+    }
+    EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::quiet_NaN()), 1.0);
+    EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::infinity()), 1.0);
+}
+
+TEST(MWUI, ZoomStepsInAndOutStopAtTheEnds)
+{
+    const auto ui = startWith({}, {});
+    const struct {
+        double from;
+        double in;
+        double out;
+    } cases[] = {{1.34, 1.4, 1.25}, {2.0, 2.0, 1.75},  {1.0, 1.1, 0.9},
+                 {0.9, 1.0, 0.85},  {0.85, 0.9, 0.85}, {2.5, 2.0, 2.0}};
+    for (const auto& c : cases) {
+        ui->setZoom(c.from);
+        ui->zoomIn();
+        EXPECT_DOUBLE_EQ(ui->zoom(), c.in) << "in from " << c.from;
+        ui->setZoom(c.from);
+        ui->zoomOut();
+        EXPECT_DOUBLE_EQ(ui->zoom(), c.out) << "out from " << c.from;
+    }
+    ui->resetZoom();
+    EXPECT_DOUBLE_EQ(ui->zoom(), 1.0);
+    EXPECT_EQ(MWUI::zoomSteps().size(), 9);
+}
+
+TEST(MWUI, EveryAssignmentIsStoredAtOnce)
+{
+    const auto ui = startWith({}, {});
+    ui->setTheme(MWTheme::named(QStringLiteral("rose-gold")));
+    EXPECT_EQ(preferences().value(QStringLiteral("mwso.ui.theme")).toString(), "rose-gold");
+    ui->setZoom(1.75);
+    EXPECT_DOUBLE_EQ(preferences().value(QStringLiteral("mwso.ui.zoom")).toDouble(), 1.75);
+    // The next start reads them back.
+    const MWUI again;
+    EXPECT_EQ(again.theme().id, "rose-gold");
+    EXPECT_DOUBLE_EQ(again.zoom(), 1.75);
+}
+
+TEST(MWUI, UnknownStoredThemeFallsBackToGunmetalBlue)
+{
+    const auto ui = startWith(QStringLiteral("chartreuse"), {});
+    EXPECT_EQ(ui->theme().id, "gunmetal-blue");
+}
+
+TEST(MWUI, ChangesAreSignalledOnce)
+{
+    const auto ui = startWith({}, {});
+    int changes = 0;
+    QObject::connect(ui.get(), &MWUI::changed, [&] { ++changes; });
+    ui->setTheme(MWTheme::named(QStringLiteral("black-chrome")));
+    ui->setTheme(MWTheme::named(QStringLiteral("black-chrome")));
+    ui->setZoom(1.5);
+    ui->setZoom(1.5);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(MWTheme, SixFinishesInOrderComparedById)
+{
+    QStringList ids;
+    for (const MWTheme& theme : MWTheme::all())
+        ids.append(theme.id);
+    EXPECT_EQ(ids, QStringList({"gunmetal-blue", "anodized-red", "rose-gold", "lavender-violet",
+                                "black-chrome", "graphite-gray"}));
+    MWTheme renamed = MWTheme::named(QStringLiteral("rose-gold"));
+    renamed.name = QStringLiteral("Something else");
+    renamed.accent = Qt::green;
+    EXPECT_TRUE(renamed == MWTheme::named(QStringLiteral("rose-gold")));
+    EXPECT_FALSE(renamed == MWTheme::named(QStringLiteral("anodized-red")));
+    EXPECT_EQ(MWTheme::named(QStringLiteral("nope")).id, "gunmetal-blue");
+}
+
+TEST(MWTheme, ColoursAreTheTableValues)
+{
+    // One field per finish, across the table, against the published values.
+    const struct {
+        const char* id;
+        QColor MWTheme::*field;
+        double r, g, b;
+    } cases[] = {
+        {"gunmetal-blue", &MWTheme::deep, 0.035, 0.05, 0.075},
+        {"anodized-red", &MWTheme::accent, 1.0, 0.33, 0.28},
+        {"rose-gold", &MWTheme::metalMid, 0.86, 0.6, 0.54},
+        {"lavender-violet", &MWTheme::accent2, 1.0, 0.68, 0.92},
+        {"black-chrome", &MWTheme::well, 0.0, 0.0, 0.0},
+        {"graphite-gray", &MWTheme::raised, 0.32, 0.326, 0.34},
+        {"graphite-gray", &MWTheme::dim, 0.7, 0.71, 0.74},
+        {"lavender-violet", &MWTheme::text, 0.97, 0.95, 1.0},
+    };
+    for (const auto& c : cases) {
+        const QColor colour = MWTheme::named(QLatin1String(c.id)).*c.field;
+        EXPECT_NEAR(colour.redF(), c.r, 1e-4) << c.id;
+        EXPECT_NEAR(colour.greenF(), c.g, 1e-4) << c.id;
+        EXPECT_NEAR(colour.blueF(), c.b, 1e-4) << c.id;
+        EXPECT_EQ(colour.alpha(), 255) << c.id;
+    }
+}
+
+TEST(MWTheme, ChromeGradientsHaveTheirStops)
+{
+    const MWTheme& t = MWTheme::all().front();
+    const QGradientStops chrome = t.chrome();
+    ASSERT_EQ(chrome.size(), 6);
+    const double at[] = {0, 0.18, 0.48, 0.52, 0.8, 1.0};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_DOUBLE_EQ(chrome[i].first, at[i]);
+    EXPECT_EQ(chrome[3].second, t.metalLo);
+    EXPECT_NEAR(chrome[1].second.alphaF(), 0.85, 0.01);
+    EXPECT_NEAR(chrome[5].second.alphaF(), 0.9, 0.01);
+    const QGradientStops soft = t.chromeSoft();
+    ASSERT_EQ(soft.size(), 4);
+    EXPECT_DOUBLE_EQ(soft[2].first, 0.92);
+    EXPECT_EQ(soft[2].second, t.metalLo);
+    EXPECT_NEAR(soft[0].second.alphaF(), 0.95, 0.01);
+}
+
+}  // namespace

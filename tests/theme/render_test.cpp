@@ -1,0 +1,176 @@
+#include "theme/badge.h"
+#include "theme/buttons.h"
+#include "theme/kit.h"
+#include "theme/knob.h"
+#include "theme/panel.h"
+#include "theme/segment.h"
+#include "theme/switch.h"
+#include "theme/text.h"
+#include "theme_support.h"
+
+#include <QAccessible>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+struct Control {
+    const char* name;
+    QAccessible::Role role;
+    std::function<std::unique_ptr<QWidget>()> make;
+};
+
+const std::vector<Control>& controls()
+{
+    static const std::vector<Control> all = {
+        {"MWPanel", QAccessible::Pane,
+         [] {
+             auto panel = std::make_unique<MWPanel>();
+             (new QVBoxLayout(panel.get()))->addWidget(new MWCaption("Shape"));
+             return panel;
+         }},
+        {"MWWell", QAccessible::Pane,
+         [] {
+             auto well = std::make_unique<MWWell>();
+             (new QVBoxLayout(well.get()))->addWidget(new MWLCD("00:01:02.3"));
+             return well;
+         }},
+        {"MWChromeButton", QAccessible::Button,
+         [] { return std::make_unique<MWChromeButton>("Add Clip"); }},
+        {"MWChromeButton prominent", QAccessible::Button,
+         [] {
+             auto button = std::make_unique<MWChromeButton>("Export All");
+             button->setProminent(true);
+             button->setSymbol("square.and.arrow.up");
+             return button;
+         }},
+        {"MWOrbButton", QAccessible::Button,
+         [] {
+             auto orb = std::make_unique<MWOrbButton>("play.fill");
+             orb->setLit(true);
+             orb->setHelp("Play");
+             return orb;
+         }},
+        {"MWSegment", QAccessible::PageTabList,
+         [] {
+             auto segment = std::make_unique<MWSegment>();
+             segment->setItems<int>({{0, "9:16"}, {1, "1:1"}, {2, "4:5"}, {3, "16:9"}});
+             segment->select(1);
+             return segment;
+         }},
+        {"MWKnob", QAccessible::Dial,
+         [] {
+             auto knob = std::make_unique<MWKnob>("Zoom", 1, 3);
+             knob->setValue(2);
+             return knob;
+         }},
+        {"MWSwitch", QAccessible::CheckBox,
+         [] { return std::make_unique<MWSwitch>("Keep inside picture"); }},
+        {"MWLCD", QAccessible::StaticText, [] { return std::make_unique<MWLCD>("0:12.4"); }},
+        {"MWCaption", QAccessible::Heading, [] { return std::make_unique<MWCaption>("Crop"); }},
+        {"MWChromeTitle", QAccessible::Heading,
+         [] { return std::make_unique<MWChromeTitle>("Cut", "wright"); }},
+        {"MWSOBadge", QAccessible::StaticText, [] { return std::make_unique<MWSOBadge>(); }},
+        {"MWSOCredit", QAccessible::Link, [] { return std::make_unique<MWSOCredit>(); }},
+    };
+    return all;
+}
+
+TEST(ControlKit, EveryControlDrawsInEveryFinishAndScalesWithZoom)
+{
+    themetest::SharedState keep;
+    for (const Control& control : controls()) {
+        for (const MWTheme& theme : MWTheme::all()) {
+            MWUI::shared()->setTheme(theme);
+            QSize atActualSize;
+            for (double zoom : {0.85, 1.0, 2.0}) {
+                MWUI::shared()->setZoom(zoom);
+                const auto widget = control.make();
+                const QImage image = themetest::render(*widget);
+                EXPECT_TRUE(themetest::drawn(image))
+                    << control.name << " blank in " << theme.id.toStdString() << " at " << zoom;
+                if (zoom == 1.0)
+                    atActualSize = widget->sizeHint();
+                if (zoom == 2.0) {
+                    const QSize twice = widget->sizeHint();
+                    EXPECT_NEAR(twice.width(), 2.0 * atActualSize.width(), 6) << control.name;
+                    EXPECT_NEAR(twice.height(), 2.0 * atActualSize.height(), 6) << control.name;
+                }
+            }
+        }
+    }
+}
+
+TEST(ControlKit, RestylesAtOnceWhenFinishOrZoomChanges)
+{
+    themetest::SharedState keep;
+    MWUI::shared()->setTheme(MWTheme::named("gunmetal-blue"));
+    MWUI::shared()->setZoom(1.0);
+    for (const Control& control : controls()) {
+        const auto widget = control.make();
+        const QImage before = themetest::render(*widget);
+        const QSize hint = widget->sizeHint();
+        MWUI::shared()->setTheme(MWTheme::named("anodized-red"));
+        EXPECT_NE(widget->grab().toImage(), before) << control.name << " kept its old finish";
+        MWUI::shared()->setZoom(1.5);
+        EXPECT_NE(widget->sizeHint(), hint) << control.name << " kept its old size";
+        MWUI::shared()->setTheme(MWTheme::named("gunmetal-blue"));
+        MWUI::shared()->setZoom(1.0);
+    }
+}
+
+TEST(ControlKit, WarmRepaintsReuseTheCachedFaces)
+{
+    themetest::SharedState keep;
+    MWUI::shared()->setZoom(1.0);
+    for (const Control& control : controls()) {
+        const auto widget = control.make();
+        themetest::render(*widget);
+        const long long built = MWFace::builds();
+        widget->grab();
+        EXPECT_EQ(MWFace::builds(), built) << control.name << " redrew its face";
+    }
+}
+
+TEST(ControlKit, FacesAreMadeAtTheDevicePixelRatio)
+{
+    MWFace face;
+    const QPixmap& pixmap = face.get(QSizeF(30, 20), 2.0, "x", [](QPainter& p, const QSizeF& s) {
+        p.fillRect(QRectF(QPointF(), s), Qt::red);
+    });
+    EXPECT_EQ(pixmap.size(), QSize(60, 40));
+    EXPECT_DOUBLE_EQ(pixmap.devicePixelRatio(), 2.0);
+    const QImage image = pixmap.toImage();
+    EXPECT_EQ(image.pixelColor(59, 39), QColor(Qt::red));  // the whole device area is drawn
+}
+
+TEST(ControlKit, EveryControlHasAnAccessibleNameAndRole)
+{
+    for (const Control& control : controls()) {
+        const auto widget = control.make();
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget.get());
+        ASSERT_NE(accessible, nullptr) << control.name;
+        EXPECT_EQ(accessible->role(), control.role) << control.name;
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << control.name;
+    }
+}
+
+TEST(BrushedLines, BarsFollowTheFixedPattern)
+{
+    EXPECT_TRUE(brushedBars(0).isEmpty());
+    EXPECT_TRUE(brushedBars(-3).isEmpty());
+    const QVector<BrushedBar> bars = brushedBars(16);
+    ASSERT_EQ(bars.size(), 10);                                   // y = 0, 1.6, … 14.4
+    const double opacities[] = {0, 2, 4, 6, 8, 10, 12, 1, 3, 5};  // (i × 7919) mod 13
+    for (int i = 0; i < bars.size(); ++i) {
+        EXPECT_NEAR(bars[i].y, 1.6 * i, 1e-9);
+        EXPECT_DOUBLE_EQ(bars[i].height, 0.6);
+        EXPECT_NEAR(bars[i].opacity, opacities[i] / 13.0, 1e-12) << i;
+    }
+    EXPECT_EQ(brushedBars(16.01).size(), 11);
+}
+
+}  // namespace
