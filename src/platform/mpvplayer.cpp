@@ -194,6 +194,14 @@ void MWMpvPlayer::handle(const mpv_event& event)
         break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:
+        // The time of the frame now shown. Its change notice may still be on
+        // its way (a busy machine delivers it after this event), and until
+        // it arrives the observed time is the seek's aim, not a frame's.
+        if (loaded_) {
+            double shown = NAN;
+            if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &shown) >= 0)
+                position_ = shown;
+        }
         if (seekQueued_) {
             settled_ = true;
             if (!paused_)
