@@ -83,7 +83,7 @@ void JsonText::quoted(const QString& text)
 {
     // Most names and paths need no escapes: copy them straight.
     const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() < 0x20 || c == u'"' || c == u'\\';
+        return c.unicode() < 0x20 || c == u'"' || c == u'\\' || c.isSurrogate();
     });
     if (plain) {
         out_ += '"';
@@ -94,7 +94,8 @@ void JsonText::quoted(const QString& text)
     QString escaped;
     escaped.reserve(text.size() + 2);
     escaped += QLatin1Char('"');
-    for (QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         const char16_t u = c.unicode();
         switch (u) {
         case '"':
@@ -119,7 +120,12 @@ void JsonText::quoted(const QString& text)
             escaped += QLatin1String("\\t");
             break;
         default:
-            if (u < 0x20)
+            // A lone surrogate (a session file may carry "\ud800") has no UTF-8
+            // form: the conversion would put a "?" in its place and the next
+            // save would silently change what was read. Its escape keeps it.
+            if (u < 0x20 ||
+                (c.isHighSurrogate() && !(i + 1 < text.size() && text[i + 1].isLowSurrogate())) ||
+                (c.isLowSurrogate() && !(i > 0 && text[i - 1].isHighSurrogate())))
                 escaped += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
             else
                 escaped += c;  // surrogate pairs stay together for the UTF-8 conversion

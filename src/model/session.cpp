@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <climits>
+#include <cmath>
 
 QByteArray CWSession::encode() const
 {
@@ -82,7 +84,9 @@ std::optional<CWSession> CWSession::decode(const QByteArray& bytes)
     if (present(o, "version")) {
         const QJsonValue v = o.value(QLatin1String("version"));
         const double d = v.toDouble();
-        if (!v.isDouble() || d != double(int(d)))
+        // Compared before the conversion: an int cast of a number beyond its
+        // range is undefined behaviour.
+        if (!v.isDouble() || !(d >= INT_MIN && d <= INT_MAX) || d != std::trunc(d))
             return std::nullopt;
         session.version = int(d);
     }

@@ -90,3 +90,21 @@ TEST(Session, UnknownKeysAndNullsAreIgnored)
     EXPECT_FALSE(s->version);
     EXPECT_FALSE(s->allSources()[0].trimBorders);
 }
+
+// Found by fuzz/session_fuzz.cpp: a lone surrogate read from the file came back
+// as "?" at the next save, changing the name without a word.
+TEST(Session, LoneSurrogatesSurviveTheNextSave)
+{
+    const QByteArray clip =
+        R"({"clips":[{"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21",)"
+        R"("name":"%1","inTime":0,"outTime":1,"aspect":"9:16","zoom":1,"centerX":0.5,"centerY":0.5}]})";
+    const char* names[] = {R"(a\ud800b)", R"(\udc00)", R"(\ud83c\udfac\ud83c)",
+                           R"(\udfac\ud83c\udfac)", R"(\ud800\ud800\udc00)"};
+    for (const char* name : names) {
+        const auto read = CWSession::decode(QByteArray(clip).replace("%1", name));
+        ASSERT_TRUE(read) << name;
+        const auto again = CWSession::decode(read->encode());
+        ASSERT_TRUE(again) << name;
+        EXPECT_EQ(again->clips[0].name, read->clips[0].name) << name;
+    }
+}
