@@ -42,6 +42,14 @@ QString failureReason(const QString& tail);
 // until the converter exits: call it from a worker thread.
 double probeDuration(const QString& src);
 
+// The input's duration from the converter's report on it (its first
+// "Duration: h:m:s"), or 0 when the report holds none.
+double durationFromReport(const QString& report);
+
+// The fraction 0…1 converted, from the last "time=" in a piece of the
+// converter's error stream; none without one or without a known duration.
+std::optional<double> progressFromChunk(const QString& chunk, double duration);
+
 // "h:m:s" → seconds (h × 3600 + m × 60 + s); anything else → 0.
 double parseClock(const QString& text);
 
