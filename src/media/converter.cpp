@@ -155,16 +155,14 @@ QCoro::Task<void> runConverter(QString exe, QStringList args, double duration, M
             return;
         const QString chunk = decoder.decode(bytes);
         tail = (tail + chunk).right(tailLength);
-        if (!report || !(duration > 0) || !std::isfinite(duration))
+        if (!report)
             return;
-        const qsizetype at = chunk.lastIndexOf(QLatin1String("time="));
-        if (at < 0)
+        const std::optional<double> fraction = progressFromChunk(chunk, duration);
+        if (!fraction)
             return;
-        const double t = parseClock(chunk.mid(at + 5, clockLength));
-        const double fraction = clockFraction(t, duration, 1.0);
         QMetaObject::invokeMethod(
             qApp,
-            [status, fraction] {
+            [status, fraction = *fraction] {
                 if (status)
                     status(QStringLiteral("Converting…"), fraction);
             },
@@ -245,11 +243,28 @@ double probeDuration(const QString& src, int limitMs)
                       QStringLiteral("\u201D. Check that the drive holding it is connected and "
                                      "responds, then try again."));
     }
-    const QString text = QString::fromUtf8(process.readAllStandardError());
-    const qsizetype at = text.indexOf(QLatin1String("Duration: "));
+    return durationFromReport(QString::fromUtf8(process.readAllStandardError()));
+}
+
+double durationFromReport(const QString& report)
+{
+    const qsizetype at = report.indexOf(QLatin1String("Duration: "));
     if (at < 0)
         return 0;
-    return std::max(0.0, parseClock(text.mid(at + 10, clockLength)));
+    // A duration that is no finite length of time is as good as none: an
+    // infinite one would turn every progress fraction into NaN.
+    const double duration = parseClock(report.mid(at + 10, clockLength));
+    return std::isfinite(duration) && duration > 0 ? duration : 0;
+}
+
+std::optional<double> progressFromChunk(const QString& chunk, double duration)
+{
+    if (!(duration > 0) || !std::isfinite(duration))
+        return std::nullopt;
+    const qsizetype at = chunk.lastIndexOf(QLatin1String("time="));
+    if (at < 0)
+        return std::nullopt;
+    return clockFraction(parseClock(chunk.mid(at + 5, clockLength)), duration, 1.0);
 }
 
 QCoro::Task<void> exportWithAVFoundation(QString src, QString dst, MWStatus status)

@@ -48,6 +48,14 @@ constexpr int probeLimitMs = 60000;
 // not answer.
 double probeDuration(const QString& src, int limitMs = probeLimitMs);
 
+// The input's duration from the converter's report on it (its first
+// "Duration: h:m:s"), or 0 when the report holds none or no finite length.
+double durationFromReport(const QString& report);
+
+// The fraction 0…1 converted, from the last "time=" in a piece of the
+// converter's error stream; none without one or without a known duration.
+std::optional<double> progressFromChunk(const QString& chunk, double duration);
+
 // "h:m:s" → seconds (h × 3600 + m × 60 + s); anything else → 0. Hours and
 // minutes are digits, seconds digits with at most one decimal point; a leading
 // "-" negates the whole clock. The result is always finite.

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <signal.h>
@@ -161,6 +162,38 @@ TEST(ProbeDuration, AConverterThatHangsIsGivenUp)
     ASSERT_GT(pid, 0);
     EXPECT_NE(::kill(pid, 0), 0);  // killed and reaped, not left behind
     // The conversion reports it rather than starting a converter that would hang too.
+}
+
+// Text from the converter may be anything a hostile file makes it print.
+TEST(ConverterOutput, DurationIsAFiniteLengthAndProgressAFraction)
+{
+    const std::pair<QString, double> durations[] = {
+        {"  Duration: 6e304:00:00, start: 0", 0},  // infinite once in seconds
+        {"  Duration: -1:00:00.00, start", 0},     // no length at all
+        {"  Duration: 00:12:34.56, start: 0", 754.56},
+        {"  Duration: N/A, bitrate: N/A", 0},
+        {"no duration line", 0},
+    };
+    for (const auto& [report, seconds] : durations)
+        EXPECT_DOUBLE_EQ(durationFromReport(report), seconds) << report.toStdString();
+
+    struct Case {
+        QString chunk;
+        double duration;
+        std::optional<double> fraction;
+    };
+    const double infinite = std::numeric_limits<double>::infinity();
+    const Case progress[] = {
+        {"time=6e304:00:00 bitrate=", infinite, std::nullopt},  // was NaN
+        {"time=6e304:00:00 bitrate=", 8, 1.0},
+        {"time=00:00:02.00 x\rtime=00:00:04.00 x", 8, 0.5},
+        {"time=-01:00:00.00 bitrate=", 8, 0.0},
+        {"time=00:00:04.00", 0, std::nullopt},
+        {"time=00:00:04.00", std::nan(""), std::nullopt},
+        {"frame= 1 fps=0.0", 8, std::nullopt},
+    };
+    for (const Case& c : progress)
+        EXPECT_EQ(progressFromChunk(c.chunk, c.duration), c.fraction) << c.chunk.toStdString();
 }
 
 TEST(RunConverter, FailureReasonsFromTheErrorStream)
