@@ -30,8 +30,8 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     if (media.asset && media.asset->videoTracks == 0)
         throw MWError(QStringLiteral("The video track can't be read."));
 
-    // Whole pixels, as the converter crops: both engines cut the same picture.
-    const CropMath::PixelRect px = CropMath::pixelCrop(crop, media.naturalSize);
+    // Whole stored pixels, as the converter crops: both engines cut the same picture.
+    const CropMath::PixelRect px = storedCrop(media, crop);
     MWComposition composition;
     composition.source = media.playable;
     composition.start = start;

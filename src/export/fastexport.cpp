@@ -3,6 +3,7 @@
 #include "media/converter.h"
 #include "model/cropmath.h"
 #include "model/mwerror.h"
+#include "platform/asset.h"
 
 #include <QCoroFuture>
 #include <QFuture>
@@ -51,10 +52,26 @@ long long fastBitRate(QSizeF render, float nominalFrameRate)
     return std::max(raw, 4000000LL);
 }
 
+CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
+{
+    const QSizeF shown = media.naturalSize;
+    if (!media.asset || media.asset->storedSize.isEmpty() || shown.isEmpty())
+        return CropMath::pixelCrop(crop, shown);
+    // Turned upright first, as both engines turn the picture before they crop;
+    // a quarter turn puts the stretched side across.
+    const QRectF upright =
+        media.preferredTransform.mapRect(QRectF(QPointF(0, 0), media.asset->storedSize));
+    const QSizeF stored(std::abs(upright.width()), std::abs(upright.height()));
+    const double sx = stored.width() / shown.width();
+    const double sy = stored.height() / shown.height();
+    const QRectF mapped(crop.x() * sx, crop.y() * sy, crop.width() * sx, crop.height() * sy);
+    return CropMath::pixelCrop(mapped, stored);
+}
+
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
                      QSizeF render, const QString& to)
 {
-    const CropMath::PixelRect px = CropMath::pixelCrop(crop, media.naturalSize);
+    const CropMath::PixelRect px = storedCrop(media, crop);
     const auto rw = (long long)render.width();
     const auto rh = (long long)render.height();
     const long long b = fastBitRate(render, media.nominalFrameRate);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/job.h"
+#include "model/cropmath.h"
 #include "model/openedmedia.h"
 
 #include <QCoroTask>
@@ -16,10 +17,16 @@ namespace ClipExporter {
 // source's frame rate (over 1 and at most 60, else 30), and at least 4 Mbit/s.
 long long fastBitRate(QSizeF render, float nominalFrameRate);
 
+// The crop frame (in shown pixels of the upright picture, where the crop math
+// works) as whole pixels of the upright picture as the file stores it: where
+// pixels are not square, x and width are divided by the pixel aspect. Both
+// engines cut these pixels and scale them to the output with square pixels.
+CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop);
+
 // The converter's command line for one clip: input seek to start, the clip's
 // length, crop and scale, hardware H.264 (software allowed), stereo AAC when
 // the source has sound, MP4 with its index at the front. crop is the crop
-// frame in upright pixels; render the even output size.
+// frame in shown upright pixels; render the even output size.
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
                      QSizeF render, const QString& to);
 

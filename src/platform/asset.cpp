@@ -53,6 +53,17 @@ float frameRate(const AVStream* st)
     return 0;
 }
 
+// A pixel aspect far from 1 is a broken header, not a picture anyone films:
+// believing it would make the picture a sliver.
+double pixelAspectOf(AVFormatContext* ctx, AVStream* st)
+{
+    const AVRational sar = av_guess_sample_aspect_ratio(ctx, st, nullptr);
+    if (sar.num <= 0 || sar.den <= 0)
+        return 1;
+    const double aspect = av_q2d(sar);
+    return aspect >= 1.0 / 16 && aspect <= 16 ? aspect : 1;
+}
+
 bool hasDecoder(const AVStream* st)
 {
     return avcodec_find_decoder(st->codecpar->codec_id);
@@ -115,8 +126,11 @@ std::shared_ptr<const MWAsset> MWAsset::open(const QString& path)
     asset->readable = found && (asset->videoTracks + asset->audioTracks) > 0 && timed;
 
     if (asset->videoStream >= 0) {
-        const AVStream* st = ctx->streams[asset->videoStream];
-        asset->naturalSize = QSizeF(st->codecpar->width, st->codecpar->height);
+        AVStream* st = ctx->streams[asset->videoStream];
+        asset->storedSize = QSizeF(st->codecpar->width, st->codecpar->height);
+        asset->pixelAspect = pixelAspectOf(ctx.get(), st);
+        asset->naturalSize =
+            QSizeF(asset->storedSize.width() * asset->pixelAspect, asset->storedSize.height());
         asset->preferredTransform = displayTransform(st, asset->naturalSize);
         asset->nominalFrameRate = frameRate(st);
         asset->playable = hasDecoder(st);

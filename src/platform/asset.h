@@ -20,9 +20,14 @@ public:
     double startTime = 0;  // the container's start time, seconds (subtracted everywhere)
     int videoTracks = 0;
     int audioTracks = 0;
-    int videoStream = -1;           // libav stream index of the first video track, -1 without one
-    int audioStream = -1;           // libav stream index of the first audio track
-    QSizeF naturalSize;             // the first video track's coded size, before its transform
+    int videoStream = -1;  // libav stream index of the first video track, -1 without one
+    int audioStream = -1;  // libav stream index of the first audio track
+    // The first video track's picture in stored pixels, and the width ÷ height
+    // of one stored pixel as it is shown: DVD, HDV and DV store pixels that
+    // are not square. 1 when the file says nothing usable.
+    QSizeF storedSize;
+    double pixelAspect = 1;
+    QSizeF naturalSize;             // storedSize shown with square pixels, before its transform
     QTransform preferredTransform;  // from the display matrix; identity when absent
     float nominalFrameRate = 0;     // average (else real) frame rate; 0 when unknown
 

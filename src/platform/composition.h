@@ -14,8 +14,10 @@ struct MWComposition {
     QString source;    // the playable file
     double start = 0;  // seconds from the start of the media
     double end = 0;
-    QTransform preferredTransform;     // stored picture → upright picture
-    QRect crop;                        // whole pixels of the upright picture, even width and height
+    QTransform preferredTransform;  // stored picture → upright picture
+    // Whole pixels of the upright picture as stored (not yet made square),
+    // even width and height; the output has square pixels.
+    QRect crop;
     QSize renderSize;                  // even output size
     int frameRate = 30;                // constant output frame rate
     long long videoBitRate = 4000000;  // the peak rate is held to 1.5 × this

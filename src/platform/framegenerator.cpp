@@ -257,8 +257,10 @@ QImage MWFrameGenerator::image(double t)
     const QTransform& m = asset_->preferredTransform;
     const QTransform turn(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
     const bool sideways = std::abs(turn.m11()) < 0.5 && std::abs(turn.m22()) < 0.5;
-    const double uprightW = sideways ? frame->height : frame->width;
-    const double uprightH = sideways ? frame->width : frame->height;
+    // Shown as the player shows it: stored pixels widened (or narrowed) to square ones.
+    const double shownW = frame->width * asset_->pixelAspect;
+    const double uprightW = sideways ? frame->height : shownW;
+    const double uprightH = sideways ? shownW : frame->height;
     double scale = 1.0;
     const QSize box = options_.maximumSize;
     if (box.width() > 0)

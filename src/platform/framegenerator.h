@@ -19,8 +19,9 @@ public:
     };
 
     struct Options {
-        // The upright frame is scaled down (never up) to fit inside this box,
-        // keeping its proportions; a side of 0 does not limit.
+        // The upright frame, in its shown shape (square pixels), is scaled
+        // down (never up) to fit inside this box, keeping its proportions; a
+        // side of 0 does not limit.
         QSize maximumSize;
         // Seconds before and after the requested time in which any frame will do.
         double toleranceBefore = 0;

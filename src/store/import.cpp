@@ -13,6 +13,7 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <algorithm>
 
 namespace {
 // The file a path names, standardised and with symbolic links resolved, so a
@@ -49,12 +50,27 @@ void CWStore::enqueueImport(const QStringList& paths)
 
 bool CWStore::hasFile(const QString& path) const
 {
+    return sourceWithFile(path).has_value();
+}
+
+std::optional<QUuid> CWStore::sourceWithFile(const QString& path) const
+{
     const QString key = fileKey(path);
     for (const CWSource& s : sources_) {
         if (fileKey(s.media.original) == key)
-            return true;
+            return s.id;
     }
-    return false;
+    return std::nullopt;
+}
+
+std::optional<CWSession::Source> CWStore::pendingSourceWithFile(const QString& path) const
+{
+    const QString key = fileKey(path);
+    for (const CWSession::Source& p : pendingSources_) {
+        if (fileKey(p.path) == key)
+            return p;
+    }
+    return std::nullopt;
 }
 
 void CWStore::setBusy(std::optional<QString> text, std::optional<double> fraction)
@@ -110,9 +126,22 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         source = co_await withFilmstripAndBars(std::move(source));
         if (!self)
             co_return;
+        // The file of a saved video still waiting (the restore did not find it,
+        // or has not reached it yet) comes back as that video, with its clips.
+        const std::optional<CWSession::Source> returning = pendingSourceWithFile(path);
+        if (returning) {
+            const QUuid savedId = QUuid::fromString(returning->id);
+            const bool free = std::none_of(sources_.begin(), sources_.end(),
+                                           [&](const CWSource& s) { return s.id == savedId; });
+            if (!savedId.isNull() && returning->id.size() == 36 && free)
+                source.id = savedId;
+            source.trimBorders = returning->trimBorders.value_or(true);
+        }
         const QUuid id = source.id;
         const std::optional<QRectF> picture = source.picture;
         appendSource(std::move(source));
+        if (returning)
+            adopt(returning->id, id);
         select(id);
         save();
 

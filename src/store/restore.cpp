@@ -30,15 +30,20 @@ std::optional<QString> keepAside(const QString& path)
 }
 }  // namespace
 
-void CWStore::adopt(const QString& savedId)
+void CWStore::adopt(const QString& savedId, const QUuid& into)
 {
     QList<Clip> toAdd;
     QSet<QUuid> have;
     for (const Clip& c : clips_)
         have.insert(c.id);
     for (const Clip& c : pendingClips_) {
-        if (uuidText(c.sourceID) == savedId && !have.contains(c.id))
-            toAdd.append(c);
+        if (uuidText(c.sourceID) == savedId && !have.contains(c.id)) {
+            // A clip under an id no source in the bin has would show nowhere
+            // and be skipped by every export.
+            Clip adopted = c;
+            adopted.sourceID = into;
+            toAdd.append(adopted);
+        }
     }
     pendingClips_.removeIf([&](const Clip& c) { return uuidText(c.sourceID) == savedId; });
     pendingSources_.removeIf([&](const CWSession::Source& s) { return s.id == savedId; });
@@ -92,11 +97,13 @@ QCoro::Task<> CWStore::restore()
             }
         }
         const QString name = QFileInfo(path).fileName();
-        const bool known = std::any_of(sources_.begin(), sources_.end(), [&](const CWSource& s) {
+        const auto known = std::find_if(sources_.begin(), sources_.end(), [&](const CWSource& s) {
             return uuidText(s.id) == entry.id;
         });
-        if (known || hasFile(path)) {
-            adopt(entry.id);
+        const std::optional<QUuid> inBin =
+            known != sources_.end() ? std::optional(known->id) : sourceWithFile(path);
+        if (inBin) {
+            adopt(entry.id, *inBin);
             continue;
         }
         setBusy(QStringLiteral("Restoring ") + name + QStringLiteral("…"), std::nullopt);
@@ -134,9 +141,15 @@ QCoro::Task<> CWStore::restore()
         source = co_await withFilmstripAndBars(std::move(source));
         if (!self)
             co_return;
+        // Imported while it was opening here (the import then took its id):
+        // one source for the file, holding the clips.
+        if (const std::optional<QUuid> arrived = sourceWithFile(path)) {
+            adopt(entry.id, *arrived);
+            continue;
+        }
         const QUuid id = source.id;
         appendSource(std::move(source));
-        adopt(entry.id);
+        adopt(entry.id, id);
         if (!currentSourceID_)
             select(id);
     }

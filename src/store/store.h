@@ -186,8 +186,12 @@ protected:
     void appendSource(CWSource source);
     // The filmstrip and the picture inside any black bars, made off the main thread.
     static QCoro::Task<CWSource> withFilmstripAndBars(CWSource source);
-    void adopt(const QString& savedId);
+    // Takes a returned saved video's pending clips into the bin, under the id
+    // of the source that now shows that video.
+    void adopt(const QString& savedId, const QUuid& into);
     bool hasFile(const QString& path) const;
+    std::optional<QUuid> sourceWithFile(const QString& path) const;
+    std::optional<CWSession::Source> pendingSourceWithFile(const QString& path) const;
     void setRow(const QUuid& id, const std::function<void(ExportRow&)>& change);
 
     struct WorkItem {

@@ -69,13 +69,15 @@ QString copyFixture(const QString& fixtureName, const QString& folder, const QSt
     return path;
 }
 
-QImage ffmpegFrame(const QString& file, double t)
+QImage ffmpegFrame(const QString& file, double t, const QString& filter)
 {
     QTemporaryDir dir;
     const QString png = dir.filePath(QStringLiteral("frame.png"));
-    const auto r =
-        run(QStringLiteral("ffmpeg"), {"-hide_banner", "-loglevel", "error", "-ss",
-                                       QString::number(t), "-i", file, "-frames:v", "1", png});
+    QStringList args{"-hide_banner", "-loglevel", "error",     "-ss", QString::number(t),
+                     "-i",           file,        "-frames:v", "1"};
+    if (!filter.isEmpty())
+        args << "-vf" << filter;
+    const auto r = run(QStringLiteral("ffmpeg"), args << png);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return QImage(png).convertToFormat(QImage::Format_RGB32);
 }

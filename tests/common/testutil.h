@@ -77,8 +77,9 @@ template <typename T> T await(QCoro::Task<T> task)
 }
 void await(QCoro::Task<void> task);
 
-// The frame `ffmpeg -ss t` gives: the first at or after t, as RGB32.
-QImage ffmpegFrame(const QString& file, double t);
+// The frame `ffmpeg -ss t` gives: the first at or after t, as RGB32; with a
+// filter, that frame as the filter chain (after the upright turn) makes it.
+QImage ffmpegFrame(const QString& file, double t, const QString& filter = {});
 
 // Mean absolute difference per channel, 0 to 255; 255 when the sizes differ.
 double difference(const QImage& a, const QImage& b);
