@@ -33,7 +33,9 @@ constexpr int cancelGraceMs = 15000;
 
 CWDelegate::CWDelegate(QObject* parent)
     : QObject(parent), confirmQuitDuringExport(askToCancelExport),
-      terminate([] { QCoreApplication::quit(); })
+      // exit(), not quit(): quit() first asks each window to close, and the
+      // window's close is itself a quit request.
+      terminate([] { QCoreApplication::exit(0); })
 {}
 
 void CWDelegate::open(const QStringList& paths)

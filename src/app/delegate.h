@@ -34,7 +34,7 @@ public:
 
     // Asks whether to cancel the running export and quit; true to go on.
     std::function<bool()> confirmQuitDuringExport;
-    // Ends the event loop; QCoreApplication::quit unless a test says otherwise.
+    // Ends the event loop; QCoreApplication::exit unless a test says otherwise.
     std::function<void()> terminate;
 
 private:

@@ -29,6 +29,7 @@ public:
     static QString lockedTitle();
     QString lockedMessage() const;
 
+public slots:
     // Called over the bus by a later launch.
     Q_SCRIPTABLE void Open(const QStringList& paths);
 

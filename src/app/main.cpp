@@ -65,9 +65,6 @@ int main(int argc, char** argv)
     // Closing the window is a quit request like any other (it may ask first).
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &CWDelegate::willTerminate);
-    CWUnixSignals unixSignals;
-    QObject::connect(&unixSignals, &CWUnixSignals::received, &delegate,
-                     [&delegate] { delegate.requestQuit(CWDelegate::QuitBy::signal); });
 
     Player* player = nullptr;
     try {
@@ -81,6 +78,10 @@ int main(int argc, char** argv)
         window.bringToFront();
         delegate.open(paths);
     });
+    // After the player: libmpv puts the default handlers back when it starts.
+    CWUnixSignals unixSignals;
+    QObject::connect(&unixSignals, &CWUnixSignals::received, &delegate,
+                     [&delegate] { delegate.requestQuit(CWDelegate::QuitBy::signal); });
     window.show();
     return app.exec();
 }

@@ -50,6 +50,8 @@ void CWMainWindow::closeEvent(QCloseEvent* event)
 {
     // Closing the window quits, by the same road as the Quit command; the
     // window stays while an export is being stopped or the user keeps it.
+    if (delegate_->quitting())
+        return;
     event->ignore();
     delegate_->requestQuit(CWDelegate::QuitBy::user);
 }
