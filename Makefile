@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: bootstrap configure build run test bench clean
+.PHONY: bootstrap configure build run test bench package clean
 
 bootstrap:
 	@tools/bootstrap
@@ -21,6 +21,10 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A .deb of the installed tree (build/cutwright_*.deb).
+package: build
+	@cmake --build $(BUILD) --target package
 
 bench: build
 	@bench/run $(BUILD)
