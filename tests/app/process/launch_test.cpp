@@ -1,6 +1,7 @@
 // The real program as the desktop starts it: a private home, its own session
 // bus and X server (the test runs under dbus-run-session and xvfb-run).
 #include "common/testutil.h"
+#include "model/clip.h"
 #include "model/session.h"
 
 #include <QDBusConnection>
@@ -151,4 +152,73 @@ TEST_F(LaunchTest, TheInstalledProgramConvertsThroughItsOwnConverter)
         QDir(home.filePath("cache/Marrowick/Cutwright/Converted")).entryList(QDir::Files).size(),
         1);
     terminate(app);
+}
+
+namespace {
+// xdotool, for the keys a person would press; its output, or nothing on failure.
+QString xdotool(const QStringList& args)
+{
+    const testutil::Run r = testutil::run("xdotool", args, 60000);
+    return r.exitCode == 0 ? QString::fromUtf8(r.out).trimmed() : QString();
+}
+
+// The converter processes whose command line names folder.
+int convertersWriting(const QString& folder)
+{
+    int count = 0;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(folder.toUtf8()))
+            ++count;
+    }
+    return count;
+}
+}  // namespace
+
+TEST_F(LaunchTest, SigtermDuringAnExportLeavesNoPartialFileAndNoConverter)
+{
+    const QString video =
+        testutil::copyFixture("export_long.mp4", home.filePath("videos"), "l.mp4");
+    QTemporaryDir out;
+    // A saved session in the older layout (written back in the new one once
+    // restored) with one long clip, and the export folder chosen last time.
+    const QUuid source = QUuid::createUuid();
+    CWSession saved;
+    saved.clips = {Clip{QUuid::createUuid(), source, "Long", 0, 11.5, Aspect::square, 1, 0.5, 0.5}};
+    QByteArray text = saved.encode();
+    text.replace(R"("sources":[])", R"("files":{")" +
+                                        source.toString(QUuid::WithoutBraces).toUpper().toUtf8() +
+                                        R"(":")" + video.toUtf8() + R"("})");
+    QDir().mkpath(home.filePath("data/Marrowick/Cutwright"));
+    QFile session(sessionPath());
+    ASSERT_TRUE(session.open(QIODevice::WriteOnly));
+    session.write(text);
+    session.close();
+    QDir().mkpath(home.filePath("config/Marrowick"));
+    QFile settings(home.filePath("config/Marrowick/Cutwright.conf"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[General]\nmwso.cw.lastExportFolder=" + out.path().toUtf8() + "\n");
+    settings.close();
+
+    QProcess* app = launch({});
+    // Restored once the session is written back in the new layout.
+    ASSERT_TRUE(testutil::waitUntil(
+        [&] {
+            QFile file(sessionPath());
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains(R"("sources":[{)");
+        },
+        60000));
+    const QString window = xdotool({"search", "--sync", "--name", "^MWSO Cutwright$"});
+    ASSERT_FALSE(window.isEmpty());
+    xdotool({"windowfocus", "--sync", window, "key", "ctrl+e"});
+    const QString panel = xdotool({"search", "--sync", "--name", "^Choose a folder"});
+    ASSERT_FALSE(panel.isEmpty());
+    xdotool({"windowfocus", "--sync", panel, "key", "Return"});  // "Export Here"
+    ASSERT_TRUE(testutil::waitUntil(
+        [&] { return convertersWriting(out.path()) > 0 && !QDir(out.path()).isEmpty(); }, 60000));
+
+    terminate(app);
+    EXPECT_TRUE(QDir(out.path()).isEmpty()) << "no partial file";
+    EXPECT_EQ(convertersWriting(out.path()), 0) << "no converter left running";
+    EXPECT_EQ(sessionSources(1), QStringList{video});
 }
