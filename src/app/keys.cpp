@@ -1,6 +1,5 @@
 #include "app/keys.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
@@ -16,21 +15,6 @@ bool editsText(const QWidget* w)
            !w->inputMethodQuery(Qt::ImReadOnly).toBool();
 }
 
-bool isMenuShortcut(const QWidget* window, const QKeyEvent& event)
-{
-    const QKeySequence pressed(event.keyCombination());
-    const auto actions = window->findChildren<QAction*>();
-    for (const QAction* action : actions) {
-        if (!action->isEnabled())
-            continue;
-        for (const QKeySequence& shortcut : action->shortcuts()) {
-            if (shortcut.matches(pressed) == QKeySequence::ExactMatch)
-                return true;
-        }
-    }
-    return false;
-}
-
 class Monitor : public QObject {
 public:
     Monitor(QWidget* window, MWKeys::Handler handler)
@@ -39,8 +23,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        const QEvent::Type type = event->type();
-        if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+        if (event->type() != QEvent::KeyPress)
             return false;
         // A key press visits its window, the focus widget and then each parent
         // in turn: only its first widget counts, so it is acted on once.
@@ -49,19 +32,10 @@ public:
         if (!widget || !window_ || widget != (focus ? focus : widget->window()) ||
             widget->window() != window_)
             return false;
+        // Keys with Ctrl are the menus' (Qt offers shortcuts before the key
+        // press, also while a text field has focus).
         auto* key = static_cast<QKeyEvent*>(event);
-        const bool ctrl = key->modifiers() & Qt::ControlModifier;
-        if (type == QEvent::ShortcutOverride) {
-            // A line edit would take Ctrl+K (delete to the end) and Ctrl+E (go
-            // to the end) for itself; the menu commands go first, as they do
-            // on every other key.
-            if (ctrl && editsText(widget) && isMenuShortcut(window_, *key)) {
-                key->ignore();
-                return true;
-            }
-            return false;
-        }
-        if (editsText(widget) || ctrl)
+        if (editsText(widget) || (key->modifiers() & Qt::ControlModifier))
             return false;
         return handler_(*key);
     }

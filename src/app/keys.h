@@ -13,8 +13,7 @@ using Handler = std::function<bool(const QKeyEvent&)>;
 
 // Replaces the monitor installed before, if any. Keys reach the handler only
 // when pressed in window itself, without Ctrl, and not into an editable text
-// widget; in that window the menu shortcuts come before a text widget's own
-// use of the same keys (Ctrl+K, Ctrl+E).
+// widget.
 void install(QWidget* window, Handler handler);
 void uninstall();
 }  // namespace MWKeys
