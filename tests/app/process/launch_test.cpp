@@ -222,3 +222,27 @@ TEST_F(LaunchTest, SigtermDuringAnExportLeavesNoPartialFileAndNoConverter)
     EXPECT_EQ(convertersWriting(out.path()), 0) << "no converter left running";
     EXPECT_EQ(sessionSources(1), QStringList{video});
 }
+
+TEST_F(LaunchTest, WithoutASessionBusASecondCopyExplainsAndEndsWithoutWriting)
+{
+    env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.filePath("no-bus"));
+    QProcess* first = launch({});
+    ASSERT_FALSE(xdotool({"search", "--sync", "--pid", QString::number(first->processId()),
+                          "--name", "^MWSO Cutwright$"})
+                     .isEmpty());
+    const QString file = testutil::copyFixture("h264_aac.mp4", home.filePath("videos"), "a.mp4");
+    QProcess* second = launch({file});
+    // The alert is the one window that names the reason.
+    const QString alert =
+        xdotool({"search", "--sync", "--onlyvisible", "--pid", QString::number(second->processId()),
+                 "--name", "^MWSO Cutwright is already running"})
+            .section('\n', 0, 0);
+    ASSERT_FALSE(alert.isEmpty());
+    xdotool({"windowfocus", "--sync", alert, "key", "Return"});  // "OK"
+    ASSERT_TRUE(second->waitForFinished(60000));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(sessionPath())) << "nothing written before a restore";
+    EXPECT_EQ(first->state(), QProcess::Running);
+    terminate(first);
+}
