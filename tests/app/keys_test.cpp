@@ -1,10 +1,7 @@
-#include "app/keys.h"
 #include "app/window_fixture_support.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QVBoxLayout>
-#include <cmath>
 
 namespace {
 
@@ -199,13 +196,4 @@ TEST_F(KeysTest, KeysInAnotherWindowAreLeftToIt)
     EXPECT_EQ(other.keys, (QList<int>{Qt::Key_Return, Qt::Key_Space}));
     EXPECT_TRUE(store->clips().isEmpty());
     EXPECT_FALSE(store->playing());
-}
-
-TEST_F(KeysTest, ANewMonitorReplacesTheOld)
-{
-    int calls = 0;
-    MWKeys::install(window.get(), [&](const QKeyEvent&) { return ++calls > 0; });
-    press(Qt::Key_Return);
-    EXPECT_EQ(calls, 1);
-    EXPECT_TRUE(store->clips().isEmpty());
 }
