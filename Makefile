@@ -10,6 +10,10 @@ test:
 build:
 	@tools/bootstrap && tools/build
 
+# A .deb of the installed tree (build/cutwright_*.deb).
+package: build
+	@cmake --build build --target package
+
 bench: build
 	@bench/run build
 

@@ -1,8 +1,65 @@
 #include "app/mainwindow.h"
 
-CWMainWindow::CWMainWindow(QWidget* parent) : QMainWindow(parent)
+#include "app/cwapp.h"
+#include "app/delegate.h"
+#include "app/keys.h"
+#include "app/keytable.h"
+#include "app/menus.h"
+#include "store/store.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent)
+    : QMainWindow(parent), store_(store), delegate_(delegate)
 {
+    store_->setParent(this);
     setObjectName(QStringLiteral("main"));
-    setWindowTitle(QStringLiteral("MWSO Cutwright"));
-    resize(1280, 800);
+    setWindowTitle(CWApp::displayName());
+
+    auto* content = new QWidget(this);
+    content->setObjectName(QStringLiteral("content"));
+    // Fixed sizes in points: the interface zoom scales what is inside, not the window.
+    content->setMinimumSize(1180, 760);
+    setCentralWidget(content);
+
+    cwBuildMenuBar(menuBar(), [this] { delegate_->requestQuit(CWDelegate::QuitBy::user); });
+    // The menu bar sits above the content, which opens at 1440 × 900.
+    resize(1440, 900 + menuBar()->sizeHint().height());
+}
+
+CWMainWindow::~CWMainWindow()
+{
+    MWKeys::uninstall();
+}
+
+void CWMainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (appeared_)
+        return;
+    appeared_ = true;
+    CWApp::publish(store_);
+    store_->restore();
+    CWStore* store = store_;
+    MWKeys::install(this, [store](const QKeyEvent& key) { return cwHandleKey(*store, key); });
+    delegate_->storeReady();
+}
+
+void CWMainWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing the window quits, by the same road as the Quit command; the
+    // window stays while an export is being stopped or the user keeps it.
+    if (delegate_->quitting())
+        return;
+    event->ignore();
+    delegate_->requestQuit(CWDelegate::QuitBy::user);
+}
+
+void CWMainWindow::bringToFront()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }

@@ -1,0 +1,41 @@
+#include "app/instance.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+class InstanceTest : public ::testing::Test {
+protected:
+    // No session bus: the lock alone keeps a second copy out.
+    void SetUp() override { qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"); }
+
+    QTemporaryDir dir;
+    QString lock = dir.filePath("session.lock");
+};
+
+TEST_F(InstanceTest, WithoutABusTheLockKeepsASecondCopyOut)
+{
+    auto first = std::make_unique<CWInstance>("com.marrowick.CutwrightTest", lock);
+    EXPECT_EQ(first->start({}), CWInstance::Outcome::first);
+
+    CWInstance second("com.marrowick.CutwrightTest", lock);
+    EXPECT_EQ(second.start({"/videos/a.mp4"}), CWInstance::Outcome::locked);
+    EXPECT_EQ(CWInstance::lockedTitle(), "MWSO Cutwright is already running");
+    EXPECT_TRUE(second.lockedMessage().contains(QString(" (process %1) ").arg(::getpid())))
+        << second.lockedMessage().toStdString();
+
+    first.reset();  // the first has quit
+    CWInstance third("com.marrowick.CutwrightTest", lock);
+    EXPECT_EQ(third.start({}), CWInstance::Outcome::first);
+}
+
+TEST(InstanceArguments, FilesBecomeAbsolutePaths)
+{
+    const QString here = QDir::currentPath();
+    EXPECT_EQ(
+        cwFilesFromArguments(
+            {"a.mp4", "/videos/b c.ts", "", "file:///videos/d%20e.mkv", "sub/../f.webm"}),
+        QStringList({here + "/a.mp4", "/videos/b c.ts", "/videos/d e.mkv", here + "/f.webm"}));
+}

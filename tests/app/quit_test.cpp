@@ -1,0 +1,160 @@
+#include "app/unixsignals.h"
+#include "app/window_fixture_support.h"
+#include "common/testutil.h"
+#include "model/session.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+std::optional<CWSession> savedSession()
+{
+    QFile file(CWStore::sessionURL());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return CWSession::decode(file.readAll());
+}
+
+// The converter processes still running as children of this test.
+int childConverters()
+{
+    int count = 0;
+    const QString me = QString::number(::getpid());
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (comm) state ppid …"
+        const QString line = QString::fromUtf8(stat.readAll());
+        const QStringList rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 1 && rest[1] == me && line.contains("(ffmpeg)"))
+            ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST_F(WindowTest, AQuitBeforeTheRestoreWritesNoSession)
+{
+    store->addClip();  // nothing of the user's yet: must not be saved over the file
+    delegate->requestQuit(CWDelegate::QuitBy::user);
+    EXPECT_EQ(terminated, 1);
+    delegate->willTerminate();
+    EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
+
+    showWindow();  // publishes the store and starts the restore
+    ASSERT_TRUE(store->restoreStarted());
+    EXPECT_EQ(CWApp::store(), store);
+    delegate->willTerminate();
+    ASSERT_TRUE(savedSession());
+}
+
+TEST_F(WindowTest, ClosingTheWindowQuits)
+{
+    showWindow();
+    EXPECT_FALSE(window->close()) << "the delegate quits; the window stays until then";
+    EXPECT_EQ(terminated, 1);
+    EXPECT_EQ(asked, 0);
+}
+
+TEST_F(WindowTest, FilesHandedOverBeforeTheStoreExistsAreImportedOnceItDoes)
+{
+    QTemporaryDir dir;
+    const QString file = testutil::copyFixture("h264_aac.mp4", dir.path(), "talk.mp4");
+    QSignalSpy imported(store, &CWStore::importFinished);
+    delegate->open({file});
+    showWindow();
+    ASSERT_TRUE(imported.wait(60000));
+    ASSERT_EQ(store->sources().size(), 1);
+    EXPECT_EQ(store->sources()[0].media.original, file);
+    ASSERT_TRUE(savedSession());
+    EXPECT_EQ(savedSession()->allSources().size(), 1);
+
+    // Later hand-overs go straight to the store.
+    const QString second = testutil::copyFixture("h264_aac.mp4", dir.path(), "second.mp4");
+    delegate->open({second});
+    ASSERT_TRUE(imported.wait(60000));
+    EXPECT_EQ(store->sources().size(), 2);
+}
+
+// A long export running through the real converter, for the quit to meet.
+class QuitDuringExportTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        QSignalSpy imported(store, &CWStore::importFinished);
+        showWindow();
+        store->importFiles({testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
+        ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+        ASSERT_EQ(store->sources().size(), 1);
+        const QUuid source = store->sources()[0].id;
+        QList<Clip> clips;
+        for (const char* name : {"One", "Two"})
+            clips << Clip{QUuid::createUuid(), source, name, 0, 11, Aspect::square, 1, 0.5, 0.5};
+        CWStoreTestAccess::setClips(*store, clips);
+        services->folder = out.path();
+        services->cores = 4;  // one clip at a time: the second is waiting
+        // A finished clip from before is the user's and stays.
+        QFile kept(out.filePath("earlier.mp4"));
+        ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+        kept.write("mine");
+        kept.close();
+        store->exportAll();
+        ASSERT_TRUE(store->exporting());
+        ASSERT_TRUE(testutil::waitUntil(
+            [&] { return store->exportRows()[0].progress > 0 && childConverters() > 0; }, 60000));
+    }
+
+    void expectStoppedAndSaved()
+    {
+        EXPECT_FALSE(store->exporting());
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"earlier.mp4"})
+            << "no partial file";
+        EXPECT_EQ(childConverters(), 0);
+        for (const ExportRow& r : store->exportRows())
+            EXPECT_EQ(r.state, "Cancelled");
+        delegate->willTerminate();
+        ASSERT_TRUE(savedSession());
+        EXPECT_EQ(savedSession()->clips.size(), 2);
+    }
+
+    QTemporaryDir media;
+    QTemporaryDir out;
+};
+
+TEST_F(QuitDuringExportTest, TheUserIsAskedAndCanKeepExporting)
+{
+    answer = false;
+    delegate->requestQuit(CWDelegate::QuitBy::user);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(terminated, 0);
+    EXPECT_TRUE(store->exporting());
+    EXPECT_FALSE(delegate->quitting());
+
+    answer = true;
+    window->close();
+    EXPECT_EQ(asked, 2);
+    ASSERT_TRUE(testutil::waitUntil([&] { return terminated == 1; }, 60000));
+    expectStoppedAndSaved();
+}
+
+TEST_F(QuitDuringExportTest, ASignalQuitsWithoutAskingAndCleansUp)
+{
+    CWUnixSignals unixSignals;
+    QObject::connect(&unixSignals, &CWUnixSignals::received, delegate.get(),
+                     [this] { delegate->requestQuit(CWDelegate::QuitBy::signal); });
+    ::raise(SIGTERM);
+    ASSERT_TRUE(testutil::waitUntil([&] { return terminated == 1; }, 60000));
+    EXPECT_EQ(asked, 0);
+    expectStoppedAndSaved();
+    // A second signal while quitting changes nothing.
+    ::raise(SIGINT);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(terminated, 1);
+}
