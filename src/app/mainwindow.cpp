@@ -6,6 +6,7 @@
 #include "app/keytable.h"
 #include "app/menus.h"
 #include "store/store.h"
+#include "theme/root.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -22,6 +23,8 @@ CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent
     // Fixed sizes in points: the interface zoom scales what is inside, not the window.
     content->setMinimumSize(1180, 760);
     setCentralWidget(content);
+    // The finish's background, palette and zoomed font, following every change.
+    mwsoRoot(this);
 
     cwBuildMenuBar(menuBar(), [this] { delegate_->requestQuit(CWDelegate::QuitBy::user); });
     // The menu bar sits above the content, which opens at 1440 × 900.
