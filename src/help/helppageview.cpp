@@ -14,6 +14,8 @@
 #include <cmath>
 #include <type_traits>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 double z()
@@ -31,6 +33,7 @@ QLabel* paragraph(const QString& text, const QFont& font, QWidget* parent)
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFont(font);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -143,11 +146,72 @@ private:
     QString keys_;
 };
 
-// A tip's box: the accent at 0.14 opacity inside a 1-point outline of it at
-// 0.5, corners of 10 points; its content is laid out by the caller.
-class TipBox : public QWidget {
+// A marker (number, dot, key cap, light bulb) in a column of its own and
+// wrapped text beside it, laid out by hand: a wrapped label inside nested box
+// layouts is not asked its height for the width it finally gets, and comes out
+// clipped or padded. Text of one line sits level with the marker's middle.
+class Row : public QWidget {
 public:
-    explicit TipBox(QWidget* parent) : QWidget(parent) {}
+    Row(QWidget* marker, int column, QLabel* text, double spacing, double padding, QWidget* parent)
+        : QWidget(parent), marker_(marker), text_(text), column_(column), spacing_(px(spacing)),
+          padding_(px(padding))
+    {
+        marker_->setParent(this);
+        text_->setParent(this);
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override
+    {
+        return std::max(marker_->height(), text_->heightForWidth(textWidth(width))) + 2 * padding_;
+    }
+    QSize sizeHint() const override
+    {
+        const int width = column_ + spacing_ + text_->sizeHint().width() + 2 * padding_;
+        return QSize(width, heightForWidth(width));
+    }
+    // Only the marker's height: the column asks heightForWidth for the real one,
+    // and a minimum figured at a narrow width would make the page scroll for nothing.
+    QSize minimumSizeHint() const override
+    {
+        return QSize(column_ + spacing_ + 2 * padding_ + 40, marker_->height() + 2 * padding_);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override
+    {
+        const int w = textWidth(width());
+        const int h = text_->heightForWidth(w);
+        const int tall = std::max(marker_->height(), h);
+        marker_->move(padding_, padding_);
+        text_->setGeometry(padding_ + column_ + spacing_, padding_ + (tall - h) / 2, w, h);
+    }
+
+private:
+    int textWidth(int width) const
+    {
+        return std::max(1, width - column_ - spacing_ - 2 * padding_);
+    }
+
+    QWidget* marker_;
+    QLabel* text_;
+    int column_;
+    int spacing_;
+    int padding_;
+};
+
+// A tip: the light bulb and the text, padded 12 points, on the accent at 0.14
+// opacity inside a 1-point outline of it at 0.5, corners of 10 points.
+class TipBox : public Row {
+public:
+    TipBox(const QString& text, QWidget* parent)
+        : Row(new SymbolMark(QStringLiteral("lightbulb.fill"), 18, MWUI::shared()->theme().accent,
+                             nullptr),
+              px(18), paragraph(text, mwFont(12.5, QFont::Medium), nullptr), 10, 12, parent)
+    {}
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -164,76 +228,72 @@ protected:
     }
 };
 
-QHBoxLayout* row(QVBoxLayout* column, double spacing)
+// A paragraph on its own, sized like the rows: a bare wrapped label is given
+// the height of its size hint, figured for a narrower width, and gapes.
+Row* alone(QLabel* text, QWidget* parent)
 {
-    auto* line = new QHBoxLayout;
-    line->setContentsMargins(0, 0, 0, 0);
-    line->setSpacing(px(spacing));
-    column->addLayout(line);
-    return line;
+    auto* nothing = new QWidget;
+    nothing->setFixedSize(0, 0);
+    return new Row(nothing, 0, text, 0, 0, parent);
 }
 
-// Fills column with one block. keyColumn is the width every key cap of the
-// page takes, so the descriptions of a shortcut list line up.
+QString escaped(const QString& text)
+{
+    return text.toHtmlEscaped();
+}
+
+// Fills column with one block. keyColumn is the width every key cap of the page
+// takes, so the descriptions of a shortcut list line up.
 void addBlock(QVBoxLayout* column, QWidget* owner, const HelpBlock& block, int keyColumn)
 {
-    const MWTheme& t = MWUI::shared()->theme();
     const QFont body = mwFont(13);
     std::visit(
         [&](const auto& b) {
             using B = std::decay_t<decltype(b)>;
             if constexpr (std::is_same_v<B, HelpHeading>) {
                 column->addSpacing(px(8));
-                column->addWidget(paragraph(b.text, mwFont(16, QFont::Bold), owner));
+                column->addWidget(
+                    alone(paragraph(b.text, mwFont(16, QFont::Bold), nullptr), owner));
             } else if constexpr (std::is_same_v<B, HelpText>) {
-                column->addWidget(paragraph(b.text, body, owner));
+                column->addWidget(alone(paragraph(b.text, body, nullptr), owner));
             } else if constexpr (std::is_same_v<B, HelpSteps>) {
-                for (qsizetype i = 0; i < b.items.size(); ++i) {
-                    QHBoxLayout* line = row(column, 10);
-                    line->addWidget(new StepNumber(int(i + 1), owner), 0, Qt::AlignTop);
-                    line->addWidget(paragraph(b.items[i], body, owner), 1, Qt::AlignVCenter);
-                }
+                for (qsizetype i = 0; i < b.items.size(); ++i)
+                    column->addWidget(new Row(new StepNumber(int(i + 1), nullptr), px(22),
+                                              paragraph(b.items[i], body, nullptr), 10, 0, owner));
             } else if constexpr (std::is_same_v<B, HelpBullets>) {
                 const int lineHeight = int(std::ceil(QFontMetricsF(body).height()));
-                for (const QString& item : b.items) {
-                    QHBoxLayout* line = row(column, 10);
-                    line->addWidget(new BulletDot(lineHeight, owner), 0, Qt::AlignTop);
-                    line->addWidget(paragraph(item, body, owner), 1);
-                }
+                for (const QString& item : b.items)
+                    column->addWidget(new Row(new BulletDot(lineHeight, nullptr), px(6),
+                                              paragraph(item, body, nullptr), 10, 0, owner));
             } else if constexpr (std::is_same_v<B, HelpControl>) {
-                auto* pair = new QVBoxLayout;
-                pair->setSpacing(px(2));
-                pair->addWidget(paragraph(b.name, mwFont(12.5, QFont::Bold), owner));
-                pair->addWidget(paragraph(b.description, mwFont(12.5), owner));
-                column->addLayout(pair);
+                // One label, so name and description wrap and size as one paragraph.
+                QLabel* label =
+                    paragraph(u"<b>"_s + escaped(b.name) + u"</b><br>"_s + escaped(b.description),
+                              mwFont(12.5), owner);
+                label->setTextFormat(Qt::RichText);
+                column->addWidget(alone(label, owner));
             } else if constexpr (std::is_same_v<B, HelpKey>) {
-                QHBoxLayout* line = row(column, 12);
-                auto* cap = new KeyCap(b.keys, owner);
-                line->addWidget(cap, 0, Qt::AlignTop);
-                line->addSpacing(std::max(0, keyColumn - cap->sizeHint().width()));
-                line->addWidget(paragraph(b.description, mwFont(12.5), owner), 1, Qt::AlignVCenter);
+                auto* cap = new KeyCap(b.keys, nullptr);
+                cap->resize(cap->sizeHint());
+                keyColumn = std::max(keyColumn, cap->width());
+                column->addWidget(new Row(
+                    cap, keyColumn, paragraph(b.description, mwFont(12.5), nullptr), 12, 0, owner));
             } else if constexpr (std::is_same_v<B, HelpTip>) {
-                auto* box = new TipBox(owner);
-                auto* inside = new QHBoxLayout(box);
-                inside->setContentsMargins(px(12), px(12), px(12), px(12));
-                inside->setSpacing(px(10));
-                inside->addWidget(
-                    new SymbolMark(QStringLiteral("lightbulb.fill"), 18, t.accent, box), 0,
-                    Qt::AlignTop);
-                inside->addWidget(paragraph(b.text, mwFont(12.5, QFont::Medium), box), 1);
-                column->addWidget(box);
+                column->addWidget(new TipBox(b.text, owner));
             }
         },
         block);
 }
 
+// The widest key cap of the page, up to 150 points: a longer cap pushes only its
+// own description aside rather than narrowing every other one.
 int keyColumnWidth(const HelpPage& page)
 {
     int widest = 0;
     for (const HelpBlock& block : page.blocks)
         if (const auto* key = std::get_if<HelpKey>(&block))
             widest = std::max(widest, KeyCap(key->keys, nullptr).sizeHint().width());
-    return widest;
+    return std::min(widest, px(150));
 }
 
 }  // namespace
@@ -262,10 +322,9 @@ void MWHelpPageView::rebuild()
     column->setContentsMargins(px(28), px(24), px(28), px(28));
     column->setSpacing(px(12));
     if (page_) {
-        QHBoxLayout* header = row(column, 12);
-        header->addWidget(
-            new SymbolMark(page_->symbol, 28, MWUI::shared()->theme().accent, content_));
-        header->addWidget(paragraph(page_->title, mwFont(24, QFont::Black), content_), 1);
+        column->addWidget(new Row(
+            new SymbolMark(page_->symbol, 28, MWUI::shared()->theme().accent, nullptr), px(28),
+            paragraph(page_->title, mwFont(24, QFont::Black), nullptr), 12, 0, content_));
         column->addSpacing(px(4));
         const int keyColumn = keyColumnWidth(*page_);
         for (const HelpBlock& block : page_->blocks)
