@@ -151,17 +151,19 @@ TEST(HelpWindow, ANarrowWindowIsResetOnTheNextOpeningAndAWideOneKept)
 {
     MWHelpWindow::show();
     QWidget* window = MWHelpWindow::window();
-    // A window restored narrower than the minimum it refuses to shrink below.
+    // A closed window left narrower than the minimum it refuses to shrink below.
+    window->close();
     window->setMinimumSize(0, 0);
     window->resize(500, 400);
     ASSERT_EQ(window->width(), 500);
     MWHelpWindow::show(u"keys"_s);
     EXPECT_EQ(window->size(), QSize(900, 640));
 
+    window->close();
+    window->setMinimumSize(640, 420);
     window->resize(1000, 700);
     MWHelpWindow::show(u"tips"_s);
     EXPECT_EQ(window->size(), QSize(1000, 700));
-    window->setMinimumSize(640, 420);
 }
 
 TEST(HelpWindow, SidebarFollowsTheZoomAndTheWindowRestylesOnAFinish)
