@@ -28,9 +28,12 @@ int px(double points)
     return int(std::lround(points * z()));
 }
 
-QLabel* paragraph(const QString& text, const QFont& font, QWidget* parent)
+// Headings and the title carry their kind as object name, for finding them.
+QLabel* paragraph(const QString& text, const QFont& font, QWidget* parent,
+                  const QString& kind = QString())
 {
     auto* label = new QLabel(text, parent);
+    label->setObjectName(kind);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -67,6 +70,7 @@ class StepNumber : public QWidget {
 public:
     StepNumber(int number, QWidget* parent) : QWidget(parent), number_(number)
     {
+        setObjectName(u"step"_s);
         setFixedSize(px(22), px(22));
     }
 
@@ -92,6 +96,7 @@ class BulletDot : public QWidget {
 public:
     BulletDot(int lineHeight, QWidget* parent) : QWidget(parent)
     {
+        setObjectName(u"bullet"_s);
         setFixedSize(px(6), lineHeight);
     }
 
@@ -113,6 +118,7 @@ class KeyCap : public QWidget {
 public:
     KeyCap(QString keys, QWidget* parent) : QWidget(parent), keys_(std::move(keys))
     {
+        setObjectName(u"keycap"_s);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
     static QFont font() { return mwFont(12, QFont::Bold); }
@@ -211,7 +217,9 @@ public:
         : Row(new SymbolMark(QStringLiteral("lightbulb.fill"), 18, MWUI::shared()->theme().accent,
                              nullptr),
               px(18), paragraph(text, mwFont(12.5, QFont::Medium), nullptr), 10, 12, parent)
-    {}
+    {
+        setObjectName(u"tip"_s);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -252,8 +260,8 @@ void addBlock(QVBoxLayout* column, QWidget* owner, const HelpBlock& block, int k
             using B = std::decay_t<decltype(b)>;
             if constexpr (std::is_same_v<B, HelpHeading>) {
                 column->addSpacing(px(8));
-                column->addWidget(
-                    alone(paragraph(b.text, mwFont(16, QFont::Bold), nullptr), owner));
+                column->addWidget(alone(
+                    paragraph(b.text, mwFont(16, QFont::Bold), nullptr, u"heading"_s), owner));
             } else if constexpr (std::is_same_v<B, HelpText>) {
                 column->addWidget(alone(paragraph(b.text, body, nullptr), owner));
             } else if constexpr (std::is_same_v<B, HelpSteps>) {
@@ -322,9 +330,10 @@ void MWHelpPageView::rebuild()
     column->setContentsMargins(px(28), px(24), px(28), px(28));
     column->setSpacing(px(12));
     if (page_) {
-        column->addWidget(new Row(
-            new SymbolMark(page_->symbol, 28, MWUI::shared()->theme().accent, nullptr), px(28),
-            paragraph(page_->title, mwFont(24, QFont::Black), nullptr), 12, 0, content_));
+        column->addWidget(
+            new Row(new SymbolMark(page_->symbol, 28, MWUI::shared()->theme().accent, nullptr),
+                    px(28), paragraph(page_->title, mwFont(24, QFont::Black), nullptr, u"title"_s),
+                    12, 0, content_));
         column->addSpacing(px(4));
         const int keyColumn = keyColumnWidth(*page_);
         for (const HelpBlock& block : page_->blocks)

@@ -8,7 +8,8 @@
 // The right side of the help window: one page's icon and title, then its blocks
 // (headings, paragraphs, numbered steps, bullets, controls, key caps and tips)
 // in the finish's colours at the interface zoom. It rebuilds itself when the
-// finish or the zoom changes.
+// finish or the zoom changes. Each drawn part is named by its kind ("title",
+// "heading", "step", "bullet", "keycap", "tip") as its object name.
 class MWHelpPageView : public QWidget {
     Q_OBJECT
 public:

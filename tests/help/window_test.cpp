@@ -8,12 +8,16 @@
 #include "help/helpwindow.h"
 #include "theme/mwui.h"
 
+#include "common/testutil.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -191,6 +195,51 @@ TEST(HelpWindow, SidebarFollowsTheZoomAndTheWindowRestylesOnAFinish)
     MWUI::shared()->setZoom(1.25);
     QApplication::sendPostedEvents();
     EXPECT_EQ(sidebar->width(), 313);  // 250 × 1.25, rounded
+}
+
+TEST(HelpWindow, EveryBlockKindIsDrawnWithItsMarkerAtTheZoom)
+{
+    KeepInterface keep;
+    struct Case {
+        QString page;
+        int headings, steps, bullets, keycaps, tips;
+    };
+    const QList<Case> cases{
+        {u"quickstart"_s, 0, 6, 0, 0, 1}, {u"timeline"_s, 0, 0, 5, 0, 0},
+        {u"keys"_s, 0, 0, 0, 12, 0},      {u"look"_s, 1, 0, 4, 3, 1},
+        {u"inspector"_s, 0, 0, 0, 0, 0},
+    };
+    for (const double zoom : {1.0, 2.0}) {
+        MWUI::shared()->setZoom(zoom);
+        for (const Case& c : cases) {
+            MWHelpWindow::show(c.page);
+            const MWHelpPageView* page = MWHelpWindow::view()->pageView();
+            const auto count = [page](const QString& kind) {
+                return page->findChildren<QWidget*>(kind).size();
+            };
+            const std::string what = c.page.toStdString() + " at " + std::to_string(zoom);
+            EXPECT_EQ(count(u"heading"_s), c.headings) << what;
+            EXPECT_EQ(count(u"step"_s), c.steps) << what;
+            EXPECT_EQ(count(u"bullet"_s), c.bullets) << what;
+            EXPECT_EQ(count(u"keycap"_s), c.keycaps) << what;
+            EXPECT_EQ(count(u"tip"_s), c.tips) << what;
+            const auto* title = page->findChild<QLabel*>(u"title"_s);
+            ASSERT_NE(title, nullptr) << what;
+            EXPECT_EQ(title->font().pixelSize(), qRound(24 * zoom)) << what;
+        }
+    }
+    // Twelve shortcuts at twice the size do not fit the window: the page scrolls.
+    MWHelpWindow::show(u"keys"_s);
+    testutil::waitUntil(
+        [] { return MWHelpWindow::view()->pageScroller()->verticalScrollBar()->maximum() > 0; },
+        5000);
+    EXPECT_GT(MWHelpWindow::view()->pageScroller()->verticalScrollBar()->maximum(), 0);
+
+    // The open page follows a change of zoom at once.
+    MWUI::shared()->setZoom(1.25);
+    const auto* title = MWHelpWindow::view()->pageView()->findChild<QLabel*>(u"title"_s);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->font().pixelSize(), 30);
 }
 
 TEST(AboutWindow, TheAboutItemTwiceShowsOneFixedWindowWithTheVersion)
