@@ -57,7 +57,8 @@ MWHelpView::MWHelpView(const QList<HelpPage>& pages, const QString& appName, con
     auto* side = new QVBoxLayout(sidebar_);
     side->addWidget(title_, 0, Qt::AlignLeft);
     side->addWidget(search_);
-    QScrollArea* listScroll = clearScroller(list_, sidebar_);
+    listScroll_ = clearScroller(list_, sidebar_);
+    QScrollArea* listScroll = listScroll_;
     side->addWidget(listScroll, 1);
     side->addWidget(credit_, 0, Qt::AlignLeft);
 
@@ -139,4 +140,22 @@ void MWHelpView::restyle()
             .arg(height / 2)
             .arg(px(10))
             .arg(css(t.accent)));
+
+    // Thin bars of the finish's text colour instead of the desktop style's.
+    QColor handle = t.text;
+    handle.setAlphaF(0.25f);
+    const QString bar =
+        QStringLiteral(
+            "QScrollBar:vertical { background: transparent; width: %1px; margin: 0; }"
+            " QScrollBar::handle:vertical { background: %2; border-radius: %3px;"
+            " min-height: %4px; }"
+            " QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+            " QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+            " { background: none; }")
+            .arg(px(8))
+            .arg(css(handle))
+            .arg(px(4))
+            .arg(px(24));
+    for (QScrollArea* scroller : {listScroll_, pageScroll_})
+        scroller->verticalScrollBar()->setStyleSheet(bar);
 }

@@ -52,4 +52,5 @@ private:
     QWidget* divider_;
     MWHelpPageView* page_;
     QScrollArea* pageScroll_;
+    QScrollArea* listScroll_ = nullptr;
 };
