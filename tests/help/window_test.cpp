@@ -142,6 +142,14 @@ TEST(HelpWindow, SearchFiltersTheListButNeverChangesThePage)
     EXPECT_EQ(view->selected(), u"timeline"_s);
     EXPECT_EQ(list->selected(), u"timeline"_s);
     EXPECT_TRUE(pageTexts().contains(u"Timeline & Clips Rack"_s));
+
+    // The arrow keys walk the listed pages and stop at the ends.
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(view->selected(), u"keys"_s);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(view->selected(), u"keys"_s);
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(view->selected(), u"timeline"_s);
 }
 
 TEST(HelpWindow, AnUnknownPageLeavesThePageSideEmpty)
