@@ -1,10 +1,13 @@
 #include "help/commonhelp.h"
 
+#include "theme/badge.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 QString MWCommonHelp::makerWebsite()
 {
-    return u"https://marrowick.com"_s;
+    // One address for the whole program: the credit link opens the same site.
+    return QString::fromLatin1(kMarrowickSite);
 }
 
 QList<HelpPage> MWCommonHelp::pages(const QString& app)

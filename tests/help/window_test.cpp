@@ -1,0 +1,383 @@
+#include "help/aboutview.h"
+#include "help/aboutwindow.h"
+#include "help/chrometext.h"
+#include "help/commands.h"
+#include "help/helppagelist.h"
+#include "help/helppageview.h"
+#include "help/helpview.h"
+#include "help/helpwindow.h"
+#include "theme/mwui.h"
+
+#include "common/testutil.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Puts the shared finish and zoom back when a test ends.
+class KeepInterface {
+public:
+    KeepInterface() : theme_(MWUI::shared()->theme()), zoom_(MWUI::shared()->zoom()) {}
+    ~KeepInterface()
+    {
+        MWUI::shared()->setTheme(theme_);
+        MWUI::shared()->setZoom(zoom_);
+    }
+    KeepInterface(const KeepInterface&) = delete;
+    KeepInterface& operator=(const KeepInterface&) = delete;
+
+private:
+    MWTheme theme_;
+    double zoom_;
+};
+
+QAction* item(const QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions())
+        if (action->text() == text)
+            return action;
+    ADD_FAILURE() << "no menu item " << text.toStdString();
+    return nullptr;
+}
+
+std::unique_ptr<QMenu> helpMenu()
+{
+    auto menu = std::make_unique<QMenu>();
+    MWHelpCommands::addTo(menu.get(), u"MWSO Cutwright"_s);
+    return menu;
+}
+
+// The titles shown on the page side, in order (the header's first).
+QStringList pageTexts()
+{
+    QStringList texts;
+    for (const QLabel* label : MWHelpWindow::view()->pageView()->findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+int visibleWindowsTitled(const QString& title)
+{
+    int count = 0;
+    for (const QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->windowTitle() == title)
+            ++count;
+    return count;
+}
+
+}  // namespace
+
+TEST(HelpWindow, OpensAtTheFirstPageWithoutAPageAndKeepsItsSize)
+{
+    const auto menu = helpMenu();
+    item(*menu, u"MWSO Cutwright Help"_s)->trigger();
+    QWidget* window = MWHelpWindow::window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), u"MWSO Cutwright Help"_s);
+    EXPECT_EQ(window->minimumSize(), QSize(640, 420));
+    EXPECT_EQ(MWHelpWindow::view()->selected(), u"overview"_s);
+    ASSERT_FALSE(pageTexts().isEmpty());
+    EXPECT_EQ(pageTexts().first(), u"What Cutwright Is"_s);
+    EXPECT_EQ(MWHelpWindow::view()->search(), QString());
+
+    // Closing only hides it: the next opening finds the same window.
+    window->close();
+    MWHelpWindow::show(u"tips"_s);
+    EXPECT_EQ(MWHelpWindow::window(), window);
+    EXPECT_EQ(visibleWindowsTitled(u"MWSO Cutwright Help"_s), 1);
+}
+
+TEST(HelpWindow, MenuItemOpensItsPageAndClearsTheSearchOverAnotherPage)
+{
+    const auto menu = helpMenu();
+    MWHelpWindow::show(u"bin"_s);
+    MWHelpView* before = MWHelpWindow::view();
+    QTest::keyClicks(before->searchField(), u"zoom"_s);
+    ASSERT_EQ(before->listedIds(),
+              (QStringList{"quickstart", "inspector", "keys", "tips", "look"}));
+    EXPECT_EQ(before->selected(), u"bin"_s);
+
+    item(*menu, u"Keyboard Shortcuts"_s)->trigger();
+    MWHelpView* after = MWHelpWindow::view();
+    EXPECT_EQ(after->selected(), u"keys"_s);
+    EXPECT_EQ(after->pageView()->pageId(), u"keys"_s);
+    EXPECT_EQ(after->search(), QString());
+    EXPECT_EQ(after->listedIds().size(), MWHelpWindow::pages().size());
+    EXPECT_EQ(visibleWindowsTitled(u"MWSO Cutwright Help"_s), 1);
+
+    item(*menu, u"Quick Start"_s)->trigger();
+    EXPECT_EQ(MWHelpWindow::view()->selected(), u"quickstart"_s);
+}
+
+TEST(HelpWindow, SearchFiltersTheListButNeverChangesThePage)
+{
+    MWHelpWindow::show(u"export"_s);
+    MWHelpView* view = MWHelpWindow::view();
+    QTest::keyClicks(view->searchField(), u"xyzzy"_s);
+    EXPECT_TRUE(view->listedIds().isEmpty());
+    EXPECT_EQ(view->selected(), u"export"_s);
+    EXPECT_EQ(view->pageView()->pageId(), u"export"_s);
+    EXPECT_TRUE(pageTexts().contains(u"Batch Export"_s));
+
+    // A listed page that is not the one shown is picked with a click.
+    view->setSearch(u"  ESC "_s);
+    EXPECT_EQ(view->listedIds(), (QStringList{"overview", "timeline", "keys"}));
+    EXPECT_EQ(view->selected(), u"export"_s);
+    MWHelpPageList* list = view->pageList();
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(u"timeline"_s).center());
+    EXPECT_EQ(view->selected(), u"timeline"_s);
+    EXPECT_EQ(list->selected(), u"timeline"_s);
+    EXPECT_TRUE(pageTexts().contains(u"Timeline & Clips Rack"_s));
+
+    // The arrow keys walk the listed pages and stop at the ends.
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(view->selected(), u"keys"_s);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(view->selected(), u"keys"_s);
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(view->selected(), u"timeline"_s);
+}
+
+TEST(HelpWindow, AnUnknownPageLeavesThePageSideEmpty)
+{
+    MWHelpWindow::show(u"no-such-page"_s);
+    EXPECT_EQ(MWHelpWindow::view()->selected(), u"no-such-page"_s);
+    EXPECT_TRUE(pageTexts().isEmpty());
+}
+
+TEST(HelpWindow, ANarrowWindowIsResetOnTheNextOpeningAndAWideOneKept)
+{
+    MWHelpWindow::show();
+    QWidget* window = MWHelpWindow::window();
+    // A closed window left narrower than the minimum it refuses to shrink below.
+    window->close();
+    window->setMinimumSize(0, 0);
+    window->resize(500, 400);
+    ASSERT_EQ(window->width(), 500);
+    MWHelpWindow::show(u"keys"_s);
+    EXPECT_EQ(window->size(), QSize(900, 640));
+
+    window->close();
+    window->setMinimumSize(640, 420);
+    window->resize(1000, 700);
+    MWHelpWindow::show(u"tips"_s);
+    EXPECT_EQ(window->size(), QSize(1000, 700));
+}
+
+TEST(HelpWindow, SidebarFollowsTheZoomAndTheWindowRestylesOnAFinish)
+{
+    KeepInterface keep;
+    MWUI::shared()->setTheme(MWTheme::named(u"gunmetal-blue"_s));
+    MWUI::shared()->setZoom(1.0);
+    MWHelpWindow::show(u"quickstart"_s);
+    QWidget* window = MWHelpWindow::window();
+    QWidget* sidebar = MWHelpWindow::view()->pageList()->window() == window
+                           ? MWHelpWindow::view()->searchField()->parentWidget()
+                           : nullptr;
+    ASSERT_NE(sidebar, nullptr);
+    EXPECT_EQ(sidebar->width(), 250);
+    const QImage gunmetal = window->grab().toImage();
+
+    const auto view = std::make_unique<QMenu>();
+    MWViewCommands::addTo(view.get());
+    QMenu* themes = item(*view, u"Theme"_s)->menu();
+    ASSERT_NE(themes, nullptr);
+    item(*themes, u"Anodized Red"_s)->trigger();
+    EXPECT_EQ(MWUI::shared()->theme().id, u"anodized-red"_s);
+    EXPECT_NE(window->grab().toImage(), gunmetal);
+
+    MWUI::shared()->setZoom(1.25);
+    QApplication::sendPostedEvents();
+    EXPECT_EQ(sidebar->width(), 313);  // 250 × 1.25, rounded
+}
+
+TEST(HelpWindow, EveryBlockKindIsDrawnWithItsMarkerAtTheZoom)
+{
+    KeepInterface keep;
+    struct Case {
+        QString page;
+        int headings, steps, bullets, keycaps, tips;
+    };
+    const QList<Case> cases{
+        {u"quickstart"_s, 0, 6, 0, 0, 1}, {u"timeline"_s, 0, 0, 5, 0, 0},
+        {u"keys"_s, 0, 0, 0, 12, 0},      {u"look"_s, 1, 0, 4, 3, 1},
+        {u"inspector"_s, 0, 0, 0, 0, 0},
+    };
+    for (const double zoom : {1.0, 2.0}) {
+        MWUI::shared()->setZoom(zoom);
+        for (const Case& c : cases) {
+            MWHelpWindow::show(c.page);
+            const MWHelpPageView* page = MWHelpWindow::view()->pageView();
+            const auto count = [page](const QString& kind) {
+                return page->findChildren<QWidget*>(kind).size();
+            };
+            const std::string what = c.page.toStdString() + " at " + std::to_string(zoom);
+            EXPECT_EQ(count(u"heading"_s), c.headings) << what;
+            EXPECT_EQ(count(u"step"_s), c.steps) << what;
+            EXPECT_EQ(count(u"bullet"_s), c.bullets) << what;
+            EXPECT_EQ(count(u"keycap"_s), c.keycaps) << what;
+            EXPECT_EQ(count(u"tip"_s), c.tips) << what;
+            const auto* title = page->findChild<QLabel*>(u"title"_s);
+            ASSERT_NE(title, nullptr) << what;
+            EXPECT_EQ(title->font().pixelSize(), qRound(24 * zoom)) << what;
+        }
+    }
+    // Twelve shortcuts at twice the size do not fit the window: the page scrolls.
+    MWHelpWindow::show(u"keys"_s);
+    testutil::waitUntil(
+        [] { return MWHelpWindow::view()->pageScroller()->verticalScrollBar()->maximum() > 0; },
+        5000);
+    EXPECT_GT(MWHelpWindow::view()->pageScroller()->verticalScrollBar()->maximum(), 0);
+
+    // The open page follows a change of zoom at once.
+    MWUI::shared()->setZoom(1.25);
+    const auto* title = MWHelpWindow::view()->pageView()->findChild<QLabel*>(u"title"_s);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->font().pixelSize(), 30);
+}
+
+TEST(AboutWindow, TheAboutItemTwiceShowsOneFixedWindowWithTheVersion)
+{
+    const auto menu = helpMenu();
+    QAction* about = item(*menu, u"About MWSO Cutwright"_s);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->menuRole(), QAction::AboutRole);
+    about->trigger();
+    QWidget* window = MWAbout::window();
+    about->trigger();
+    EXPECT_EQ(MWAbout::window(), window);
+    EXPECT_EQ(visibleWindowsTitled(u"About MWSO Cutwright"_s), 1);
+    EXPECT_EQ(window->size(), QSize(420, 380));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(MWAbout::view()->versionText(), MWChromeText::aboutVersionText());
+    EXPECT_EQ(MWAbout::view()->appName(), u"MWSO Cutwright"_s);
+}
+
+TEST(AboutWindow, RestylesAtOnceWhenTheFinishChanges)
+{
+    KeepInterface keep;
+    MWUI::shared()->setTheme(MWTheme::named(u"rose-gold"_s));
+    MWAbout::show(u"MWSO Cutwright"_s);
+    const QImage before = MWAbout::window()->grab().toImage();
+    MWUI::shared()->setTheme(MWTheme::named(u"black-chrome"_s));
+    EXPECT_NE(MWAbout::window()->grab().toImage(), before);
+}
+
+TEST(ViewMenu, ZoomLabelFollowsTheZoomAndActualSizeResetsIt)
+{
+    KeepInterface keep;
+    MWUI::shared()->setZoom(1.0);
+    QMenu menu;
+    MWViewCommands::addTo(&menu);
+    QAction* label = menu.actions().at(3);
+    EXPECT_FALSE(label->isEnabled());
+    EXPECT_EQ(label->text(), u"Interface Zoom: 100%"_s);
+    MWUI::shared()->setZoom(1.25);
+    EXPECT_EQ(label->text(), u"Interface Zoom: 125%"_s);
+    item(menu, u"Zoom Out"_s)->trigger();
+    EXPECT_EQ(label->text(), u"Interface Zoom: 110%"_s);
+    item(menu, u"Actual Size (100%)"_s)->trigger();
+    EXPECT_EQ(label->text(), u"Interface Zoom: 100%"_s);
+    item(menu, u"Zoom In"_s)->trigger();
+    EXPECT_EQ(label->text(), MWChromeText::zoomLabel(MWUI::shared()->zoom()));
+    EXPECT_GT(MWUI::shared()->zoom(), 1.0);
+}
+
+TEST(Menus, HelpAndViewItemsInOrderWithTheirShortcuts)
+{
+    struct Item {
+        QString text;
+        QList<QKeySequence> keys;
+    };
+    const auto check = [](const QMenu& menu, const QList<Item>& expected) {
+        const QList<QAction*> actions = menu.actions();
+        ASSERT_EQ(actions.size(), expected.size());
+        for (qsizetype i = 0; i < actions.size(); ++i) {
+            const QString shown = actions[i]->isSeparator() ? u"---"_s : actions[i]->text();
+            EXPECT_EQ(shown, expected[i].text) << "item " << i;
+            EXPECT_EQ(actions[i]->shortcuts(), expected[i].keys) << expected[i].text.toStdString();
+        }
+    };
+    QMenuBar bar;
+    QMenu* help = MWHelpCommands::addTo(&bar, u"MWSO Cutwright"_s);
+    EXPECT_EQ(bar.actions().size(), 1);
+    check(*help, {{u"MWSO Cutwright Help"_s, {QKeySequence(u"Ctrl+?"_s), QKeySequence(u"F1"_s)}},
+                  {u"Quick Start"_s, {}},
+                  {u"Keyboard Shortcuts"_s, {}},
+                  {u"---"_s, {}},
+                  {u"Visit Marrowick"_s, {}},
+                  {u"---"_s, {}},
+                  {u"About MWSO Cutwright"_s, {}}});
+
+    KeepInterface keep;
+    MWUI::shared()->setTheme(MWTheme::named(u"lavender-violet"_s));
+    QMenu view;
+    MWViewCommands::addTo(&view);
+    check(view, {{u"Zoom In"_s, {QKeySequence(u"Ctrl+="_s)}},
+                 {u"Zoom Out"_s, {QKeySequence(u"Ctrl+-"_s)}},
+                 {u"Actual Size (100%)"_s, {QKeySequence(u"Ctrl+0"_s)}},
+                 {MWChromeText::zoomLabel(MWUI::shared()->zoom()), {}},
+                 {u"---"_s, {}},
+                 {u"Theme"_s, {}},
+                 {u"---"_s, {}}});
+    QMenu* themes = item(view, u"Theme"_s)->menu();
+    ASSERT_NE(themes, nullptr);
+    QStringList names, checked;
+    for (QAction* choice : themes->actions()) {
+        names << choice->text();
+        if (choice->isChecked())
+            checked << choice->text();
+    }
+    QStringList all;
+    for (const MWTheme& theme : MWTheme::all())
+        all << theme.name;
+    EXPECT_EQ(names, all);
+    EXPECT_EQ(checked, QStringList{u"Lavender Violet"_s});
+    MWUI::shared()->setTheme(MWTheme::named(u"graphite-gray"_s));
+    checked.clear();
+    for (QAction* choice : themes->actions())
+        if (choice->isChecked())
+            checked << choice->text();
+    EXPECT_EQ(checked, QStringList{u"Graphite Gray"_s});
+}
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST(Menus, VisitMarrowickOpensTheSiteTheAboutPageNames)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(u"https"_s, &catcher, "open");
+    const auto menu = helpMenu();
+    item(*menu, u"Visit Marrowick"_s)->trigger();
+    QDesktopServices::unsetUrlHandler(u"https"_s);
+    ASSERT_EQ(catcher.opened.size(), 1);
+    bool named = false;
+    for (const HelpPage& page : MWHelpWindow::pages())
+        if (page.id == u"about"_s)
+            named = page.blocks.contains(
+                HelpBlock(HelpText{u"Website: "_s + catcher.opened.first().toString()}));
+    EXPECT_TRUE(named);
+}
+
+#include "window_test.moc"
