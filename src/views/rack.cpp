@@ -159,13 +159,16 @@ CWRack::CWRack(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
     scroll_->setWidgetResizable(true);
     scroll_->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     row_ = new QHBoxLayout(content);
     row_->setContentsMargins(0, 0, 0, 0);
     hint_ = new QLabel(tr("No clips yet — set In / Out and press Add Clip (Return)"), content);
     row_->addWidget(hint_, 0, Qt::AlignVCenter);
     row_->addStretch(1);
     scroll_->setWidget(content);
+    // setWidget makes the content paint the window colour; the chips sit on
+    // the panel's metal instead.
+    content->setAutoFillBackground(false);
+    scroll_->setAutoFillBackground(false);
     layout->addWidget(scroll_, 1);
 
     connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
