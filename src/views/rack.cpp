@@ -18,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace {
@@ -169,6 +170,7 @@ CWRack::CWRack(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
     // the panel's metal instead.
     content->setAutoFillBackground(false);
     scroll_->setAutoFillBackground(false);
+    scroll_->viewport()->installEventFilter(this);
     layout->addWidget(scroll_, 1);
 
     connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
@@ -184,6 +186,21 @@ CWRack::CWRack(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
     });
     restyle();
     rebuild();
+}
+
+bool CWRack::eventFilter(QObject* watched, QEvent* event)
+{
+    // The rack has no vertical extent to scroll: an ordinary mouse wheel moves
+    // the chips sideways.
+    if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->angleDelta().x() == 0 && wheel->angleDelta().y() != 0) {
+            QScrollBar* bar = scroll_->horizontalScrollBar();
+            bar->setValue(bar->value() - wheel->angleDelta().y() / 120.0 * bar->singleStep() * 3);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CWRack::restyle()

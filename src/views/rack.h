@@ -53,6 +53,9 @@ public:
     QScrollArea* scrollArea() const { return scroll_; }
     MWCaption* caption() const { return caption_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void rebuild();
     void restyle();

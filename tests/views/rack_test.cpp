@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 class RackTest : public StoreTest {
@@ -125,6 +126,12 @@ TEST_F(RackTest, ManyChipsScrollWhileTheCaptionStays)
     QScrollBar* bar = rack->scrollArea()->horizontalScrollBar();
     ASSERT_TRUE(testutil::waitUntil([&] { return bar->maximum() > 0; }, 5000));
     const QPoint caption = rack->caption()->pos();
+    // A plain wheel turn scrolls sideways.
+    QWidget* viewport = rack->scrollArea()->viewport();
+    QWheelEvent wheel(QPointF(10, 10), viewport->mapToGlobal(QPointF(10, 10)), {}, {0, -120},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(viewport, &wheel);
+    EXPECT_GT(bar->value(), 0);
     bar->setValue(bar->maximum());
     QCoreApplication::processEvents();
     EXPECT_EQ(rack->caption()->pos(), caption);
