@@ -34,6 +34,24 @@ void setColour(QLabel* label, const QColor& colour)
     label->setPalette(palette);
 }
 
+// One line that gives way: a long clip name is cut with "…" instead of
+// widening the viewer past its window.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.setFont(font());
+        p.drawText(QRectF(rect()), Qt::AlignLeft | Qt::AlignVCenter,
+                   fontMetrics().elidedText(text(), Qt::ElideRight, width()));
+    }
+};
+
 // The card's rounded black glass behind the bar and the busy text.
 class ProgressCard : public QWidget {
 public:
@@ -58,12 +76,12 @@ CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), s
 
     auto* header = new QHBoxLayout;
     caption_ = new MWCaption(tr("Reframe viewer"), this);
-    editing_ = new QLabel(this);
+    editing_ = new ElidedLabel(this);
+    editing_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     grid_ = new MWSwitch(tr("Thirds grid"), this);
     grid_->setOn(true);
     header->addWidget(caption_, 0, Qt::AlignVCenter);
-    header->addWidget(editing_, 0, Qt::AlignVCenter);
-    header->addStretch(1);
+    header->addWidget(editing_, 1, Qt::AlignVCenter);
     header->addWidget(grid_, 0, Qt::AlignVCenter);
     column->addLayout(header);
 

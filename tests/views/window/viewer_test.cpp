@@ -80,6 +80,14 @@ TEST_F(ViewerTest, FrameDragOverTheSurfaceMovesTheSelectedClip)
     store->selectClip(clip);
     EXPECT_EQ(viewer->editingLabel()->text(), "Editing: Interview");
     EXPECT_TRUE(viewer->editingLabel()->isVisible());
+    // A very long name is cut, it never widens the viewer past its window.
+    store->rename(clip.id, QString(400, 'M'));
+    QCoreApplication::processEvents();
+    const QRect grid(viewer->gridSwitch()->mapTo(viewer.get(), QPoint(0, 0)),
+                     viewer->gridSwitch()->size());
+    EXPECT_TRUE(viewer->rect().contains(grid));
+    EXPECT_EQ(viewer->width(), 900);
+    EXPECT_LT(viewer->layout()->minimumSize().width(), 600);
 
     CWCropOverlay* overlay = viewer->overlay();
     const auto g = overlay->geometry();
