@@ -29,4 +29,11 @@ public:
     static int parallelism(const CWStore& store) { return store.parallelism(); }
     static void stopObserver(CWStore& store) { store.observer_->stop(); }
     static bool loading(const CWStore& store) { return store.loading_; }
+    // The status line as an import would show it.
+    static void setStatus(CWStore& store, std::optional<QString> busy,
+                          std::optional<double> progress)
+    {
+        store.assign(store.busy_, busy, CWStore::Field::busy);
+        store.assign(store.progress_, progress, CWStore::Field::progress);
+    }
 };

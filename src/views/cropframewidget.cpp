@@ -1,0 +1,180 @@
+#include "views/cropframewidget.h"
+
+#include "store/store.h"
+#include "theme/fonts.h"
+#include "theme/mwui.h"
+
+#include <QFontMetricsF>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolTip>
+#include <cmath>
+
+namespace {
+constexpr double dragThreshold = 10;
+}
+
+CWCropOverlay::CWCropOverlay(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(true);
+    connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
+        using F = CWStore::Field;
+        if (field == F::aspect || field == F::zoom || field == F::centerX || field == F::centerY ||
+            field == F::sources || field == F::currentSourceID)
+            update();
+    });
+    connect(MWUI::shared(), &MWUI::changed, this, qOverload<>(&QWidget::update));
+}
+
+void CWCropOverlay::setGrid(bool grid)
+{
+    if (grid_ == grid)
+        return;
+    grid_ = grid;
+    update();
+}
+
+CropFrame::Input CWCropOverlay::input() const
+{
+    CropFrame::Input in;
+    if (const CWSource* source = store_->current()) {
+        in.natural = source->media.naturalSize;
+        in.picture = source->picture;
+        in.trimBorders = source->trimBorders;
+    }
+    in.aspect = store_->aspect();
+    in.zoom = store_->zoom();
+    in.centerX = store_->centerX();
+    in.centerY = store_->centerY();
+    return in;
+}
+
+CropFrame::Geometry CWCropOverlay::geometry() const
+{
+    return CropFrame::geometry(input(), QSizeF(size()));
+}
+
+void CWCropOverlay::paintEvent(QPaintEvent*)
+{
+    if (!store_->current())
+        return;
+    const CropFrame::Geometry g = geometry();
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    QPainterPath dim;
+    dim.setFillRule(Qt::OddEvenFill);
+    dim.addRect(g.display);
+    dim.addRect(g.frame);
+    p.fillPath(dim, QColor(0, 0, 0, qRound(0.62 * 255)));
+
+    if (g.frame.width() > 0 && g.frame.height() > 0)
+        paintFrame(p, g.frame);
+}
+
+void CWCropOverlay::paintFrame(QPainter& p, const QRectF& frame)
+{
+    const MWTheme& t = MWUI::shared()->theme();
+    const double z = MWUI::shared()->zoom();
+    // The stroke lies inside the frame's own bounds.
+    const QRectF border = frame.adjusted(1, 1, -1, -1);
+
+    // Glow: the accent spread outwards in fading rings under the border.
+    for (int i = 6; i >= 1; --i) {
+        QColor glow = t.accent;
+        glow.setAlphaF(0.22f * (1.0f - float(i) / 7.0f));
+        p.setPen(QPen(glow, 2 + i * 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(border, 3, 3);
+    }
+    p.setPen(QPen(t.accent2, 2));
+    p.drawRoundedRect(border, 3, 3);
+
+    if (grid_) {
+        p.setPen(QPen(QColor(255, 255, 255, qRound(0.35 * 255)), 1));
+        for (int i = 1; i <= 2; ++i) {
+            const double x = frame.left() + frame.width() * i / 3;
+            const double y = frame.top() + frame.height() * i / 3;
+            p.drawLine(QPointF(x, frame.top()), QPointF(x, frame.bottom()));
+            p.drawLine(QPointF(frame.left(), y), QPointF(frame.right(), y));
+        }
+    }
+
+    // The shape label, a capsule centred 14 points below the top edge.
+    const QFont font = mwFont(11, QFont::Black, MWDesign::Rounded);
+    const QFontMetricsF metrics(font);
+    const QString label = rawValue(store_->aspect());
+    const QSizeF size(metrics.horizontalAdvance(label) + 14 * z, metrics.height() + 4 * z);
+    const QRectF capsule(
+        QPointF(frame.center().x() - size.width() / 2, frame.top() + 14 * z - size.height() / 2),
+        size);
+    p.setPen(Qt::NoPen);
+    p.setBrush(t.accent2);
+    p.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
+    p.setPen(Qt::black);
+    p.setFont(font);
+    p.drawText(capsule, Qt::AlignCenter, label);
+}
+
+void CWCropOverlay::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && store_->current() &&
+        geometry().frame.contains(event->position())) {
+        pressAt_ = event->position();
+        return;
+    }
+    event->ignore();
+}
+
+void CWCropOverlay::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!pressAt_) {
+        const bool over = store_->current() && geometry().frame.contains(event->position());
+        setCursor(over ? Qt::OpenHandCursor : Qt::ArrowCursor);
+        return;
+    }
+    const QPointF translation = event->position() - *pressAt_;
+    if (!dragStart_) {
+        if (std::hypot(translation.x(), translation.y()) < dragThreshold)
+            return;
+        dragStart_ = QPointF(store_->centerX(), store_->centerY());
+        setCursor(Qt::ClosedHandCursor);
+    }
+    const CropFrame::Input in = input();
+    const auto centre = CropFrame::dragCentre(
+        in, CropFrame::displayRect(in.natural, QSizeF(size())), *dragStart_, translation);
+    if (!centre)
+        return;
+    store_->setCenterX(centre->x());
+    store_->setCenterY(centre->y());
+}
+
+void CWCropOverlay::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!pressAt_) {
+        event->ignore();
+        return;
+    }
+    pressAt_.reset();
+    dragStart_.reset();
+    setCursor(geometry().frame.contains(event->position()) ? Qt::OpenHandCursor : Qt::ArrowCursor);
+}
+
+bool CWCropOverlay::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QRectF frame = geometry().frame;
+        if (store_->current() && frame.contains(help->pos()))
+            QToolTip::showText(help->globalPos(), tr("Drag to move the frame"), this,
+                               frame.toAlignedRect());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}

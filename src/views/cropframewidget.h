@@ -1,0 +1,42 @@
+#pragma once
+
+#include "views/cropframe.h"
+
+#include <QPointF>
+#include <QWidget>
+#include <optional>
+
+class CWStore;
+
+// The dimming and the crop frame drawn over the player surface, and the drag
+// that moves the frame. A transparent widget stacked above the surface: Qt
+// composes it over the surface's texture in the same frame, so a drag repaints
+// only this layer and never asks the player to render the picture again.
+class CWCropOverlay : public QWidget {
+    Q_OBJECT
+public:
+    explicit CWCropOverlay(CWStore* store, QWidget* parent = nullptr);
+    bool grid() const { return grid_; }
+    void setGrid(bool grid);
+    // The frame's inputs as the store and its current source give them now.
+    CropFrame::Input input() const;
+    CropFrame::Geometry geometry() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void paintFrame(QPainter& painter, const QRectF& frame);
+
+    CWStore* store_;
+    bool grid_ = true;
+    // Where the press on the frame was; the drag starts once the pointer has
+    // moved 10 points from it.
+    std::optional<QPointF> pressAt_;
+    // The store's centre when the drag began: every move is applied to it.
+    std::optional<QPointF> dragStart_;
+};

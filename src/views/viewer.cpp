@@ -1,0 +1,261 @@
+#include "views/viewer.h"
+
+#include "model/formats.h"
+#include "platform/playersurface.h"
+#include "store/store.h"
+#include "theme/buttons.h"
+#include "theme/filedrop.h"
+#include "theme/fonts.h"
+#include "theme/mwui.h"
+#include "theme/switch.h"
+#include "theme/symbols.h"
+#include "theme/text.h"
+#include "views/cropframewidget.h"
+
+#include <QEvent>
+#include <QGraphicsDropShadowEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+double zoom()
+{
+    return MWUI::shared()->zoom();
+}
+
+void setColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+// One line that gives way: a long clip name is cut with "…" instead of
+// widening the viewer past its window.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.setFont(font());
+        p.drawText(QRectF(rect()), Qt::AlignLeft | Qt::AlignVCenter,
+                   fontMetrics().elidedText(text(), Qt::ElideRight, width()));
+    }
+};
+
+// The card's rounded black glass behind the bar and the busy text.
+class ProgressCard : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, qRound(0.75 * 255)));
+        const double r = 16 * zoom();
+        p.drawRoundedRect(QRectF(rect()), r, r);
+    }
+};
+}  // namespace
+
+CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), store_(store)
+{
+    auto* column = new QVBoxLayout(this);
+
+    auto* header = new QHBoxLayout;
+    caption_ = new MWCaption(tr("Reframe viewer"), this);
+    editing_ = new ElidedLabel(this);
+    editing_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    grid_ = new MWSwitch(tr("Thirds grid"), this);
+    grid_->setOn(true);
+    header->addWidget(caption_, 0, Qt::AlignVCenter);
+    header->addWidget(editing_, 1, Qt::AlignVCenter);
+    header->addWidget(grid_, 0, Qt::AlignVCenter);
+    column->addLayout(header);
+
+    auto* well = new MWWell(this, 16);
+    auto* wellLayout = new QVBoxLayout(well);
+    stage_ = new QWidget(well);
+    wellLayout->addWidget(stage_);
+    column->addWidget(well, 1);
+    const QStringList& exts = CWFormats::exts();
+    mwFileDrop(well, QSet<QString>(exts.begin(), exts.end()), [this](const QList<QUrl>& files) {
+        QStringList paths;
+        for (const QUrl& url : files)
+            paths << url.toLocalFile();
+        store_->enqueueImport(paths);
+    });
+
+    // Back to front: the picture, the frame over it, the invitation, the card.
+    surface_ = new MWPlayerSurface(stage_);
+    surface_->setPlayer(store_->player());
+    overlay_ = new CWCropOverlay(store_, stage_);
+    empty_ = makeEmptyState(stage_);
+    card_ = makeProgressCard(stage_);
+    stage_->installEventFilter(this);
+    connect(grid_, &MWSwitch::toggled, overlay_, &CWCropOverlay::setGrid);
+
+    connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
+        using F = CWStore::Field;
+        switch (field) {
+        case F::sources:
+        case F::currentSourceID:
+            showSource();
+            break;
+        case F::clips:
+        case F::selectedClipID:
+            showSelection();
+            break;
+        case F::busy:
+        case F::progress:
+            showBusy();
+            break;
+        default:
+            break;
+        }
+    });
+    connect(MWUI::shared(), &MWUI::changed, this, &CWViewer::restyle);
+    restyle();
+    showSource();
+    showSelection();
+    showBusy();
+}
+
+QWidget* CWViewer::makeEmptyState(QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    emptySymbol_ = new QLabel(box);
+    emptySymbol_->setGraphicsEffect(new QGraphicsDropShadowEffect(emptySymbol_));
+    emptyTitle_ = new QLabel(tr("Import a video to start cutting clips"), box);
+    emptyText_ = new QLabel(
+        tr("MP4 · MOV · M4V · MPEG/MPG · TS — drag files onto the media bin or here"), box);
+    import_ = new MWChromeButton(tr("Import Videos…"), box);
+    import_->setProminent(true);
+    import_->setSymbol("square.and.arrow.down");
+    connect(import_, &QPushButton::clicked, this, [this] { store_->chooseFiles(); });
+    for (QWidget* w : {static_cast<QWidget*>(emptySymbol_), static_cast<QWidget*>(emptyTitle_),
+                       static_cast<QWidget*>(emptyText_), static_cast<QWidget*>(import_)})
+        layout->addWidget(w, 0, Qt::AlignHCenter);
+    return box;
+}
+
+QWidget* CWViewer::makeProgressCard(QWidget* parent)
+{
+    auto* card = new ProgressCard(parent);
+    auto* layout = new QVBoxLayout(card);
+    bar_ = new QProgressBar(card);
+    bar_->setTextVisible(false);
+    busyText_ = new QLabel(card);
+    setColour(busyText_, Qt::white);
+    layout->addWidget(bar_, 0, Qt::AlignHCenter);
+    layout->addWidget(busyText_, 0, Qt::AlignHCenter);
+    return card;
+}
+
+bool CWViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == stage_ && event->type() == QEvent::Resize)
+        layoutStage();
+    return MWPanel::eventFilter(watched, event);
+}
+
+void CWViewer::layoutStage()
+{
+    const QRect all = stage_->rect();
+    surface_->setGeometry(all);
+    overlay_->setGeometry(all);
+    for (QWidget* w : {empty_, card_}) {
+        const QSize size = w->sizeHint().boundedTo(all.size());
+        w->setGeometry(QRect(QPoint(0, 0), size)
+                           .translated(all.center() - QRect(QPoint(0, 0), size).center()));
+    }
+}
+
+void CWViewer::showSource()
+{
+    const bool has = store_->current() != nullptr;
+    surface_->setVisible(has);
+    overlay_->setVisible(has);
+    empty_->setVisible(!has);
+    if (has) {
+        surface_->setPlayer(store_->player());
+        overlay_->raise();
+    }
+    card_->raise();
+    overlay_->update();
+}
+
+void CWViewer::showSelection()
+{
+    const Clip* clip = store_->selectedClip();
+    editing_->setVisible(clip != nullptr);
+    if (clip)
+        editing_->setText(tr("Editing: ") + clip->name);
+}
+
+void CWViewer::showBusy()
+{
+    const auto busy = store_->busy();
+    card_->setVisible(busy.has_value());
+    if (!busy)
+        return;
+    busyText_->setText(*busy);
+    if (const auto progress = store_->progress()) {
+        bar_->setRange(0, 1000);
+        bar_->setValue(qRound(std::clamp(*progress, 0.0, 1.0) * 1000));
+    } else {
+        bar_->setRange(0, 0);  // indeterminate
+    }
+    card_->raise();
+    layoutStage();
+}
+
+void CWViewer::restyle()
+{
+    const MWTheme& t = MWUI::shared()->theme();
+    const double z = zoom();
+    const int gap = qRound(6 * z);
+    static_cast<QVBoxLayout*>(layout())->setSpacing(gap);
+    static_cast<QBoxLayout*>(layout()->itemAt(0)->layout())->setSpacing(gap);
+
+    editing_->setFont(mwFont(10.5, QFont::DemiBold, MWDesign::Rounded));
+    setColour(editing_, t.accent2);
+
+    emptySymbol_->setPixmap(MWSymbols::pixmap("rectangle.portrait.and.arrow.right", t.accent2,
+                                              48 * z, devicePixelRatioF()));
+    auto* glow = static_cast<QGraphicsDropShadowEffect*>(emptySymbol_->graphicsEffect());
+    glow->setColor(t.accent);
+    glow->setBlurRadius(20 * z);  // the effect's radius is a diameter-like blur extent
+    glow->setOffset(0, 0);
+    emptyTitle_->setFont(mwFont(19, QFont::Bold));
+    setColour(emptyTitle_, t.text);
+    emptyText_->setFont(mwFont(11.5));
+    setColour(emptyText_, t.dim);
+    empty_->layout()->setSpacing(qRound(12 * z));
+
+    card_->layout()->setContentsMargins(QMargins() + qRound(20 * z));
+    card_->layout()->setSpacing(qRound(8 * z));
+    bar_->setFixedWidth(qRound(260 * z));
+    bar_->setFixedHeight(qRound(6 * z));
+    QPalette barPalette = bar_->palette();
+    barPalette.setColor(QPalette::Highlight, t.accent);
+    barPalette.setColor(QPalette::Base, QColor(255, 255, 255, 46));
+    barPalette.setColor(QPalette::Window, QColor(255, 255, 255, 46));
+    bar_->setPalette(barPalette);
+    busyText_->setFont(mwFont(12.5, QFont::DemiBold, MWDesign::Rounded));
+    layoutStage();
+}
