@@ -1,6 +1,9 @@
 #include "app/menus.h"
 
+#include "help/commands.h"
+
 #include "app/cwapp.h"
+#include "help/commands.h"
 #include "model/aspect.h"
 #include "store/store.h"
 
@@ -41,7 +44,12 @@ void addFileMenu(QMenuBar* bar, const std::function<void()>& quit)
 }
 
 // The View menu: the interface zoom and the finish.
-void addViewCommands(QMenuBar*) {}
+void addViewCommands(QMenuBar* bar)
+{
+    QMenu* menu = bar->addMenu(QStringLiteral("View"));
+    menu->setObjectName(QStringLiteral("viewMenu"));
+    MWViewCommands::addTo(menu);
+}
 
 void addClipMenu(QMenuBar* bar)
 {
@@ -67,7 +75,12 @@ void addClipMenu(QMenuBar* bar)
 }
 
 // The Help menu: the help window and About.
-void addHelpCommands(QMenuBar*) {}
+void addHelpCommands(QMenuBar* bar)
+{
+    QMenu* menu = bar->addMenu(QStringLiteral("Help"));
+    menu->setObjectName(QStringLiteral("helpMenu"));
+    MWHelpCommands::addTo(menu, CWApp::displayName());
+}
 
 }  // namespace
 

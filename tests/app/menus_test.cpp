@@ -48,7 +48,7 @@ TEST_F(MenusTest, EveryItemInOrderWithItsShortcut)
     QStringList titles;
     for (const QAction* a : window->menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, QStringList({"File", "Clip"}));
+    EXPECT_EQ(titles, QStringList({"File", "View", "Clip", "Help"}));
 
     EXPECT_EQ(items(menu("File")), QStringList({
                                        "Import Videos…\tCtrl+I",
