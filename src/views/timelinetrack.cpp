@@ -37,7 +37,8 @@ TrimMath::Track CWTimelineTrack::track() const
 QRect CWTimelineTrack::playheadRect(double t) const
 {
     const double x = track().x(t);
-    return QRectF(x - 6, 0, 12, height()).toAlignedRect();
+    const double half = 6 * zoom();
+    return QRectF(x - half, 0, 2 * half, height()).toAlignedRect();
 }
 
 void CWTimelineTrack::storeChanged(CWStore::Field field)
@@ -112,15 +113,18 @@ void CWTimelineTrack::paintRuler(QPainter& painter)
     if (!(t.duration > 0))
         return;
     const QColor dim = MWUI::shared()->theme().dim;
-    painter.setFont(mwFontAt(9, 1.0, QFont::Normal, MWDesign::Monospaced));
+    // The ruler follows the zoom like every other text, so it stays legible
+    // at 150 % and above.
+    const double z = zoom();
+    painter.setFont(mwMono(9));
     painter.setPen(dim);
     const QFontMetricsF metrics(painter.font());
     for (double s : TimelineGeometry::rulerTicks(t.duration)) {
         const double x = t.x(s);
-        painter.fillRect(QRectF(x, 0, 1, 5), dim);
+        painter.fillRect(QRectF(x, 0, 1, 5 * z), dim);
         const QString text = MWTime::clock(s, false);
-        const double baseline = 9 + (metrics.ascent() - metrics.descent()) / 2;
-        painter.drawText(QPointF(x + 2, baseline), text);
+        const double baseline = 9 * z + (metrics.ascent() - metrics.descent()) / 2;
+        painter.drawText(QPointF(x + 2 * z, baseline), text);
     }
 }
 
@@ -175,7 +179,8 @@ void CWTimelineTrack::paintPlayhead(QPainter& painter)
     painter.fillRect(QRectF(x - 1, 0, 2, height()), Qt::white);
     painter.setPen(Qt::NoPen);
     painter.setBrush(MWUI::shared()->theme().accent2);
-    painter.drawEllipse(QRectF(x - 5, 0, 10, 10));
+    const double knob = 10 * zoom();
+    painter.drawEllipse(QRectF(x - knob / 2, 0, knob, knob));
 }
 
 void CWTimelineTrack::paintLabel(QPainter& painter)
