@@ -8,6 +8,8 @@
 #include <QTest>
 #include <memory>
 
+using TrimMath::Grab;
+
 // The track as a user meets it: 628 × 100 points at 100 %, so 600 points of
 // track over a 100 s source, 6 points a second, time 0 at x = 14.
 class TimelineTest : public StoreTest {
@@ -154,4 +156,19 @@ TEST_F(TimelineTest, HeaderShowsTheSelectionLength)
     EXPECT_EQ(timeline.selectionText(), "Selection 0:20.0");
     store->setOut(45.25);
     EXPECT_EQ(timeline.selectionText(), "Selection 0:35.2");
+}
+
+TEST_F(TimelineTest, TheTimeLabelShowsOnlyWhileAHandleIsHeld)
+{
+    const QRgb capsule = QColor::fromRgbF(1.0f, 0.88f, 0.35f).rgb();
+    // The Out label ends 4 points left of Out; its middle row, left of the text.
+    const QPoint probe(int(x(30) - 4 - 92 + 6), 40);
+    send(QEvent::MouseButtonPress, {x(30) + 7, 40}, Qt::LeftButton);
+    ASSERT_EQ(track->held(), Grab::outHandle);
+    EXPECT_EQ(track->grab().toImage().pixel(probe), capsule);
+    send(QEvent::MouseButtonRelease, {x(30) + 7, 40}, Qt::NoButton);
+    EXPECT_FALSE(track->held().has_value());
+    EXPECT_NE(track->grab().toImage().pixel(probe), capsule);
+    // Released, the Out handle still holds the arrow keys.
+    EXPECT_EQ(store->trimFocus(), 1);
 }
