@@ -44,6 +44,13 @@ std::int64_t entryOf(const mpv_node& result)
 
 MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), options_(options)
 {
+    seekWatchdog_ = new QTimer(this);
+    seekWatchdog_->setSingleShot(true);
+    seekWatchdog_->setInterval(2000);
+    connect(seekWatchdog_, &QTimer::timeout, this, [this] {
+        seekInFlight_ = false;
+        sendWaitingSeek();
+    });
     mpv_ = mpv_create();
     if (!mpv_)
         throw MWError(QStringLiteral("The video player could not start."));
@@ -166,8 +173,11 @@ void MWMpvPlayer::handle(const mpv_event& event)
                 holding_ = false;
         } else if (event.reply_userdata == lastSeek_) {
             seekQueued_ = true;
-            if (event.error < 0)
-                holding_ = false;
+            if (event.error < 0) {
+                seekInFlight_ = false;
+                if (!sendWaitingSeek())
+                    holding_ = false;
+            }
         }
         break;
     case MPV_EVENT_START_FILE:
@@ -203,9 +213,14 @@ void MWMpvPlayer::handle(const mpv_event& event)
                 position_ = shown;
         }
         if (seekQueued_) {
-            settled_ = true;
-            if (!paused_)
-                holding_ = false;
+            seekInFlight_ = false;
+            // A newer target waited for this one: the picture is not settled
+            // until that one lands.
+            if (!sendWaitingSeek()) {
+                settled_ = true;
+                if (!paused_)
+                    holding_ = false;
+            }
         }
         emit restarted();
         break;
@@ -233,6 +248,9 @@ void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
     expectedEntry_ = -1;
     lastSeek_ = 0;
     seekQueued_ = false;
+    seekInFlight_ = false;
+    waitingSeek_.reset();
+    seekWatchdog_->stop();
     heldTime_ = 0;
     settled_ = false;
     if (!item_) {
@@ -289,6 +307,12 @@ void MWMpvPlayer::seekExact(double t)
 
 void MWMpvPlayer::issueSeek(double t)
 {
+    if (seekInFlight_) {
+        waitingSeek_ = t;
+        return;
+    }
+    seekInFlight_ = true;
+    seekWatchdog_->start();
     lastSeek_ = kSeekReply + ++seeks_;
     seekQueued_ = false;
     // libmpv's exact seek keeps frames from 5 ms before its target, so a time
@@ -297,6 +321,17 @@ void MWMpvPlayer::issueSeek(double t)
     // frame at or after t, the one the exports start with.
     const QByteArray target = QByteArray::number(t + kSeekTolerance - 1e-6, 'f', 6);
     command({"seek", target.constData(), "absolute+exact"}, lastSeek_);
+}
+
+bool MWMpvPlayer::sendWaitingSeek()
+{
+    seekWatchdog_->stop();
+    if (!waitingSeek_ || !loaded_)
+        return false;
+    const double t = *waitingSeek_;
+    waitingSeek_.reset();
+    issueSeek(t);
+    return true;
 }
 
 double MWMpvPlayer::currentTime() const

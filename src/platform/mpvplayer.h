@@ -3,6 +3,7 @@
 #include "platform/player.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -43,6 +44,11 @@ public:
     // seek is in place.
     double shownTime() const;
 
+    // Seek commands sent to the core so far. Exact seeks take the core up to a
+    // few hundred milliseconds on long-GOP files, so only one is ever on its
+    // way: asked for meanwhile, only the newest target is sent, once it lands.
+    std::uint64_t seeksIssued() const { return seeks_; }
+
     // For the video surface.
     mpv_handle* handle() const { return mpv_; }
     bool hasVideoOutput() const { return options_.video; }
@@ -55,7 +61,8 @@ public:
     void videoOutputAttached();
 
 signals:
-    // The picture for the last load or seek is in place.
+    // The picture for a load or seek is in place; shownTime() is a number once
+    // it is the newest request's.
     void restarted();
 
 private:
@@ -65,6 +72,8 @@ private:
     void command(std::initializer_list<const char*> args, std::uint64_t id = 0);
     void setPaused(bool paused);
     void issueSeek(double t);
+    // The seek on its way has landed or failed: send the one waiting, if any.
+    bool sendWaitingSeek();
 
     Options options_;
     mpv_handle* mpv_ = nullptr;
@@ -88,10 +97,13 @@ private:
     // back, and a paused playhead stays where it was put.
     bool holding_ = false;
     double heldTime_ = 0;
-    bool settled_ = false;        // the picture for the newest request is in place
-    std::uint64_t lastSeek_ = 0;  // the id of the newest seek command
-    bool seekQueued_ = false;     // the core has taken the newest seek
-    int pauseRequests_ = 0;       // pause changes on their way to the core
+    bool settled_ = false;               // the picture for the newest request is in place
+    std::uint64_t lastSeek_ = 0;         // the id of the newest seek command
+    bool seekQueued_ = false;            // the core has taken the newest seek
+    bool seekInFlight_ = false;          // a seek command is between sending and its restart
+    std::optional<double> waitingSeek_;  // the newest target asked for meanwhile
+    QTimer* seekWatchdog_ = nullptr;     // a restart that never comes must not stall seeking
+    int pauseRequests_ = 0;              // pause changes on their way to the core
 
     QPointer<QObject> renderer_;
     std::function<void()> releaseRenderer_;

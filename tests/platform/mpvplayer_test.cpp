@@ -116,3 +116,22 @@ TEST(MpvPlayer, ItemsAreReplacedAndASeekBeforeTheLoadLands)
     player.play();
     EXPECT_EQ(player.rate(), 0.0);
 }
+
+TEST(MpvPlayer, SeeksAskedForMeanwhileCollapseToTheNewest)
+{
+    MWMpvPlayer player(headless());
+    QSignalSpy restarted(&player, &MWMpvPlayer::restarted);
+    player.replaceItem(counter());
+    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 0; }));
+    const std::uint64_t before = player.seeksIssued();
+    // A drag's worth of targets at once: the first goes out, the rest wait and
+    // only the newest follows it.
+    for (int i = 1; i <= 20; ++i)
+        player.seekExact(i * 0.1);
+    EXPECT_EQ(player.currentTime(), 2.0);
+    EXPECT_EQ(player.seeksIssued(), before + 1);
+    ASSERT_TRUE(testutil::waitUntil([&] { return std::isfinite(player.shownTime()); }));
+    EXPECT_NEAR(player.shownTime(), 2.0, 1e-6);
+    EXPECT_EQ(player.seeksIssued(), before + 2);
+    EXPECT_EQ(player.currentTime(), 2.0);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "model/trimmath.h"
+#include "store/store.h"
+#include "theme/kit.h"
+
+#include <QPointer>
+#include <QUuid>
+#include <QWidget>
+#include <optional>
+
+// The timeline's track: filmstrip, ruler, clip bars, the In–Out box with its
+// two handles, and the playhead. One drag over the whole track trims when it
+// starts on a handle and moves the playhead otherwise; a click on a clip bar
+// selects that clip. It holds only what the current gesture needs.
+class CWTimelineTrack : public QWidget {
+    Q_OBJECT
+public:
+    explicit CWTimelineTrack(CWStore* store, QWidget* parent = nullptr);
+
+    // What the current drag holds (the grab); nothing between drags.
+    std::optional<TrimMath::Grab> held() const { return grab_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void storeChanged(CWStore::Field field);
+    double zoom() const;
+    TrimMath::Track track() const;
+    // The part of the track the playhead and its knob cover at time t.
+    QRect playheadRect(double t) const;
+    std::optional<Clip> barAt(QPointF pos) const;
+    void dragTo(QPointF pos);
+    void updateCursor(QPointF pos);
+
+    void paintFilmstrip(QPainter& painter);
+    void paintRuler(QPainter& painter);
+    void paintBars(QPainter& painter);
+    void paintSelection(QPainter& painter);
+    void paintHandle(QPainter& painter, bool left);
+    void paintPlayhead(QPainter& painter);
+    void paintLabel(QPainter& painter);
+
+    QPointer<CWStore> store_;
+    std::optional<TrimMath::Grab> grab_;
+    double grabStart_ = 0;
+    bool dragging_ = false;
+    QPointF pressPos_;
+    std::optional<QUuid> pressedBar_;
+    double paintedTime_ = 0;  // where the playhead was last drawn
+    MWFace strip_;            // the filmstrip row, drawn once per size, finish, zoom and source
+};
