@@ -3,6 +3,7 @@
 #include "app/instance.h"
 #include "app/mainwindow.h"
 #include "app/unixsignals.h"
+#include "help/chrometext.h"
 #include "model/mwerror.h"
 #include "platform/mpvplayer.h"
 #include "platform/services.h"
@@ -39,7 +40,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     cwNameApplication();
     QApplication::setApplicationDisplayName(CWApp::displayName());
-    QApplication::setApplicationVersion(QStringLiteral(CW_VERSION));
+    QApplication::setApplicationVersion(MWChromeText::buildVersion());
     QGuiApplication::setDesktopFileName(CWApp::id());
     QApplication::setWindowIcon(applicationIcon());
     // libmpv refuses to start unless numbers are formatted the C way.
