@@ -45,34 +45,33 @@ struct ExporterTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ExporterTest, ClipShorterThanATenthFailsBeforeAnythingRuns)
+TEST_F(ExporterTest, ClipsTooShortOrWithAnEmptyFrameFailBeforeAnythingRuns)
 {
     exporttest::ConverterAt converter(marking("exit 0"));
     MWOpenedMedia m = exporttest::media("export_quad.mp4");
     m.duration = 60;
-    Outcome o = run(clip("Intro", 10, 10.05), m);
-    EXPECT_EQ(o.kind, Outcome::failed);
-    EXPECT_EQ(o.message,
-              "\u201CIntro\u201D is shorter than 0.1 seconds. Set its In and Out points further "
-              "apart.");
-    // Both points past the end clamp to the same place.
-    o = run(clip("Late", 70, 80), m);
-    EXPECT_EQ(o.message.left(6), "\u201CLate\u201D");
-    EXPECT_FALSE(converterRan());
-}
-
-TEST_F(ExporterTest, AFrameWithNoPictureUnderItIsRefused)
-{
-    exporttest::ConverterAt converter(marking("exit 0"));
-    const MWOpenedMedia m = exporttest::media("export_quad.mp4");
-    // The picture rectangle lies wholly outside the frame.
-    Outcome o = run(clip("Off", 0, 1), m, QRectF(400, 300, 50, 50));
-    EXPECT_EQ(o.kind, Outcome::failed);
-    EXPECT_EQ(o.message, "The frame for \u201COff\u201D is empty.");
     MWOpenedMedia sound = m;
     sound.naturalSize = QSizeF(0, 0);
-    o = run(clip("Sound", 0, 1), sound);
-    EXPECT_EQ(o.message, "The frame for \u201CSound\u201D is empty.");
+    const QString tooShort =
+        " is shorter than 0.1 seconds. Set its In and Out points further apart.";
+    struct Case {
+        Clip clip;
+        const MWOpenedMedia& media;
+        std::optional<QRectF> area;
+        QString message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {clip("Intro", 10, 10.05), m, {}, "\u201CIntro\u201D" + tooShort},
+             // Both points past the end clamp to the same place.
+             {clip("Late", 70, 80), m, {}, "\u201CLate\u201D" + tooShort},
+             // The picture rectangle lies wholly outside the frame.
+             {clip("Off", 0, 1), m, QRectF(400, 300, 50, 50),
+              "The frame for \u201COff\u201D is empty."},
+             {clip("Sound", 0, 1), sound, {}, "The frame for \u201CSound\u201D is empty."}}) {
+        const Outcome o = run(c.clip, c.media, c.area);
+        EXPECT_EQ(o.kind, Outcome::failed) << c.clip.name.toStdString();
+        EXPECT_EQ(o.message, c.message);
+    }
     EXPECT_FALSE(converterRan());
 }
 
@@ -187,15 +186,27 @@ TEST_F(ExporterTest, CancelStopsTheCompositionWhileItRepeatsAStillPicture)
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 
+namespace {
+
+// A composition of source into dir's x.mp4, cropped to crop.
+MWComposition composition(const QTemporaryDir& dir, const QString& source, QRect crop)
+{
+    MWComposition c;
+    c.source = source;
+    c.end = 1;
+    c.crop = crop;
+    c.renderSize = QSize(720, 720);
+    c.output = dir.filePath("x.mp4");
+    return c;
+}
+
+}  // namespace
+
 TEST(CompositionExport, CancelBeforeRunEndsItAtOnceWithoutAFile)
 {
     QTemporaryDir dir;
-    MWComposition c;
-    c.source = testutil::fixture("export_quad.mp4");
-    c.end = 1;
-    c.crop = QRect(0, 0, 240, 240);
-    c.renderSize = QSize(720, 720);
-    c.output = dir.filePath("x.mp4");
+    const MWComposition c =
+        composition(dir, testutil::fixture("export_quad.mp4"), QRect(0, 0, 240, 240));
     MWCompositionExport session(c);
     session.cancel();
     session.run();
@@ -211,12 +222,7 @@ TEST(CompositionExport, SourceWithoutPictureFailsWithTheTrackMessage)
                                        "-c:a", "aac", sound})
                   .exitCode,
               0);
-    MWComposition c;
-    c.source = sound;
-    c.end = 1;
-    c.crop = QRect(0, 0, 2, 2);
-    c.renderSize = QSize(720, 720);
-    c.output = dir.filePath("x.mp4");
+    const MWComposition c = composition(dir, sound, QRect(0, 0, 2, 2));
     MWCompositionExport session(c);
     session.run();
     EXPECT_EQ(session.status(), MWCompositionExport::Status::failed);
