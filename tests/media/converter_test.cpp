@@ -18,6 +18,8 @@ using support::failure;
 namespace {
 
 const QString missing = "The built-in converter is missing from this copy of the app.";
+const QString damaged = "the file's contents are damaged or in a format the converter doesn't know";
+const QString unreadable = "the file can't be read (check the drive and permissions)";
 
 // A stand-in converter that writes text to its error stream and exits with code.
 QString fakeConverter(const QTemporaryDir& dir, const QByteArray& text, int code)
@@ -63,18 +65,15 @@ TEST(ParseClock, OnlyWhatAClockLooksLike)
 
 TEST(FailureReason, FirstMatchOfTheLowerCasedTail)
 {
-    EXPECT_EQ(failureReason("x.ts: Invalid data found when processing input"),
-              "the file's contents are damaged or in a format the converter doesn't know");
-    EXPECT_EQ(failureReason("Could not find codec parameters"),
-              "the file's contents are damaged or in a format the converter doesn't know");
-    EXPECT_EQ(failureReason("x: No such file or directory\nNo space left on device"),
-              "the file can't be read (check the drive and permissions)");
-    EXPECT_EQ(failureReason("Permission denied"),
-              "the file can't be read (check the drive and permissions)");
-    EXPECT_EQ(failureReason("av_interleaved_write_frame(): No space left on device"),
-              "the disk is full");
-    EXPECT_EQ(failureReason("Unknown encoder 'h264_videotoolbox'"),
-              "the converter couldn't decode it");
+    const std::pair<const char*, QString> cases[] = {
+        {"x.ts: Invalid data found when processing input", damaged},
+        {"Could not find codec parameters", damaged},
+        {"x: No such file or directory\nNo space left on device", unreadable},
+        {"Permission denied", unreadable},
+        {"av_interleaved_write_frame(): No space left on device", "the disk is full"},
+        {"Unknown encoder 'h264_videotoolbox'", "the converter couldn't decode it"}};
+    for (const auto& [tail, reason] : cases)
+        EXPECT_EQ(failureReason(tail), reason) << tail;
 }
 
 TEST(CommandLines, ExactArguments)
@@ -203,14 +202,12 @@ TEST(RunConverter, FailureReasonsFromTheErrorStream)
     };
     QByteArray longTail = "Invalid data found when processing input\n";
     longTail += QByteArray(4100, 'x');  // pushes the match out of the kept tail
-    for (const Case& c : std::vector<Case>{
-             {"out.mov: No space left on device\n", "the disk is full"},
-             {"in.ts: Invalid data found when processing input\n",
-              "the file's contents are damaged or in a format the converter doesn't know"},
-             {"in.ts: No such file or directory\nNo space left\n",
-              "the file can't be read (check the drive and permissions)"},
-             {"Killed\n", "the converter couldn't decode it"},
-             {longTail, "the converter couldn't decode it"}}) {
+    for (const Case& c :
+         std::vector<Case>{{"out.mov: No space left on device\n", "the disk is full"},
+                           {"in.ts: Invalid data found when processing input\n", damaged},
+                           {"in.ts: No such file or directory\nNo space left\n", unreadable},
+                           {"Killed\n", "the converter couldn't decode it"},
+                           {longTail, "the converter couldn't decode it"}}) {
         const QString exe = fakeConverter(dir, c.said, 1);
         EXPECT_EQ(failure(runConverter(exe, {}, 0, {})), "Conversion failed: " + c.reason + ".");
     }
