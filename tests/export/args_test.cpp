@@ -31,45 +31,16 @@ QRectF centredVertical()
 
 TEST(FastArgs, VerticalAt1080FromAnHdSourceWithSound)
 {
+    // clang-format off
     const QStringList expected{
-        "-hide_banner",
-        "-nostdin",
-        "-y",
-        "-ss",
-        "12.500",
-        "-t",
-        "28.750",
-        "-i",
-        "/media/in put.mp4",
-        "-map",
-        "0:v:0",
-        "-map",
-        "0:a:0?",
-        "-vf",
+        "-hide_banner", "-nostdin", "-y", "-ss", "12.500", "-t", "28.750", "-i",
+        "/media/in put.mp4", "-map", "0:v:0", "-map", "0:a:0?", "-vf",
         "crop=608:1080:656:0,scale=1080:1920:flags=bicubic,setsar=1,format=nv12",
-        "-c:v",
-        "h264_videotoolbox",
-        "-allow_sw",
-        "1",
-        "-profile:v",
-        "high",
-        "-b:v",
-        "9953280",
-        "-maxrate",
-        "14929920",
-        "-bufsize",
-        "19906560",
-        "-c:a",
-        "aac",
-        "-b:a",
-        "192k",
-        "-ac",
-        "2",
-        "-movflags",
-        "+faststart",
-        "-f",
-        "mp4",
-        "/out/01 A (9x16).mp4"};
+        "-c:v", "h264_videotoolbox", "-allow_sw", "1", "-profile:v", "high",
+        "-b:v", "9953280", "-maxrate", "14929920", "-bufsize", "19906560",
+        "-c:a", "aac", "-b:a", "192k", "-ac", "2", "-movflags", "+faststart",
+        "-f", "mp4", "/out/01 A (9x16).mp4"};
+    // clang-format on
     EXPECT_EQ(fastArgs(hd(true), 12.5, 41.25, centredVertical(), QSizeF(1080, 1920),
                        "/out/01 A (9x16).mp4"),
               expected);
@@ -105,27 +76,31 @@ TEST(FastArgs, FailureMessageIsTheLastTwoNonEmptyLines)
 
 TEST(CompositionFrameRate, RoundsAndClamps)
 {
-    EXPECT_EQ(compositionFrameRate(8), 10);
-    EXPECT_EQ(compositionFrameRate(29.97f), 30);
-    EXPECT_EQ(compositionFrameRate(23.976f), 24);
-    EXPECT_EQ(compositionFrameRate(120), 60);
-    EXPECT_EQ(compositionFrameRate(0), 30);
-    EXPECT_EQ(compositionFrameRate(1), 30);
-    EXPECT_EQ(compositionFrameRate(12.5f), 13);  // halves away from zero
-    EXPECT_EQ(compositionFrameRate(std::numeric_limits<float>::infinity()), 60);
-    EXPECT_EQ(compositionFrameRate(std::numeric_limits<float>::quiet_NaN()), 30);
+    // Halves round away from zero; no rate, or none worth a picture, is 30.
+    const std::pair<float, int> cases[] = {{8, 10},
+                                           {29.97f, 30},
+                                           {23.976f, 24},
+                                           {120, 60},
+                                           {0, 30},
+                                           {1, 30},
+                                           {12.5f, 13},
+                                           {std::numeric_limits<float>::infinity(), 60},
+                                           {std::numeric_limits<float>::quiet_NaN(), 30}};
+    for (const auto& [fps, rate] : cases)
+        EXPECT_EQ(compositionFrameRate(fps), rate) << fps;
 }
 
 // Qt's y axis points down, so a positive rotation turns the picture clockwise.
 TEST(CompositionOrientation, QuarterTurnsAndMirrors)
 {
-    EXPECT_EQ(MWCompositionExport::orientationFilters(QTransform()), "");
-    EXPECT_EQ(MWCompositionExport::orientationFilters(QTransform().rotate(90)), "transpose=clock");
-    EXPECT_EQ(MWCompositionExport::orientationFilters(QTransform().rotate(-90)),
-              "transpose=cclock");
-    EXPECT_EQ(MWCompositionExport::orientationFilters(QTransform().rotate(180)), "hflip,vflip");
-    EXPECT_EQ(MWCompositionExport::orientationFilters(QTransform(-1, 0, 0, 1, 320, 0)), "hflip");
     // Stored rows become columns without turning: a mirror along the diagonal.
-    EXPECT_EQ(MWCompositionExport::orientationFilters(QTransform(0, 1, 1, 0, 0, 0)),
-              "transpose=cclock_flip");
+    const std::pair<QTransform, const char*> cases[] = {
+        {QTransform(), ""},
+        {QTransform().rotate(90), "transpose=clock"},
+        {QTransform().rotate(-90), "transpose=cclock"},
+        {QTransform().rotate(180), "hflip,vflip"},
+        {QTransform(-1, 0, 0, 1, 320, 0), "hflip"},
+        {QTransform(0, 1, 1, 0, 0, 0), "transpose=cclock_flip"}};
+    for (const auto& [transform, filters] : cases)
+        EXPECT_EQ(MWCompositionExport::orientationFilters(transform), filters) << filters;
 }

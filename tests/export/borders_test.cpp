@@ -79,25 +79,23 @@ TEST(BorderRect, ThresholdsAndEvenRectangle)
     EXPECT_FALSE(CWBorders::pictureRect({320, 240, 60, 60, 0, 0}, 7, QSizeF(320, 240)));
 }
 
-TEST(BorderDetect, LetterboxAndPillarbox)
+TEST(BorderDetect, BarsLogosThinBarsNightAndTooSmall)
 {
-    EXPECT_EQ(detect("bars_letterbox.mp4"), QRectF(0, 32, 320, 176));
-    EXPECT_EQ(detect("bars_pillarbox.mp4"), QRectF(42, 0, 236, 180));
-}
-
-TEST(BorderDetect, LogoThinBarsAndNight)
-{
-    // The logo's rows end the top bar there.
-    EXPECT_EQ(detect("bars_logo.mp4"), QRectF(0, 12, 320, 196));
-    EXPECT_EQ(detect("bars_thin.mp4"), QRectF(0, 0, 320, 194));
-    EXPECT_FALSE(detect("bars_night.mp4"));
-}
-
-TEST(BorderDetect, TooSmallOrNothingToReadIsNothing)
-{
-    // A source narrower than 16 pixels is not looked at, though its frames have bars.
-    EXPECT_FALSE(detect("bars_sliver.mp4", QSizeF(15, 240)));
+    struct Case {
+        const char* fixture;
+        std::optional<QSizeF> size;
+        std::optional<QRectF> picture;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"bars_letterbox.mp4", {}, QRectF(0, 32, 320, 176)},
+             {"bars_pillarbox.mp4", {}, QRectF(42, 0, 236, 180)},
+             {"bars_logo.mp4", {}, QRectF(0, 12, 320, 196)},  // the logo's rows end the top bar
+             {"bars_thin.mp4", {}, QRectF(0, 0, 320, 194)},
+             {"bars_night.mp4", {}, {}},
+             // A source narrower than 16 pixels is not looked at, though its frames have bars.
+             {"bars_sliver.mp4", QSizeF(15, 240), {}},
+             {"frames_audio.m4a", QSizeF(320, 240), {}}})
+        EXPECT_EQ(detect(c.fixture, c.size), c.picture) << c.fixture;
     EXPECT_TRUE(detect("bars_sliver.mp4", QSizeF(16, 240)));
-    EXPECT_FALSE(detect("frames_audio.m4a", QSizeF(320, 240)));
     EXPECT_FALSE(QCoro::waitFor(CWBorders::detect(nullptr, 0, QSizeF(320, 240))));
 }

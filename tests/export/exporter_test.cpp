@@ -45,34 +45,33 @@ struct ExporterTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ExporterTest, ClipShorterThanATenthFailsBeforeAnythingRuns)
+TEST_F(ExporterTest, ClipsTooShortOrWithAnEmptyFrameFailBeforeAnythingRuns)
 {
     exporttest::ConverterAt converter(marking("exit 0"));
     MWOpenedMedia m = exporttest::media("export_quad.mp4");
     m.duration = 60;
-    Outcome o = run(clip("Intro", 10, 10.05), m);
-    EXPECT_EQ(o.kind, Outcome::failed);
-    EXPECT_EQ(o.message,
-              "\u201CIntro\u201D is shorter than 0.1 seconds. Set its In and Out points further "
-              "apart.");
-    // Both points past the end clamp to the same place.
-    o = run(clip("Late", 70, 80), m);
-    EXPECT_EQ(o.message.left(6), "\u201CLate\u201D");
-    EXPECT_FALSE(converterRan());
-}
-
-TEST_F(ExporterTest, AFrameWithNoPictureUnderItIsRefused)
-{
-    exporttest::ConverterAt converter(marking("exit 0"));
-    const MWOpenedMedia m = exporttest::media("export_quad.mp4");
-    // The picture rectangle lies wholly outside the frame.
-    Outcome o = run(clip("Off", 0, 1), m, QRectF(400, 300, 50, 50));
-    EXPECT_EQ(o.kind, Outcome::failed);
-    EXPECT_EQ(o.message, "The frame for \u201COff\u201D is empty.");
     MWOpenedMedia sound = m;
     sound.naturalSize = QSizeF(0, 0);
-    o = run(clip("Sound", 0, 1), sound);
-    EXPECT_EQ(o.message, "The frame for \u201CSound\u201D is empty.");
+    const QString tooShort =
+        " is shorter than 0.1 seconds. Set its In and Out points further apart.";
+    struct Case {
+        Clip clip;
+        const MWOpenedMedia& media;
+        std::optional<QRectF> area;
+        QString message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {clip("Intro", 10, 10.05), m, {}, "\u201CIntro\u201D" + tooShort},
+             // Both points past the end clamp to the same place.
+             {clip("Late", 70, 80), m, {}, "\u201CLate\u201D" + tooShort},
+             // The picture rectangle lies wholly outside the frame.
+             {clip("Off", 0, 1), m, QRectF(400, 300, 50, 50),
+              "The frame for \u201COff\u201D is empty."},
+             {clip("Sound", 0, 1), sound, {}, "The frame for \u201CSound\u201D is empty."}}) {
+        const Outcome o = run(c.clip, c.media, c.area);
+        EXPECT_EQ(o.kind, Outcome::failed) << c.clip.name.toStdString();
+        EXPECT_EQ(o.message, c.message);
+    }
     EXPECT_FALSE(converterRan());
 }
 
@@ -91,32 +90,29 @@ TEST_F(ExporterTest, CancelledJobRefusesTheNextClipAndLeavesTheFileAlone)
     EXPECT_EQ(kept.readAll(), "keep");
 }
 
-TEST_F(ExporterTest, AFileOfAThousandBytesCountsAsEmptyAndOneMoreDoesNot)
+// A converter's file counts only when it succeeded and wrote more than a
+// thousand bytes; otherwise the composition makes the clip instead.
+TEST_F(ExporterTest, AFailedOrEmptyConverterFileFallsBackToTheComposition)
 {
     const MWOpenedMedia m = exporttest::media("export_quad.mp4");
-    {
-        exporttest::ConverterAt converter(
-            exporttest::fakeConverter(dir, "head -c 1001 /dev/zero > \"$out\""));
-        EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
-        EXPECT_EQ(QFileInfo(out).size(), 1001);
-        EXPECT_EQ(progress.back(), 1.0);
+    struct Case {
+        const char* body;
+        bool kept;
+    };
+    for (const Case c : {Case{"head -c 1001 /dev/zero > \"$out\"", true},
+                         Case{"head -c 1000 /dev/zero > \"$out\"", false},
+                         Case{"echo junk > \"$out\"; echo 'Unknown encoder' >&2; exit 1", false}}) {
+        exporttest::ConverterAt converter(exporttest::fakeConverter(dir, c.body));
+        progress.clear();
+        const Outcome o = run(clip("A", 0, 0.5), m);
+        EXPECT_EQ(o.kind, Outcome::done) << c.body << o.message.toStdString();
+        if (c.kept)
+            EXPECT_EQ(QFileInfo(out).size(), 1001) << c.body;
+        else
+            EXPECT_EQ(exporttest::engineOf(out), "composition") << c.body;
+        ASSERT_FALSE(progress.empty()) << c.body;
+        EXPECT_EQ(progress.back(), 1.0) << c.body;
     }
-    {
-        exporttest::ConverterAt converter(
-            exporttest::fakeConverter(dir, "head -c 1000 /dev/zero > \"$out\""));
-        EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
-        EXPECT_EQ(exporttest::engineOf(out), "composition");
-    }
-}
-
-TEST_F(ExporterTest, AFailingConverterFallsBackToTheComposition)
-{
-    exporttest::ConverterAt converter(
-        exporttest::fakeConverter(dir, "echo junk > \"$out\"; echo 'Unknown encoder' >&2; exit 1"));
-    const Outcome o = run(clip("A", 0, 0.5), exporttest::media("export_quad.mp4"));
-    EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
-    EXPECT_EQ(exporttest::engineOf(out), "composition");
-    EXPECT_EQ(progress.back(), 1.0);
 }
 
 TEST_F(ExporterTest, EngineChoice)
@@ -187,15 +183,27 @@ TEST_F(ExporterTest, CancelStopsTheCompositionWhileItRepeatsAStillPicture)
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 
+namespace {
+
+// A composition of source into dir's x.mp4, cropped to crop.
+MWComposition composition(const QTemporaryDir& dir, const QString& source, QRect crop)
+{
+    MWComposition c;
+    c.source = source;
+    c.end = 1;
+    c.crop = crop;
+    c.renderSize = QSize(720, 720);
+    c.output = dir.filePath("x.mp4");
+    return c;
+}
+
+}  // namespace
+
 TEST(CompositionExport, CancelBeforeRunEndsItAtOnceWithoutAFile)
 {
     QTemporaryDir dir;
-    MWComposition c;
-    c.source = testutil::fixture("export_quad.mp4");
-    c.end = 1;
-    c.crop = QRect(0, 0, 240, 240);
-    c.renderSize = QSize(720, 720);
-    c.output = dir.filePath("x.mp4");
+    const MWComposition c =
+        composition(dir, testutil::fixture("export_quad.mp4"), QRect(0, 0, 240, 240));
     MWCompositionExport session(c);
     session.cancel();
     session.run();
@@ -211,12 +219,7 @@ TEST(CompositionExport, SourceWithoutPictureFailsWithTheTrackMessage)
                                        "-c:a", "aac", sound})
                   .exitCode,
               0);
-    MWComposition c;
-    c.source = sound;
-    c.end = 1;
-    c.crop = QRect(0, 0, 2, 2);
-    c.renderSize = QSize(720, 720);
-    c.output = dir.filePath("x.mp4");
+    const MWComposition c = composition(dir, sound, QRect(0, 0, 2, 2));
     MWCompositionExport session(c);
     session.run();
     EXPECT_EQ(session.status(), MWCompositionExport::Status::failed);

@@ -29,11 +29,24 @@ struct FastExportTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(FastExportTest, FailureCarriesTheConvertersLastTwoLines)
+TEST_F(FastExportTest, FailuresCarryTheConvertersLastTwoLinesOrTheLaunchError)
 {
-    const Outcome o = run(exporttest::fakeConverter(dir, "printf 'a\\n\\nb\\nc\\n' >&2; exit 1"));
-    EXPECT_EQ(o.kind, Outcome::failed);
-    EXPECT_EQ(o.message, "b c");
+    struct Case {
+        QString exe;
+        std::optional<QString> message;  // any non-empty one when not given
+    };
+    for (const Case& c : std::vector<Case>{
+             {exporttest::fakeConverter(dir, "printf 'a\\n\\nb\\nc\\n' >&2; exit 1"), "b c"},
+             {dir.filePath("missing-converter"), std::nullopt},
+             // The shell reports the signal; the exit status alone would read 0.
+             {exporttest::fakeConverter(dir, "echo dying >&2; kill -KILL $$"), "dying"}}) {
+        const Outcome o = run(c.exe);
+        EXPECT_EQ(o.kind, Outcome::failed) << c.exe.toStdString();
+        if (c.message)
+            EXPECT_EQ(o.message, *c.message);
+        else
+            EXPECT_FALSE(o.message.isEmpty());
+    }
 }
 
 TEST_F(FastExportTest, ProgressComesFromTheLastTimeOfEachChunkAndStaysBelowOne)
@@ -59,20 +72,6 @@ TEST_F(FastExportTest, ProgressNeverLeavesZeroToJustBelowOne)
         EXPECT_EQ(run(exe).kind, Outcome::done);
         EXPECT_EQ(progress, std::vector<double>{0.0}) << clock;
     }
-}
-
-TEST_F(FastExportTest, AProgramThatCannotStartFailsWithTheLaunchError)
-{
-    const Outcome o = run(dir.filePath("missing-converter"));
-    EXPECT_EQ(o.kind, Outcome::failed);
-    EXPECT_FALSE(o.message.isEmpty());
-}
-
-TEST_F(FastExportTest, ConverterKilledBySignalIsAFailure)
-{
-    // The shell reports the signal, the exit status alone would read 0.
-    const Outcome o = run(exporttest::fakeConverter(dir, "echo dying >&2; kill -KILL $$"));
-    EXPECT_EQ(o.kind, Outcome::failed);
 }
 
 TEST_F(FastExportTest, CancelTerminatesTheConverterAndIsNotAFailure)

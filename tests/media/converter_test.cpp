@@ -18,6 +18,8 @@ using support::failure;
 namespace {
 
 const QString missing = "The built-in converter is missing from this copy of the app.";
+const QString damaged = "the file's contents are damaged or in a format the converter doesn't know";
+const QString unreadable = "the file can't be read (check the drive and permissions)";
 
 // A stand-in converter that writes text to its error stream and exits with code.
 QString fakeConverter(const QTemporaryDir& dir, const QByteArray& text, int code)
@@ -63,18 +65,15 @@ TEST(ParseClock, OnlyWhatAClockLooksLike)
 
 TEST(FailureReason, FirstMatchOfTheLowerCasedTail)
 {
-    EXPECT_EQ(failureReason("x.ts: Invalid data found when processing input"),
-              "the file's contents are damaged or in a format the converter doesn't know");
-    EXPECT_EQ(failureReason("Could not find codec parameters"),
-              "the file's contents are damaged or in a format the converter doesn't know");
-    EXPECT_EQ(failureReason("x: No such file or directory\nNo space left on device"),
-              "the file can't be read (check the drive and permissions)");
-    EXPECT_EQ(failureReason("Permission denied"),
-              "the file can't be read (check the drive and permissions)");
-    EXPECT_EQ(failureReason("av_interleaved_write_frame(): No space left on device"),
-              "the disk is full");
-    EXPECT_EQ(failureReason("Unknown encoder 'h264_videotoolbox'"),
-              "the converter couldn't decode it");
+    const std::pair<const char*, QString> cases[] = {
+        {"x.ts: Invalid data found when processing input", damaged},
+        {"Could not find codec parameters", damaged},
+        {"x: No such file or directory\nNo space left on device", unreadable},
+        {"Permission denied", unreadable},
+        {"av_interleaved_write_frame(): No space left on device", "the disk is full"},
+        {"Unknown encoder 'h264_videotoolbox'", "the converter couldn't decode it"}};
+    for (const auto& [tail, reason] : cases)
+        EXPECT_EQ(failureReason(tail), reason) << tail;
 }
 
 TEST(CommandLines, ExactArguments)
@@ -127,18 +126,11 @@ TEST(ConverterURL, MissingConverterStartsNothing)
 
 TEST(ProbeDuration, ReadsTheConvertersDurationLine)
 {
+    // What counts as a duration is durationFromReport's table below.
     EXPECT_NEAR(probeDuration(testutil::fixture("mpeg.ts")), 2.0, 0.1);
     QTemporaryDir dir;
-    {
-        support::ConverterAt at(fakeConverter(dir, "  Duration: 00:12:34.56, start: 0", 1));
-        EXPECT_DOUBLE_EQ(probeDuration("x"), 754.56);
-    }
-    // Nothing that is not a clock, and no time before the start, is a duration.
-    for (const char* said : {"  Duration: N/A, bitrate: N/A", "  Duration: 1e308:5:8, start",
-                             "  Duration: -00:00:05.00"}) {
-        support::ConverterAt at(fakeConverter(dir, said, 1));
-        EXPECT_EQ(probeDuration("x"), 0) << said;
-    }
+    support::ConverterAt at(fakeConverter(dir, "  Duration: 00:12:34.56, start: 0", 1));
+    EXPECT_DOUBLE_EQ(probeDuration("x"), 754.56);
 }
 
 TEST(ProbeDuration, AConverterThatHangsIsGivenUp)
@@ -172,6 +164,8 @@ TEST(ConverterOutput, DurationIsAFiniteLengthAndProgressAFraction)
         {"  Duration: -1:00:00.00, start", 0},     // no length at all
         {"  Duration: 00:12:34.56, start: 0", 754.56},
         {"  Duration: N/A, bitrate: N/A", 0},
+        {"  Duration: 1e308:5:8, start", 0},
+        {"  Duration: -00:00:05.00", 0},
         {"no duration line", 0},
     };
     for (const auto& [report, seconds] : durations)
@@ -185,9 +179,12 @@ TEST(ConverterOutput, DurationIsAFiniteLengthAndProgressAFraction)
     const double infinite = std::numeric_limits<double>::infinity();
     const Case progress[] = {
         {"time=6e304:00:00 bitrate=", infinite, std::nullopt},  // was NaN
-        {"time=6e304:00:00 bitrate=", 8, 1.0},
         {"time=00:00:02.00 x\rtime=00:00:04.00 x", 8, 0.5},
+        {"time=00:00:09.00 bitrate=", 8, 1.0},
         {"time=-01:00:00.00 bitrate=", 8, 0.0},
+        {"time=-00:00:04.00 bitrate=", 8, 0.0},
+        {"time=1e308:5:8 bitrate=", 8, 0.0},
+        {"time=N/A bitrate=", 8, 0.0},
         {"time=00:00:04.00", 0, std::nullopt},
         {"time=00:00:04.00", std::nan(""), std::nullopt},
         {"frame= 1 fps=0.0", 8, std::nullopt},
@@ -205,14 +202,12 @@ TEST(RunConverter, FailureReasonsFromTheErrorStream)
     };
     QByteArray longTail = "Invalid data found when processing input\n";
     longTail += QByteArray(4100, 'x');  // pushes the match out of the kept tail
-    for (const Case& c : std::vector<Case>{
-             {"out.mov: No space left on device\n", "the disk is full"},
-             {"in.ts: Invalid data found when processing input\n",
-              "the file's contents are damaged or in a format the converter doesn't know"},
-             {"in.ts: No such file or directory\nNo space left\n",
-              "the file can't be read (check the drive and permissions)"},
-             {"Killed\n", "the converter couldn't decode it"},
-             {longTail, "the converter couldn't decode it"}}) {
+    for (const Case& c :
+         std::vector<Case>{{"out.mov: No space left on device\n", "the disk is full"},
+                           {"in.ts: Invalid data found when processing input\n", damaged},
+                           {"in.ts: No such file or directory\nNo space left\n", unreadable},
+                           {"Killed\n", "the converter couldn't decode it"},
+                           {longTail, "the converter couldn't decode it"}}) {
         const QString exe = fakeConverter(dir, c.said, 1);
         EXPECT_EQ(failure(runConverter(exe, {}, 0, {})), "Conversion failed: " + c.reason + ".");
     }
@@ -220,14 +215,16 @@ TEST(RunConverter, FailureReasonsFromTheErrorStream)
     EXPECT_FALSE(failure(runConverter(dir.filePath("absent"), {}, 0, {})).isEmpty());
 }
 
-TEST(RunConverter, ProgressFromTheLastTimeInEachChunk)
+TEST(RunConverter, PostsProgressOnTheMainThread)
 {
+    // Which fraction a chunk gives is progressFromChunk's table above; here,
+    // that one write is one chunk, posted to the main thread, and that a
+    // chunk without a fraction posts nothing.
     QTemporaryDir dir;
     auto fractions = [&](const QByteArray& said, double duration) {
         support::StatusLog log;
         await(runConverter(fakeConverter(dir, said, 0), {}, duration, log.callback()));
-        // Progress is posted, not called: let it arrive.
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();  // progress is posted, not called
         std::vector<double> seen;
         for (const auto& s : *log.calls) {
             EXPECT_EQ(s.text, "Converting…");
@@ -236,19 +233,10 @@ TEST(RunConverter, ProgressFromTheLastTimeInEachChunk)
         EXPECT_FALSE(*log.offMainThread);
         return seen;
     };
-    // One write is one chunk: the later "time=" counts.
     EXPECT_EQ(fractions("frame= 50 time=00:00:02.00 bitrate=\rframe= 100 fps=50 "
                         "time=00:00:04.00 bitrate=",
                         8),
               std::vector<double>{0.5});
-    EXPECT_EQ(fractions("time=00:00:09.00 bitrate=", 8), std::vector<double>{1.0});
-    EXPECT_EQ(fractions("time=-01:00:00.00 bitrate=", 8), std::vector<double>{0.0});
-    EXPECT_EQ(fractions("time=00:00:04.00 bitrate=", 0), std::vector<double>{});
-    EXPECT_EQ(fractions("time=N/A bitrate=", 8), std::vector<double>{0.0});
-    // Hostile or odd clocks stay inside 0…1, and an endless duration
-    // (never a number to divide by) posts nothing, rather than NaN.
-    EXPECT_EQ(fractions("time=-00:00:04.00 bitrate=", 8), std::vector<double>{0.0});
-    EXPECT_EQ(fractions("time=1e308:5:8 bitrate=", 8), std::vector<double>{0.0});
     EXPECT_EQ(fractions("time=00:00:04.00 bitrate=", std::numeric_limits<double>::infinity()),
               std::vector<double>{});
 }

@@ -82,24 +82,32 @@ const QStringList convertLine = {
 
 }  // namespace
 
-TEST_F(LauncherArgs, SoftwareFallbackOnlyWhenAllowed)
+TEST_F(LauncherArgs, TheEncoderIsSwappedAndEverythingElsePassesThroughInOrder)
 {
-    QStringList expected = exportLine;
-    const int at = expected.indexOf("h264_videotoolbox");
-    expected[at] = "libx264";
-    expected.insert(at + 1, "-preset");
-    expected.insert(at + 2, "veryfast");
-    expected.remove(at + 3, 2);  // "-allow_sw", "1"
-    EXPECT_EQ(handedOn(exportLine, "none"), expected);
-    // Without permission to fall back, the missing encoder is left to fail.
-    EXPECT_EQ(handedOn(convertLine, "none"), convertLine);
-}
-
-TEST_F(LauncherArgs, HardwareEncoderTakesThePlace)
-{
-    QStringList expected = convertLine;
-    expected.replace(expected.indexOf("h264_videotoolbox"), "h264_nvenc");
-    EXPECT_EQ(handedOn(convertLine, "h264_nvenc"), expected);
+    QStringList software = exportLine;
+    const int at = software.indexOf("h264_videotoolbox");
+    software[at] = "libx264";
+    software.insert(at + 1, "-preset");
+    software.insert(at + 2, "veryfast");
+    software.remove(at + 3, 2);  // "-allow_sw", "1"
+    QStringList nvenc = convertLine;
+    nvenc.replace(nvenc.indexOf("h264_videotoolbox"), "h264_nvenc");
+    const QStringList probe = {"-hide_banner", "-nostdin", "-i", "/in/h264_videotoolbox"};
+    const QStringList second = {
+        "-i", "in", "-c:v", "mpeg4", "-q:v", "3", "-allow_sw", "1", "h264_videotoolbox"};
+    struct Case {
+        QStringList args;
+        const char* hardware;
+        QStringList expected;
+    };
+    for (const Case& c :
+         std::vector<Case>{{exportLine, "none", software},
+                           // Without permission to fall back, the missing encoder is left to fail.
+                           {convertLine, "none", convertLine},
+                           {convertLine, "h264_nvenc", nvenc},
+                           {probe, "none", probe},
+                           {second, "none", second}})
+        EXPECT_EQ(handedOn(c.args, c.hardware), c.expected) << c.args.join(' ').toStdString();
 
     // VA-API needs its device, an upload at the end of the filters and no
     // software pixel format.
@@ -111,15 +119,6 @@ TEST_F(LauncherArgs, HardwareEncoderTakesThePlace)
     EXPECT_TRUE(vaapi.contains("yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2,"
                                "format=nv12,hwupload"));
     EXPECT_FALSE(handedOn(exportLine, "h264_vaapi:/dev/dri/renderD129").contains("-allow_sw"));
-}
-
-TEST_F(LauncherArgs, EverythingElsePassesThroughInOrder)
-{
-    const QStringList probe = {"-hide_banner", "-nostdin", "-i", "/in/h264_videotoolbox"};
-    EXPECT_EQ(handedOn(probe, "none"), probe);
-    const QStringList second = {
-        "-i", "in", "-c:v", "mpeg4", "-q:v", "3", "-allow_sw", "1", "h264_videotoolbox"};
-    EXPECT_EQ(handedOn(second, "none"), second);
 }
 
 TEST(Launcher, RealFfmpegEncodesHighProfileWithoutHardware)

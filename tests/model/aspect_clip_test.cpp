@@ -8,32 +8,25 @@
 
 #include <gtest/gtest.h>
 
-TEST(Aspect, CasesLabelsAndTags)
+TEST(Aspect, CasesTagsAndRenderSizes)
 {
-    const auto& all = allAspects();
-    ASSERT_EQ(all.size(), 4u);
-    EXPECT_EQ(all[0], Aspect::vertical);
-    EXPECT_EQ(all[1], Aspect::square);
-    EXPECT_EQ(all[2], Aspect::portrait);
-    EXPECT_EQ(all[3], Aspect::wide);
+    EXPECT_EQ(allAspects(), (std::array<Aspect, 4>{Aspect::vertical, Aspect::square,
+                                                   Aspect::portrait, Aspect::wide}));
     EXPECT_EQ(fileTag(Aspect::wide), "16x9");
     EXPECT_EQ(fileTag(Aspect::portrait), "4x5");
     EXPECT_EQ(aspectFromRaw("16:9"), Aspect::wide);
     EXPECT_FALSE(aspectFromRaw("3:4"));
     EXPECT_FALSE(aspectFromRaw("16x9"));
-}
 
-TEST(Aspect, RenderSizesAreEvenAndExact)
-{
-    EXPECT_EQ(renderSize(Aspect::vertical, 1080), QSize(1080, 1920));
-    EXPECT_EQ(renderSize(Aspect::square, 1080), QSize(1080, 1080));
-    EXPECT_EQ(renderSize(Aspect::portrait, 1080), QSize(1080, 1350));
-    EXPECT_EQ(renderSize(Aspect::wide, 1080), QSize(1920, 1080));
-    EXPECT_EQ(renderSize(Aspect::vertical, 720), QSize(720, 1280));
-    EXPECT_EQ(renderSize(Aspect::portrait, 720), QSize(720, 900));
-    EXPECT_EQ(renderSize(Aspect::wide, 720), QSize(1280, 720));
-    // 1350 ÷ 2 = 675 exactly: no rounding to an odd side for odd short sides either.
-    EXPECT_EQ(renderSize(Aspect::wide, 101).width() % 2, 0);
+    // Even and exact: 1350 ÷ 2 = 675, no rounding to an odd side.
+    const std::tuple<Aspect, int, QSize> sizes[] = {
+        {Aspect::vertical, 1080, {1080, 1920}}, {Aspect::square, 1080, {1080, 1080}},
+        {Aspect::portrait, 1080, {1080, 1350}}, {Aspect::wide, 1080, {1920, 1080}},
+        {Aspect::vertical, 720, {720, 1280}},   {Aspect::portrait, 720, {720, 900}},
+        {Aspect::wide, 720, {1280, 720}}};
+    for (const auto& [aspect, shortSide, size] : sizes)
+        EXPECT_EQ(renderSize(aspect, shortSide), size) << fileTag(aspect).toStdString();
+    EXPECT_EQ(renderSize(Aspect::wide, 101).width() % 2, 0);  // odd short sides too
 }
 
 namespace {
@@ -82,25 +75,19 @@ TEST(Clip, DecodeRoundTripAndFailures)
         missing.remove(key);
         EXPECT_FALSE(Clip::fromJson(missing)) << key;
     }
-    QJsonObject wrongType = o;
-    wrongType["zoom"] = "1.0";
-    EXPECT_FALSE(Clip::fromJson(wrongType));
-    QJsonObject badAspect = o;
-    badAspect["aspect"] = "3:4";
-    EXPECT_FALSE(Clip::fromJson(badAspect));
-    QJsonObject badId = o;
-    badId["id"] = "not-a-uuid";
-    EXPECT_FALSE(Clip::fromJson(badId));
+    const std::pair<const char*, QJsonValue> wrong[] = {
+        {"zoom", "1.0"}, {"aspect", "3:4"}, {"id", "not-a-uuid"}};
+    for (const auto& [key, value] : wrong) {
+        QJsonObject changed = o;
+        changed[key] = value;
+        EXPECT_FALSE(Clip::fromJson(changed)) << key;
+    }
     QJsonObject lowerCase = o;
     lowerCase["id"] = o["id"].toString().toLower();
     EXPECT_EQ(Clip::fromJson(lowerCase)->id, clip.id);
-}
 
-TEST(Clip, EqualityIsFieldByField)
-{
-    Clip a{QUuid::createUuid(), QUuid::createUuid(), "a", 1, 2, Aspect::square, 1, 0.5, 0.5};
-    Clip b = a;
-    EXPECT_EQ(a, b);
-    b.centerY = 0.51;
-    EXPECT_NE(a, b);
+    // Equality is field by field, down to the last.
+    Clip moved = clip;
+    moved.centerY += 0.01;
+    EXPECT_NE(moved, clip);
 }

@@ -12,22 +12,22 @@
 
 TEST(Clock, Examples)
 {
-    EXPECT_EQ(MWTime::clock(65.37, true), "1:05.3");
-    EXPECT_EQ(MWTime::clock(3725, false), "1:02:05");
-    EXPECT_EQ(MWTime::clock(59.99, true), "0:59.9");
-    EXPECT_EQ(MWTime::clock(-2, true), "0:00.0");
-    EXPECT_EQ(MWTime::clock(-2, false), "0:00");
-    EXPECT_EQ(MWTime::clock(NAN, true), "0:00.0");
-    EXPECT_EQ(MWTime::clock(INFINITY, false), "0:00");
-    EXPECT_EQ(MWTime::clock(3600, false), "1:00:00");
-    EXPECT_EQ(MWTime::clock(3599.96, true), "59:59.9");
-    EXPECT_EQ(MWTime::clock(3661.25, true), "1:01:01.2");
-    // Tenths that binary doubles hold as x.x999… still read as written.
-    EXPECT_EQ(MWTime::clock(2.3, true), "0:02.3");
-    EXPECT_EQ(MWTime::clock(0.7, true), "0:00.7");
-    // Times beyond any integer type (a hand-edited session) still read as times.
-    EXPECT_EQ(MWTime::clock(1e19, false), "2777777777777777:46:40");
-    EXPECT_EQ(MWTime::clock(1e19, true), "2777777777777777:46:40.0");
+    struct Case {
+        double seconds;
+        bool tenths;
+        const char* text;
+    };
+    for (const Case c :
+         {Case{65.37, true, "1:05.3"}, Case{3725, false, "1:02:05"}, Case{59.99, true, "0:59.9"},
+          Case{-2, true, "0:00.0"}, Case{-2, false, "0:00"}, Case{NAN, true, "0:00.0"},
+          Case{INFINITY, false, "0:00"}, Case{3600, false, "1:00:00"},
+          Case{3599.96, true, "59:59.9"}, Case{3661.25, true, "1:01:01.2"},
+          // Tenths that binary doubles hold as x.x999… still read as written.
+          Case{2.3, true, "0:02.3"}, Case{0.7, true, "0:00.7"},
+          // Times beyond any integer type (a hand-edited session) still read as times.
+          Case{1e19, false, "2777777777777777:46:40"},
+          Case{1e19, true, "2777777777777777:46:40.0"}})
+        EXPECT_EQ(MWTime::clock(c.seconds, c.tenths), c.text) << c.seconds;
     const QRegularExpression shape(QStringLiteral("^[0-9]+:[0-5][0-9]:[0-5][0-9](\\.[0-9])?$"));
     for (double huge : {9.3e18, 1e100, 1.7e308}) {
         for (bool tenths : {false, true}) {
@@ -39,19 +39,25 @@ TEST(Clock, Examples)
 
 TEST(FileName, ExamplesAndForbiddenCharacters)
 {
-    EXPECT_EQ(CropMath::fileName("Interview: part 1", Aspect::vertical, 1),
-              "01 Interview- part 1 (9x16).mp4");
-    EXPECT_EQ(CropMath::fileName("", Aspect::wide, 12), "12 Clip (16x9).mp4");
-    EXPECT_EQ(CropMath::fileName("x", Aspect::wide, 123), "123 x (16x9).mp4");
-    EXPECT_EQ(CropMath::fileName(" :/ ", Aspect::square, 1), "01 -- (1x1).mp4");
-    EXPECT_EQ(CropMath::fileName("   \t", Aspect::square, 1), "01 Clip (1x1).mp4");
-    EXPECT_EQ(CropMath::fileName("a/b\\c:d*e?f\"g<h>i|j\nk\rl", Aspect::portrait, 2),
-              "02 a-b-c-d-e-f-g-h-i-j-k-l (4x5).mp4");
-    EXPECT_EQ(CropMath::fileName("\nname\n", Aspect::portrait, 2), "02 -name- (4x5).mp4");
-    // NUL ends a name for the file system: the rest, ".mp4" included, would be lost.
-    EXPECT_EQ(CropMath::fileName(QString::fromUtf8("a\0b", 3), Aspect::square, 1),
-              "01 a-b (1x1).mp4");
-    EXPECT_EQ(CropMath::fileName(QString(1, QChar(0)), Aspect::square, 1), "01 - (1x1).mp4");
+    struct Case {
+        QString name;
+        Aspect aspect;
+        int index;
+        const char* file;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"Interview: part 1", Aspect::vertical, 1, "01 Interview- part 1 (9x16).mp4"},
+             {"", Aspect::wide, 12, "12 Clip (16x9).mp4"},
+             {"x", Aspect::wide, 123, "123 x (16x9).mp4"},
+             {" :/ ", Aspect::square, 1, "01 -- (1x1).mp4"},
+             {"   \t", Aspect::square, 1, "01 Clip (1x1).mp4"},
+             {"a/b\\c:d*e?f\"g<h>i|j\nk\rl", Aspect::portrait, 2,
+              "02 a-b-c-d-e-f-g-h-i-j-k-l (4x5).mp4"},
+             {"\nname\n", Aspect::portrait, 2, "02 -name- (4x5).mp4"},
+             // NUL ends a name for the file system: the rest, ".mp4" included, would be lost.
+             {QString::fromUtf8("a\0b", 3), Aspect::square, 1, "01 a-b (1x1).mp4"},
+             {QString(1, QChar(0)), Aspect::square, 1, "01 - (1x1).mp4"}})
+        EXPECT_EQ(CropMath::fileName(c.name, c.aspect, c.index), c.file) << c.file;
 }
 
 TEST(FileName, CutsAtEightyUserPerceivedCharacters)
