@@ -4,44 +4,36 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-TEST_F(StoreTest, MarkArithmetic)
+// Marks keep half a second apart within the source; "mark" at the playhead
+// moves the other mark five seconds away when it would cross.
+TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
 {
-    const CWSource s = addSource("/v/Long.mov", 14);
-    store->select(s.id);
-    CWStoreTestAccess::setMarks(*store, 0, 10);
-    CWStoreTestAccess::setTime(*store, 12);
-    store->markIn();
-    EXPECT_DOUBLE_EQ(store->inMark(), 12);
-    EXPECT_DOUBLE_EQ(store->outMark(), 14);  // 12 + 5 capped at the duration
-
-    CWStoreTestAccess::setMarks(*store, 8, 14);
-    CWStoreTestAccess::setTime(*store, 3);
-    store->markOut();
-    EXPECT_DOUBLE_EQ(store->outMark(), 3);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);  // 3 − 5 floored at 0
-}
-
-TEST_F(StoreTest, SetInAndOutKeepHalfASecondApart)
-{
-    const CWSource s = addSource("/v/a.mov", 600);
-    store->select(s.id);
-    store->setOut(10);
-    store->setIn(9.8);
-    EXPECT_DOUBLE_EQ(store->inMark(), 9.5);
-    store->setIn(-2);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    store->setIn(4);
-    store->setOut(2);
-    EXPECT_DOUBLE_EQ(store->outMark(), 4.5);
-    store->setOut(1e6);
-    EXPECT_DOUBLE_EQ(store->outMark(), 600);
-
-    const CWSource tiny = addSource("/v/tiny.mov", 0.3);
-    store->select(tiny.id);
-    store->setIn(0.2);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    store->setOut(0.1);
-    EXPECT_DOUBLE_EQ(store->outMark(), 0.3);
+    enum Op { markIn, markOut, setIn, setOut };
+    const struct {
+        double duration, in, out;
+        Op op;
+        double value, expectIn, expectOut;
+    } cases[] = {
+        {14, 0, 10, markIn, 12, 12, 14},  // 12 + 5 capped at the duration
+        {14, 8, 14, markOut, 3, 0, 3},    // 3 − 5 floored at 0
+        {600, 0, 10, setIn, 9.8, 9.5, 10},  {600, 0, 10, setIn, -2, 0, 10},
+        {600, 4, 600, setOut, 2, 4, 4.5},   {600, 4, 600, setOut, 1e6, 4, 600},
+        {0.3, 0, 0.3, setIn, 0.2, 0, 0.3},  // too short for half a second: stays whole
+        {0.3, 0, 0.3, setOut, 0.1, 0, 0.3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.duration << " op " << c.op << " " << c.value);
+        store->select(addSource("/v/a.mov", c.duration).id);
+        CWStoreTestAccess::setMarks(*store, c.in, c.out);
+        if (c.op == markIn || c.op == markOut)
+            CWStoreTestAccess::setTime(*store, c.value);
+        c.op == markIn    ? store->markIn()
+        : c.op == markOut ? store->markOut()
+        : c.op == setIn   ? store->setIn(c.value)
+                          : store->setOut(c.value);
+        EXPECT_DOUBLE_EQ(store->inMark(), c.expectIn);
+        EXPECT_DOUBLE_EQ(store->outMark(), c.expectOut);
+    }
 }
 
 TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)

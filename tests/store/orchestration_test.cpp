@@ -54,28 +54,28 @@ TEST_F(StoreTest, DropsCloseTogetherMakeOneRunAndLinksAreDuplicates)
 TEST_F(StoreTest, ImportNotesAndAudioOnly)
 {
     QTemporaryDir dir;
-    const QString song = testutil::copyFixture("audio.m4a", dir.path(), "song.m4a");
+    const struct {
+        const char* fixture;
+        const char* name;
+        const char* note;
+    } imports[] = {
+        {"audio.m4a", "song.m4a", "Can't use “song.m4a”"},
+        {"h264_aac.mp4", "beach.mov", "Loaded beach.mov (0:04, 320×240)."},
+        {"bars_letterbox.mp4", "film.mp4",
+         "Loaded film.mp4. Black bars found in the picture — the frame stays inside the real "
+         "picture (switch “Remove black bars” off to keep them)."},
+    };
     QSignalSpy finished(store.get(), &CWStore::importFinished);
-    store->importFiles({song});
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 120000));
-    EXPECT_TRUE(store->sources().isEmpty());
+    for (const auto& i : imports) {
+        store->importFiles({testutil::copyFixture(i.fixture, dir.path(), i.name)});
+        ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 120000));
+        finished.clear();
+        EXPECT_EQ(*store->note(), QString::fromUtf8(i.note));
+    }
+    ASSERT_EQ(store->sources().size(), 2);  // no source for the audio file
     ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0].first, QString::fromUtf8("Can't use “song.m4a”"));
-    EXPECT_EQ(*store->note(), services->alerts[0].first);
-
-    const QString clip = testutil::copyFixture("h264_aac.mp4", dir.path(), "beach.mov");
-    store->importFiles({clip});
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 2; }, 120000));
-    EXPECT_EQ(*store->note(), QString::fromUtf8("Loaded beach.mov (0:04, 320×240)."));
-    EXPECT_DOUBLE_EQ(store->outMark(), store->sources()[0].media.duration);
-
-    const QString film = testutil::copyFixture("bars_letterbox.mp4", dir.path(), "film.mp4");
-    store->importFiles({film});
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 3; }, 120000));
-    EXPECT_EQ(*store->note(),
-              QString::fromUtf8("Loaded film.mp4. Black bars found in the picture — the frame "
-                                "stays inside the real picture (switch “Remove black bars” off "
-                                "to keep them)."));
+    EXPECT_EQ(services->alerts[0].first, QString::fromUtf8(imports[0].note));
+    EXPECT_DOUBLE_EQ(store->outMark(), store->sources()[1].media.duration);
 }
 
 TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOne)
@@ -189,18 +189,21 @@ TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
     ASSERT_EQ(store->sources().size(), 1);
     const QUuid source = store->sources()[0].id;
 
-    QList<Clip> tooShort;
-    for (int i = 0; i < 3; ++i)
-        tooShort << Clip{QUuid::createUuid(),
-                         source,
-                         QString("c%1").arg(i),
-                         0,
-                         0.05,
-                         Aspect::square,
-                         1,
-                         0.5,
-                         0.5};
-    CWStoreTestAccess::setClips(*store, tooShort);
+    const auto clipsOf = [&](int count, double length) {
+        QList<Clip> clips;
+        for (int i = 0; i < count; ++i)
+            clips << Clip{QUuid::createUuid(),
+                          source,
+                          QString("c%1").arg(i),
+                          0,
+                          length,
+                          Aspect::square,
+                          1,
+                          0.5,
+                          0.5};
+        return clips;
+    };
+    CWStoreTestAccess::setClips(*store, clipsOf(3, 0.05));
     QSignalSpy finished(store.get(), &CWStore::exportFinished);
     store->exportAll();  // every clip fails before anything is launched
     ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }));
@@ -210,11 +213,7 @@ TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
     EXPECT_TRUE(store->note()->startsWith("Exported 0 clips, 3 failed to "));
 
     // Eight cores run two clips at a time; a cancel ends the running and the waiting.
-    QList<Clip> clips;
-    for (int i = 0; i < 5; ++i)
-        clips << Clip{
-            QUuid::createUuid(), source, QString("c%1").arg(i), 0, 8, Aspect::square, 1, 0.5, 0.5};
-    CWStoreTestAccess::setClips(*store, clips);
+    CWStoreTestAccess::setClips(*store, clipsOf(5, 8));
     services->cores = 8;
     store->exportAll();
     QStringList states;

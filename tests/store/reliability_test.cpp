@@ -1,4 +1,3 @@
-#include "common/testutil.h"
 #include "store_fixture_support.h"
 
 #include <QDir>
@@ -11,27 +10,9 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+using namespace storetest;
+
 namespace {
-void writeSession(const QByteArray& bytes)
-{
-    QFile f(CWStore::sessionURL());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readSession()
-{
-    QFile f(CWStore::sessionURL());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Restores into a fresh store and waits for the loop to end (if it starts).
-void restoreInto(CWStore& store)
-{
-    auto task = store.restore();
-    ASSERT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
-}
-
 // Only the files whose rows ended "Done" may be in the folder.
 void expectOnlyFinishedFiles(const CWStore& store, const QString& folder)
 {

@@ -1,34 +1,19 @@
-#include "common/testutil.h"
 #include "store_fixture_support.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-namespace {
-std::optional<CWSession> savedSession()
-{
-    QFile f(CWStore::sessionURL());
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return CWSession::decode(f.readAll());
-}
-}  // namespace
-
-TEST_F(StoreTest, NothingIsWrittenBeforeTheRestoreStarts)
-{
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
-    store->addClip();
-    EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
-}
+using namespace storetest;
 
 TEST_F(StoreTest, ClipEditsRewriteTheSessionFrameChangesWithoutSelectionDoNot)
 {
-    CWStoreTestAccess::setRestoreStarted(*store, true);
     const CWSource s = addSource("/v/a.mov", 60);
     store->select(s.id);
     store->addClip();
+    EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));  // nothing before the restore starts
+    CWStoreTestAccess::setRestoreStarted(*store, true);
+    store->setZoom(2.5);  // the selected clip follows, and is saved
     auto saved = savedSession();
     ASSERT_TRUE(saved);
     ASSERT_EQ(saved->clips.size(), 1);
@@ -36,9 +21,7 @@ TEST_F(StoreTest, ClipEditsRewriteTheSessionFrameChangesWithoutSelectionDoNot)
     ASSERT_EQ(saved->allSources().size(), 1);
     EXPECT_EQ(saved->allSources()[0].path, "/v/a.mov");
     EXPECT_EQ(saved->allSources()[0].trimBorders, true);
-
-    store->setZoom(2.5);  // the selected clip follows, and is saved
-    EXPECT_DOUBLE_EQ(savedSession()->clips[0].zoom, 2.5);
+    EXPECT_DOUBLE_EQ(saved->clips[0].zoom, 2.5);
 
     store->setSelectedClipID(std::nullopt);
     QFile::remove(CWStore::sessionURL());

@@ -3,12 +3,59 @@
 #include <gtest/gtest.h>
 
 #include "common/storeaccess.h"
+#include "common/testutil.h"
 #include "store/scriptedplayer_support.h"
 #include "store/scriptedservices_support.h"
 #include "store/store.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <memory>
+#include <optional>
+
+// The session file and the waits that the store tests share.
+namespace storetest {
+inline void writeSession(const QByteArray& bytes)
+{
+    QFile f(CWStore::sessionURL());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+inline QByteArray readSession()
+{
+    QFile f(CWStore::sessionURL());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline std::optional<CWSession> savedSession()
+{
+    return CWSession::decode(readSession());
+}
+
+// Restores and waits for the loop to end (if it starts).
+inline void restoreInto(CWStore& store)
+{
+    auto task = store.restore();
+    ASSERT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
+}
+
+// Imports through the batching queue and waits for the run to end.
+inline void importAndWait(CWStore& store, const QStringList& paths)
+{
+    QSignalSpy finished(&store, &CWStore::importFinished);
+    store.enqueueImport(paths);
+    ASSERT_TRUE(finished.wait(120000));
+}
+
+inline void exportAndWait(CWStore& store)
+{
+    QSignalSpy finished(&store, &CWStore::exportFinished);
+    store.exportAll();
+    ASSERT_TRUE(store.exporting());
+    ASSERT_TRUE(finished.wait(300000));
+}
+}  // namespace storetest
 
 // A store on a scripted player, with sources made by hand (no media opened).
 class StoreTest : public ::testing::Test {
