@@ -1,8 +1,11 @@
 #include "common/testutil.h"
 #include "store_fixture_support.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+using namespace storetest;
 
 // Marks keep half a second apart within the source; "mark" at the playhead
 // moves the other mark five seconds away when it would cross.
@@ -83,12 +86,16 @@ TEST_F(StoreTest, ClipNamesCountTheSourcesClipsNotTheHighestNumber)
     EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Other – clip 1"));
 }
 
-TEST_F(StoreTest, EditsFollowTheSelectedClipOnly)
+// Edits reach the selected clip only, and only clip changes rewrite the
+// session (never before the restore has started).
+TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSession)
 {
     const CWSource s = addSource("/v/a.mov", 60);
     store->select(s.id);
     store->addClip();
     const QUuid id = store->clips()[0].id;
+    EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
+    CWStoreTestAccess::setRestoreStarted(*store, true);
     // Each drag step changes the clip, and so writes the session, once.
     int writes = 0;
     const auto counter = QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) {
@@ -103,15 +110,27 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnly)
     EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);
+    const auto saved = savedSession();
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saved->clips.size(), 1);
+    EXPECT_EQ(saved->clips[0], store->clips()[0]);
+    ASSERT_EQ(saved->allSources().size(), 1);
+    EXPECT_EQ(saved->allSources()[0].path, "/v/a.mov");
+    EXPECT_EQ(saved->allSources()[0].trimBorders, true);
 
     store->setSelectedClipID(std::nullopt);  // "Done Editing"
+    QFile::remove(CWStore::sessionURL());
     store->setZoom(3);
     store->setOut(20);
+    store->setCenterX(0.1);
+    store->setAspect(Aspect::wide);
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
+    EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
 
     store->rename(id, "");
     EXPECT_EQ(store->clips()[0].name, "");
+    EXPECT_EQ(savedSession()->clips[0].name, "");
     store->rename(QUuid::createUuid(), "nobody");
     store->resetFrame();
     EXPECT_DOUBLE_EQ(store->zoom(), 1);
