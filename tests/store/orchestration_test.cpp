@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace storetest;
+
 TEST(ImportSummary, TitlesAndBodies)
 {
     EXPECT_FALSE(CWStore::importSummary({}, 3));
@@ -134,13 +136,10 @@ TEST_F(StoreTest, ExportNamesRowsAndTheRefusals)
               qMakePair(QString("No clips to export"),
                         QString("Set In and Out points and click Add Clip first.")));
 
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "talk.mp4")});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(*store, {testutil::copyFixture("h264_aac.mp4", media.path(), "talk.mp4")});
     const QUuid source = store->sources()[0].id;
-    QList<Clip> clips{
-        Clip{QUuid::createUuid(), source, "Intro", 0.5, 1.5, Aspect::vertical, 1, 0.5, 0.5},
-        Clip{QUuid::createUuid(), source, "Intro", 1, 1.05, Aspect::vertical, 1, 0.5, 0.5}};
+    QList<Clip> clips{clipOf(source, "Intro", 0.5, 1.5, Aspect::vertical),
+                      clipOf(source, "Intro", 1, 1.05, Aspect::vertical)};
     CWStoreTestAccess::setClips(*store, clips);
     QFile::copy(testutil::fixture("h264_aac.mp4"), out.filePath("01 Intro (9x16).mp4"));
 
@@ -183,24 +182,14 @@ TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
     QTemporaryDir media;
     QTemporaryDir out;
     services->folder = out.path();
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(*store, {testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
     ASSERT_EQ(store->sources().size(), 1);
     const QUuid source = store->sources()[0].id;
 
     const auto clipsOf = [&](int count, double length) {
         QList<Clip> clips;
         for (int i = 0; i < count; ++i)
-            clips << Clip{QUuid::createUuid(),
-                          source,
-                          QString("c%1").arg(i),
-                          0,
-                          length,
-                          Aspect::square,
-                          1,
-                          0.5,
-                          0.5};
+            clips << clipOf(source, QString("c%1").arg(i), 0, length);
         return clips;
     };
     CWStoreTestAccess::setClips(*store, clipsOf(3, 0.05));

@@ -33,6 +33,13 @@ inline std::optional<CWSession> savedSession()
     return CWSession::decode(readSession());
 }
 
+// A clip with the frame centred at zoom 1.
+inline Clip clipOf(const QUuid& source, const QString& name, double in, double out,
+                   Aspect aspect = Aspect::square)
+{
+    return Clip{QUuid::createUuid(), source, name, in, out, aspect, 1, 0.5, 0.5};
+}
+
 // Restores and waits for the loop to end (if it starts).
 inline void restoreInto(CWStore& store)
 {
@@ -46,6 +53,14 @@ inline void importAndWait(CWStore& store, const QStringList& paths)
     QSignalSpy finished(&store, &CWStore::importFinished);
     store.enqueueImport(paths);
     ASSERT_TRUE(finished.wait(120000));
+}
+
+// Imports at once (no batching) and waits for the run to end.
+inline void importNow(CWStore& store, const QStringList& paths)
+{
+    QSignalSpy finished(&store, &CWStore::importFinished);
+    store.importFiles(paths);
+    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 120000));
 }
 
 inline void exportAndWait(CWStore& store)

@@ -13,13 +13,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace storetest;
+
 namespace {
 // Imports one short video and returns its source id.
 QUuid importOne(CWStore& store, const QTemporaryDir& media)
 {
-    QSignalSpy imported(&store, &CWStore::importFinished);
-    store.importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
-    EXPECT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(store, {testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
     return store.sources().value(0).id;
 }
 }  // namespace
@@ -56,7 +56,7 @@ TEST_F(StoreTest, EveryClipNameGivesAFileOfThatNameAtTheBatchsSize)
     const QStringList names{emoji, emoji, QString::fromUtf8("a\0b", 3)};
     QList<Clip> clips;
     for (const QString& name : names)
-        clips << Clip{QUuid::createUuid(), source, name, 0, 0.3, Aspect::square, 1, 0.5, 0.5};
+        clips << clipOf(source, name, 0, 0.3);
     CWStoreTestAccess::setClips(*store, clips);
     // The first name is taken already, so the export adds " 2" to it.
     const QString first = out.filePath(CropMath::fileName(emoji, Aspect::square, 1));
