@@ -43,24 +43,20 @@ TEST(MpvPlayer, LoadsPausedAtTheStartAndSeeksFrameExactly)
     EXPECT_EQ(player.rate(), 0.0);
 
     // Paused, the time is the one asked for; the picture is the first frame at
-    // or after it (25 fps: none at 0.5 s, the next at 0.52 s).
-    player.seekExact(1.0);
-    EXPECT_EQ(player.currentTime(), 1.0);
-    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 1; }));
-    EXPECT_EQ(player.currentTime(), 1.0);
-    EXPECT_NEAR(player.shownTime(), 1.0, 1e-6);
-    player.seekExact(1.04);
-    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 2; }));
-    EXPECT_NEAR(player.shownTime(), 1.04, 1e-6);
-    player.seekExact(0.5);
-    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 3; }));
-    EXPECT_EQ(player.currentTime(), 0.5);
-    EXPECT_NEAR(player.shownTime(), 0.52, 1e-6);
-    // Just after a frame is after it: the next frame, as the export starts with.
-    player.seekExact(1.003);
-    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 4; }));
-    EXPECT_EQ(player.currentTime(), 1.003);
-    EXPECT_NEAR(player.shownTime(), 1.04, 1e-6);
+    // or after it (25 fps: none at 0.5 s, the next at 0.52 s). Just after a
+    // frame is after it: the next frame, as the export starts with.
+    const struct {
+        double seek;
+        double shown;
+    } seeks[] = {{1.0, 1.0}, {1.04, 1.04}, {0.5, 0.52}, {1.003, 1.04}};
+    for (const auto& s : seeks) {
+        const qsizetype before = restarted.count();
+        player.seekExact(s.seek);
+        EXPECT_EQ(player.currentTime(), s.seek);
+        ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > before; })) << s.seek;
+        EXPECT_EQ(player.currentTime(), s.seek);
+        EXPECT_NEAR(player.shownTime(), s.shown, 1e-6) << s.seek;
+    }
     // Playing goes on from the frame shown.
     player.play();
     ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 0.6; }));

@@ -1,47 +1,42 @@
 #include "common/testutil.h"
 #include "store_fixture_support.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-TEST_F(StoreTest, MarkArithmetic)
+using namespace storetest;
+
+// Marks keep half a second apart within the source; "mark" at the playhead
+// moves the other mark five seconds away when it would cross.
+TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
 {
-    const CWSource s = addSource("/v/Long.mov", 14);
-    store->select(s.id);
-    CWStoreTestAccess::setMarks(*store, 0, 10);
-    CWStoreTestAccess::setTime(*store, 12);
-    store->markIn();
-    EXPECT_DOUBLE_EQ(store->inMark(), 12);
-    EXPECT_DOUBLE_EQ(store->outMark(), 14);  // 12 + 5 capped at the duration
-
-    CWStoreTestAccess::setMarks(*store, 8, 14);
-    CWStoreTestAccess::setTime(*store, 3);
-    store->markOut();
-    EXPECT_DOUBLE_EQ(store->outMark(), 3);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);  // 3 − 5 floored at 0
-}
-
-TEST_F(StoreTest, SetInAndOutKeepHalfASecondApart)
-{
-    const CWSource s = addSource("/v/a.mov", 600);
-    store->select(s.id);
-    store->setOut(10);
-    store->setIn(9.8);
-    EXPECT_DOUBLE_EQ(store->inMark(), 9.5);
-    store->setIn(-2);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    store->setIn(4);
-    store->setOut(2);
-    EXPECT_DOUBLE_EQ(store->outMark(), 4.5);
-    store->setOut(1e6);
-    EXPECT_DOUBLE_EQ(store->outMark(), 600);
-
-    const CWSource tiny = addSource("/v/tiny.mov", 0.3);
-    store->select(tiny.id);
-    store->setIn(0.2);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    store->setOut(0.1);
-    EXPECT_DOUBLE_EQ(store->outMark(), 0.3);
+    enum Op { markIn, markOut, setIn, setOut };
+    const struct {
+        double duration, in, out;
+        Op op;
+        double value, expectIn, expectOut;
+    } cases[] = {
+        {14, 0, 10, markIn, 12, 12, 14},  // 12 + 5 capped at the duration
+        {14, 8, 14, markOut, 3, 0, 3},    // 3 − 5 floored at 0
+        {600, 0, 10, setIn, 9.8, 9.5, 10},  {600, 0, 10, setIn, -2, 0, 10},
+        {600, 4, 600, setOut, 2, 4, 4.5},   {600, 4, 600, setOut, 1e6, 4, 600},
+        {0.3, 0, 0.3, setIn, 0.2, 0, 0.3},  // too short for half a second: stays whole
+        {0.3, 0, 0.3, setOut, 0.1, 0, 0.3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.duration << " op " << c.op << " " << c.value);
+        store->select(addSource("/v/a.mov", c.duration).id);
+        CWStoreTestAccess::setMarks(*store, c.in, c.out);
+        if (c.op == markIn || c.op == markOut)
+            CWStoreTestAccess::setTime(*store, c.value);
+        c.op == markIn    ? store->markIn()
+        : c.op == markOut ? store->markOut()
+        : c.op == setIn   ? store->setIn(c.value)
+                          : store->setOut(c.value);
+        EXPECT_DOUBLE_EQ(store->inMark(), c.expectIn);
+        EXPECT_DOUBLE_EQ(store->outMark(), c.expectOut);
+    }
 }
 
 TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)
@@ -91,12 +86,16 @@ TEST_F(StoreTest, ClipNamesCountTheSourcesClipsNotTheHighestNumber)
     EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Other – clip 1"));
 }
 
-TEST_F(StoreTest, EditsFollowTheSelectedClipOnly)
+// Edits reach the selected clip only, and only clip changes rewrite the
+// session (never before the restore has started).
+TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSession)
 {
     const CWSource s = addSource("/v/a.mov", 60);
     store->select(s.id);
     store->addClip();
     const QUuid id = store->clips()[0].id;
+    EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
+    CWStoreTestAccess::setRestoreStarted(*store, true);
     // Each drag step changes the clip, and so writes the session, once.
     int writes = 0;
     const auto counter = QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) {
@@ -111,15 +110,27 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnly)
     EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);
+    const auto saved = savedSession();
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saved->clips.size(), 1);
+    EXPECT_EQ(saved->clips[0], store->clips()[0]);
+    ASSERT_EQ(saved->allSources().size(), 1);
+    EXPECT_EQ(saved->allSources()[0].path, "/v/a.mov");
+    EXPECT_EQ(saved->allSources()[0].trimBorders, true);
 
     store->setSelectedClipID(std::nullopt);  // "Done Editing"
+    QFile::remove(CWStore::sessionURL());
     store->setZoom(3);
     store->setOut(20);
+    store->setCenterX(0.1);
+    store->setAspect(Aspect::wide);
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
+    EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
 
     store->rename(id, "");
     EXPECT_EQ(store->clips()[0].name, "");
+    EXPECT_EQ(savedSession()->clips[0].name, "");
     store->rename(QUuid::createUuid(), "nobody");
     store->resetFrame();
     EXPECT_DOUBLE_EQ(store->zoom(), 1);

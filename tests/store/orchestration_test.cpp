@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace storetest;
+
 TEST(ImportSummary, TitlesAndBodies)
 {
     EXPECT_FALSE(CWStore::importSummary({}, 3));
@@ -54,28 +56,28 @@ TEST_F(StoreTest, DropsCloseTogetherMakeOneRunAndLinksAreDuplicates)
 TEST_F(StoreTest, ImportNotesAndAudioOnly)
 {
     QTemporaryDir dir;
-    const QString song = testutil::copyFixture("audio.m4a", dir.path(), "song.m4a");
+    const struct {
+        const char* fixture;
+        const char* name;
+        const char* note;
+    } imports[] = {
+        {"audio.m4a", "song.m4a", "Can't use “song.m4a”"},
+        {"h264_aac.mp4", "beach.mov", "Loaded beach.mov (0:04, 320×240)."},
+        {"bars_letterbox.mp4", "film.mp4",
+         "Loaded film.mp4. Black bars found in the picture — the frame stays inside the real "
+         "picture (switch “Remove black bars” off to keep them)."},
+    };
     QSignalSpy finished(store.get(), &CWStore::importFinished);
-    store->importFiles({song});
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 120000));
-    EXPECT_TRUE(store->sources().isEmpty());
+    for (const auto& i : imports) {
+        store->importFiles({testutil::copyFixture(i.fixture, dir.path(), i.name)});
+        ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 120000));
+        finished.clear();
+        EXPECT_EQ(*store->note(), QString::fromUtf8(i.note));
+    }
+    ASSERT_EQ(store->sources().size(), 2);  // no source for the audio file
     ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0].first, QString::fromUtf8("Can't use “song.m4a”"));
-    EXPECT_EQ(*store->note(), services->alerts[0].first);
-
-    const QString clip = testutil::copyFixture("h264_aac.mp4", dir.path(), "beach.mov");
-    store->importFiles({clip});
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 2; }, 120000));
-    EXPECT_EQ(*store->note(), QString::fromUtf8("Loaded beach.mov (0:04, 320×240)."));
-    EXPECT_DOUBLE_EQ(store->outMark(), store->sources()[0].media.duration);
-
-    const QString film = testutil::copyFixture("bars_letterbox.mp4", dir.path(), "film.mp4");
-    store->importFiles({film});
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 3; }, 120000));
-    EXPECT_EQ(*store->note(),
-              QString::fromUtf8("Loaded film.mp4. Black bars found in the picture — the frame "
-                                "stays inside the real picture (switch “Remove black bars” off "
-                                "to keep them)."));
+    EXPECT_EQ(services->alerts[0].first, QString::fromUtf8(imports[0].note));
+    EXPECT_DOUBLE_EQ(store->outMark(), store->sources()[1].media.duration);
 }
 
 TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOne)
@@ -134,13 +136,10 @@ TEST_F(StoreTest, ExportNamesRowsAndTheRefusals)
               qMakePair(QString("No clips to export"),
                         QString("Set In and Out points and click Add Clip first.")));
 
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "talk.mp4")});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(*store, {testutil::copyFixture("h264_aac.mp4", media.path(), "talk.mp4")});
     const QUuid source = store->sources()[0].id;
-    QList<Clip> clips{
-        Clip{QUuid::createUuid(), source, "Intro", 0.5, 1.5, Aspect::vertical, 1, 0.5, 0.5},
-        Clip{QUuid::createUuid(), source, "Intro", 1, 1.05, Aspect::vertical, 1, 0.5, 0.5}};
+    QList<Clip> clips{clipOf(source, "Intro", 0.5, 1.5, Aspect::vertical),
+                      clipOf(source, "Intro", 1, 1.05, Aspect::vertical)};
     CWStoreTestAccess::setClips(*store, clips);
     QFile::copy(testutil::fixture("h264_aac.mp4"), out.filePath("01 Intro (9x16).mp4"));
 
@@ -183,24 +182,17 @@ TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
     QTemporaryDir media;
     QTemporaryDir out;
     services->folder = out.path();
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(*store, {testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
     ASSERT_EQ(store->sources().size(), 1);
     const QUuid source = store->sources()[0].id;
 
-    QList<Clip> tooShort;
-    for (int i = 0; i < 3; ++i)
-        tooShort << Clip{QUuid::createUuid(),
-                         source,
-                         QString("c%1").arg(i),
-                         0,
-                         0.05,
-                         Aspect::square,
-                         1,
-                         0.5,
-                         0.5};
-    CWStoreTestAccess::setClips(*store, tooShort);
+    const auto clipsOf = [&](int count, double length) {
+        QList<Clip> clips;
+        for (int i = 0; i < count; ++i)
+            clips << clipOf(source, QString("c%1").arg(i), 0, length);
+        return clips;
+    };
+    CWStoreTestAccess::setClips(*store, clipsOf(3, 0.05));
     QSignalSpy finished(store.get(), &CWStore::exportFinished);
     store->exportAll();  // every clip fails before anything is launched
     ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }));
@@ -210,11 +202,7 @@ TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
     EXPECT_TRUE(store->note()->startsWith("Exported 0 clips, 3 failed to "));
 
     // Eight cores run two clips at a time; a cancel ends the running and the waiting.
-    QList<Clip> clips;
-    for (int i = 0; i < 5; ++i)
-        clips << Clip{
-            QUuid::createUuid(), source, QString("c%1").arg(i), 0, 8, Aspect::square, 1, 0.5, 0.5};
-    CWStoreTestAccess::setClips(*store, clips);
+    CWStoreTestAccess::setClips(*store, clipsOf(5, 8));
     services->cores = 8;
     store->exportAll();
     QStringList states;

@@ -6,10 +6,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+using namespace storetest;
 
 namespace {
 struct Probe {
@@ -17,7 +17,6 @@ struct Probe {
     int height = 0;
     double duration = 0;
     QString videoCodec;
-    QString profile;
     QString pixelFormat;
     bool audio = false;
 };
@@ -35,7 +34,6 @@ Probe probe(const QString& file)
             p.width = stream["width"].toInt();
             p.height = stream["height"].toInt();
             p.videoCodec = stream["codec_name"].toString();
-            p.profile = stream["profile"].toString();
             p.pixelFormat = stream["pix_fmt"].toString();
         } else if (stream["codec_type"] == QLatin1String("audio")) {
             p.audio = true;
@@ -44,21 +42,6 @@ Probe probe(const QString& file)
     return p;
 }
 
-// Imports through the batching queue and waits for the run to end.
-void importAndWait(CWStore& store, const QStringList& paths)
-{
-    QSignalSpy finished(&store, &CWStore::importFinished);
-    store.enqueueImport(paths);
-    ASSERT_TRUE(finished.wait(120000));
-}
-
-void exportAndWait(CWStore& store)
-{
-    QSignalSpy finished(&store, &CWStore::exportFinished);
-    store.exportAll();
-    ASSERT_TRUE(store.exporting());
-    ASSERT_TRUE(finished.wait(300000));
-}
 }  // namespace
 
 class PipelineTest : public StoreTest {};
@@ -96,24 +79,23 @@ TEST_F(PipelineTest, ImportCutExportAndRestoreWithoutAWindow)
     EXPECT_DOUBLE_EQ(store->inMark(), 0);
     EXPECT_NEAR(store->outMark(), broadcast.media.duration, 1e-9);
 
-    // Clips of different shapes on three sources.
-    store->select(talk.id);
-    store->setIn(0.5);
-    store->setOut(2.5);
-    store->setAspect(Aspect::vertical);
-    store->addClip();
-    store->setSelectedClipID(std::nullopt);
-    store->select(film.id);
-    store->setOut(2);
-    store->setAspect(Aspect::wide);
-    store->addClip();
-    store->setSelectedClipID(std::nullopt);
-    store->select(broadcast.id);
-    store->setIn(1);
-    store->setOut(2);
-    store->setAspect(Aspect::square);
+    // Clips of different shapes on three sources; the last at 720.
+    const struct {
+        QUuid source;
+        double in, out;
+        Aspect aspect;
+    } cuts[] = {{talk.id, 0.5, 2.5, Aspect::vertical},
+                {film.id, 0, 2, Aspect::wide},
+                {broadcast.id, 1, 2, Aspect::square}};
     store->setShortSide(720);
-    store->addClip();
+    for (const auto& cut : cuts) {
+        store->setSelectedClipID(std::nullopt);
+        store->select(cut.source);
+        store->setIn(cut.in);
+        store->setOut(cut.out);
+        store->setAspect(cut.aspect);
+        store->addClip();
+    }
     ASSERT_EQ(store->clips().size(), 3);
 
     services->folder = out.path();
@@ -153,47 +135,37 @@ TEST_F(PipelineTest, ImportCutExportAndRestoreWithoutAWindow)
     }
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 6);
 
-    // A second store restores the same session.
+    // Later launches restore the same session; a file renamed away keeps its
+    // source and clip pending, and in the file, until it is back.
     const QList<Clip> clips = store->clips();
-    {
-        CWStore second(new ScriptedPlayer, new ScriptedServices);
-        QSignalSpy restored(&second, &CWStore::restoreFinished);
-        second.restore();
-        ASSERT_TRUE(restored.wait(120000));
+    const auto launch = [](auto&& check) {
+        CWStore next(new ScriptedPlayer, new ScriptedServices);
+        restoreInto(next);
+        check(next);
+    };
+    launch([&](CWStore& second) {
         EXPECT_EQ(second.sources().size(), 3);
         EXPECT_EQ(second.clips(), clips);
         EXPECT_EQ(second.currentSourceID(), talk.id);
         EXPECT_EQ(*second.note(), "Restored your last session: 3 videos, 3 clips.");
-    }
-
-    // One file renamed away: its source and clip stay pending and stay in the file.
+    });
     QFile::rename(letterbox, letterbox + ".away");
-    {
-        CWStore third(new ScriptedPlayer, new ScriptedServices);
-        QSignalSpy restored(&third, &CWStore::restoreFinished);
-        third.restore();
-        ASSERT_TRUE(restored.wait(120000));
+    launch([&](CWStore& third) {
         EXPECT_EQ(third.sources().size(), 2);
         EXPECT_EQ(third.clips().size(), 2);
         EXPECT_EQ(*third.note(),
                   QString::fromUtf8("Restored 2 videos, 2 clips. Not found: film.mp4 — its clips "
                                     "are kept and come back when the file is available again."));
         third.rename(third.clips()[0].id, "edited while one is missing");
-        QFile f(CWStore::sessionURL());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const auto saved = CWSession::decode(f.readAll());
+        const auto saved = savedSession();
         ASSERT_TRUE(saved);
         EXPECT_EQ(saved->allSources().size(), 3);
         EXPECT_EQ(saved->clips.size(), 3);
-    }
+    });
     QFile::rename(letterbox + ".away", letterbox);
-    {
-        CWStore fourth(new ScriptedPlayer, new ScriptedServices);
-        QSignalSpy restored(&fourth, &CWStore::restoreFinished);
-        fourth.restore();
-        ASSERT_TRUE(restored.wait(120000));
+    launch([&](CWStore& fourth) {
         EXPECT_EQ(fourth.sources().size(), 3);
         EXPECT_EQ(fourth.clips().size(), 3);
         EXPECT_EQ(fourth.clips()[0].name, "edited while one is missing");
-    }
+    });
 }

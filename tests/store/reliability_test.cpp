@@ -1,4 +1,3 @@
-#include "common/testutil.h"
 #include "store_fixture_support.h"
 
 #include <QDir>
@@ -11,27 +10,9 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+using namespace storetest;
+
 namespace {
-void writeSession(const QByteArray& bytes)
-{
-    QFile f(CWStore::sessionURL());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readSession()
-{
-    QFile f(CWStore::sessionURL());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Restores into a fresh store and waits for the loop to end (if it starts).
-void restoreInto(CWStore& store)
-{
-    auto task = store.restore();
-    ASSERT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
-}
-
 // Only the files whose rows ended "Done" may be in the folder.
 void expectOnlyFinishedFiles(const CWStore& store, const QString& folder)
 {
@@ -177,14 +158,11 @@ TEST_F(StoreTest, AFullDiskOrAVanishedSourceFailsOnlyItsOwnClips)
     services->folder = out.path();
     services->cores = 2;  // one clip at a time
 
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(*store, {testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
     const QUuid source = store->sources()[0].id;
     // Ten seconds at 1080 × 1080 cannot fit in 400 kB; half a second at 720 can.
-    CWStoreTestAccess::setClips(
-        *store, {Clip{QUuid::createUuid(), source, "big", 0, 10, Aspect::square, 1, 0.5, 0.5},
-                 Clip{QUuid::createUuid(), source, "small", 0, 0.5, Aspect::square, 1, 0.5, 0.5}});
+    CWStoreTestAccess::setClips(*store,
+                                {clipOf(source, "big", 0, 10), clipOf(source, "small", 0, 0.5)});
     store->setShortSide(1080);
     QSignalSpy finished(store.get(), &CWStore::exportFinished);
     store->exportAll();
@@ -204,16 +182,13 @@ TEST_F(StoreTest, ASourceDeletedDuringTheBatchFailsTheClipsNotYetStarted)
     services->cores = 2;
     const QString file = testutil::copyFixture("export_long.mp4", media.path(), "long.mp4");
     const QString other = testutil::copyFixture("h264_aac.mp4", media.path(), "other.mp4");
-    QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({file, other});
-    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(*store, {file, other});
     const QUuid gone = store->sources()[0].id;
     const QUuid kept = store->sources()[1].id;
     QList<Clip> clips;
     for (int i = 0; i < 3; ++i)
-        clips << Clip{QUuid::createUuid(), gone, "gone", i * 2.0, i * 2.0 + 2,
-                      Aspect::wide,        1,    0.5,    0.5};
-    clips << Clip{QUuid::createUuid(), kept, "kept", 0, 2, Aspect::wide, 1, 0.5, 0.5};
+        clips << clipOf(gone, "gone", i * 2.0, i * 2.0 + 2, Aspect::wide);
+    clips << clipOf(kept, "kept", 0, 2, Aspect::wide);
     CWStoreTestAccess::setClips(*store, clips);
 
     QSignalSpy finished(store.get(), &CWStore::exportFinished);

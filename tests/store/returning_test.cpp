@@ -1,4 +1,3 @@
-#include "common/testutil.h"
 #include "model/jsontext.h"
 #include "store_fixture_support.h"
 
@@ -10,6 +9,8 @@
 // A saved video that comes back through a file already in the bin, or through
 // an import of the file the restore could not find, brings its clips with it:
 // visible, exported and saved under the id of the source that shows them.
+using namespace storetest;
+
 namespace {
 
 const QString kSavedId = QStringLiteral("5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21");
@@ -28,25 +29,6 @@ QByteArray sessionWith(const QList<std::pair<QString, QString>>& sources)
             R"(","name":"Opening","inTime":0.5,"outTime":2,"aspect":"9:16","zoom":1,)"
             R"("centerX":0.5,"centerY":0.5}]})";
     return text;
-}
-
-void writeSession(const QByteArray& bytes)
-{
-    QFile f(CWStore::sessionURL());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-std::optional<CWSession> savedSession()
-{
-    QFile f(CWStore::sessionURL());
-    return f.open(QIODevice::ReadOnly) ? CWSession::decode(f.readAll()) : std::nullopt;
-}
-
-void restoreInto(CWStore& store)
-{
-    auto task = store.restore();
-    ASSERT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
 }
 
 // The one clip is in the bin under the one source, and the file says so too.

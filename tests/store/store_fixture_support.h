@@ -3,12 +3,74 @@
 #include <gtest/gtest.h>
 
 #include "common/storeaccess.h"
+#include "common/testutil.h"
 #include "store/scriptedplayer_support.h"
 #include "store/scriptedservices_support.h"
 #include "store/store.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <memory>
+#include <optional>
+
+// The session file and the waits that the store tests share.
+namespace storetest {
+inline void writeSession(const QByteArray& bytes)
+{
+    QFile f(CWStore::sessionURL());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+inline QByteArray readSession()
+{
+    QFile f(CWStore::sessionURL());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline std::optional<CWSession> savedSession()
+{
+    return CWSession::decode(readSession());
+}
+
+// A clip with the frame centred at zoom 1.
+inline Clip clipOf(const QUuid& source, const QString& name, double in, double out,
+                   Aspect aspect = Aspect::square)
+{
+    return Clip{QUuid::createUuid(), source, name, in, out, aspect, 1, 0.5, 0.5};
+}
+
+// Restores and waits for the loop to end (if it starts).
+inline void restoreInto(CWStore& store)
+{
+    auto task = store.restore();
+    ASSERT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
+}
+
+// Imports through the batching queue and waits for the run to end.
+inline void importAndWait(CWStore& store, const QStringList& paths)
+{
+    QSignalSpy finished(&store, &CWStore::importFinished);
+    store.enqueueImport(paths);
+    ASSERT_TRUE(finished.wait(120000));
+}
+
+// Imports at once (no batching) and waits for the run to end.
+inline void importNow(CWStore& store, const QStringList& paths)
+{
+    QSignalSpy finished(&store, &CWStore::importFinished);
+    store.importFiles(paths);
+    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 120000));
+}
+
+inline void exportAndWait(CWStore& store)
+{
+    QSignalSpy finished(&store, &CWStore::exportFinished);
+    store.exportAll();
+    ASSERT_TRUE(store.exporting());
+    ASSERT_TRUE(finished.wait(300000));
+}
+}  // namespace storetest
 
 // A store on a scripted player, with sources made by hand (no media opened).
 class StoreTest : public ::testing::Test {

@@ -20,10 +20,15 @@ TEST_F(StoreTest, SelectingASourceReplacesTheItemAndResetsTheRange)
     EXPECT_EQ(player->items, 2);
 }
 
-TEST_F(StoreTest, SeekClampsToTheSource)
+TEST_F(StoreTest, SeekAndTheObserverClampToTheSource)
 {
     store->seek(5);  // no source: clamps to 0
     EXPECT_DOUBLE_EQ(store->time(), 0);
+    for (const double odd :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        tickAt(odd);  // the observer reads non-finite times as zero
+        EXPECT_DOUBLE_EQ(store->time(), 0);
+    }
     const CWSource s = addSource("/v/a.mov", 60);
     store->select(s.id);
     store->seek(-3);
@@ -74,14 +79,6 @@ TEST_F(StoreTest, PlayingAtTheEndStartsOverWithoutAClip)
     store->togglePlay();
     EXPECT_DOUBLE_EQ(player->now, 0);
     EXPECT_TRUE(store->playing());
-}
-
-TEST_F(StoreTest, ObserverReadsNonFiniteTimesAsZero)
-{
-    tickAt(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_DOUBLE_EQ(store->time(), 0);
-    tickAt(std::numeric_limits<double>::infinity());
-    EXPECT_DOUBLE_EQ(store->time(), 0);
 }
 
 TEST_F(StoreTest, StepMovesWholeFrames)

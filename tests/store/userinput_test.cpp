@@ -13,13 +13,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace storetest;
+
 namespace {
 // Imports one short video and returns its source id.
 QUuid importOne(CWStore& store, const QTemporaryDir& media)
 {
-    QSignalSpy imported(&store, &CWStore::importFinished);
-    store.importFiles({testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
-    EXPECT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
+    importNow(store, {testutil::copyFixture("h264_aac.mp4", media.path(), "a.mp4")});
     return store.sources().value(0).id;
 }
 }  // namespace
@@ -40,49 +40,23 @@ TEST_F(StoreTest, ImportNotesKeepPercentMarkersInFileNames)
     }
 }
 
-// The output size is the one chosen when "Export All" was pressed, for every
-// clip of the batch, even when the choice changes while the batch runs.
-TEST_F(StoreTest, OneOutputSizeForTheWholeBatch)
+// Clip names the file system could not take as they are still give files:
+// eighty emoji (320 bytes) made every export of the clip fail with "File name
+// too long", a NUL cut the name short and lost ".mp4". The output size is the
+// one chosen when "Export All" was pressed, for every clip of the batch, even
+// when the choice changes while the batch runs.
+TEST_F(StoreTest, EveryClipNameGivesAFileOfThatNameAtTheBatchsSize)
 {
     QTemporaryDir media;
     QTemporaryDir out;
     services->folder = out.path();
     services->cores = 2;  // one clip at a time
     const QUuid source = importOne(*store, media);
-    CWStoreTestAccess::setClips(
-        *store, {Clip{QUuid::createUuid(), source, "one", 0, 0.5, Aspect::square, 1, 0.5, 0.5},
-                 Clip{QUuid::createUuid(), source, "two", 1, 1.5, Aspect::square, 1, 0.5, 0.5}});
-
-    store->setShortSide(720);
-    QSignalSpy finished(store.get(), &CWStore::exportFinished);
-    store->exportAll();
-    store->setShortSide(1080);  // while the first clip runs and the second waits
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 300000));
-    for (const ExportRow& row : store->exportRows()) {
-        ASSERT_EQ(row.state, "Done") << row.state.toStdString();
-        const auto r = testutil::run("ffprobe", {"-v", "error", "-select_streams", "v:0",
-                                                 "-show_streams", "-of", "json", *row.file});
-        const QJsonObject video =
-            QJsonDocument::fromJson(r.out).object()["streams"].toArray()[0].toObject();
-        EXPECT_EQ(video["width"].toInt(), 720) << row.name.toStdString();
-        EXPECT_EQ(video["height"].toInt(), 720) << row.name.toStdString();
-    }
-}
-
-// Clip names the file system could not take as they are still give files:
-// eighty emoji (320 bytes) made every export of the clip fail with "File name
-// too long", a NUL cut the name short and lost ".mp4".
-TEST_F(StoreTest, EveryClipNameGivesAFileOfThatName)
-{
-    QTemporaryDir media;
-    QTemporaryDir out;
-    services->folder = out.path();
-    const QUuid source = importOne(*store, media);
     const QString emoji = QString::fromUtf8("😀").repeated(80);
     const QStringList names{emoji, emoji, QString::fromUtf8("a\0b", 3)};
     QList<Clip> clips;
     for (const QString& name : names)
-        clips << Clip{QUuid::createUuid(), source, name, 0, 0.3, Aspect::square, 1, 0.5, 0.5};
+        clips << clipOf(source, name, 0, 0.3);
     CWStoreTestAccess::setClips(*store, clips);
     // The first name is taken already, so the export adds " 2" to it.
     const QString first = out.filePath(CropMath::fileName(emoji, Aspect::square, 1));
@@ -91,13 +65,20 @@ TEST_F(StoreTest, EveryClipNameGivesAFileOfThatName)
     store->setShortSide(720);
     QSignalSpy finished(store.get(), &CWStore::exportFinished);
     store->exportAll();
+    store->setShortSide(1080);  // while the first clip runs and the others wait
     ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 300000));
     const QStringList files = QDir(out.path()).entryList(QDir::Files);
     ASSERT_EQ(store->exportRows().size(), 3);
     EXPECT_EQ(store->exportRows()[0].name, QFileInfo(first).completeBaseName() + " 2.mp4");
     EXPECT_EQ(store->exportRows()[2].name, "03 a-b (1x1).mp4");
     for (const ExportRow& row : store->exportRows()) {
-        EXPECT_EQ(row.state, "Done") << row.state.toStdString();
+        ASSERT_EQ(row.state, "Done") << row.state.toStdString();
         EXPECT_TRUE(files.contains(row.name)) << row.name.toStdString();
+        const auto r = testutil::run("ffprobe", {"-v", "error", "-select_streams", "v:0",
+                                                 "-show_streams", "-of", "json", *row.file});
+        const QJsonObject video =
+            QJsonDocument::fromJson(r.out).object()["streams"].toArray()[0].toObject();
+        EXPECT_EQ(QSize(video["width"].toInt(), video["height"].toInt()), QSize(720, 720))
+            << row.name.toStdString();
     }
 }
