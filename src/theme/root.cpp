@@ -4,6 +4,7 @@
 #include "theme/kit.h"
 #include "theme/mwui.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QPainter>
 #include <QPalette>
@@ -55,6 +56,10 @@ void MWRootLook::restyle()
     if (!window_)
         return;
     window_->setPalette(palette());
+    // Menus, their popups and the desktop's dialogs are windows of their own:
+    // they take the application's palette and font, so those follow too.
+    QApplication::setPalette(palette());
+    QApplication::setFont(mwFont(13));
     window_->setFont(mwFont(13));
     window_->update();
 }
