@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/testutil.h"
+#include "platform/asset.h"
 #include "store/store.h"
 
 // Reaches into the store where a test must set up state that only later
@@ -10,6 +12,22 @@ public:
     {
         store.sources_.append(source);
         emit store.changed(CWStore::Field::sources);
+    }
+    // A source opened straight from a test media file, as an import of a
+    // directly playable file makes it.
+    static CWSource addFixtureSource(CWStore& store, const QString& fixture)
+    {
+        const auto asset = MWAsset::open(testutil::fixture(fixture));
+        CWSource s;
+        s.id = QUuid::createUuid();
+        s.media.original = s.media.playable = asset->path;
+        s.media.asset = asset;
+        s.media.duration = asset->duration;
+        s.media.hasVideo = true;
+        s.media.naturalSize = asset->naturalSize;
+        s.media.nominalFrameRate = asset->nominalFrameRate;
+        addSource(store, s);
+        return s;
     }
     static void setRestoreStarted(CWStore& store, bool started) { store.restoreStarted_ = started; }
     static void setTime(CWStore& store, double t) { store.time_ = t; }

@@ -21,17 +21,7 @@ protected:
 
     CWSource addSource(const QString& fixture)
     {
-        const auto asset = MWAsset::open(testutil::fixture(fixture));
-        CWSource s;
-        s.id = QUuid::createUuid();
-        s.media.original = s.media.playable = asset->path;
-        s.media.asset = asset;
-        s.media.duration = asset->duration;
-        s.media.hasVideo = true;
-        s.media.naturalSize = asset->naturalSize;
-        s.media.nominalFrameRate = asset->nominalFrameRate;
-        CWStoreTestAccess::addSource(*store, s);
-        return s;
+        return CWStoreTestAccess::addFixtureSource(*store, fixture);
     }
 
     // The player shows the frame at shown (seconds) and the observer has seen it.

@@ -117,16 +117,7 @@ TEST(ViewerShots, TwoFinishesAtTwoZooms)
     QDir().mkpath(folder);
     auto* player = new MWMpvPlayer({.video = true, .audio = false});
     CWStore store(player, new ScriptedServices);
-    const auto asset = MWAsset::open(testutil::fixture("frames_counter.mp4"));
-    CWSource s;
-    s.id = QUuid::createUuid();
-    s.media.original = s.media.playable = asset->path;
-    s.media.asset = asset;
-    s.media.duration = asset->duration;
-    s.media.hasVideo = true;
-    s.media.naturalSize = asset->naturalSize;
-    s.media.nominalFrameRate = asset->nominalFrameRate;
-    CWStoreTestAccess::addSource(store, s);
+    const CWSource s = CWStoreTestAccess::addFixtureSource(store, "frames_counter.mp4");
     store.select(s.id);
     const Clip one{QUuid::createUuid(), s.id, "Opening line", 0, 1.5, Aspect::vertical, 1, 0.3};
     const Clip two{
