@@ -13,16 +13,7 @@ bin=$build/bin/bench_cancel
 args_bin=$build/bin/bench_export
 launcher=$build/libexec/cutwright/ffmpeg
 media=$build/bench-media
-src=$media/export-1080p30.mp4
-mkdir -p "$media"
-if [[ ! -f $src ]]; then
-  ffmpeg -hide_banner -nostdin -loglevel error -y \
-    -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=30 \
-    -f lavfi -i sine=frequency=440:duration=30 \
-    -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -g 60 \
-    -c:a aac -b:a 128k -shortest -movflags +faststart "$src.partial.mp4"
-  mv "$src.partial.mp4" "$src"
-fi
+source "$(dirname "$0")/lib/export-source"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
