@@ -44,6 +44,10 @@ public:
                 s.picture = picture;
         }
     }
+    static void setExporting(CWStore& store, bool exporting)
+    {
+        store.assign(store.exporting_, exporting, CWStore::Field::exporting);
+    }
     static int parallelism(const CWStore& store) { return store.parallelism(); }
     static void stopObserver(CWStore& store) { store.observer_->stop(); }
     static bool loading(const CWStore& store) { return store.loading_; }
