@@ -51,6 +51,20 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
         seekInFlight_ = false;
         sendWaitingSeek();
     });
+    // While targets keep coming (a drag), one seek at a time keeps the
+    // picture moving. Once they stop, the last one must not wait for a seek
+    // whose frame nobody wants: a newer seek makes the core drop the one in
+    // progress, so the final frame is one seek away instead of two. The pause
+    // is a little over two pointer events at 60 a second.
+    seekSettle_ = new QTimer(this);
+    seekSettle_->setSingleShot(true);
+    seekSettle_->setInterval(40);
+    connect(seekSettle_, &QTimer::timeout, this, [this] {
+        if (!seekInFlight_ || !waitingSeek_ || !loaded_)
+            return;
+        seekInFlight_ = false;
+        sendWaitingSeek();
+    });
     mpv_ = mpv_create();
     if (!mpv_)
         throw MWError(QStringLiteral("The video player could not start."));
@@ -251,6 +265,7 @@ void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
     seekInFlight_ = false;
     waitingSeek_.reset();
     seekWatchdog_->stop();
+    seekSettle_->stop();
     heldTime_ = 0;
     settled_ = false;
     if (!item_) {
@@ -309,6 +324,7 @@ void MWMpvPlayer::issueSeek(double t)
 {
     if (seekInFlight_) {
         waitingSeek_ = t;
+        seekSettle_->start();
         return;
     }
     seekInFlight_ = true;
@@ -326,6 +342,7 @@ void MWMpvPlayer::issueSeek(double t)
 bool MWMpvPlayer::sendWaitingSeek()
 {
     seekWatchdog_->stop();
+    seekSettle_->stop();
     if (!waitingSeek_ || !loaded_)
         return false;
     const double t = *waitingSeek_;

@@ -103,6 +103,7 @@ private:
     bool seekInFlight_ = false;          // a seek command is between sending and its restart
     std::optional<double> waitingSeek_;  // the newest target asked for meanwhile
     QTimer* seekWatchdog_ = nullptr;     // a restart that never comes must not stall seeking
+    QTimer* seekSettle_ = nullptr;       // the targets stopped coming: the newest goes out now
     int pauseRequests_ = 0;              // pause changes on their way to the core
 
     QPointer<QObject> renderer_;
