@@ -7,6 +7,7 @@
 #include "app/menus.h"
 #include "store/store.h"
 #include "theme/root.h"
+#include "views/mainview.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -18,7 +19,7 @@ CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent
     setObjectName(QStringLiteral("main"));
     setWindowTitle(CWApp::displayName());
 
-    auto* content = new QWidget(this);
+    auto* content = new CWMain(store_, this);
     content->setObjectName(QStringLiteral("content"));
     // Fixed sizes in points: the interface zoom scales what is inside, not the window.
     content->setMinimumSize(1180, 760);

@@ -1,0 +1,116 @@
+#include "views/mainview.h"
+
+#include "store/store.h"
+#include "theme/badge.h"
+#include "theme/fonts.h"
+#include "theme/mwui.h"
+#include "theme/symbols.h"
+#include "views/bin.h"
+#include "views/exportqueue.h"
+#include "views/header.h"
+#include "views/inspector.h"
+#include "views/rack.h"
+#include "views/timeline.h"
+#include "views/viewer.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+// One line that gives way to the credit: a long note is cut with "…" rather
+// than widening the window.
+class StatusText : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.setFont(font());
+        p.drawText(QRectF(rect()), Qt::AlignLeft | Qt::AlignVCenter,
+                   fontMetrics().elidedText(text(), Qt::ElideRight, width()));
+    }
+};
+}  // namespace
+
+CWMain::CWMain(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
+{
+    auto* column = new QVBoxLayout(this);
+    header_ = new CWHeader(store_, this);
+    column->addWidget(header_);
+
+    auto* row = new QHBoxLayout;
+    bin_ = new CWBin(store_, this);
+    viewer_ = new CWViewer(store_, this);
+    inspector_ = new CWInspector(store_, this);
+    row->addWidget(bin_);
+    row->addWidget(viewer_, 1);
+    row->addWidget(inspector_);
+    column->addLayout(row, 1);
+
+    timeline_ = new CWTimeline(store_, this);
+    rack_ = new CWRack(store_);
+    timeline_->setRack(rack_);
+    column->addWidget(timeline_);
+
+    statusLine_ = new QWidget(this);
+    auto* status = new QHBoxLayout(statusLine_);
+    statusSymbol_ = new QLabel(statusLine_);
+    status_ = new StatusText(statusLine_);
+    status->addWidget(statusSymbol_, 0, Qt::AlignVCenter);
+    status->addWidget(status_, 1, Qt::AlignVCenter);
+    status->addWidget(new MWSOCredit(statusLine_), 0, Qt::AlignVCenter);
+    column->addWidget(statusLine_);
+
+    // Over everything, and only while a batch has rows.
+    queue_ = new CWExportQueue(store_, this);
+
+    connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
+        if (field == CWStore::Field::note)
+            showNote();
+    });
+    connect(MWUI::shared(), &MWUI::changed, this, &CWMain::restyle);
+    restyle();
+    showNote();
+}
+
+QString CWMain::keyHint()
+{
+    return tr("I / O set In and Out · Return adds the clip · Space play · ←/→ frame step · "
+              "1–4 aspect");
+}
+
+void CWMain::showNote()
+{
+    status_->setText(store_->note().value_or(keyHint()));
+    status_->update();
+}
+
+void CWMain::restyle()
+{
+    const MWTheme& t = MWUI::shared()->theme();
+    const double z = MWUI::shared()->zoom();
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->setContentsMargins(QMargins() + qRound(12 * z));
+    column->setSpacing(qRound(10 * z));
+    static_cast<QHBoxLayout*>(column->itemAt(1)->layout())->setSpacing(qRound(10 * z));
+    bin_->setFixedWidth(qRound(230 * z));
+    inspector_->setFixedWidth(qRound(300 * z));
+    timeline_->setFixedHeight(qRound(190 * z));
+
+    auto* status = static_cast<QHBoxLayout*>(statusLine_->layout());
+    status->setContentsMargins(qRound(8 * z), 0, qRound(8 * z), 0);
+    status->setSpacing(qRound(6 * z));
+    status_->setFont(mwFont(11));
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::WindowText, t.dim);
+    status_->setPalette(palette);
+    const double side = QFontMetricsF(status_->font()).height();
+    statusSymbol_->setPixmap(MWSymbols::pixmap(QStringLiteral("info.circle.fill"), t.accent2,
+                                               side, devicePixelRatioF()));
+}

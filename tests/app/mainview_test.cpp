@@ -1,0 +1,122 @@
+#include "app/window_fixture_support.h"
+#include "theme/buttons.h"
+#include "theme/mwui.h"
+#include "theme/text.h"
+#include "views/bin.h"
+#include "views/header.h"
+#include "views/inspector.h"
+#include "views/mainview.h"
+#include "views/timeline.h"
+
+#include <QLabel>
+
+namespace {
+class MainViewTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        MWUI::shared()->resetZoom();
+        main = window->findChild<CWMain*>();
+        ASSERT_NE(main, nullptr);
+        header = main->header();
+    }
+    void TearDown() override
+    {
+        WindowTest::TearDown();
+        MWUI::shared()->resetZoom();
+    }
+    void click(QAbstractButton* button)
+    {
+        ASSERT_TRUE(button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        QCoreApplication::processEvents();
+    }
+
+    void tickAt(double t)
+    {
+        player->now = t;
+        store->observeTime();
+    }
+
+    CWMain* main = nullptr;
+    CWHeader* header = nullptr;
+};
+}  // namespace
+
+TEST_F(MainViewTest, ZoomScalesTheColumnsButNeverTheWindowMinimum)
+{
+    showWindow();
+    for (const auto& [zoom, bin, inspector, timeline] :
+         {std::tuple{1.0, 230, 300, 190}, std::tuple{1.5, 345, 450, 285}}) {
+        SCOPED_TRACE(zoom);
+        MWUI::shared()->setZoom(zoom);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(main->bin()->width(), bin);
+        EXPECT_EQ(main->inspector()->width(), inspector);
+        EXPECT_EQ(main->timeline()->height(), timeline);
+        EXPECT_EQ(window->centralWidget()->minimumSize(), QSize(1180, 760));
+    }
+}
+
+TEST_F(MainViewTest, PlayOrbFollowsPlayingAndPlays)
+{
+    showWindow();
+    addSource("/videos/talk.mp4", 60);
+    EXPECT_EQ(header->playOrb()->symbol(), "play.fill");
+    EXPECT_FALSE(header->playOrb()->lit());
+    click(header->playOrb());
+    EXPECT_TRUE(store->playing());
+    EXPECT_EQ(header->playOrb()->symbol(), "pause.fill");
+    EXPECT_TRUE(header->playOrb()->lit());
+    click(header->playOrb());
+    EXPECT_FALSE(store->playing());
+    EXPECT_EQ(header->playOrb()->symbol(), "play.fill");
+}
+
+TEST_F(MainViewTest, ActionsEnableWithAVideoClipsAndNoBatch)
+{
+    showWindow();
+    EXPECT_FALSE(header->addClipButton()->isEnabled());
+    EXPECT_EQ(header->exportAllButton()->text(), "Export All (0)");
+    EXPECT_FALSE(header->exportAllButton()->isEnabled());
+    EXPECT_EQ(main->status()->text(), CWMain::keyHint());
+
+    // Return still reaches the store without a video: it asks for files.
+    QTest::keyClick(window->windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(services->panels.size(), 1);
+
+    addSource("/videos/Beach Day.mp4", 60);
+    ASSERT_TRUE(header->addClipButton()->isEnabled());
+    CWStoreTestAccess::setMarks(*store, 2, 7.5);
+    emit store->changed(CWStore::Field::inMark);
+    EXPECT_EQ(header->inValue()->text(), "0:02.0");
+    EXPECT_EQ(header->outValue()->text(), "0:07.5");
+    click(header->addClipButton());
+    ASSERT_EQ(store->clips().size(), 1);
+    EXPECT_EQ(header->exportAllButton()->text(), "Export All (1)");
+    EXPECT_TRUE(main->status()->text().startsWith("Added “Beach Day – clip 1”"));
+
+    CWStoreTestAccess::setExporting(*store, true);
+    EXPECT_FALSE(header->exportAllButton()->isEnabled());
+    CWStoreTestAccess::setExporting(*store, false);
+    EXPECT_TRUE(header->exportAllButton()->isEnabled());
+}
+
+TEST_F(MainViewTest, TransportOrbsDriveThePlayheadAndMarks)
+{
+    showWindow();
+    addSource("/videos/talk.mp4", 60);
+    tickAt(10);
+    click(header->inOrb());
+    EXPECT_DOUBLE_EQ(store->inMark(), 10);
+    click(header->forwardOrb());
+    click(header->forwardOrb());
+    click(header->backOrb());
+    EXPECT_NEAR(store->time(), 10.04, 1e-6);
+    EXPECT_EQ(header->clock()->text(), "0:10.0");
+    tickAt(20);
+    click(header->outOrb());
+    EXPECT_DOUBLE_EQ(store->outMark(), 20);
+    EXPECT_EQ(header->clock()->text(), "0:20.0");
+}
