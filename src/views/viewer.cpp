@@ -232,6 +232,7 @@ void CWViewer::restyle()
     static_cast<QVBoxLayout*>(layout())->setSpacing(gap);
     static_cast<QBoxLayout*>(layout()->itemAt(0)->layout())->setSpacing(gap);
 
+    surface_->setBackground(t.well);
     editing_->setFont(mwFont(10.5, QFont::DemiBold, MWDesign::Rounded));
     setColour(editing_, t.accent2);
 
