@@ -20,6 +20,7 @@ CWPositionPad::CWPositionPad(CWStore* store, QWidget* parent) : QWidget(parent),
 {
     setCursor(Qt::CrossCursor);
     setToolTip(tr("Click or drag to place the frame"));
+    setAccessibleName(tr("Position"));
     connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
         if (field == CWStore::Field::centerX || field == CWStore::Field::centerY)
             update();

@@ -170,11 +170,20 @@ TEST_F(InspectorTest, TilesChooseTheShapeAndTheSizeLineFollowsShapeAndQuality)
     EXPECT_EQ(inspector->tiles()[2]->toolTip(), "4:5 — Instagram / Facebook feed");
 }
 
-TEST_F(InspectorTest, KnobShowsTheStoreZoom)
+// Showing the store's values must not write them back: each echo would rewrite
+// the selected clip and save the session once more.
+TEST_F(InspectorTest, ShowingTheStoreWritesNothingBack)
 {
+    store->selectClip(addClip("A", 0, 2));
+    QList<CWStore::Field> fields;
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) { fields << f; });
     store->setZoom(1.5);
+    store->setShortSide(720);
+    EXPECT_EQ(fields, QList<CWStore::Field>({CWStore::Field::zoom, CWStore::Field::clips,
+                                             CWStore::Field::shortSide}));
     EXPECT_EQ(inspector->zoomKnob()->value(), 1.5);
     EXPECT_EQ(inspector->zoomKnob()->valueText(), "1.50×");
+    EXPECT_EQ(inspector->qualitySegment()->selectedIndex(), 1);
 }
 
 TEST_F(InspectorTest, CaptionAndClipSectionFollowTheSelection)
@@ -231,6 +240,8 @@ TEST_F(InspectorTest, NameFieldRenamesOnEveryKeyWithoutLosingItsPlace)
         else
             QTest::keyClick(field, s.key);
         EXPECT_EQ(clip(0).name, s.name);
+        // The playhead moving on while the user types leaves the field alone.
+        tickAt(player->now + 0.04);
         EXPECT_EQ(field->text(), s.name);
         EXPECT_EQ(field->cursorPosition(), s.cursor) << s.name.toStdString();
         EXPECT_TRUE(field->hasFocus());
