@@ -45,17 +45,23 @@ Geometry geometry(const Input& in, QSizeF view)
     return g;
 }
 
+std::optional<QPointF> clampedCentre(const Input& in, QPointF wanted)
+{
+    const double wn = in.natural.width(), hn = in.natural.height();
+    if (!(wn > 0 && hn > 0))
+        return std::nullopt;
+    // A degenerate region gives the zero rectangle, whose centre is the origin.
+    const QRectF c = cropAt(in, wanted.x(), wanted.y());
+    return QPointF(c.center().x() / wn, c.center().y() / hn);
+}
+
 std::optional<QPointF> dragCentre(const Input& in, QRectF display, QPointF start,
                                   QPointF translation)
 {
-    if (display.width() <= 0)
+    if (display.width() <= 0 || display.height() <= 0)
         return std::nullopt;
-    const double fx = translation.x() / display.width();
-    const double fy = translation.y() / display.height();
-    const QRectF c = cropAt(in, start.x() + fx, start.y() + fy);
-    // A degenerate region gives the zero rectangle, whose centre is the origin.
-    const double wn = in.natural.width(), hn = in.natural.height();
-    return QPointF(wn > 0 ? c.center().x() / wn : 0, hn > 0 ? c.center().y() / hn : 0);
+    return clampedCentre(
+        in, start + QPointF(translation.x() / display.width(), translation.y() / display.height()));
 }
 
 }  // namespace CropFrame

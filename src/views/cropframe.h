@@ -40,6 +40,12 @@ QRectF pictureRegion(const Input& in);
 
 Geometry geometry(const Input& in, QSizeF view);
 
+// The centre (fractions of the whole picture) of the frame asked to sit at
+// wanted (fractions too) once it is pushed back inside the region: where the
+// frame can really be. The origin when the region is degenerate; nullopt when
+// there is no picture to place it on.
+std::optional<QPointF> clampedCentre(const Input& in, QPointF wanted);
+
 // The centre (fractions of the whole picture) after dragging by translation
 // view points from a drag that began at start: the translation is applied to
 // the start, never accumulated, and the result is the centre of the frame

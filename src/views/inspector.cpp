@@ -1,0 +1,352 @@
+#include "views/inspector.h"
+
+#include "model/mwtime.h"
+#include "store/store.h"
+#include "theme/buttons.h"
+#include "theme/fonts.h"
+#include "theme/knob.h"
+#include "theme/mwui.h"
+#include "theme/segment.h"
+#include "theme/switch.h"
+#include "theme/text.h"
+#include "views/positionpad.h"
+#include "views/shapetile.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+double zoom()
+{
+    return MWUI::shared()->zoom();
+}
+
+void setColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// A hairline across the column in the finish's darkest metal.
+class Divider : public QWidget {
+public:
+    explicit Divider(QWidget* parent) : QWidget(parent)
+    {
+        setFixedHeight(1);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        connect(MWUI::shared(), &MWUI::changed, this, qOverload<>(&QWidget::update));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).fillRect(rect(), MWUI::shared()->theme().metalLo);
+    }
+};
+
+MWChromeButton* compactButton(const QString& text, QWidget* parent)
+{
+    auto* button = new MWChromeButton(text, parent);
+    button->setCompact(true);
+    return button;
+}
+
+QString barsHelp()
+{
+    return QObject::tr("This video has black bars burned into the picture. On: the frame stays "
+                       "inside the real picture, so the export has no bars. Off: the whole frame, "
+                       "bars included.");
+}
+}  // namespace
+
+CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent), store_(store)
+{
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setWidgetResizable(true);
+    content_ = new QWidget;
+    auto* column = new QVBoxLayout(content_);
+
+    caption_ = new MWCaption(QString(), content_);
+    column->addWidget(caption_, 0, Qt::AlignLeft);
+    column->addWidget(makeFrameControls(content_));
+
+    reset_ = compactButton(tr("Reset Frame"), content_);
+    connect(reset_, &QPushButton::clicked, this, [this] { store_->resetFrame(); });
+    column->addWidget(reset_, 0, Qt::AlignLeft);
+
+    bars_ = new MWSwitch(tr("Remove black bars"), content_);
+    bars_->setToolTip(barsHelp());
+    connect(bars_, &MWSwitch::clicked, this, [this](bool on) { store_->setTrimBorders(on); });
+    column->addWidget(bars_, 0, Qt::AlignLeft);
+
+    divider_ = new Divider(content_);
+    column->addWidget(divider_);
+    qualityCaption_ = new MWCaption(tr("Output quality"), content_);
+    column->addWidget(qualityCaption_, 0, Qt::AlignLeft);
+    quality_ = new MWSegment(content_);
+    quality_->setItems(
+        std::vector<std::pair<int, QString>>{{1080, tr("1080p")}, {720, tr("720p")}});
+    // Only the user's choice writes the store; showing the store's value must not.
+    connect(quality_, &MWSegment::activated, this,
+            [this](const QVariant& value) { store_->setShortSide(value.toInt()); });
+    column->addWidget(quality_, 0, Qt::AlignLeft);
+    size_ = new QLabel(content_);
+    column->addWidget(size_, 0, Qt::AlignLeft);
+
+    column->addWidget(makeClipSection(content_));
+
+    applyAll_ = compactButton(tr("Apply aspect to all clips"), content_);
+    applyMenu_ = new QMenu(applyAll_);
+    for (Aspect a : allAspects()) {
+        applyMenu_->addAction(rawValue(a) + QStringLiteral("  ") + audience(a), this,
+                              [this, a] { store_->setAspectForAll(a); });
+    }
+    applyAll_->setMenu(applyMenu_);
+    column->addWidget(applyAll_, 0, Qt::AlignLeft);
+    column->addStretch(1);
+
+    setWidget(content_);
+    // setWidget makes the content paint the window colour; the controls sit on
+    // the window's own background instead.
+    content_->setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+
+    // Each field refreshes only what shows it: the playhead's 60 ticks a
+    // second while playing touch nothing here.
+    connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
+        using F = CWStore::Field;
+        switch (field) {
+        case F::aspect:
+            showShape();
+            break;
+        case F::zoom:
+            showZoom();
+            break;
+        case F::shortSide:
+            showQuality();
+            break;
+        case F::sources:
+        case F::currentSourceID:
+            showBars();
+            break;
+        case F::clips:
+        case F::selectedClipID:
+            showCaption();
+            showClip();
+            break;
+        default:
+            break;
+        }
+    });
+    connect(MWUI::shared(), &MWUI::changed, this, &CWInspector::restyle);
+    restyle();
+    showCaption();
+    showShape();
+    showZoom();
+    showBars();
+    showQuality();
+    showClip();
+}
+
+QWidget* CWInspector::makeFrameControls(QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    auto* stack = frameStack_ = new QVBoxLayout(box);
+    stack->setContentsMargins(0, 0, 0, 0);
+
+    auto* grid = grid_ = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (Aspect a : allAspects()) {
+        auto* tile = new CWShapeTile(a, box);
+        connect(tile, &QAbstractButton::clicked, this, [this, a] { store_->setAspect(a); });
+        const int i = int(tiles_.size());
+        grid->addWidget(tile, i / 2, i % 2);
+        tiles_.append(tile);
+    }
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    stack->addLayout(grid);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    knob_ = new MWKnob(tr("Zoom"), 1, 3, 70, box);
+    knob_->setFormat([](double v) { return QString::asprintf("%.2f×", v); });
+    connect(knob_, &MWKnob::valueChanged, this, [this](double v) { store_->setZoom(v); });
+    row->addWidget(knob_, 0, Qt::AlignTop);
+    row->addStretch(1);
+
+    auto* position = positionColumn_ = new QVBoxLayout;
+    position->setContentsMargins(0, 0, 0, 0);
+    position_ = new MWCaption(tr("Position"), box);
+    pad_ = new CWPositionPad(store_, box);
+    center_ = compactButton(tr("Center"), box);
+    connect(center_, &QPushButton::clicked, this, [this] {
+        store_->setCenterX(0.5);
+        store_->setCenterY(0.5);
+    });
+    position->addWidget(position_, 0, Qt::AlignLeft);
+    position->addWidget(pad_, 0, Qt::AlignLeft);
+    position->addWidget(center_, 0, Qt::AlignLeft);
+    row->addLayout(position);
+    row->setAlignment(position, Qt::AlignTop);
+    stack->addLayout(row);
+    return box;
+}
+
+QWidget* CWInspector::makeClipSection(QWidget* parent)
+{
+    section_ = new QWidget(parent);
+    auto* stack = new QVBoxLayout(section_);
+    stack->setContentsMargins(0, 0, 0, 0);
+    sectionDivider_ = new Divider(section_);
+    stack->addWidget(sectionDivider_);
+    sectionCaption_ = new MWCaption(tr("Selected clip"), section_);
+    stack->addWidget(sectionCaption_, 0, Qt::AlignLeft);
+
+    name_ = new QLineEdit(section_);
+    name_->setPlaceholderText(tr("Clip name"));
+    // Only the user's edits rename: the text the store sends back is the text
+    // already in the field, so the cursor stays where the user is typing.
+    connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (const Clip* clip = store_->selectedClip())
+            store_->rename(clip->id, text);
+    });
+    stack->addWidget(name_);
+    times_ = new QLabel(section_);
+    stack->addWidget(times_, 0, Qt::AlignLeft);
+
+    auto* row = clipButtons_ = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    duplicate_ = compactButton(tr("Duplicate"), section_);
+    done_ = compactButton(tr("Done Editing"), section_);
+    // The clip's id is taken before the call: the store replaces the clip list.
+    connect(duplicate_, &QPushButton::clicked, this, [this] {
+        if (const Clip* clip = store_->selectedClip())
+            store_->duplicateClip(QUuid(clip->id));
+    });
+    connect(done_, &QPushButton::clicked, this,
+            [this] { store_->setSelectedClipID(std::nullopt); });
+    row->addWidget(duplicate_);
+    row->addWidget(done_);
+    row->addStretch(1);
+    stack->addLayout(row);
+
+    export_ = compactButton(tr("Export This Clip"), section_);
+    export_->setProminent(true);
+    export_->setSymbol("square.and.arrow.up");
+    connect(export_, &QPushButton::clicked, this, [this] {
+        if (const Clip* clip = store_->selectedClip())
+            store_->exportAll(QList<QUuid>{clip->id});
+    });
+    stack->addWidget(export_, 0, Qt::AlignLeft);
+    return section_;
+}
+
+QString CWInspector::sizeText(int width, int height)
+{
+    return QString::number(width) + QStringLiteral(" × ") + QString::number(height) +
+           QStringLiteral(" · H.264 MP4 with sound");
+}
+
+void CWInspector::showCaption()
+{
+    caption_->setText(store_->selectedClip() ? tr("Frame for the selected clip")
+                                             : tr("Frame for the next clip"));
+}
+
+void CWInspector::showShape()
+{
+    for (CWShapeTile* tile : std::as_const(tiles_))
+        tile->setSelected(tile->aspect() == store_->aspect());
+    const QSize size = renderSize(store_->aspect(), store_->shortSide());
+    size_->setText(sizeText(size.width(), size.height()));
+}
+
+void CWInspector::showZoom()
+{
+    const QSignalBlocker quiet(knob_);
+    knob_->setValue(store_->zoom());
+}
+
+void CWInspector::showBars()
+{
+    const CWSource* source = store_->current();
+    const bool found = source && source->picture;
+    bars_->setVisible(found);
+    if (found) {
+        const QSignalBlocker quiet(bars_);
+        bars_->setOn(source->trimBorders);
+    }
+}
+
+void CWInspector::showQuality()
+{
+    {
+        const QSignalBlocker quiet(quality_);
+        quality_->select(store_->shortSide());
+    }
+    showShape();
+}
+
+void CWInspector::showClip()
+{
+    applyAll_->setEnabled(!store_->clips().isEmpty());
+    const Clip* clip = store_->selectedClip();
+    section_->setVisible(clip != nullptr);
+    if (!clip)
+        return;
+    if (name_->text() != clip->name)
+        name_->setText(clip->name);
+    times_->setText(MWTime::clock(clip->inTime, true) + QStringLiteral(" – ") +
+                    MWTime::clock(clip->outTime, true) + QStringLiteral(" · ") +
+                    MWTime::clock(std::max(clip->outTime - clip->inTime, 0.0), true));
+}
+
+void CWInspector::restyle()
+{
+    const MWTheme& t = MWUI::shared()->theme();
+    const double z = zoom();
+    const int gap = qRound(12 * z);
+    // The selected tile's glow needs room on either side of the column.
+    const int side = qRound(6 * z);
+    content_->layout()->setContentsMargins(side, side, side, side);
+    content_->layout()->setSpacing(gap);
+    section_->layout()->setSpacing(gap);
+    frameStack_->setSpacing(gap);
+    grid_->setSpacing(qRound(8 * z));
+    positionColumn_->setSpacing(qRound(6 * z));
+    clipButtons_->setSpacing(qRound(8 * z));
+
+    size_->setFont(mwFont(10.5, QFont::Normal, MWDesign::Rounded));
+    setColour(size_, t.dim);
+    times_->setFont(mwMono(10.5, QFont::Medium));
+    setColour(times_, t.accent2);
+
+    name_->setFont(mwFont(12));
+    QPalette palette = name_->palette();
+    palette.setColor(QPalette::Text, t.text);
+    palette.setColor(QPalette::PlaceholderText, t.dim);
+    palette.setColor(QPalette::Highlight, t.accent);
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    name_->setPalette(palette);
+    name_->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid "
+                                        "%3; border-radius: %4px; padding: %5px %6px; }"
+                                        "QLineEdit:focus { border-color: %7; }")
+                             .arg(t.well.name(), t.text.name(), t.metalLo.name())
+                             .arg(qRound(6 * z))
+                             .arg(qRound(3 * z))
+                             .arg(qRound(6 * z))
+                             .arg(t.accent.name()));
+    content_->updateGeometry();
+}

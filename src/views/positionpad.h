@@ -1,0 +1,39 @@
+#pragma once
+
+#include "views/cropframe.h"
+
+#include <QWidget>
+
+class CWStore;
+
+// A small square that shows the centre of the current frame as a dot and
+// moves it: a press puts the frame there at once and a drag keeps it under the
+// pointer, always through the crop frame rule, so the dot only ever stands
+// where the frame can really be.
+class CWPositionPad : public QWidget {
+    Q_OBJECT
+public:
+    explicit CWPositionPad(CWStore* store, QWidget* parent = nullptr);
+
+    // The pad's side, 86 points times the zoom.
+    static double side();
+    // Where the dot's centre is drawn, in the pad's coordinates.
+    QPointF dotCentre() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    CropFrame::Input input() const;
+    void moveTo(QPointF location);
+    void restyle();
+
+    CWStore* store_;
+    bool dragging_ = false;
+};
