@@ -250,12 +250,6 @@ void MWMpvPlayer::command(std::initializer_list<const char*> args, std::uint64_t
     mpv_command_async(mpv_, id, list.data());
 }
 
-void MWMpvPlayer::setBackground(const QColor& colour)
-{
-    const QByteArray name = colour.name(QColor::HexRgb).toLatin1();
-    mpv_set_property_string(mpv_, "background", name.constData());
-}
-
 void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
 {
     item_ = std::move(asset);

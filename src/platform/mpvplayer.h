@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QColor>
-
 #include "platform/player.h"
 
 #include <QPointer>
@@ -59,9 +57,6 @@ public:
     // surface takes over from the first (after it has freed its own).
     void attachRenderer(QObject* owner, std::function<void()> release);
     void detachRenderer(QObject* owner);
-    // The colour the video output fills around the picture.
-    void setBackground(const QColor& colour);
-
     // A render context exists now: an item opened before it has no picture yet.
     void videoOutputAttached();
 

@@ -46,7 +46,6 @@ void MWPlayerSurface::setPlayer(Player* player)
     player_ = player;
     mpv_ = qobject_cast<MWMpvPlayer*>(player);
     if (mpv_) {
-        mpv_->setBackground(background_);
         // The frame of a load or seek may be drawn before the player says it
         // has arrived: draw once more then, so a drawn frame always follows.
         connect(mpv_, &MWMpvPlayer::restarted, this, [this] {
@@ -106,16 +105,6 @@ void MWPlayerSurface::releaseRenderContext()
         mpv_->detachRenderer(this);
 }
 
-void MWPlayerSurface::setBackground(const QColor& colour)
-{
-    if (colour == background_)
-        return;
-    background_ = colour;
-    if (mpv_)
-        mpv_->setBackground(colour);
-    update();
-}
-
 void MWPlayerSurface::renderUpdate(void* context)
 {
     // libmpv's thread: only a note to the main thread.
@@ -137,7 +126,7 @@ void MWPlayerSurface::paintGL()
 {
     if (!render_) {
         QOpenGLFunctions* gl = context()->functions();
-        gl->glClearColor(background_.redF(), background_.greenF(), background_.blueF(), 1);
+        gl->glClearColor(0, 0, 0, 1);
         gl->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }

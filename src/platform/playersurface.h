@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QOpenGLWidget>
 #include <QPointer>
 #include <atomic>
@@ -22,10 +21,6 @@ public:
     // player that is not on libmpv (or has no video output) shows black.
     void setPlayer(Player* player);
     Player* player() const;
-    // The colour around the picture and of the empty surface (black until
-    // set), so the letterbox matches the well the surface sits in.
-    void setBackground(const QColor& colour);
-    QColor background() const { return background_; }
 
 signals:
     // A new frame of the player reached the widget; also drawn once after
@@ -47,5 +42,4 @@ private:
     mpv_render_context* render_ = nullptr;
     std::atomic<bool> updatePosted_ = false;
     bool frameWaiting_ = false;
-    QColor background_ = Qt::black;
 };

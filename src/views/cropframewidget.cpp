@@ -66,6 +66,13 @@ void CWCropOverlay::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
 
+    // The letterbox is the well's own colour, not the player's black.
+    QPainterPath letterbox;
+    letterbox.setFillRule(Qt::OddEvenFill);
+    letterbox.addRect(QRectF(rect()));
+    letterbox.addRect(g.display);
+    p.fillPath(letterbox, MWUI::shared()->theme().well);
+
     QPainterPath dim;
     dim.setFillRule(Qt::OddEvenFill);
     dim.addRect(g.display);

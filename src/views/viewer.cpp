@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 
 namespace {
@@ -230,9 +231,11 @@ void CWViewer::restyle()
     const double z = zoom();
     const int gap = qRound(6 * z);
     static_cast<QVBoxLayout*>(layout())->setSpacing(gap);
+    // The picture stays clear of the well's rounded corners: a square corner
+    // inset by (1 − 1/√2) of the radius lies inside the rounding.
+    stage_->parentWidget()->setContentsMargins(QMargins() + qCeil(16 * z * 0.3));
     static_cast<QBoxLayout*>(layout()->itemAt(0)->layout())->setSpacing(gap);
 
-    surface_->setBackground(t.well);
     editing_->setFont(mwFont(10.5, QFont::DemiBold, MWDesign::Rounded));
     setColour(editing_, t.accent2);
 
