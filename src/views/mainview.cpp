@@ -40,6 +40,10 @@ protected:
 
 CWMain::CWMain(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
 {
+    // A click on anything that takes no focus of its own (the picture, the
+    // timeline, a panel) leaves a text field, so the keys act on the clip
+    // again instead of typing into its name.
+    setFocusPolicy(Qt::ClickFocus);
     auto* column = new QVBoxLayout(this);
     header_ = new CWHeader(store_, this);
     column->addWidget(header_);

@@ -6,9 +6,12 @@
 #include "views/header.h"
 #include "views/inspector.h"
 #include "views/mainview.h"
+#include "views/cropframewidget.h"
+#include "views/viewer.h"
 #include "views/timeline.h"
 
 #include <QLabel>
+#include <QLineEdit>
 
 namespace {
 class MainViewTest : public WindowTest {
@@ -119,4 +122,30 @@ TEST_F(MainViewTest, TransportOrbsDriveThePlayheadAndMarks)
     click(header->outOrb());
     EXPECT_DOUBLE_EQ(store->outMark(), 20);
     EXPECT_EQ(header->clock()->text(), "0:20.0");
+}
+
+TEST_F(MainViewTest, KeysTypeIntoTheNameFieldUntilTheUserClicksAway)
+{
+    showWindow();
+    addSource("/videos/talk.mp4", 60);
+    store->addClip();
+    ASSERT_EQ(store->clips().size(), 1);
+    store->selectClip(store->clips().first());
+    QCoreApplication::processEvents();
+    QLineEdit* name = main->inspector()->nameField();
+    const QString before = name->text();
+    QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
+    name->end(false);
+    for (char c : QByteArray(" io"))
+        QTest::keyClick(window->windowHandle(), c);
+    EXPECT_EQ(store->clips().first().name, before + " io");
+    EXPECT_FALSE(store->playing());
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+
+    tickAt(3);
+    QWidget* picture = main->viewer()->overlay();
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(4, 4));
+    QTest::keyClick(window->windowHandle(), 'i');
+    EXPECT_DOUBLE_EQ(store->inMark(), 3);
+    EXPECT_EQ(store->clips().first().name, before + " io");
 }
