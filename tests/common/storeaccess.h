@@ -44,6 +44,10 @@ public:
                 s.picture = picture;
         }
     }
+    static void setExportRows(CWStore& store, QList<ExportRow> rows)
+    {
+        store.assign(store.exportRows_, rows, CWStore::Field::exportRows);
+    }
     static void setExporting(CWStore& store, bool exporting)
     {
         store.assign(store.exporting_, exporting, CWStore::Field::exporting);
