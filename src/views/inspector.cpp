@@ -2,6 +2,7 @@
 
 #include "model/mwtime.h"
 #include "store/store.h"
+#include "theme/scrollbars.h"
 #include "theme/buttons.h"
 #include "theme/fonts.h"
 #include "theme/knob.h"
@@ -72,6 +73,7 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mwThinScrollBars(this);
     setWidgetResizable(true);
     content_ = new QWidget;
     auto* column = new QVBoxLayout(content_);

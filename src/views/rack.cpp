@@ -2,6 +2,7 @@
 
 #include "model/mwtime.h"
 #include "store/store.h"
+#include "theme/scrollbars.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
 #include "theme/symbols.h"
@@ -157,6 +158,7 @@ CWRack::CWRack(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mwThinScrollBars(scroll_);
     scroll_->setWidgetResizable(true);
     scroll_->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
