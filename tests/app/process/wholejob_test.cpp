@@ -42,6 +42,12 @@ QString xdotool(const QStringList& args)
     return r.exitCode == 0 ? QString::fromUtf8(r.out).trimmed() : QString();
 }
 
+// The first shown window whose title matches, once there is one.
+QString visibleWindow(const QString& title)
+{
+    return xdotool({"search", "--sync", "--onlyvisible", "--name", title}).section('\n', 0, 0);
+}
+
 QRect windowGeometry(const QString& window)
 {
     QRect g;
@@ -176,8 +182,7 @@ protected:
     // field, then Return.
     static bool answer(const QString& title, const QString& path)
     {
-        const QString dialog =
-            xdotool({"search", "--sync", "--onlyvisible", "--name", title}).section('\n', 0, 0);
+        const QString dialog = visibleWindow(title);
         if (dialog.isEmpty())
             return false;
         xdotool({"windowfocus", "--sync", dialog, "type", "--delay", "15", path});
@@ -240,7 +245,7 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
 
     QProcess* app = launch({"Beach Day.mp4"}, videos);
     ASSERT_TRUE(sessionWhen([](const CWSession& s) { return s.allSources().size() == 1; }));
-    const QString window = xdotool({"search", "--sync", "--name", "^MWSO Cutwright$"});
+    const QString window = visibleWindow("^MWSO Cutwright$");
     ASSERT_FALSE(window.isEmpty());
 
     // In at 0, the playhead on to 4 s, Out there; the tall shape moved right.
@@ -325,7 +330,7 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
     // only sideways, to the right.
     EXPECT_GT(restored->clips[0].centerX, 0.55);
 
-    const QString second = xdotool({"search", "--sync", "--name", "^MWSO Cutwright$"});
+    const QString second = visibleWindow("^MWSO Cutwright$");
     ASSERT_FALSE(second.isEmpty());
     screenshot(second, "restored.png");
     press(second, {"ctrl+q"});
