@@ -1,0 +1,341 @@
+// The whole job as a user does it: the real program on a private desktop,
+// driven only through its window with real keys and a real mouse, from two
+// imported videos to two exported clips, and both clips back after a restart.
+#include "common/testutil.h"
+#include "model/aspect.h"
+#include "model/clip.h"
+#include "model/session.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+// The desktop's file manager on the test's own bus: the program shows the
+// finished files in it once a batch is over, which is the moment to look.
+class FileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+};
+
+// xdotool, as a person's keys and mouse; its output, or nothing on failure.
+QString xdotool(const QStringList& args)
+{
+    const testutil::Run r = testutil::run("xdotool", args, 60000);
+    return r.exitCode == 0 ? QString::fromUtf8(r.out).trimmed() : QString();
+}
+
+// The first shown window whose title matches, once there is one.
+QString visibleWindow(const QString& title)
+{
+    return xdotool({"search", "--sync", "--onlyvisible", "--name", title}).section('\n', 0, 0);
+}
+
+QRect windowGeometry(const QString& window)
+{
+    QRect g;
+    for (const QString& line : xdotool({"getwindowgeometry", "--shell", window}).split('\n')) {
+        const int value = line.section('=', 1).toInt();
+        const QString key = line.section('=', 0, 0);
+        if (key == "X")
+            g.moveLeft(value);
+        else if (key == "Y")
+            g.moveTop(value);
+        else if (key == "WIDTH")
+            g.setWidth(value);
+        else if (key == "HEIGHT")
+            g.setHeight(value);
+    }
+    return g;
+}
+
+struct Probe {
+    int width = 0;
+    int height = 0;
+    QString video;
+    QString audio;
+    double duration = 0;
+};
+
+Probe probe(const QString& file)
+{
+    const testutil::Run r =
+        testutil::run("ffprobe", {"-v", "error", "-show_entries",
+                                  "stream=codec_type,codec_name,width,height:format=duration",
+                                  "-of", "json", file});
+    const QJsonObject root = QJsonDocument::fromJson(r.out).object();
+    Probe p;
+    for (const QJsonValue& s : root.value("streams").toArray()) {
+        const QJsonObject stream = s.toObject();
+        if (stream.value("codec_type") == "video") {
+            p.video = stream.value("codec_name").toString();
+            p.width = stream.value("width").toInt();
+            p.height = stream.value("height").toInt();
+        } else if (stream.value("codec_type") == "audio") {
+            p.audio = stream.value("codec_name").toString();
+        }
+    }
+    p.duration = root.value("format").toObject().value("duration").toString().toDouble();
+    return p;
+}
+
+// The file's identity: every save replaces it with a new file.
+ino_t inode(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+}  // namespace
+
+class WholeJobTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        for (const char* dir : {"data", "config", "cache", "runtime", "Videos", "Clips"})
+            QDir(home.path()).mkpath(dir);
+        QFile::setPermissions(home.filePath("runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+        env.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("CUTWRIGHT_CONVERTER");
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        ASSERT_TRUE(bus.isConnected()) << "run under dbus-run-session";
+        ASSERT_TRUE(bus.registerObject("/org/freedesktop/FileManager1", &fileManager,
+                                       QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(bus.registerService("org.freedesktop.FileManager1"));
+    }
+
+    void TearDown() override
+    {
+        QDBusConnection::sessionBus().unregisterService("org.freedesktop.FileManager1");
+        QDBusConnection::sessionBus().unregisterObject("/org/freedesktop/FileManager1");
+        for (const auto& p : running) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished();
+            }
+        }
+    }
+
+    QProcess* launch(const QStringList& args, const QString& folder)
+    {
+        auto p = std::make_unique<QProcess>();
+        p->setProgram(QStringLiteral(CW_BINARY_DIR "/bin/cutwright"));
+        p->setArguments(args);
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(folder);
+        p->start();
+        EXPECT_TRUE(p->waitForStarted());
+        running.push_back(std::move(p));
+        return running.back().get();
+    }
+
+    QString sessionPath() const { return home.filePath("data/Marrowick/Cutwright/session.json"); }
+
+    // The session file once it satisfies holds (it is rewritten after every change).
+    std::optional<CWSession> sessionWhen(const std::function<bool(const CWSession&)>& holds,
+                                         int timeoutMs = 60000)
+    {
+        std::optional<CWSession> found;
+        testutil::waitUntil(
+            [&] {
+                QFile file(sessionPath());
+                if (!file.open(QIODevice::ReadOnly))
+                    return false;
+                found = CWSession::decode(file.readAll());
+                return found && holds(*found);
+            },
+            timeoutMs);
+        return found && holds(*found) ? found : std::nullopt;
+    }
+
+    // Keys pressed one after another with the window in front.
+    static void press(const QString& window, const QStringList& keys)
+    {
+        xdotool(QStringList{"windowfocus", "--sync", window, "key", "--delay", "40"} + keys);
+    }
+
+    // A file dialog answered from the keyboard: the path typed into its name
+    // field, then Return.
+    static bool answer(const QString& title, const QString& path)
+    {
+        const QString dialog = visibleWindow(title);
+        if (dialog.isEmpty())
+            return false;
+        xdotool({"windowfocus", "--sync", dialog, "type", "--delay", "15", path});
+        xdotool({"windowfocus", "--sync", dialog, "key", "Return"});
+        return true;
+    }
+
+    // Drags the crop frame by dx points from the middle of the viewer, where
+    // the frame stands at its start (the picture is centred in the viewer and
+    // the frame in the picture). The viewer lies between the 230-point bin and
+    // the 300-point inspector, under the header and above the 190-point
+    // timeline, inside 12-point margins with 10-point spacing.
+    static void dragFrame(const QString& window, int dx)
+    {
+        const QRect w = windowGeometry(window);
+        const int x = w.left() + (12 + 230 + 10 + w.width() - 12 - 300 - 10) / 2;
+        const int y = w.top() + (12 + 62 + 10 + w.height() - 12 - 20 - 10 - 190 - 10) / 2;
+        QStringList steps{"mousemove",        "--sync",    QString::number(x),
+                          QString::number(y), "mousedown", "1"};
+        for (int step = 1; step <= 4; ++step)
+            steps << "mousemove"
+                  << "--sync" << QString::number(x + dx * step / 4) << QString::number(y);
+        steps << "mouseup"
+              << "1";
+        xdotool(steps);
+    }
+
+    // The window as the user sees it, into the test's folder and, when
+    // CW_E2E_SHOT_DIR names one, there as well.
+    void screenshot(const QString& window, const QString& name)
+    {
+        const QRect g = windowGeometry(window);
+        const QString file = home.filePath(name);
+        const testutil::Run r = testutil::run(
+            "ffmpeg",
+            {"-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-f", "x11grab", "-video_size",
+             QString("%1x%2").arg(g.width()).arg(g.height()), "-i",
+             QString("%1+%2,%3").arg(qEnvironmentVariable("DISPLAY")).arg(g.x()).arg(g.y()),
+             "-frames:v", "1", file});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString shots = qEnvironmentVariable("CW_E2E_SHOT_DIR");
+        if (!shots.isEmpty() && QDir().mkpath(shots)) {
+            QFile::remove(QDir(shots).filePath(name));
+            QFile::copy(file, QDir(shots).filePath(name));
+        }
+    }
+
+    QTemporaryDir home;
+    QProcessEnvironment env;
+    FileManager fileManager;
+    std::vector<std::unique_ptr<QProcess>> running;
+};
+
+TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
+{
+    const QString videos = home.filePath("Videos");
+    const QString wide = testutil::copyFixture("wholejob_wide.mp4", videos, "Beach Day.mp4");
+    const QString broadcast = testutil::copyFixture("wholejob_broadcast.ts", videos, "match.ts");
+    const QString clips = home.filePath("Clips");
+
+    QProcess* app = launch({"Beach Day.mp4"}, videos);
+    ASSERT_TRUE(sessionWhen([](const CWSession& s) { return s.allSources().size() == 1; }));
+    const QString window = visibleWindow("^MWSO Cutwright$");
+    ASSERT_FALSE(window.isEmpty());
+
+    // In at 0, the playhead on to 4 s, Out there; the tall shape moved right.
+    press(window, {"i", "l", "l", "o", "1"});
+    dragFrame(window, 120);
+    press(window, {"Return"});
+    ASSERT_TRUE(sessionWhen([](const CWSession& s) { return s.clips.size() == 1; }));
+
+    press(window, {"ctrl+i"});
+    ASSERT_TRUE(answer("^Choose one or more videos", broadcast));
+    // Converted first, then opened: the slowest step of the job.
+    ASSERT_TRUE(sessionWhen([](const CWSession& s) { return s.allSources().size() == 2; }, 100000));
+    press(window, {"i", "l", "l", "o", "2", "Return"});
+    ASSERT_TRUE(sessionWhen([](const CWSession& s) { return s.clips.size() == 2; }));
+
+    press(window, {"ctrl+e"});
+    ASSERT_TRUE(answer("^Choose a folder for the 2 clips$", clips));
+    ASSERT_TRUE(testutil::waitUntil([&] { return fileManager.shown.size() >= 2; }, 100000))
+        << "the finished files are shown once the batch is over";
+    screenshot(window, "exported.png");
+
+    const struct {
+        QString name;
+        int width, height;
+    } outputs[] = {
+        {"01 Beach Day – clip 1 (9x16).mp4", 1080, 1920},
+        {"02 match – clip 1 (1x1).mp4", 1080, 1080},
+    };
+    QStringList expected;
+    for (const auto& o : outputs)
+        expected << QUrl::fromLocalFile(QDir(clips).filePath(o.name)).toString();
+    EXPECT_EQ(fileManager.shown, expected);
+    EXPECT_EQ(QDir(clips).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{outputs[0].name, outputs[1].name}))
+        << "no partial or temporary file left";
+    for (const auto& o : outputs) {
+        SCOPED_TRACE(o.name.toStdString());
+        const Probe p = probe(QDir(clips).filePath(o.name));
+        EXPECT_EQ(p.width, o.width);
+        EXPECT_EQ(p.height, o.height);
+        EXPECT_EQ(p.video, "h264");
+        EXPECT_EQ(p.audio, "aac");
+        EXPECT_NEAR(p.duration, 4.0, 1.0 / 25 + 0.005);
+    }
+
+    // The queue closes on Escape after a batch; the check that matters is the
+    // files and the session, so the job goes on either way.
+    press(window, {"Escape"});
+    const ino_t saved = inode(sessionPath());
+    press(window, {"ctrl+q"});
+    ASSERT_TRUE(app->waitForFinished(60000));
+    EXPECT_EQ(app->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app->exitCode(), 0);
+    ASSERT_NE(inode(sessionPath()), saved) << "the quit saves the session";
+
+    // Again, with nothing on the command line: the last session comes back.
+    const ino_t quitSave = inode(sessionPath());
+    QProcess* again = launch({}, home.path());
+    const auto restored = sessionWhen([&](const CWSession& s) {
+        return inode(sessionPath()) != quitSave && s.clips.size() == 2;
+    });
+    ASSERT_TRUE(restored) << "the restore writes the session back";
+    QStringList paths;
+    for (const auto& s : restored->allSources())
+        paths << s.path;
+    EXPECT_EQ(paths, (QStringList{wide, broadcast}));
+    const struct {
+        QString name;
+        Aspect aspect;
+    } kept[] = {{"Beach Day – clip 1", Aspect::vertical}, {"match – clip 1", Aspect::square}};
+    ASSERT_EQ(restored->clips.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(kept[i].name.toStdString());
+        const Clip& c = restored->clips[i];
+        EXPECT_EQ(c.name, kept[i].name);
+        EXPECT_EQ(c.aspect, kept[i].aspect);
+        EXPECT_NEAR(c.inTime, 0.0, 1e-6);
+        EXPECT_NEAR(c.outTime, 4.0, 1e-6);
+        EXPECT_DOUBLE_EQ(c.centerY, 0.5);
+    }
+    // The tall frame spans the wide picture's height, so the drag moved it
+    // only sideways, to the right.
+    EXPECT_GT(restored->clips[0].centerX, 0.55);
+
+    const QString second = visibleWindow("^MWSO Cutwright$");
+    ASSERT_FALSE(second.isEmpty());
+    screenshot(second, "restored.png");
+    press(second, {"ctrl+q"});
+    ASSERT_TRUE(again->waitForFinished(60000));
+    EXPECT_EQ(again->exitCode(), 0);
+}
+
+#include "wholejob_test.moc"
