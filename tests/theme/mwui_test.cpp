@@ -27,24 +27,21 @@ std::unique_ptr<MWUI> startWith(const QVariant& theme, const QVariant& zoom)
     return std::make_unique<MWUI>();
 }
 
-TEST(MWUI, FirstLaunchIsGunmetalBlueAtActualSize)
+TEST(MWUI, StartsFromTheStoredChoiceOrGunmetalBlueAtActualSize)
 {
-    const auto ui = startWith({}, {});
-    EXPECT_EQ(ui->theme().id, "gunmetal-blue");
-    EXPECT_DOUBLE_EQ(ui->zoom(), 1.0);
-}
-
-TEST(MWUI, StoredZoomIsRoundedAndClamped)
-{
+    for (const auto& [stored, id] : {std::pair<QVariant, QString>{{}, "gunmetal-blue"},
+                                     {"chartreuse", "gunmetal-blue"},
+                                     {"rose-gold", "rose-gold"}})
+        EXPECT_EQ(startWith(stored, {})->theme().id, id) << stored.toString().toStdString();
+    EXPECT_DOUBLE_EQ(startWith({}, {})->zoom(), 1.0);
+    // A stored zoom is rounded and clamped.
     const struct {
         double stored;
         double starts;
     } cases[] = {{1.337, 1.34}, {3.0, 2.0},   {0.5, 0.85},   {0.0, 1.0},
                  {1.25, 1.25},  {-4.0, 0.85}, {1.994, 1.99}, {1.996, 2.0}};
-    for (const auto& c : cases) {
-        const auto ui = startWith({}, c.stored);
-        EXPECT_DOUBLE_EQ(ui->zoom(), c.starts) << "stored " << c.stored;
-    }
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(startWith({}, c.stored)->zoom(), c.starts) << "stored " << c.stored;
     EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::quiet_NaN()), 1.0);
     EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::infinity()), 1.0);
 }
@@ -82,12 +79,6 @@ TEST(MWUI, EveryAssignmentIsStoredAtOnce)
     const MWUI again;
     EXPECT_EQ(again.theme().id, "rose-gold");
     EXPECT_DOUBLE_EQ(again.zoom(), 1.75);
-}
-
-TEST(MWUI, UnknownStoredThemeFallsBackToGunmetalBlue)
-{
-    const auto ui = startWith(QStringLiteral("chartreuse"), {});
-    EXPECT_EQ(ui->theme().id, "gunmetal-blue");
 }
 
 TEST(MWUI, ChangesAreSignalledOnce)
