@@ -282,17 +282,12 @@ TEST(ConvertWithBuiltIn, RealConverterMakesAPlayableMovie)
     support::StatusLog log;
     const QString dst = dir.filePath("ts.mov");
     await(convertWithBuiltIn(testutil::fixture("mpeg.ts"), dst, true, log.callback()));
-    QCoreApplication::processEvents();
+    support::expectConverting(log);
     const auto copy = MWAsset::open(dst);
     EXPECT_TRUE(copy->playable);
     EXPECT_EQ(copy->naturalSize, QSizeF(320, 240));
     EXPECT_NEAR(copy->duration, 2.0, 0.1);
     EXPECT_EQ(copy->audioTracks, 1);
-    for (const auto& s : *log.calls) {
-        ASSERT_TRUE(s.fraction);
-        EXPECT_GE(*s.fraction, 0);
-        EXPECT_LE(*s.fraction, 1);
-    }
 
     // Sound only when no picture is wanted.
     const QString sound = dir.filePath("mp3.mov");
