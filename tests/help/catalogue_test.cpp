@@ -93,21 +93,12 @@ TEST(HelpCatalogue, NoTextNamesTheOtherPlatform)
             EXPECT_FALSE(text.contains(foreign)) << text.toStdString();
 }
 
-TEST(HelpCatalogue, TextsThatNameThePlatform)
+TEST(HelpCatalogue, ShortcutsAndTheCacheAreNamedAsOnLinux)
 {
-    // The texts that differ from the maker's original, one line each.
     const QList<HelpPage> pages = MWHelp::catalogue(app);
     const QStringList texts = allTexts(pages);
     for (const QString& text :
-         {u"+ button Import videos (also File > Import Videos…, Ctrl+I). You can choose several "
-          u"at once."_s,
-          u"Files that Linux can't play directly (MPEG-1/2 program and transport streams, some "
-          u"MKV/AVI) are converted automatically; you'll see a progress bar. Audio-only files "
-          u"and damaged files show a clear message."_s,
-          u"Export All (Ctrl+E) asks for a folder, then exports every clip one after another as "
-          u"H.264 MP4 with the original sound. The export panel shows each clip's progress; "
-          u"Cancel stops after the current file is removed."_s,
-          u"Return or Ctrl+K Add clip"_s, u"Ctrl+I Import videos"_s, u"Ctrl+E Export all"_s,
+         {u"Return or Ctrl+K Add clip"_s, u"Ctrl+I Import videos"_s, u"Ctrl+E Export all"_s,
           u"Ctrl+. Cancel export"_s, u"Ctrl+= / Ctrl+− / Ctrl+0 Interface zoom"_s,
           u"Ctrl+? or F1 This Help"_s, u"Ctrl+= Zoom in"_s, u"Ctrl+− Zoom out"_s,
           u"Ctrl+0 Back to 100%"_s})

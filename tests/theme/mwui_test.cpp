@@ -108,48 +108,4 @@ TEST(MWTheme, SixFinishesInOrderComparedById)
     EXPECT_EQ(MWTheme::named(QStringLiteral("nope")).id, "gunmetal-blue");
 }
 
-TEST(MWTheme, ColoursAreTheTableValues)
-{
-    // One field per finish, across the table, against the published values.
-    const struct {
-        const char* id;
-        QColor MWTheme::*field;
-        double r, g, b;
-    } cases[] = {
-        {"gunmetal-blue", &MWTheme::deep, 0.035, 0.05, 0.075},
-        {"anodized-red", &MWTheme::accent, 1.0, 0.33, 0.28},
-        {"rose-gold", &MWTheme::metalMid, 0.86, 0.6, 0.54},
-        {"lavender-violet", &MWTheme::accent2, 1.0, 0.68, 0.92},
-        {"black-chrome", &MWTheme::well, 0.0, 0.0, 0.0},
-        {"graphite-gray", &MWTheme::raised, 0.32, 0.326, 0.34},
-        {"graphite-gray", &MWTheme::dim, 0.7, 0.71, 0.74},
-        {"lavender-violet", &MWTheme::text, 0.97, 0.95, 1.0},
-    };
-    for (const auto& c : cases) {
-        const QColor colour = MWTheme::named(QLatin1String(c.id)).*c.field;
-        EXPECT_NEAR(colour.redF(), c.r, 1e-4) << c.id;
-        EXPECT_NEAR(colour.greenF(), c.g, 1e-4) << c.id;
-        EXPECT_NEAR(colour.blueF(), c.b, 1e-4) << c.id;
-        EXPECT_EQ(colour.alpha(), 255) << c.id;
-    }
-}
-
-TEST(MWTheme, ChromeGradientsHaveTheirStops)
-{
-    const MWTheme& t = MWTheme::all().front();
-    const QGradientStops chrome = t.chrome();
-    ASSERT_EQ(chrome.size(), 6);
-    const double at[] = {0, 0.18, 0.48, 0.52, 0.8, 1.0};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_DOUBLE_EQ(chrome[i].first, at[i]);
-    EXPECT_EQ(chrome[3].second, t.metalLo);
-    EXPECT_NEAR(chrome[1].second.alphaF(), 0.85, 0.01);
-    EXPECT_NEAR(chrome[5].second.alphaF(), 0.9, 0.01);
-    const QGradientStops soft = t.chromeSoft();
-    ASSERT_EQ(soft.size(), 4);
-    EXPECT_DOUBLE_EQ(soft[2].first, 0.92);
-    EXPECT_EQ(soft[2].second, t.metalLo);
-    EXPECT_NEAR(soft[0].second.alphaF(), 0.95, 0.01);
-}
-
 }  // namespace
