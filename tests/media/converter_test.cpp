@@ -37,21 +37,13 @@ QString fakeConverter(const QTemporaryDir& dir, const QByteArray& text, int code
 
 TEST(ParseClock, OnlyWhatAClockLooksLike)
 {
-    struct Case {
-        const char* text;
-        double seconds;
-    };
     // A time before the start is printed "-" and its distance: the sign
     // covers the whole clock. Empty pieces are dropped.
-    for (const Case c : std::vector<Case>{{"00:01:02.50", 62.5},
-                                          {"01:00:00", 3600},
-                                          {"00:00:07.5", 7.5},
-                                          {"00:12:34.56", 754.56},
-                                          {"00:00:.5", 0.5},
-                                          {"::1:2:3", 3723},
-                                          {"-00:00:01.50", -1.5},
-                                          {"-01:00:30", -3630}})
-        EXPECT_DOUBLE_EQ(parseClock(c.text), c.seconds) << c.text;
+    const std::pair<const char*, double> clocks[] = {
+        {"00:01:02.50", 62.5}, {"01:00:00", 3600}, {"00:00:07.5", 7.5},    {"00:12:34.56", 754.56},
+        {"00:00:.5", 0.5},     {"::1:2:3", 3723},  {"-00:00:01.50", -1.5}, {"-01:00:30", -3630}};
+    for (const auto& [text, seconds] : clocks)
+        EXPECT_DOUBLE_EQ(parseClock(text), seconds) << text;
     // Exponents, signs inside, fractions outside the seconds, words, other
     // digits: none is a clock.
     for (const char* text :
