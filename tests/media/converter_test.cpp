@@ -86,7 +86,7 @@ TEST(CommandLines, ExactArguments)
     // clang-format on
 }
 
-TEST(ConverterURL, PresentOnlyWhenExecutableAndLookedUpEveryTime)
+TEST(ConverterURL, PresentOnlyWhenExecutableAndLookedUpEveryTimeElseNothingStarts)
 {
     // The build tree mirrors the installation: bin/ beside libexec/cutwright/.
     const auto builtIn = converterURL();
@@ -102,13 +102,11 @@ TEST(ConverterURL, PresentOnlyWhenExecutableAndLookedUpEveryTime)
         QFile(plain).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         EXPECT_EQ(converterURL(), plain);
     }
-    support::ConverterAt at(dir.path());  // a folder is no converter
-    EXPECT_FALSE(converterURL());
-}
-
-TEST(ConverterURL, MissingConverterStartsNothing)
-{
-    QTemporaryDir dir;
+    {
+        support::ConverterAt at(dir.path());  // a folder is no converter
+        EXPECT_FALSE(converterURL());
+    }
+    // None there: nothing is started.
     support::ConverterAt at(dir.filePath("absent"));
     EXPECT_EQ(probeDuration(testutil::fixture("mpeg.ts")), 0);
     const QString dst = dir.filePath("out.mov");
@@ -116,18 +114,16 @@ TEST(ConverterURL, MissingConverterStartsNothing)
     EXPECT_FALSE(QFileInfo::exists(dst));
 }
 
-TEST(ProbeDuration, ReadsTheConvertersDurationLine)
+// What counts as a duration is durationFromReport's table below; a converter
+// that hangs is given up.
+TEST(ProbeDuration, ReadsTheConvertersDurationLineAndGivesUpOnAHang)
 {
-    // What counts as a duration is durationFromReport's table below.
     EXPECT_NEAR(probeDuration(testutil::fixture("mpeg.ts")), 2.0, 0.1);
     QTemporaryDir dir;
-    support::ConverterAt at(fakeConverter(dir, "  Duration: 00:12:34.56, start: 0", 1));
-    EXPECT_DOUBLE_EQ(probeDuration("x"), 754.56);
-}
-
-TEST(ProbeDuration, AConverterThatHangsIsGivenUp)
-{
-    QTemporaryDir dir;
+    {
+        support::ConverterAt at(fakeConverter(dir, "  Duration: 00:12:34.56, start: 0", 1));
+        EXPECT_DOUBLE_EQ(probeDuration("x"), 754.56);
+    }
     const QString pidFile = dir.filePath("pid");
     support::ConverterAt at(
         support::script(dir, "ffmpeg", "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 120\n"));
