@@ -1,0 +1,168 @@
+#include "common/testutil.h"
+#include "store/store_fixture_support.h"
+#include "theme/buttons.h"
+#include "theme/mwui.h"
+#include "theme/panel.h"
+#include "views/exportqueue.h"
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+ExportRow row(const QString& name, const QString& state = "Waiting", double progress = 0)
+{
+    ExportRow r;
+    r.id = QUuid::createUuid();
+    r.name = name;
+    r.state = state;
+    r.progress = progress;
+    return r;
+}
+
+QList<ExportRow> batch(int count)
+{
+    QList<ExportRow> rows;
+    for (int i = 0; i < count; ++i)
+        rows << row(QStringLiteral("talk_%1_9x16.mp4").arg(i + 1));
+    return rows;
+}
+
+class QueueTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        MWUI::shared()->resetZoom();
+        window = std::make_unique<QWidget>();
+        window->resize(1180, 760);
+        queue = new CWExportQueue(store.get(), window.get());
+        below = new QWidget(window.get());  // made later: above the queue until it appears
+        below->setGeometry(window->rect());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        MWUI::shared()->resetZoom();
+    }
+    void setExport(const QList<ExportRow>& rows, bool exporting)
+    {
+        CWStoreTestAccess::setExport(*store, rows, exporting);
+        QCoreApplication::processEvents();
+    }
+
+    std::unique_ptr<QWidget> window;
+    CWExportQueue* queue = nullptr;
+    QWidget* below = nullptr;
+};
+}  // namespace
+
+TEST_F(QueueTest, AppearsOverTheWholeWindowOnlyWhileRowsExist)
+{
+    EXPECT_FALSE(queue->isVisible());
+    setExport(batch(2), true);
+    ASSERT_TRUE(queue->isVisible());
+    EXPECT_EQ(queue->geometry(), window->rect());
+    EXPECT_EQ(window->childAt(5, 5), queue);  // raised above the later sibling
+    window->resize(1400, 900);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(queue->geometry(), window->rect());
+    EXPECT_EQ(queue->panel()->width(), 560);
+    EXPECT_EQ(queue->panel()->geometry().center().x(), queue->rect().center().x());
+    setExport({}, false);
+    EXPECT_FALSE(queue->isVisible());
+}
+
+TEST_F(QueueTest, TitleAndButtonFollowExporting)
+{
+    setExport(batch(1), true);
+    EXPECT_EQ(queue->title()->text(), "Exporting clips…");
+    EXPECT_TRUE(queue->cancelButton()->isVisible());
+    EXPECT_FALSE(queue->closeButton()->isVisible());
+    setExport(store->exportRows(), false);
+    EXPECT_EQ(queue->title()->text(), "Export finished");
+    EXPECT_FALSE(queue->cancelButton()->isVisible());
+    EXPECT_TRUE(queue->closeButton()->isVisible());
+}
+
+TEST_F(QueueTest, StatesAreColouredAndRowsChangeInPlace)
+{
+    const QColor red(255, 69, 58), green(48, 209, 88), neutral = MWUI::shared()->theme().dim;
+    const struct {
+        QString state;
+        QColor colour;
+    } cases[] = {{"Failed: The disk is full", red}, {"Done", green},        {"Waiting", neutral},
+                 {"Exporting…", neutral},           {"Cancelled", neutral}, {"Skipped", neutral}};
+    QList<ExportRow> rows;
+    for (const auto& c : cases)
+        rows << row("clip.mp4", c.state, 0.5);
+    setExport(rows, true);
+    ASSERT_EQ(queue->rows().size(), std::size(cases));
+    for (qsizetype i = 0; i < queue->rows().size(); ++i) {
+        QLabel* state = queue->rows()[i]->stateLabel();
+        EXPECT_EQ(state->text(), cases[i].state);
+        EXPECT_EQ(state->palette().color(QPalette::WindowText), cases[i].colour)
+            << cases[i].state.toStdString();
+    }
+
+    // A progress tick and a state change keep the same rows; the colour follows.
+    const QList<CWQueueRow*> before = queue->rows();
+    rows[2].state = "Done";
+    rows[2].progress = 1;
+    rows[3].progress = 0.75;
+    setExport(rows, true);
+    EXPECT_EQ(queue->rows(), before);
+    EXPECT_EQ(before[2]->stateLabel()->palette().color(QPalette::WindowText), green);
+    EXPECT_DOUBLE_EQ(before[3]->bar()->value(), 0.75);
+    // A new batch of the same size is a new list.
+    setExport(batch(rows.size()), true);
+    EXPECT_EQ(queue->rows()[0]->stateLabel()->text(), "Waiting");
+}
+
+TEST_F(QueueTest, TwentyRowsScrollInsideTheListWithoutGrowingThePanel)
+{
+    window->resize(1600, 1200);
+    for (double zoom : {1.0, 1.5}) {
+        MWUI::shared()->setZoom(zoom);
+        setExport(batch(3), true);
+        const int few = queue->panel()->height();
+        setExport(batch(20), true);
+        const int twenty = queue->panel()->height();
+        setExport(batch(40), true);
+        EXPECT_GT(twenty, few) << zoom;
+        EXPECT_EQ(queue->panel()->height(), twenty) << zoom;
+        EXPECT_LE(queue->scrollArea()->height(), qRound(320 * zoom)) << zoom;
+        EXPECT_GT(queue->scrollArea()->verticalScrollBar()->maximum(), 0) << zoom;
+        EXPECT_EQ(queue->panel()->width(), qRound(560 * zoom));
+    }
+}
+
+TEST_F(QueueTest, CloseEmptiesTheRowsAndHides)
+{
+    setExport(batch(3), false);
+    QTest::mouseClick(queue->closeButton(), Qt::LeftButton);
+    EXPECT_TRUE(store->exportRows().isEmpty());
+    EXPECT_FALSE(queue->isVisible());
+    // Return closes a finished batch too.
+    setExport(batch(3), false);
+    ASSERT_TRUE(queue->isVisible());
+    QTest::keyClick(queue->closeButton(), Qt::Key_Return);
+    EXPECT_TRUE(store->exportRows().isEmpty());
+    EXPECT_FALSE(queue->isVisible());
+}
+
+TEST_F(QueueTest, CancelWithoutAJobChangesNothing)
+{
+    const QList<ExportRow> rows = batch(3);
+    setExport(rows, true);
+    QTest::mouseClick(queue->cancelButton(), Qt::LeftButton);
+    QTest::keyClick(queue->cancelButton(), Qt::Key_Escape);
+    QTest::keyClick(queue->cancelButton(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(store->exportRows(), rows);
+    EXPECT_TRUE(store->exporting());
+    EXPECT_TRUE(queue->isVisible());
+}
