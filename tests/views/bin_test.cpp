@@ -3,6 +3,7 @@
 #include "theme/buttons.h"
 #include "theme/mwui.h"
 #include "views/bin.h"
+#include "views/binrow.h"
 
 #include <QDropEvent>
 #include <QMimeData>
