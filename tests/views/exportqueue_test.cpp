@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -165,4 +166,35 @@ TEST_F(QueueTest, CancelWithoutAJobChangesNothing)
     EXPECT_EQ(store->exportRows(), rows);
     EXPECT_TRUE(store->exporting());
     EXPECT_TRUE(queue->isVisible());
+}
+
+TEST_F(QueueTest, CancelDuringARealBatchEndsItThenOffersClose)
+{
+    QTemporaryDir media;
+    QTemporaryDir out;
+    services->folder = out.path();
+    storetest::importNow(*store,
+                         {testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
+    ASSERT_EQ(store->sources().size(), 1);
+    const QUuid source = store->sources()[0].id;
+    CWStoreTestAccess::setClips(
+        *store, {storetest::clipOf(source, "a", 0, 8), storetest::clipOf(source, "b", 0, 8)});
+    QSignalSpy finished(store.get(), &CWStore::exportFinished);
+    store->exportAll();
+    ASSERT_TRUE(queue->isVisible());
+    ASSERT_TRUE(queue->cancelButton()->isVisible());
+    const QList<CWQueueRow*> rows = queue->rows();
+    ASSERT_EQ(rows.size(), 2);
+    ASSERT_TRUE(testutil::waitUntil([&] { return rows[0]->bar()->value() > 0; }, 60000));
+
+    QTest::mouseClick(queue->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(60000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(queue->rows(), rows);  // progress and the end changed the rows in place
+    for (CWQueueRow* row : rows)
+        EXPECT_EQ(row->stateLabel()->text(), "Cancelled");
+    EXPECT_EQ(queue->title()->text(), "Export finished");
+    ASSERT_TRUE(queue->closeButton()->isVisible());
+    QTest::mouseClick(queue->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(queue->isVisible());
 }
