@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 
 namespace {
@@ -29,8 +30,8 @@ void setColour(QLabel* label, const QColor& colour)
     label->setPalette(palette);
 }
 
-// An output name gives way to the state beside it: cut with "…" rather than
-// widening the list past the panel.
+// A line that gives way: an output name or a long failure is cut with "…"
+// rather than widening the list past the panel.
 class ElidedLabel : public QLabel {
 public:
     using QLabel::QLabel;
@@ -42,7 +43,7 @@ protected:
         QPainter p(this);
         p.setPen(palette().color(QPalette::WindowText));
         p.setFont(font());
-        p.drawText(QRectF(rect()), Qt::AlignLeft | Qt::AlignVCenter,
+        p.drawText(QRectF(rect()), int(alignment()),
                    fontMetrics().elidedText(text(), Qt::ElideRight, width()));
     }
 };
@@ -93,15 +94,15 @@ void CWQueueBar::paintEvent(QPaintEvent*)
 }
 
 CWQueueRow::CWQueueRow(QWidget* parent)
-    : QWidget(parent), name_(new ElidedLabel(this)), state_(new QLabel(this)),
-      bar_(new CWQueueBar(this))
+    : QWidget(parent), line_(new QWidget(this)), name_(new ElidedLabel(line_)),
+      state_(new ElidedLabel(line_)), bar_(new CWQueueBar(this))
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    auto* line = new QHBoxLayout;
-    line->addWidget(name_, 1);
-    line->addWidget(state_, 0);
-    column->addLayout(line);
+    name_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    state_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line_->installEventFilter(this);
+    column->addWidget(line_);
     column->addWidget(bar_);
     setRow(row_);
     restyle();
@@ -123,23 +124,51 @@ void CWQueueRow::setRow(const ExportRow& row)
         name_->setText(row.name);
     if (first || row.state != row_.state) {
         state_->setText(row.state);
+        state_->setToolTip(row.state);  // the whole of a failure cut short
         setColour(state_, stateColour(row.state));
     }
     bar_->setValue(row.progress);
     row_ = row;
+    placeLine();
+}
+
+bool CWQueueRow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == line_ && event->type() == QEvent::Resize)
+        placeLine();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CWQueueRow::placeLine()
+{
+    // The name keeps its whole width while the state fits beside it, and at
+    // least 60 % of the line when it does not: a long failure is what gives
+    // way (its tooltip has the whole text).
+    const int w = line_->width();
+    const int h = line_->height();
+    const int gap = qRound(8 * zoom());
+    const auto natural = [](const QLabel* label) {
+        return qCeil(QFontMetricsF(label->font()).horizontalAdvance(label->text()));
+    };
+    const int nameWide =
+        std::min(natural(name_), std::max(int(w * 0.6), w - gap - natural(state_)));
+    name_->setGeometry(0, 0, std::max(0, nameWide), h);
+    const int stateLeft = std::min(w, nameWide + gap);
+    state_->setGeometry(stateLeft, 0, w - stateLeft, h);
 }
 
 void CWQueueRow::restyle()
 {
     const double z = zoom();
     layout()->setSpacing(qRound(3 * z));
-    static_cast<QBoxLayout*>(layout()->itemAt(0)->layout())->setSpacing(qRound(8 * z));
     name_->setFont(mwFont(12, QFont::DemiBold));
     setColour(name_, MWUI::shared()->theme().text);
     state_->setFont(mwFont(10.5));
     setColour(state_, stateColour(row_.state));
     bar_->updateGeometry();
     bar_->update();
+    line_->setFixedHeight(std::max(name_->sizeHint().height(), state_->sizeHint().height()));
+    placeLine();
 }
 
 CWExportQueue::CWExportQueue(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)

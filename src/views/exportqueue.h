@@ -44,8 +44,14 @@ public:
     // the finish's secondary text otherwise.
     static QColor stateColour(const QString& state);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void placeLine();
+
     ExportRow row_;
+    QWidget* line_;
     QLabel* name_;
     QLabel* state_;
     CWQueueBar* bar_;

@@ -87,7 +87,11 @@ TEST_F(BinShots, BinAndQueueInTwoFinishesAndTwoZooms)
                                          storetest::clipOf(first.id, "Wave", 1, 2)});
     CWStoreTestAccess::setExport(
         *store,
-        {row("Intro_9x16.mp4", "Done", 1), row("Wave_9x16.mp4", "Failed: The disk is full", 0.3),
+        {row("Intro_9x16.mp4", "Done", 1),
+         row("Wave_9x16.mp4",
+             "Failed: The converter stopped: Could not write header for output file #0 "
+             "(incorrect codec parameters?): Invalid argument",
+             0.3),
          row("Lake house, a very long clip name that has to give way_1x1.mp4", "Exporting…", 0.4),
          row("Outro_16x9.mp4", "Waiting", 0)},
         true);

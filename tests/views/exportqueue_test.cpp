@@ -95,8 +95,13 @@ TEST_F(QueueTest, StatesAreColouredAndRowsChangeInPlace)
     const struct {
         QString state;
         QColor colour;
-    } cases[] = {{"Failed: The disk is full", red}, {"Done", green},        {"Waiting", neutral},
-                 {"Exporting…", neutral},           {"Cancelled", neutral}, {"Skipped", neutral}};
+    } cases[] = {{"Failed: The disk is full", red},
+                 {"Failed: " + QString(300, 'x'), red},
+                 {"Done", green},
+                 {"Waiting", neutral},
+                 {"Exporting…", neutral},
+                 {"Cancelled", neutral},
+                 {"Skipped", neutral}};
     QList<ExportRow> rows;
     for (const auto& c : cases)
         rows << row("clip.mp4", c.state, 0.5);
@@ -107,17 +112,21 @@ TEST_F(QueueTest, StatesAreColouredAndRowsChangeInPlace)
         EXPECT_EQ(state->text(), cases[i].state);
         EXPECT_EQ(state->palette().color(QPalette::WindowText), cases[i].colour)
             << cases[i].state.toStdString();
+        // A long failure is cut short inside the list rather than widening it.
+        EXPECT_LE(queue->rows()[i]->width(), queue->scrollArea()->viewport()->width());
+        QLabel* name = queue->rows()[i]->nameLabel();
+        EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(name->text()));
     }
 
     // A progress tick and a state change keep the same rows; the colour follows.
     const QList<CWQueueRow*> before = queue->rows();
-    rows[2].state = "Done";
-    rows[2].progress = 1;
-    rows[3].progress = 0.75;
+    rows[3].state = "Done";
+    rows[3].progress = 1;
+    rows[4].progress = 0.75;
     setExport(rows, true);
     EXPECT_EQ(queue->rows(), before);
-    EXPECT_EQ(before[2]->stateLabel()->palette().color(QPalette::WindowText), green);
-    EXPECT_DOUBLE_EQ(before[3]->bar()->value(), 0.75);
+    EXPECT_EQ(before[3]->stateLabel()->palette().color(QPalette::WindowText), green);
+    EXPECT_DOUBLE_EQ(before[4]->bar()->value(), 0.75);
     // A new batch of the same size is a new list.
     setExport(batch(rows.size()), true);
     EXPECT_EQ(queue->rows()[0]->stateLabel()->text(), "Waiting");
