@@ -7,6 +7,7 @@
 #include "theme/panel.h"
 #include "theme/symbols.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -297,12 +298,18 @@ void CWExportQueue::showRows()
     }
 
     if (rows.isEmpty()) {
+        const bool hadFocus = isAncestorOf(QApplication::focusWidget());
         hide();
+        // The keys go back to where they were before the batch.
+        if (hadFocus && focusBefore_)
+            focusBefore_->setFocus();
         return;
     }
     const bool appearing = isHidden();
-    if (appearing)
+    if (appearing) {
+        focusBefore_ = QApplication::focusWidget();
         setGeometry(parentWidget()->rect());
+    }
     if (!same)
         fitList();
     if (appearing) {

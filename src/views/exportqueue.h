@@ -2,6 +2,7 @@
 
 #include "model/exportrow.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class CWStore;
@@ -95,4 +96,5 @@ private:
     MWChromeButton* cancel_;
     MWChromeButton* close_;
     QList<CWQueueRow*> rows_;
+    QPointer<QWidget> focusBefore_;
 };

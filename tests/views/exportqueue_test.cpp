@@ -6,6 +6,7 @@
 #include "views/exportqueue.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -152,10 +153,20 @@ TEST_F(QueueTest, TwentyRowsScrollInsideTheListWithoutGrowingThePanel)
 
 TEST_F(QueueTest, CloseEmptiesTheRowsAndHides)
 {
+    auto* first = new QLineEdit(below);  // next after the queue in the focus chain
+    auto* editor = new QLineEdit(below);
+    editor->move(0, 40);
+    first->show();
+    editor->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    editor->setFocus();
     setExport(batch(3), false);
+    EXPECT_TRUE(queue->closeButton()->hasFocus());
     QTest::mouseClick(queue->closeButton(), Qt::LeftButton);
     EXPECT_TRUE(store->exportRows().isEmpty());
     EXPECT_FALSE(queue->isVisible());
+    EXPECT_TRUE(editor->hasFocus());  // the keys go back where they were
     // Return closes a finished batch too.
     setExport(batch(3), false);
     ASSERT_TRUE(queue->isVisible());
