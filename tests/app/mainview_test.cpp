@@ -100,9 +100,9 @@ TEST_F(MainViewTest, ActionsEnableWithAVideoClipsAndNoBatch)
     EXPECT_EQ(header->exportAllButton()->text(), "Export All (1)");
     EXPECT_TRUE(main->status()->text().startsWith("Added “Beach Day – clip 1”"));
 
-    CWStoreTestAccess::setExporting(*store, true);
+    CWStoreTestAccess::setExport(*store, store->exportRows(), true);
     EXPECT_FALSE(header->exportAllButton()->isEnabled());
-    CWStoreTestAccess::setExporting(*store, false);
+    CWStoreTestAccess::setExport(*store, store->exportRows(), false);
     EXPECT_TRUE(header->exportAllButton()->isEnabled());
 }
 

@@ -69,12 +69,10 @@ TEST(WindowShots, EveryFinishAtTwoZooms)
             QTest::qWait(50);
             const QString name = QString("%1/%2-%3").arg(folder, theme.id).arg(qRound(zoom * 100));
             window.grab().save(name + ".png");
-            CWStoreTestAccess::setExportRows(*store, rows);
-            CWStoreTestAccess::setExporting(*store, true);
+            CWStoreTestAccess::setExport(*store, rows, true);
             QTest::qWait(50);
             window.grab().save(name + "-queue.png");
-            CWStoreTestAccess::setExporting(*store, false);
-            CWStoreTestAccess::setExportRows(*store, {});
+            CWStoreTestAccess::setExport(*store, {}, false);
         }
     }
     MWUI::shared()->resetZoom();

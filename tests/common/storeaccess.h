@@ -44,13 +44,20 @@ public:
                 s.picture = picture;
         }
     }
-    static void setExportRows(CWStore& store, QList<ExportRow> rows)
+    // The filmstrip arriving for a source, as the import's thumbnail step sets it.
+    static void setThumbs(CWStore& store, const QUuid& source, const QList<Thumb>& thumbs)
     {
-        store.assign(store.exportRows_, rows, CWStore::Field::exportRows);
+        for (CWSource& s : store.sources_) {
+            if (s.id == source)
+                s.thumbs = thumbs;
+        }
+        emit store.changed(CWStore::Field::sources);
     }
-    static void setExporting(CWStore& store, bool exporting)
+    // The export batch as the orchestration publishes it.
+    static void setExport(CWStore& store, const QList<ExportRow>& rows, bool exporting)
     {
         store.assign(store.exporting_, exporting, CWStore::Field::exporting);
+        store.assign(store.exportRows_, rows, CWStore::Field::exportRows);
     }
     static int parallelism(const CWStore& store) { return store.parallelism(); }
     static void stopObserver(CWStore& store) { store.observer_->stop(); }

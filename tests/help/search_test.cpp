@@ -56,16 +56,6 @@ TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
         EXPECT_EQ(listedIds(c.search), c.ids) << "search: " << c.search.toStdString();
 }
 
-TEST(HelpSearch, SearchingNeverChangesThePageShown)
-{
-    // The page side looks the shown page up in the whole catalogue, so neither
-    // an empty result nor a list without it hides the page being read.
-    EXPECT_TRUE(MWHelp::listedPages(catalogue(), u"xyzzy"_s).isEmpty());
-    EXPECT_FALSE(listedIds(u"thirds"_s).contains(u"overview"_s));
-    ASSERT_NE(MWHelp::pageWithId(catalogue(), u"overview"_s), nullptr);
-    EXPECT_EQ(MWHelp::pageWithId(catalogue(), u"overview"_s)->title, u"What Cutwright Is"_s);
-}
-
 TEST(HelpWindowPage, OpeningChoosesThePageAndClearsTheSearch)
 {
     struct Case {
@@ -80,15 +70,11 @@ TEST(HelpWindowPage, OpeningChoosesThePageAndClearsTheSearch)
         {u"nowhere"_s, u"nowhere"_s, false},  // an unknown page leaves the page side empty
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.requested.toStdString());
         const MWHelp::ViewStart start = MWHelp::freshView(catalogue(), c.requested);
         EXPECT_EQ(start.selected, c.selected);
         EXPECT_TRUE(start.search.isEmpty());
         const HelpPage* page = MWHelp::pageWithId(catalogue(), start.selected);
-        EXPECT_EQ(page != nullptr, c.shown);
-        if (page) {
-            EXPECT_EQ(page->id, c.selected);
-        }
+        EXPECT_EQ(page ? page->id : u"none"_s, c.shown ? c.selected : u"none"_s);
     }
     EXPECT_EQ(MWHelp::initialPage({}, QString()), QString());
     EXPECT_EQ(MWHelp::pageWithId({}, QString()), nullptr);

@@ -2,6 +2,7 @@
 #include "help/aboutwindow.h"
 #include "help/chrometext.h"
 #include "help/commands.h"
+#include "help/helpnavigation.h"
 #include "help/helppagelist.h"
 #include "help/helppageview.h"
 #include "help/helpview.h"
@@ -9,6 +10,7 @@
 #include "theme/mwui.h"
 
 #include "common/testutil.h"
+#include "common/theme_state.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -27,22 +29,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Puts the shared finish and zoom back when a test ends.
-class KeepInterface {
-public:
-    KeepInterface() : theme_(MWUI::shared()->theme()), zoom_(MWUI::shared()->zoom()) {}
-    ~KeepInterface()
-    {
-        MWUI::shared()->setTheme(theme_);
-        MWUI::shared()->setZoom(zoom_);
-    }
-    KeepInterface(const KeepInterface&) = delete;
-    KeepInterface& operator=(const KeepInterface&) = delete;
-
-private:
-    MWTheme theme_;
-    double zoom_;
-};
+using Keep = themetest::SharedState;
 
 QAction* item(const QMenu& menu, const QString& text)
 {
@@ -69,6 +56,8 @@ QStringList pageTexts()
     return texts;
 }
 
+const QString helpTitle = u"MWSO Cutwright Help"_s;
+
 int visibleWindowsTitled(const QString& title)
 {
     int count = 0;
@@ -80,15 +69,16 @@ int visibleWindowsTitled(const QString& title)
 
 }  // namespace
 
-TEST(HelpWindow, OpensAtTheFirstPageWithoutAPageAndKeepsItsSize)
+TEST(HelpWindow, OneWindowOpenedFromTheMenuAtAPageWithTheSearchCleared)
 {
     const auto menu = helpMenu();
-    item(*menu, u"MWSO Cutwright Help"_s)->trigger();
+    item(*menu, helpTitle)->trigger();
     QWidget* window = MWHelpWindow::window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->windowTitle(), u"MWSO Cutwright Help"_s);
+    EXPECT_EQ(window->windowTitle(), helpTitle);
     EXPECT_EQ(window->minimumSize(), QSize(640, 420));
+    // Without a page it opens at the first.
     EXPECT_EQ(MWHelpWindow::view()->selected(), u"overview"_s);
     ASSERT_FALSE(pageTexts().isEmpty());
     EXPECT_EQ(pageTexts().first(), u"What Cutwright Is"_s);
@@ -96,31 +86,28 @@ TEST(HelpWindow, OpensAtTheFirstPageWithoutAPageAndKeepsItsSize)
 
     // Closing only hides it: the next opening finds the same window.
     window->close();
-    MWHelpWindow::show(u"tips"_s);
-    EXPECT_EQ(MWHelpWindow::window(), window);
-    EXPECT_EQ(visibleWindowsTitled(u"MWSO Cutwright Help"_s), 1);
-}
-
-TEST(HelpWindow, MenuItemOpensItsPageAndClearsTheSearchOverAnotherPage)
-{
-    const auto menu = helpMenu();
     MWHelpWindow::show(u"bin"_s);
+    EXPECT_EQ(MWHelpWindow::window(), window);
     MWHelpView* before = MWHelpWindow::view();
     QTest::keyClicks(before->searchField(), u"zoom"_s);
     ASSERT_EQ(before->listedIds(),
               (QStringList{"quickstart", "inspector", "keys", "tips", "look"}));
     EXPECT_EQ(before->selected(), u"bin"_s);
 
+    // A menu item over another page and a search opens its page with every page listed.
     item(*menu, u"Keyboard Shortcuts"_s)->trigger();
     MWHelpView* after = MWHelpWindow::view();
     EXPECT_EQ(after->selected(), u"keys"_s);
     EXPECT_EQ(after->pageView()->pageId(), u"keys"_s);
     EXPECT_EQ(after->search(), QString());
     EXPECT_EQ(after->listedIds().size(), MWHelpWindow::pages().size());
-    EXPECT_EQ(visibleWindowsTitled(u"MWSO Cutwright Help"_s), 1);
-
+    EXPECT_EQ(visibleWindowsTitled(helpTitle), 1);
     item(*menu, u"Quick Start"_s)->trigger();
     EXPECT_EQ(MWHelpWindow::view()->selected(), u"quickstart"_s);
+
+    MWHelpWindow::show(u"no-such-page"_s);
+    EXPECT_EQ(MWHelpWindow::view()->selected(), u"no-such-page"_s);
+    EXPECT_TRUE(pageTexts().isEmpty());
 }
 
 TEST(HelpWindow, SearchFiltersTheListButNeverChangesThePage)
@@ -144,19 +131,12 @@ TEST(HelpWindow, SearchFiltersTheListButNeverChangesThePage)
     EXPECT_TRUE(pageTexts().contains(u"Timeline & Clips Rack"_s));
 
     // The arrow keys walk the listed pages and stop at the ends.
-    QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(view->selected(), u"keys"_s);
-    QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(view->selected(), u"keys"_s);
-    QTest::keyClick(list, Qt::Key_Up);
-    EXPECT_EQ(view->selected(), u"timeline"_s);
-}
-
-TEST(HelpWindow, AnUnknownPageLeavesThePageSideEmpty)
-{
-    MWHelpWindow::show(u"no-such-page"_s);
-    EXPECT_EQ(MWHelpWindow::view()->selected(), u"no-such-page"_s);
-    EXPECT_TRUE(pageTexts().isEmpty());
+    for (const auto& [key, page] : {std::pair{Qt::Key_Down, u"keys"_s},
+                                    {Qt::Key_Down, u"keys"_s},
+                                    {Qt::Key_Up, u"timeline"_s}}) {
+        QTest::keyClick(list, key);
+        EXPECT_EQ(view->selected(), page);
+    }
 }
 
 TEST(HelpWindow, ANarrowWindowIsResetOnTheNextOpeningAndAWideOneKept)
@@ -180,21 +160,19 @@ TEST(HelpWindow, ANarrowWindowIsResetOnTheNextOpeningAndAWideOneKept)
 
 TEST(HelpWindow, SidebarFollowsTheZoomAndTheWindowRestylesOnAFinish)
 {
-    KeepInterface keep;
+    Keep keep;
     MWUI::shared()->setTheme(MWTheme::named(u"gunmetal-blue"_s));
     MWUI::shared()->setZoom(1.0);
     MWHelpWindow::show(u"quickstart"_s);
     QWidget* window = MWHelpWindow::window();
-    QWidget* sidebar = MWHelpWindow::view()->pageList()->window() == window
-                           ? MWHelpWindow::view()->searchField()->parentWidget()
-                           : nullptr;
-    ASSERT_NE(sidebar, nullptr);
+    QWidget* sidebar = MWHelpWindow::view()->searchField()->parentWidget();
+    ASSERT_EQ(sidebar->window(), window);
     EXPECT_EQ(sidebar->width(), 250);
     const QImage gunmetal = window->grab().toImage();
 
-    const auto view = std::make_unique<QMenu>();
-    MWViewCommands::addTo(view.get());
-    QMenu* themes = item(*view, u"Theme"_s)->menu();
+    QMenu view;
+    MWViewCommands::addTo(&view);
+    QMenu* themes = item(view, u"Theme"_s)->menu();
     ASSERT_NE(themes, nullptr);
     item(*themes, u"Anodized Red"_s)->trigger();
     EXPECT_EQ(MWUI::shared()->theme().id, u"anodized-red"_s);
@@ -207,51 +185,45 @@ TEST(HelpWindow, SidebarFollowsTheZoomAndTheWindowRestylesOnAFinish)
 
 TEST(HelpWindow, EveryBlockKindIsDrawnWithItsMarkerAtTheZoom)
 {
-    KeepInterface keep;
-    struct Case {
-        QString page;
-        int headings, steps, bullets, keycaps, tips;
+    Keep keep;
+    const QStringList kinds{u"heading"_s, u"step"_s, u"bullet"_s, u"keycap"_s, u"tip"_s};
+    const QList<std::pair<QString, QList<int>>> cases{
+        {u"quickstart"_s, {0, 6, 0, 0, 1}}, {u"timeline"_s, {0, 0, 5, 0, 0}},
+        {u"keys"_s, {0, 0, 0, 12, 0}},      {u"look"_s, {1, 0, 4, 3, 1}},
+        {u"inspector"_s, {0, 0, 0, 0, 0}},
     };
-    const QList<Case> cases{
-        {u"quickstart"_s, 0, 6, 0, 0, 1}, {u"timeline"_s, 0, 0, 5, 0, 0},
-        {u"keys"_s, 0, 0, 0, 12, 0},      {u"look"_s, 1, 0, 4, 3, 1},
-        {u"inspector"_s, 0, 0, 0, 0, 0},
+    const auto title = [] {
+        return MWHelpWindow::view()->pageView()->findChild<QLabel*>(u"title"_s);
     };
     for (const double zoom : {1.0, 2.0}) {
         MWUI::shared()->setZoom(zoom);
-        for (const Case& c : cases) {
-            MWHelpWindow::show(c.page);
-            const MWHelpPageView* page = MWHelpWindow::view()->pageView();
-            const auto count = [page](const QString& kind) {
-                return page->findChildren<QWidget*>(kind).size();
-            };
-            const std::string what = c.page.toStdString() + " at " + std::to_string(zoom);
-            EXPECT_EQ(count(u"heading"_s), c.headings) << what;
-            EXPECT_EQ(count(u"step"_s), c.steps) << what;
-            EXPECT_EQ(count(u"bullet"_s), c.bullets) << what;
-            EXPECT_EQ(count(u"keycap"_s), c.keycaps) << what;
-            EXPECT_EQ(count(u"tip"_s), c.tips) << what;
-            const auto* title = page->findChild<QLabel*>(u"title"_s);
-            ASSERT_NE(title, nullptr) << what;
-            EXPECT_EQ(title->font().pixelSize(), qRound(24 * zoom)) << what;
+        for (const auto& [id, counts] : cases) {
+            MWHelpWindow::show(id);
+            const std::string what = id.toStdString() + " at " + std::to_string(zoom);
+            for (qsizetype i = 0; i < kinds.size(); ++i)
+                EXPECT_EQ(MWHelpWindow::view()->pageView()->findChildren<QWidget*>(kinds[i]).size(),
+                          counts[i])
+                    << what << " " << kinds[i].toStdString();
+            ASSERT_NE(title(), nullptr) << what;
+            EXPECT_EQ(title()->font().pixelSize(), qRound(24 * zoom)) << what;
         }
     }
     // Twelve shortcuts at twice the size do not fit the window: the page scrolls.
     MWHelpWindow::show(u"keys"_s);
-    testutil::waitUntil(
+    EXPECT_TRUE(testutil::waitUntil(
         [] { return MWHelpWindow::view()->pageScroller()->verticalScrollBar()->maximum() > 0; },
-        5000);
-    EXPECT_GT(MWHelpWindow::view()->pageScroller()->verticalScrollBar()->maximum(), 0);
+        5000));
 
     // The open page follows a change of zoom at once.
     MWUI::shared()->setZoom(1.25);
-    const auto* title = MWHelpWindow::view()->pageView()->findChild<QLabel*>(u"title"_s);
-    ASSERT_NE(title, nullptr);
-    EXPECT_EQ(title->font().pixelSize(), 30);
+    ASSERT_NE(title(), nullptr);
+    EXPECT_EQ(title()->font().pixelSize(), 30);
 }
 
-TEST(AboutWindow, TheAboutItemTwiceShowsOneFixedWindowWithTheVersion)
+TEST(AboutWindow, TheAboutItemTwiceShowsOneFixedWindowThatFollowsTheFinish)
 {
+    Keep keep;
+    MWUI::shared()->setTheme(MWTheme::named(u"rose-gold"_s));
     const auto menu = helpMenu();
     QAction* about = item(*menu, u"About MWSO Cutwright"_s);
     ASSERT_NE(about, nullptr);
@@ -266,21 +238,15 @@ TEST(AboutWindow, TheAboutItemTwiceShowsOneFixedWindowWithTheVersion)
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(MWAbout::view()->versionText(), MWChromeText::aboutVersionText());
     EXPECT_EQ(MWAbout::view()->appName(), u"MWSO Cutwright"_s);
-}
 
-TEST(AboutWindow, RestylesAtOnceWhenTheFinishChanges)
-{
-    KeepInterface keep;
-    MWUI::shared()->setTheme(MWTheme::named(u"rose-gold"_s));
-    MWAbout::show(u"MWSO Cutwright"_s);
-    const QImage before = MWAbout::window()->grab().toImage();
+    const QImage before = window->grab().toImage();
     MWUI::shared()->setTheme(MWTheme::named(u"black-chrome"_s));
-    EXPECT_NE(MWAbout::window()->grab().toImage(), before);
+    EXPECT_NE(window->grab().toImage(), before);
 }
 
 TEST(ViewMenu, ZoomLabelFollowsTheZoomAndActualSizeResetsIt)
 {
-    KeepInterface keep;
+    Keep keep;
     MWUI::shared()->setZoom(1.0);
     QMenu menu;
     MWViewCommands::addTo(&menu);
@@ -289,13 +255,12 @@ TEST(ViewMenu, ZoomLabelFollowsTheZoomAndActualSizeResetsIt)
     EXPECT_EQ(label->text(), u"Interface Zoom: 100%"_s);
     MWUI::shared()->setZoom(1.25);
     EXPECT_EQ(label->text(), u"Interface Zoom: 125%"_s);
-    item(menu, u"Zoom Out"_s)->trigger();
-    EXPECT_EQ(label->text(), u"Interface Zoom: 110%"_s);
-    item(menu, u"Actual Size (100%)"_s)->trigger();
-    EXPECT_EQ(label->text(), u"Interface Zoom: 100%"_s);
-    item(menu, u"Zoom In"_s)->trigger();
-    EXPECT_EQ(label->text(), MWChromeText::zoomLabel(MWUI::shared()->zoom()));
-    EXPECT_GT(MWUI::shared()->zoom(), 1.0);
+    for (const auto& [command, shown] : {std::pair{u"Zoom Out"_s, u"Interface Zoom: 110%"_s},
+                                         {u"Actual Size (100%)"_s, u"Interface Zoom: 100%"_s},
+                                         {u"Zoom In"_s, u"Interface Zoom: 110%"_s}}) {
+        item(menu, command)->trigger();
+        EXPECT_EQ(label->text(), shown) << command.toStdString();
+    }
 }
 
 TEST(Menus, HelpAndViewItemsInOrderWithTheirShortcuts)
@@ -316,7 +281,7 @@ TEST(Menus, HelpAndViewItemsInOrderWithTheirShortcuts)
     QMenuBar bar;
     QMenu* help = MWHelpCommands::addTo(&bar, u"MWSO Cutwright"_s);
     EXPECT_EQ(bar.actions().size(), 1);
-    check(*help, {{u"MWSO Cutwright Help"_s, {QKeySequence(u"Ctrl+?"_s), QKeySequence(u"F1"_s)}},
+    check(*help, {{helpTitle, {QKeySequence(u"Ctrl+?"_s), QKeySequence(u"F1"_s)}},
                   {u"Quick Start"_s, {}},
                   {u"Keyboard Shortcuts"_s, {}},
                   {u"---"_s, {}},
@@ -324,7 +289,7 @@ TEST(Menus, HelpAndViewItemsInOrderWithTheirShortcuts)
                   {u"---"_s, {}},
                   {u"About MWSO Cutwright"_s, {}}});
 
-    KeepInterface keep;
+    Keep keep;
     MWUI::shared()->setTheme(MWTheme::named(u"lavender-violet"_s));
     QMenu view;
     MWViewCommands::addTo(&view);
@@ -337,23 +302,20 @@ TEST(Menus, HelpAndViewItemsInOrderWithTheirShortcuts)
                  {u"---"_s, {}}});
     QMenu* themes = item(view, u"Theme"_s)->menu();
     ASSERT_NE(themes, nullptr);
-    QStringList names, checked;
-    for (QAction* choice : themes->actions()) {
-        names << choice->text();
-        if (choice->isChecked())
-            checked << choice->text();
-    }
+    const auto shown = [themes](bool onlyChecked) {
+        QStringList names;
+        for (QAction* choice : themes->actions())
+            if (!onlyChecked || choice->isChecked())
+                names << choice->text();
+        return names;
+    };
     QStringList all;
     for (const MWTheme& theme : MWTheme::all())
         all << theme.name;
-    EXPECT_EQ(names, all);
-    EXPECT_EQ(checked, QStringList{u"Lavender Violet"_s});
+    EXPECT_EQ(shown(false), all);
+    EXPECT_EQ(shown(true), QStringList{u"Lavender Violet"_s});
     MWUI::shared()->setTheme(MWTheme::named(u"graphite-gray"_s));
-    checked.clear();
-    for (QAction* choice : themes->actions())
-        if (choice->isChecked())
-            checked << choice->text();
-    EXPECT_EQ(checked, QStringList{u"Graphite Gray"_s});
+    EXPECT_EQ(shown(true), QStringList{u"Graphite Gray"_s});
 }
 
 class UrlCatcher : public QObject {
@@ -372,12 +334,10 @@ TEST(Menus, VisitMarrowickOpensTheSiteTheAboutPageNames)
     item(*menu, u"Visit Marrowick"_s)->trigger();
     QDesktopServices::unsetUrlHandler(u"https"_s);
     ASSERT_EQ(catcher.opened.size(), 1);
-    bool named = false;
-    for (const HelpPage& page : MWHelpWindow::pages())
-        if (page.id == u"about"_s)
-            named = page.blocks.contains(
-                HelpBlock(HelpText{u"Website: "_s + catcher.opened.first().toString()}));
-    EXPECT_TRUE(named);
+    const HelpPage* about = MWHelp::pageWithId(MWHelpWindow::pages(), u"about"_s);
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->blocks.contains(
+        HelpBlock(HelpText{u"Website: "_s + catcher.opened.first().toString()})));
 }
 
 #include "window_test.moc"

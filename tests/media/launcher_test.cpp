@@ -40,29 +40,21 @@ testutil::Run launch(const QStringList& args, const QString& ffmpeg, const QStri
     return launchIn(args, env);
 }
 
+QStringList lines(const QByteArray& out)
+{
+    return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 // The arguments the launcher hands on, as an ffmpeg stand-in that prints them.
-class LauncherArgs : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString echo;
-
-    void SetUp() override
-    {
-        echo = dir.filePath(QStringLiteral("ffmpeg"));
-        QFile f(echo);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done\n");
-        f.close();
-        f.setPermissions(f.permissions() | QFile::ExeOwner);
-    }
-
-    QStringList handedOn(const QStringList& args, const QString& hardware)
-    {
-        const auto r = launch(args, echo, hardware);
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        return QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-};
+QStringList handedOn(const QStringList& args, const QString& hardware)
+{
+    static const QTemporaryDir dir;
+    static const QString echo =
+        testutil::script(dir, "ffmpeg", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done");
+    const auto r = launch(args, echo, hardware);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return lines(r.out);
+}
 
 // clang-format off
 // The fast export's command line, which allows software encoding.
@@ -82,7 +74,7 @@ const QStringList convertLine = {
 
 }  // namespace
 
-TEST_F(LauncherArgs, TheEncoderIsSwappedAndEverythingElsePassesThroughInOrder)
+TEST(LauncherArgs, TheEncoderIsSwappedAndEverythingElsePassesThroughInOrder)
 {
     QStringList software = exportLine;
     const int at = software.indexOf("h264_videotoolbox");
@@ -166,15 +158,9 @@ TEST(LauncherHardware, LookedForOncePerSessionAndAgainWhenTheMachineChanges)
     env.insert(QStringLiteral("CUTWRIGHT_FFMPEG"), ffmpeg);
     env.insert(QStringLiteral("CUTWRIGHT_DEVICES"), dir.filePath("dev"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath("run"));
-    const QStringList vaapi = {"-vaapi_device",
-                               dir.filePath("dev/dri/renderD128"),
-                               "-i",
-                               "in.ts",
-                               "-vf",
-                               "format=nv12,hwupload",
-                               "-c:v",
-                               "h264_vaapi",
-                               "out.mov"};
+    const QStringList vaapi =
+        QStringList{"-vaapi_device", dir.filePath("dev/dri/renderD128")} +
+        QString("-i in.ts -vf format=nv12,hwupload -c:v h264_vaapi out.mov").split(' ');
     auto useTmp = [&](const char* folder) {
         env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
         env.insert(QStringLiteral("TMPDIR"), dir.filePath(folder));
@@ -209,8 +195,7 @@ TEST(LauncherHardware, LookedForOncePerSessionAndAgainWhenTheMachineChanges)
              {"again", [] {}, 6}}) {
         step.before();
         const auto r = launchIn({"-i", "in.ts", "-c:v", "h264_videotoolbox", "out.mov"}, env);
-        EXPECT_EQ(QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts), vaapi)
-            << step.what;
+        EXPECT_EQ(lines(r.out), vaapi) << step.what;
         EXPECT_EQ(QFile(probes).size(), step.looks) << step.what;
     }
     EXPECT_FALSE(QFileInfo(dir.filePath("tmp/" + mine)).permissions() &

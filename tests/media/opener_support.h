@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QCoroTask>
 #include <QThread>
+#include <gtest/gtest.h>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -49,6 +50,34 @@ struct StatusLog {
         };
     }
 };
+
+// Expects the status of a conversion: first says what is converted, at 0 when
+// first is given; then "Converting…" with fractions from 0 to 1.
+inline void expectConverting(const StatusLog& log, const QString& first = {})
+{
+    QCoreApplication::processEvents();  // progress is posted, not called
+    EXPECT_FALSE(*log.offMainThread);
+    ASSERT_FALSE(log.calls->empty());
+    for (size_t i = 0; i < log.calls->size(); ++i) {
+        const Status& s = (*log.calls)[i];
+        if (i == 0 && !first.isEmpty()) {
+            EXPECT_EQ(s.text, first);
+            EXPECT_EQ(s.fraction, 0.0);
+            continue;
+        }
+        EXPECT_EQ(s.text, "Converting…");
+        EXPECT_GE(s.fraction.value_or(-1), 0);
+        EXPECT_LE(s.fraction.value_or(2), 1);
+    }
+}
+
+// The message for a file that cannot be read.
+inline QString cantRead(const QString& name)
+{
+    return "“" + name +
+           "” can't be read. Check that the drive is connected and that you have permission to "
+           "open it.";
+}
 
 using testutil::ConverterAt;
 using testutil::script;

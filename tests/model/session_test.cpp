@@ -5,11 +5,23 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QByteArray example =
-    R"({"version":2,"sources":[{"id":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/Volumes/Media/talk.mp4","trimBorders":true}],)"
-    R"("clips":[{"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"Opening",)"
-    R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})";
+// A clip of the example document, named name (raw JSON text).
+QByteArray clipNamed(const QByteArray& name)
+{
+    return R"({"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-)"
+           R"(0F5A8E6B7D21","name":")" +
+           name +
+           R"(","inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,)"
+           R"("centerY":0.45})";
 }
+
+// The session file's own example: clips are written with their nine keys in
+// field order and upper-case ids.
+const QByteArray example =
+    R"({"version":2,"sources":[{"id":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":)"
+    R"("/Volumes/Media/talk.mp4","trimBorders":true}],"clips":[)" +
+    clipNamed("Opening") + "]}";
+}  // namespace
 
 TEST(Session, ExampleDocumentRoundTripsByteForByte)
 {
@@ -30,11 +42,8 @@ TEST(Session, WritesVersionEmptySourcesAndBase64Bookmarks)
     CWSession s;
     s.version = 7;                                      // always written as 2
     s.files = QMap<QString, QString>{{"A", "/a.mov"}};  // never written
-    s.sources = QList<CWSession::Source>{{"ID", "/ä \"b\".mov",
-                                          QByteArray("\x00\xff\x10"
-                                                     "bookmark",
-                                                     11),
-                                          false},
+    const QByteArray bookmark = QByteArray::fromHex("00ff10") + "bookmark";
+    s.sources = QList<CWSession::Source>{{"ID", "/ä \"b\".mov", bookmark, false},
                                          {"ID2", "/c.mov", std::nullopt, std::nullopt}};
     const QByteArray bytes = s.encode();
     EXPECT_EQ(
@@ -47,7 +56,7 @@ TEST(Session, WritesVersionEmptySourcesAndBase64Bookmarks)
     EXPECT_EQ(*back->sources, *s.sources);
 }
 
-TEST(Session, OlderLayoutOrdersFilesByPath)
+TEST(Session, OlderLayoutOrdersFilesByPathAndUnknownKeysAreIgnored)
 {
     const auto s = CWSession::decode(R"({"files":{"B":"/b.mov","A":"/z.mov"},"clips":[]})");
     ASSERT_TRUE(s);
@@ -61,6 +70,13 @@ TEST(Session, OlderLayoutOrdersFilesByPath)
     ASSERT_TRUE(both);
     EXPECT_TRUE(both->allSources().isEmpty());
     EXPECT_TRUE(CWSession::decode(R"({"clips":[]})")->allSources().isEmpty());
+
+    // Unknown keys and nulls are ignored.
+    const auto future = CWSession::decode(
+        R"({"future":{"x":1},"version":null,"sources":[{"id":"A","path":"/a","bookmark":null,"extra":3}],"clips":[]})");
+    ASSERT_TRUE(future);
+    EXPECT_FALSE(future->version);
+    EXPECT_FALSE(future->allSources()[0].trimBorders);
 }
 
 TEST(Session, DecodeIsAllOrNothing)
@@ -87,15 +103,6 @@ TEST(Session, DecodeIsAllOrNothing)
         EXPECT_FALSE(CWSession::decode(text)) << text;
 }
 
-TEST(Session, UnknownKeysAndNullsAreIgnored)
-{
-    const auto s = CWSession::decode(
-        R"({"future":{"x":1},"version":null,"sources":[{"id":"A","path":"/a","bookmark":null,"extra":3}],"clips":[]})");
-    ASSERT_TRUE(s);
-    EXPECT_FALSE(s->version);
-    EXPECT_FALSE(s->allSources()[0].trimBorders);
-}
-
 TEST(Session, VersionsInsideTheIntegerRangeDecode)
 {
     EXPECT_EQ(CWSession::decode(R"({"version":2147483647,"clips":[]})")->version, 2147483647);
@@ -112,11 +119,8 @@ TEST(Session, LoneSurrogatesSurviveASave)
         R"(\u0000 nul)", "plain",
     };
     for (const char* text : texts) {
-        const QByteArray doc =
-            R"({"version":2,"sources":[{"id":"A","path":"/p/)" + QByteArray(text) +
-            R"("}],"clips":[{"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":")" +
-            QByteArray(text) +
-            R"(","inTime":1,"outTime":2,"aspect":"9:16","zoom":1,"centerX":0.5,"centerY":0.5}]})";
+        const QByteArray doc = R"({"version":2,"sources":[{"id":"A","path":"/p/)" +
+                               QByteArray(text) + R"("}],"clips":[)" + clipNamed(text) + "]}";
         const auto first = CWSession::decode(doc);
         ASSERT_TRUE(first) << text;
         EXPECT_EQ(first->encode(), doc) << text;
@@ -126,8 +130,7 @@ TEST(Session, LoneSurrogatesSurviveASave)
         EXPECT_EQ(again->allSources()[0].path, first->allSources()[0].path) << text;
     }
     // A pair written as an escape is one character: it is written as UTF-8.
-    const auto pair = CWSession::decode(
-        R"({"clips":[{"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"\ud83d\ude00","inTime":1,"outTime":2,"aspect":"9:16","zoom":1,"centerX":0.5,"centerY":0.5}]})");
+    const auto pair = CWSession::decode(R"({"clips":[)" + clipNamed(R"(\ud83d\ude00)") + "]}");
     ASSERT_TRUE(pair);
     EXPECT_TRUE(pair->encode().contains("\"name\":\"\xF0\x9F\x98\x80\""));
 }

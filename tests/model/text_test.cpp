@@ -71,19 +71,12 @@ TEST(FileName, CutsAtEightyUserPerceivedCharacters)
               "01 " + cyrillic.left(80) + " (1x1).mp4");
 }
 
-namespace {
-// The bytes a name takes on disk.
-qsizetype bytes(const QString& name)
-{
-    return QFile::encodeName(name).size();
-}
-}  // namespace
-
 // A name is at most 255 bytes on Linux. Names are cut between whole
 // user-perceived characters so that the largest counter the export may add
 // before ".mp4" (" 2147483647") still fits.
 TEST(FileName, FitsTheByteLimitWithEverySuffix)
 {
+    const auto bytes = [](const QString& name) { return QFile::encodeName(name).size(); };
     const QString family =
         QString::fromUtf8("👨‍👩‍👧‍👦");  // 7 code points, 25 bytes
     const QString han = QString::fromUtf8("漢");

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -32,40 +33,27 @@ void drag(QWidget& widget, QPointF from, QPointF to)
     send(QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
-TEST(MWKnob, DragsFollowTheRangeRule)
+TEST(MWKnob, DragsFollowTheRangeRuleInPointsWhateverTheZoom)
 {
     themetest::SharedState keep;
     MWKnob knob(QStringLiteral("Zoom"), 1.0, 3.0);
-    knob.setValue(1.0);
-    knob.resize(knob.sizeHint());
-    const QPointF centre = knob.knobRect().center();
-
-    drag(knob, centre, centre + QPointF(0, -90));
-    EXPECT_NEAR(knob.value(), 2.0, 1e-9);
-    // The second drag starts where the first left the value.
-    drag(knob, centre, centre + QPointF(0, -45));
-    EXPECT_NEAR(knob.value(), 2.5, 1e-9);
-    drag(knob, centre, centre + QPointF(0, -400));
-    EXPECT_DOUBLE_EQ(knob.value(), 3.0);
-
-    knob.setValue(1.0);
-    drag(knob, centre, centre + QPointF(0, 120));
-    EXPECT_DOUBLE_EQ(knob.value(), 1.0);
-    // Sideways travel changes nothing, and a click alone is no drag.
-    drag(knob, centre, centre + QPointF(60, 0));
-    EXPECT_DOUBLE_EQ(knob.value(), 1.0);
-}
-
-TEST(MWKnob, TravelIsInPointsWhateverTheZoom)
-{
-    themetest::SharedState keep;
-    MWUI::shared()->setZoom(2.0);
-    MWKnob knob(QStringLiteral("Zoom"), 1.0, 3.0);
-    knob.setValue(1.0);
-    knob.resize(knob.sizeHint());
-    const QPointF centre = knob.knobRect().center();
-    drag(knob, centre, centre + QPointF(0, -90));
-    EXPECT_NEAR(knob.value(), 2.0, 1e-9);
+    const struct {
+        double zoom;
+        std::optional<double> from;  // none: where the last drag left it
+        QPointF by;
+        double value;
+    } drags[] = {// Sideways travel changes nothing, and a click alone is no drag.
+                 {1, 1.0, {0, -90}, 2.0}, {1, {}, {0, -45}, 2.5}, {1, {}, {0, -400}, 3.0},
+                 {1, 1.0, {0, 120}, 1.0}, {1, {}, {60, 0}, 1.0},  {2, 1.0, {0, -90}, 2.0}};
+    for (const auto& d : drags) {
+        MWUI::shared()->setZoom(d.zoom);
+        if (d.from)
+            knob.setValue(*d.from);
+        knob.resize(knob.sizeHint());
+        const QPointF centre = knob.knobRect().center();
+        drag(knob, centre, centre + d.by);
+        EXPECT_NEAR(knob.value(), d.value, 1e-9) << d.by.y() << " at zoom " << d.zoom;
+    }
 }
 
 TEST(MWKnob, PointerAndFraction)
@@ -187,10 +175,6 @@ TEST(MWChromeButton, MenuVariantIsWiderAndOpensTheMenu)
     EXPECT_TRUE(themetest::drawn(plain.grab().toImage()));
 }
 
-}  // namespace
-
-namespace {
-
 // Clickable controls show hover, keyboard focus and disabled faces.
 TEST(ControlKit, ClickableControlsShowHoverFocusAndDisabled)
 {
@@ -228,13 +212,12 @@ TEST(ControlKit, ClickableControlsShowHoverFocusAndDisabled)
         widget->setEnabled(false);
         EXPECT_NE(widget->grab().toImage(), plain) << name << " looks enabled";
         widget->setEnabled(true);
-    }
-    // Hover, as the application marks the widget under the pointer.
-    for (QWidget* widget : {static_cast<QWidget*>(chrome), static_cast<QWidget*>(orb),
-                            static_cast<QWidget*>(toggle)}) {
-        const QImage plain = widget->grab().toImage();
+        // Hover, as the application marks the widget under the pointer, on the
+        // buttons and the switch; the segment's is per item, below.
+        if (widget == segment || widget == knob)
+            continue;
         widget->setAttribute(Qt::WA_UnderMouse, true);
-        EXPECT_NE(widget->grab().toImage(), plain) << widget->metaObject()->className();
+        EXPECT_NE(widget->grab().toImage(), plain) << name << " shows no hover";
         widget->setAttribute(Qt::WA_UnderMouse, false);
     }
     const QImage plainSegment = segment->grab().toImage();

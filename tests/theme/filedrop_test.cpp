@@ -61,60 +61,47 @@ QUrl file(const QString& path)
     return QUrl::fromLocalFile(path);
 }
 
-TEST(MWFileDrop, AcceptsByLowerCasedExtensionInDropOrder)
-{
-    Target target;
-    target.dropUrls({file("/videos/clip.TS")});
-    ASSERT_EQ(target.imported.size(), 1);
-    EXPECT_EQ(target.imported[0], QList<QUrl>({file("/videos/clip.TS")}));
-
-    target.dropUrls({file("/n/notes.txt"), file("/v/a.mov"), file("/v/b.MKV")});
-    ASSERT_EQ(target.imported.size(), 2);
-    EXPECT_EQ(target.imported[1], QList<QUrl>({file("/v/a.mov"), file("/v/b.MKV")}));
-    EXPECT_TRUE(target.alerts.isEmpty());
-}
-
-TEST(MWFileDrop, OnlyUnsupportedFilesAlertWithTheSortedList)
-{
-    Target target;
-    target.dropUrls({file("/n/notes.txt")});
-    EXPECT_TRUE(target.imported.isEmpty());
-    ASSERT_EQ(target.alerts.size(), 1);
-    EXPECT_EQ(target.alerts[0],
-              "That file type isn't supported | Supported: 3gp, avi, m2ts, m4v, mkv, mov, mp4, "
-              "mpeg, mpg, mts, ts, vob, webm");
-}
-
-TEST(MWFileDrop, NonFileUrlsAreIgnored)
-{
-    Target target;
-    target.dropUrls({QUrl("https://example.org/a.mov")}, false);
-    EXPECT_TRUE(target.imported.isEmpty());
-    EXPECT_TRUE(target.alerts.isEmpty());
-    target.dropUrls({QUrl("https://example.org/a.mov"), file("/v/b.mp4")});
-    ASSERT_EQ(target.imported.size(), 1);
-    EXPECT_EQ(target.imported[0], QList<QUrl>({file("/v/b.mp4")}));
-}
-
-TEST(MWFileDrop, FoldersAndMissingFilesAreNoCrash)
+TEST(MWFileDrop, PassesOnTheFilesWithAListedExtensionInDropOrder)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    Target target;
-    target.dropUrls({file(dir.path())});  // a folder has no video extension
-    EXPECT_EQ(target.alerts.size(), 1);
-    const QString gone = dir.filePath("gone.mov");
-    target.dropUrls({file(gone)});  // passed on; opening it reports the failure
-    ASSERT_EQ(target.imported.size(), 1);
-    EXPECT_EQ(target.imported[0].front().toLocalFile(), gone);
-}
-
-TEST(MWFileDrop, EmptySetAcceptsEverything)
-{
-    Target target{QSet<QString>()};
-    target.dropUrls({file("/n/notes.txt"), file("/n/README")});
-    ASSERT_EQ(target.imported.size(), 1);
-    EXPECT_EQ(target.imported[0].size(), 2);
+    const QUrl notes = file("/n/notes.txt"), web = QUrl("https://example.org/a.mov");
+    const QUrl gone = file(dir.filePath("gone.mov"));
+    struct Case {
+        const char* what;
+        QList<QUrl> dropped, imported;
+        bool alert = false;
+        QSet<QString> exts = kExts;
+    };
+    const Case cases[] = {
+        {"lower-cased extension", {file("/videos/clip.TS")}, {file("/videos/clip.TS")}},
+        {"drop order",
+         {notes, file("/v/a.mov"), file("/v/b.MKV")},
+         {file("/v/a.mov"), file("/v/b.MKV")}},
+        {"web address alone: nothing", {web}, {}},
+        {"web address beside a file", {web, file("/v/b.mp4")}, {file("/v/b.mp4")}},
+        {"only unsupported", {notes}, {}, true},
+        {"a folder has no video extension", {file(dir.path())}, {}, true},
+        // Passed on: opening it reports the failure.
+        {"a missing file", {gone}, {gone}},
+        {"an empty set accepts everything",
+         {notes, file("/n/README")},
+         {notes, file("/n/README")},
+         false,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Target target{c.exts};
+        target.dropUrls(c.dropped, c.alert || !c.imported.isEmpty());
+        EXPECT_EQ(target.imported,
+                  c.imported.isEmpty() ? QList<QList<QUrl>>() : QList<QList<QUrl>>{c.imported});
+        EXPECT_EQ(target.alerts.size(), c.alert ? 1 : 0);
+        if (c.alert) {
+            EXPECT_EQ(target.alerts.value(0),
+                      "That file type isn't supported | Supported: 3gp, avi, m2ts, m4v, mkv, "
+                      "mov, mp4, mpeg, mpg, mts, ts, vob, webm");
+        }
+    }
 }
 
 TEST(MWFileDrop, DashedBorderShowsOnlyWhileHovering)
@@ -143,12 +130,6 @@ TEST(MWFileDrop, DashedBorderShowsOnlyWhileHovering)
     QApplication::sendEvent(&target.widget, &leave);
     EXPECT_FALSE(target.drop->hovering());
     EXPECT_EQ(border(), 0);
-}
-
-TEST(MWFileDrop, SupportedTextSortsTheExtensions)
-{
-    EXPECT_EQ(MWFileDrop::supportedText({"webm", "avi", "3gp"}), "Supported: 3gp, avi, webm");
-    EXPECT_EQ(MWFileDrop::supportedText({}), "Supported: ");
 }
 
 }  // namespace

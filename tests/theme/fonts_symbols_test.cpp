@@ -12,33 +12,15 @@
 namespace {
 
 // Every symbol name the views draw; a name missing here or in the table fails.
-const QStringList kViewSymbols = {"scissors",
-                                  "play.fill",
-                                  "pause.fill",
-                                  "backward.frame.fill",
-                                  "forward.frame.fill",
-                                  "arrow.left.to.line",
-                                  "arrow.right.to.line",
-                                  "plus",
-                                  "plus.rectangle.on.rectangle",
-                                  "square.and.arrow.up.on.square",
-                                  "square.and.arrow.up.on.square.fill",
-                                  "square.and.arrow.up",
-                                  "square.and.arrow.down",
-                                  "rectangle.portrait.and.arrow.right",
-                                  "film.stack",
-                                  "xmark",
-                                  "xmark.circle.fill",
-                                  "chevron.compact.left",
-                                  "chevron.compact.right",
-                                  "info.circle.fill",
-                                  "crop",
-                                  "bolt.fill",
-                                  "slider.horizontal.3",
-                                  "timeline.selection",
-                                  "keyboard",
-                                  "lightbulb.fill",
-                                  "paintpalette.fill"};
+const QStringList kViewSymbols =
+    QStringLiteral(
+        "scissors play.fill pause.fill backward.frame.fill forward.frame.fill arrow.left.to.line "
+        "arrow.right.to.line plus plus.rectangle.on.rectangle square.and.arrow.up.on.square "
+        "square.and.arrow.up.on.square.fill square.and.arrow.up square.and.arrow.down "
+        "rectangle.portrait.and.arrow.right film.stack xmark xmark.circle.fill "
+        "chevron.compact.left chevron.compact.right info.circle.fill crop bolt.fill "
+        "slider.horizontal.3 timeline.selection keyboard lightbulb.fill paintpalette.fill")
+        .split(u' ');
 
 TEST(MWFonts, SizeFollowsZoomInWholePixels)
 {

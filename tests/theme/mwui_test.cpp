@@ -27,24 +27,21 @@ std::unique_ptr<MWUI> startWith(const QVariant& theme, const QVariant& zoom)
     return std::make_unique<MWUI>();
 }
 
-TEST(MWUI, FirstLaunchIsGunmetalBlueAtActualSize)
+TEST(MWUI, StartsFromTheStoredChoiceOrGunmetalBlueAtActualSize)
 {
-    const auto ui = startWith({}, {});
-    EXPECT_EQ(ui->theme().id, "gunmetal-blue");
-    EXPECT_DOUBLE_EQ(ui->zoom(), 1.0);
-}
-
-TEST(MWUI, StoredZoomIsRoundedAndClamped)
-{
+    for (const auto& [stored, id] : {std::pair<QVariant, QString>{{}, "gunmetal-blue"},
+                                     {"chartreuse", "gunmetal-blue"},
+                                     {"rose-gold", "rose-gold"}})
+        EXPECT_EQ(startWith(stored, {})->theme().id, id) << stored.toString().toStdString();
+    EXPECT_DOUBLE_EQ(startWith({}, {})->zoom(), 1.0);
+    // A stored zoom is rounded and clamped.
     const struct {
         double stored;
         double starts;
     } cases[] = {{1.337, 1.34}, {3.0, 2.0},   {0.5, 0.85},   {0.0, 1.0},
                  {1.25, 1.25},  {-4.0, 0.85}, {1.994, 1.99}, {1.996, 2.0}};
-    for (const auto& c : cases) {
-        const auto ui = startWith({}, c.stored);
-        EXPECT_DOUBLE_EQ(ui->zoom(), c.starts) << "stored " << c.stored;
-    }
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(startWith({}, c.stored)->zoom(), c.starts) << "stored " << c.stored;
     EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::quiet_NaN()), 1.0);
     EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::infinity()), 1.0);
 }
@@ -84,12 +81,6 @@ TEST(MWUI, EveryAssignmentIsStoredAtOnce)
     EXPECT_DOUBLE_EQ(again.zoom(), 1.75);
 }
 
-TEST(MWUI, UnknownStoredThemeFallsBackToGunmetalBlue)
-{
-    const auto ui = startWith(QStringLiteral("chartreuse"), {});
-    EXPECT_EQ(ui->theme().id, "gunmetal-blue");
-}
-
 TEST(MWUI, ChangesAreSignalledOnce)
 {
     const auto ui = startWith({}, {});
@@ -115,50 +106,6 @@ TEST(MWTheme, SixFinishesInOrderComparedById)
     EXPECT_TRUE(renamed == MWTheme::named(QStringLiteral("rose-gold")));
     EXPECT_FALSE(renamed == MWTheme::named(QStringLiteral("anodized-red")));
     EXPECT_EQ(MWTheme::named(QStringLiteral("nope")).id, "gunmetal-blue");
-}
-
-TEST(MWTheme, ColoursAreTheTableValues)
-{
-    // One field per finish, across the table, against the published values.
-    const struct {
-        const char* id;
-        QColor MWTheme::*field;
-        double r, g, b;
-    } cases[] = {
-        {"gunmetal-blue", &MWTheme::deep, 0.035, 0.05, 0.075},
-        {"anodized-red", &MWTheme::accent, 1.0, 0.33, 0.28},
-        {"rose-gold", &MWTheme::metalMid, 0.86, 0.6, 0.54},
-        {"lavender-violet", &MWTheme::accent2, 1.0, 0.68, 0.92},
-        {"black-chrome", &MWTheme::well, 0.0, 0.0, 0.0},
-        {"graphite-gray", &MWTheme::raised, 0.32, 0.326, 0.34},
-        {"graphite-gray", &MWTheme::dim, 0.7, 0.71, 0.74},
-        {"lavender-violet", &MWTheme::text, 0.97, 0.95, 1.0},
-    };
-    for (const auto& c : cases) {
-        const QColor colour = MWTheme::named(QLatin1String(c.id)).*c.field;
-        EXPECT_NEAR(colour.redF(), c.r, 1e-4) << c.id;
-        EXPECT_NEAR(colour.greenF(), c.g, 1e-4) << c.id;
-        EXPECT_NEAR(colour.blueF(), c.b, 1e-4) << c.id;
-        EXPECT_EQ(colour.alpha(), 255) << c.id;
-    }
-}
-
-TEST(MWTheme, ChromeGradientsHaveTheirStops)
-{
-    const MWTheme& t = MWTheme::all().front();
-    const QGradientStops chrome = t.chrome();
-    ASSERT_EQ(chrome.size(), 6);
-    const double at[] = {0, 0.18, 0.48, 0.52, 0.8, 1.0};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_DOUBLE_EQ(chrome[i].first, at[i]);
-    EXPECT_EQ(chrome[3].second, t.metalLo);
-    EXPECT_NEAR(chrome[1].second.alphaF(), 0.85, 0.01);
-    EXPECT_NEAR(chrome[5].second.alphaF(), 0.9, 0.01);
-    const QGradientStops soft = t.chromeSoft();
-    ASSERT_EQ(soft.size(), 4);
-    EXPECT_DOUBLE_EQ(soft[2].first, 0.92);
-    EXPECT_EQ(soft[2].second, t.metalLo);
-    EXPECT_NEAR(soft[0].second.alphaF(), 0.95, 0.01);
 }
 
 }  // namespace

@@ -79,59 +79,48 @@ const std::vector<Control>& controls()
     return all;
 }
 
-TEST(ControlKit, EveryControlDrawsInEveryFinishAndScalesWithZoom)
+// Each control draws in every finish and zoom, grows with the zoom, restyles
+// at once when either changes, reuses its cached faces on a warm repaint, and
+// has an accessible name and role.
+TEST(ControlKit, EveryControlDrawsRestylesAndIsAccessible)
 {
     themetest::SharedState keep;
     for (const Control& control : controls()) {
+        SCOPED_TRACE(control.name);
         for (const MWTheme& theme : MWTheme::all()) {
             MWUI::shared()->setTheme(theme);
             QSize atActualSize;
             for (double zoom : {0.85, 1.0, 2.0}) {
                 MWUI::shared()->setZoom(zoom);
                 const auto widget = control.make();
-                const QImage image = themetest::render(*widget);
-                EXPECT_TRUE(themetest::drawn(image))
-                    << control.name << " blank in " << theme.id.toStdString() << " at " << zoom;
+                EXPECT_TRUE(themetest::drawn(themetest::render(*widget)))
+                    << "blank in " << theme.id.toStdString() << " at " << zoom;
                 if (zoom == 1.0)
                     atActualSize = widget->sizeHint();
                 if (zoom == 2.0) {
-                    const QSize twice = widget->sizeHint();
-                    EXPECT_NEAR(twice.width(), 2.0 * atActualSize.width(), 6) << control.name;
-                    EXPECT_NEAR(twice.height(), 2.0 * atActualSize.height(), 6) << control.name;
+                    EXPECT_NEAR(widget->sizeHint().width(), 2.0 * atActualSize.width(), 6);
+                    EXPECT_NEAR(widget->sizeHint().height(), 2.0 * atActualSize.height(), 6);
                 }
             }
         }
-    }
-}
 
-TEST(ControlKit, RestylesAtOnceWhenFinishOrZoomChanges)
-{
-    themetest::SharedState keep;
-    MWUI::shared()->setTheme(MWTheme::named("gunmetal-blue"));
-    MWUI::shared()->setZoom(1.0);
-    for (const Control& control : controls()) {
-        const auto widget = control.make();
-        const QImage before = themetest::render(*widget);
-        const QSize hint = widget->sizeHint();
-        MWUI::shared()->setTheme(MWTheme::named("anodized-red"));
-        EXPECT_NE(widget->grab().toImage(), before) << control.name << " kept its old finish";
-        MWUI::shared()->setZoom(1.5);
-        EXPECT_NE(widget->sizeHint(), hint) << control.name << " kept its old size";
         MWUI::shared()->setTheme(MWTheme::named("gunmetal-blue"));
         MWUI::shared()->setZoom(1.0);
-    }
-}
-
-TEST(ControlKit, WarmRepaintsReuseTheCachedFaces)
-{
-    themetest::SharedState keep;
-    MWUI::shared()->setZoom(1.0);
-    for (const Control& control : controls()) {
         const auto widget = control.make();
-        themetest::render(*widget);
+        const QImage before = themetest::render(*widget);
         const long long built = MWFace::builds();
-        widget->grab();
-        EXPECT_EQ(MWFace::builds(), built) << control.name << " redrew its face";
+        EXPECT_EQ(widget->grab().toImage(), before);
+        EXPECT_EQ(MWFace::builds(), built) << "redrew its face";
+        const QSize hint = widget->sizeHint();
+        MWUI::shared()->setTheme(MWTheme::named("anodized-red"));
+        EXPECT_NE(widget->grab().toImage(), before) << "kept its old finish";
+        MWUI::shared()->setZoom(1.5);
+        EXPECT_NE(widget->sizeHint(), hint) << "kept its old size";
+
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget.get());
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), control.role);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
     }
 }
 
@@ -145,17 +134,6 @@ TEST(ControlKit, FacesAreMadeAtTheDevicePixelRatio)
     EXPECT_DOUBLE_EQ(pixmap.devicePixelRatio(), 2.0);
     const QImage image = pixmap.toImage();
     EXPECT_EQ(image.pixelColor(59, 39), QColor(Qt::red));  // the whole device area is drawn
-}
-
-TEST(ControlKit, EveryControlHasAnAccessibleNameAndRole)
-{
-    for (const Control& control : controls()) {
-        const auto widget = control.make();
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget.get());
-        ASSERT_NE(accessible, nullptr) << control.name;
-        EXPECT_EQ(accessible->role(), control.role) << control.name;
-        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << control.name;
-    }
 }
 
 TEST(BrushedLines, BarsFollowTheFixedPattern)

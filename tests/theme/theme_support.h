@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/theme_state.h"
 #include "theme/mwui.h"
 
 #include <QColor>
@@ -7,23 +8,6 @@
 #include <QWidget>
 
 namespace themetest {
-
-// Puts the shared interface back to its finish and zoom when the test ends.
-class SharedState {
-public:
-    SharedState() : theme_(MWUI::shared()->theme()), zoom_(MWUI::shared()->zoom()) {}
-    ~SharedState()
-    {
-        MWUI::shared()->setTheme(theme_);
-        MWUI::shared()->setZoom(zoom_);
-    }
-    SharedState(const SharedState&) = delete;
-    SharedState& operator=(const SharedState&) = delete;
-
-private:
-    MWTheme theme_;
-    double zoom_;
-};
 
 // Whether the picture shows something: some pixels are not transparent and
 // they are not all one colour.

@@ -1,0 +1,370 @@
+#include "views/exportqueue.h"
+
+#include "store/store.h"
+#include "theme/buttons.h"
+#include "theme/fonts.h"
+#include "theme/mwui.h"
+#include "theme/panel.h"
+#include "theme/symbols.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <QtMath>
+#include <algorithm>
+
+namespace {
+double zoom()
+{
+    return MWUI::shared()->zoom();
+}
+
+void setColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+// A line that gives way: an output name or a long failure is cut with "…"
+// rather than widening the list past the panel.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.setFont(font());
+        p.drawText(QRectF(rect()), int(alignment()),
+                   fontMetrics().elidedText(text(), Qt::ElideRight, width()));
+    }
+};
+
+constexpr double listHigh = 320;  // most the rows take before they scroll, points at 100 %
+}  // namespace
+
+CWQueueBar::CWQueueBar(QWidget* parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void CWQueueBar::setValue(double value)
+{
+    value = std::clamp(value, 0.0, 1.0);
+    if (value == value_)
+        return;
+    value_ = value;
+    update();
+}
+
+QSize CWQueueBar::sizeHint() const
+{
+    return {qRound(100 * zoom()), qRound(6 * zoom())};
+}
+
+void CWQueueBar::paintEvent(QPaintEvent*)
+{
+    const MWTheme& t = MWUI::shared()->theme();
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const double r = track.height() / 2;
+    p.setPen(QPen(t.metalLo, 1));
+    p.setBrush(t.well);
+    p.drawRoundedRect(track, r, r);
+    if (value_ <= 0)
+        return;
+    // Never narrower than its own height, so a barely started bar is a dot.
+    const QRectF done(track.left(), track.top(), std::max(track.height(), track.width() * value_),
+                      track.height());
+    QLinearGradient fill(done.topLeft(), done.topRight());
+    fill.setColorAt(0, t.accent);
+    fill.setColorAt(1, t.accent2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(done, r, r);
+}
+
+CWQueueRow::CWQueueRow(QWidget* parent)
+    : QWidget(parent), line_(new QWidget(this)), name_(new ElidedLabel(line_)),
+      state_(new ElidedLabel(line_)), bar_(new CWQueueBar(this))
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    name_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    state_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line_->installEventFilter(this);
+    column->addWidget(line_);
+    column->addWidget(bar_);
+    setRow(row_);
+    restyle();
+}
+
+QColor CWQueueRow::stateColour(const QString& state)
+{
+    if (state.startsWith(QLatin1String("Failed")))
+        return QColor(255, 69, 58);
+    if (state.startsWith(QLatin1String("Done")))
+        return QColor(48, 209, 88);
+    return MWUI::shared()->theme().dim;
+}
+
+void CWQueueRow::setRow(const ExportRow& row)
+{
+    const bool first = name_->text().isEmpty() && state_->text().isEmpty();
+    if (first || row.name != row_.name)
+        name_->setText(row.name);
+    if (first || row.state != row_.state) {
+        state_->setText(row.state);
+        state_->setToolTip(row.state);  // the whole of a failure cut short
+        setColour(state_, stateColour(row.state));
+    }
+    bar_->setValue(row.progress);
+    row_ = row;
+    placeLine();
+}
+
+bool CWQueueRow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == line_ && event->type() == QEvent::Resize)
+        placeLine();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CWQueueRow::placeLine()
+{
+    // The name keeps its whole width while the state fits beside it, and at
+    // least 60 % of the line when it does not: a long failure is what gives
+    // way (its tooltip has the whole text).
+    const int w = line_->width();
+    const int h = line_->height();
+    const int gap = qRound(8 * zoom());
+    const auto natural = [](const QLabel* label) {
+        return qCeil(QFontMetricsF(label->font()).horizontalAdvance(label->text()));
+    };
+    const int nameWide =
+        std::min(natural(name_), std::max(int(w * 0.6), w - gap - natural(state_)));
+    name_->setGeometry(0, 0, std::max(0, nameWide), h);
+    const int stateLeft = std::min(w, nameWide + gap);
+    state_->setGeometry(stateLeft, 0, w - stateLeft, h);
+}
+
+void CWQueueRow::restyle()
+{
+    const double z = zoom();
+    layout()->setSpacing(qRound(3 * z));
+    name_->setFont(mwFont(12, QFont::DemiBold));
+    setColour(name_, MWUI::shared()->theme().text);
+    state_->setFont(mwFont(10.5));
+    setColour(state_, stateColour(row_.state));
+    bar_->updateGeometry();
+    bar_->update();
+    line_->setFixedHeight(std::max(name_->sizeHint().height(), state_->sizeHint().height()));
+    placeLine();
+}
+
+CWExportQueue::CWExportQueue(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Export queue"));
+    auto* outer = new QVBoxLayout(this);
+    panel_ = new MWPanel(this, 26, 16);
+    outer->addWidget(panel_, 0, Qt::AlignCenter);
+
+    auto* column = new QVBoxLayout(panel_);
+    auto* titleRow = new QHBoxLayout;
+    symbol_ = new QLabel(panel_);
+    title_ = new QLabel(panel_);
+    titleRow->addWidget(symbol_, 0, Qt::AlignVCenter);
+    titleRow->addWidget(title_, 0, Qt::AlignVCenter);
+    titleRow->addStretch(1);
+    column->addLayout(titleRow);
+
+    scroll_ = new QScrollArea(panel_);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidgetResizable(true);
+    auto* content = new QWidget;
+    list_ = new QVBoxLayout(content);
+    list_->setContentsMargins(0, 0, 0, 0);
+    list_->addStretch(1);
+    scroll_->setWidget(content);
+    content->setAutoFillBackground(false);
+    scroll_->setAutoFillBackground(false);
+    scroll_->viewport()->setAutoFillBackground(false);
+    column->addWidget(scroll_);
+
+    auto* buttons = new QHBoxLayout;
+    cancel_ = new MWChromeButton(tr("Cancel"), panel_);
+    close_ = new MWChromeButton(tr("Close"), panel_);
+    close_->setProminent(true);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel_);
+    buttons->addWidget(close_);
+    column->addLayout(buttons);
+    connect(cancel_, &QPushButton::clicked, this, [this] { store_->cancelExport(); });
+    connect(close_, &QPushButton::clicked, this, [this] { store_->closeExportRows(); });
+
+    parent->installEventFilter(this);
+    setGeometry(parent->rect());
+    hide();
+
+    connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
+        if (field == CWStore::Field::exportRows)
+            showRows();
+        else if (field == CWStore::Field::exporting)
+            showExporting();
+    });
+    connect(MWUI::shared(), &MWUI::changed, this, &CWExportQueue::restyle);
+    restyle();
+    showExporting();
+    showRows();
+}
+
+bool CWExportQueue::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize) {
+        setGeometry(parentWidget()->rect());
+        fitList();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CWExportQueue::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), QColor(0, 0, 0, 128));
+}
+
+void CWExportQueue::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (event->key() == Qt::Key_Escape) {
+        if (store_->exporting())
+            store_->cancelExport();
+        else
+            store_->closeExportRows();
+    } else if (enter && !store_->exporting()) {
+        store_->closeExportRows();
+    } else if (!enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Return during a batch is swallowed too: nothing behind the backdrop
+    // should act on it.
+    event->accept();
+}
+
+void CWExportQueue::mousePressEvent(QMouseEvent* event)
+{
+    // The backdrop keeps clicks from the window under it.
+    event->accept();
+}
+
+void CWExportQueue::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+}
+
+void CWExportQueue::showRows()
+{
+    const QList<ExportRow>& rows = store_->exportRows();
+    bool same = rows.size() == rows_.size();
+    for (qsizetype i = 0; same && i < rows.size(); ++i)
+        same = rows[i].id == rows_[i]->row().id;
+    if (same) {
+        // A progress tick: the same rows in the same order, changed in place.
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            rows_[i]->setRow(rows[i]);
+    } else {
+        qDeleteAll(rows_);
+        rows_.clear();
+        for (const ExportRow& row : rows) {
+            auto* entry = new CWQueueRow(scroll_->widget());
+            entry->setRow(row);
+            list_->insertWidget(int(rows_.size()), entry);
+            entry->show();  // now, so the list's height counts it
+            rows_.append(entry);
+        }
+    }
+
+    if (rows.isEmpty()) {
+        const bool hadFocus = isAncestorOf(QApplication::focusWidget());
+        hide();
+        // The keys go back to where they were before the batch.
+        if (hadFocus && focusBefore_)
+            focusBefore_->setFocus();
+        return;
+    }
+    const bool appearing = isHidden();
+    if (appearing) {
+        focusBefore_ = QApplication::focusWidget();
+        setGeometry(parentWidget()->rect());
+    }
+    if (!same)
+        fitList();
+    if (appearing) {
+        show();
+        raise();
+        showExporting();
+    }
+}
+
+void CWExportQueue::showExporting()
+{
+    const bool exporting = store_->exporting();
+    title_->setText(exporting ? tr("Exporting clips…") : tr("Export finished"));
+    cancel_->setVisible(exporting);
+    close_->setVisible(!exporting);
+    // The one button takes the keys, so Return and Space act on it at once.
+    if (!isHidden())
+        (exporting ? cancel_ : close_)->setFocus();
+}
+
+void CWExportQueue::fitList()
+{
+    const double z = zoom();
+    // As tall as the rows, at most 320 points, and never so tall that the
+    // panel leaves a short window.
+    QWidget* content = scroll_->widget();
+    content->adjustSize();
+    const int rowsHigh = list_->sizeHint().height();
+    const auto* column = static_cast<QVBoxLayout*>(panel_->layout());
+    const int rest = qRound((2 * 16 + 2 * 10) * z) + column->itemAt(0)->sizeHint().height() +
+                     column->itemAt(2)->sizeHint().height();
+    const int room = std::max(qRound(60 * z), height() - rest - qRound(24 * z));
+    scroll_->setFixedHeight(std::min({rowsHigh, qRound(listHigh * z), room}));
+    // Settle the panel now rather than one posted layout pass per level later,
+    // so a new batch never shows a frame at the old height.
+    panel_->layout()->activate();
+    layout()->activate();
+}
+
+void CWExportQueue::restyle()
+{
+    const MWTheme& t = MWUI::shared()->theme();
+    const double z = zoom();
+    panel_->setFixedWidth(qRound(560 * z));
+    auto* column = static_cast<QVBoxLayout*>(panel_->layout());
+    column->setSpacing(qRound(10 * z));
+    static_cast<QBoxLayout*>(column->itemAt(0)->layout())->setSpacing(qRound(8 * z));
+    static_cast<QBoxLayout*>(column->itemAt(2)->layout())->setSpacing(qRound(8 * z));
+    list_->setSpacing(qRound(8 * z));
+    const QFont titleFont = mwFont(17);
+    title_->setFont(titleFont);
+    setColour(title_, t.text);
+    symbol_->setPixmap(MWSymbols::pixmap("square.and.arrow.up.on.square.fill", t.accent2,
+                                         QFontMetricsF(titleFont).height(), devicePixelRatioF()));
+    for (CWQueueRow* row : std::as_const(rows_))
+        row->restyle();
+    fitList();
+}
