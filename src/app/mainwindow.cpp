@@ -7,6 +7,7 @@
 #include "app/menus.h"
 #include "store/store.h"
 #include "theme/root.h"
+#include "views/exportqueue.h"
 #include "views/mainview.h"
 
 #include <QCloseEvent>
@@ -46,7 +47,14 @@ void CWMainWindow::showEvent(QShowEvent* event)
     CWApp::publish(store_);
     store_->restore();
     CWStore* store = store_;
-    MWKeys::install(this, [store](const QKeyEvent& key) { return cwHandleKey(*store, key); });
+    QWidget* queue = static_cast<CWMain*>(centralWidget())->exportQueue();
+    MWKeys::install(this, [store, queue](const QKeyEvent& key) {
+        // The export queue covers the editing views: its own buttons take the
+        // keys (Return closes it, Escape cancels), nothing edits behind it.
+        if (queue->isVisible())
+            return false;
+        return cwHandleKey(*store, key);
+    });
     delegate_->storeReady();
 }
 

@@ -3,6 +3,7 @@
 #include "theme/mwui.h"
 #include "theme/text.h"
 #include "views/bin.h"
+#include "views/exportqueue.h"
 #include "views/header.h"
 #include "views/inspector.h"
 #include "views/mainview.h"
@@ -148,4 +149,27 @@ TEST_F(MainViewTest, KeysTypeIntoTheNameFieldUntilTheUserClicksAway)
     QTest::keyClick(window->windowHandle(), 'i');
     EXPECT_DOUBLE_EQ(store->inMark(), 3);
     EXPECT_EQ(store->clips().first().name, before + " io");
+}
+
+TEST_F(MainViewTest, TheExportQueueTakesTheKeysWhileItCoversTheWindow)
+{
+    showWindow();
+    addSource("/videos/talk.mp4", 60);
+    store->addClip();
+    const ExportRow done{store->clips().first().id, "talk – clip 1.mp4", 1, "Done", std::nullopt};
+    CWStoreTestAccess::setExport(*store, {done}, false);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main->exportQueue()->isVisible());
+    tickAt(3);
+    for (char key : QByteArray("io3"))
+        QTest::keyClick(window->windowHandle(), key);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+    EXPECT_EQ(store->aspect(), Aspect::vertical);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(store->clips().size(), 1);
+    EXPECT_TRUE(store->exportRows().isEmpty());
+    EXPECT_FALSE(main->exportQueue()->isVisible());
+    // Closed, the keys edit again.
+    QTest::keyClick(window->windowHandle(), 'i');
+    EXPECT_DOUBLE_EQ(store->inMark(), 3);
 }
