@@ -9,6 +9,7 @@
 #include "theme/symbols.h"
 #include "theme/text.h"
 #include "views/binrow.h"
+#include "views/viewkit.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -18,16 +19,9 @@
 #include <QVBoxLayout>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
-void setColour(QLabel* label, const QColor& colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
+using CWViewKit::setTextColour;
+using CWViewKit::zoom;
+
 }  // namespace
 
 CWBin::CWBin(CWStore* store, QWidget* parent) : MWPanel(parent, 22, 10), store_(store)
@@ -164,5 +158,5 @@ void CWBin::restyle()
     const double side = QFontMetricsF(symbolFont).height();
     hintSymbol_->setPixmap(MWSymbols::pixmap("film.stack", t.dim, side, devicePixelRatioF()));
     hintText_->setFont(mwFont(11.5));
-    setColour(hintText_, t.dim);
+    setTextColour(hintText_, t.dim);
 }

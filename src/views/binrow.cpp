@@ -5,6 +5,7 @@
 #include "theme/fonts.h"
 #include "theme/mwui.h"
 #include "theme/symbols.h"
+#include "views/viewkit.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -14,10 +15,8 @@
 #include <cmath>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
+using CWViewKit::zoom;
+
 QFont nameFont()
 {
     return mwFont(11, QFont::DemiBold, MWDesign::Rounded);

@@ -3,6 +3,7 @@
 #include "store/store.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "views/viewkit.h"
 
 #include <QFontMetricsF>
 #include <QHelpEvent>
@@ -40,17 +41,7 @@ void CWCropOverlay::setGrid(bool grid)
 
 CropFrame::Input CWCropOverlay::input() const
 {
-    CropFrame::Input in;
-    if (const CWSource* source = store_->current()) {
-        in.natural = source->media.naturalSize;
-        in.picture = source->picture;
-        in.trimBorders = source->trimBorders;
-    }
-    in.aspect = store_->aspect();
-    in.zoom = store_->zoom();
-    in.centerX = store_->centerX();
-    in.centerY = store_->centerY();
-    return in;
+    return CWViewKit::frameInput(*store_);
 }
 
 CropFrame::Geometry CWCropOverlay::geometry() const

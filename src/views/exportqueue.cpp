@@ -6,6 +6,7 @@
 #include "theme/mwui.h"
 #include "theme/panel.h"
 #include "theme/symbols.h"
+#include "views/viewkit.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -19,35 +20,8 @@
 #include <algorithm>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
-
-void setColour(QLabel* label, const QColor& colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-// A line that gives way: an output name or a long failure is cut with "…"
-// rather than widening the list past the panel.
-class ElidedLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        p.setFont(font());
-        p.drawText(QRectF(rect()), int(alignment()),
-                   fontMetrics().elidedText(text(), Qt::ElideRight, width()));
-    }
-};
+using CWViewKit::setTextColour;
+using CWViewKit::zoom;
 
 constexpr double listHigh = 320;  // most the rows take before they scroll, points at 100 %
 }  // namespace
@@ -95,8 +69,8 @@ void CWQueueBar::paintEvent(QPaintEvent*)
 }
 
 CWQueueRow::CWQueueRow(QWidget* parent)
-    : QWidget(parent), line_(new QWidget(this)), name_(new ElidedLabel(line_)),
-      state_(new ElidedLabel(line_)), bar_(new CWQueueBar(this))
+    : QWidget(parent), line_(new QWidget(this)), name_(new CWElidedLabel(line_)),
+      state_(new CWElidedLabel(line_)), bar_(new CWQueueBar(this))
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -126,7 +100,7 @@ void CWQueueRow::setRow(const ExportRow& row)
     if (first || row.state != row_.state) {
         state_->setText(row.state);
         state_->setToolTip(row.state);  // the whole of a failure cut short
-        setColour(state_, stateColour(row.state));
+        setTextColour(state_, stateColour(row.state));
     }
     bar_->setValue(row.progress);
     row_ = row;
@@ -163,9 +137,9 @@ void CWQueueRow::restyle()
     const double z = zoom();
     layout()->setSpacing(qRound(3 * z));
     name_->setFont(mwFont(12, QFont::DemiBold));
-    setColour(name_, MWUI::shared()->theme().text);
+    setTextColour(name_, MWUI::shared()->theme().text);
     state_->setFont(mwFont(10.5));
-    setColour(state_, stateColour(row_.state));
+    setTextColour(state_, stateColour(row_.state));
     bar_->updateGeometry();
     bar_->update();
     line_->setFixedHeight(std::max(name_->sizeHint().height(), state_->sizeHint().height()));
@@ -361,7 +335,7 @@ void CWExportQueue::restyle()
     list_->setSpacing(qRound(8 * z));
     const QFont titleFont = mwFont(17);
     title_->setFont(titleFont);
-    setColour(title_, t.text);
+    setTextColour(title_, t.text);
     symbol_->setPixmap(MWSymbols::pixmap("square.and.arrow.up.on.square.fill", t.accent2,
                                          QFontMetricsF(titleFont).height(), devicePixelRatioF()));
     for (CWQueueRow* row : std::as_const(rows_))

@@ -8,6 +8,7 @@
 #include "theme/mwui.h"
 #include "theme/symbols.h"
 #include "theme/text.h"
+#include "views/viewkit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,10 +16,7 @@
 #include <QVBoxLayout>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
+using CWViewKit::zoom;
 
 // Widest time a readout is sized for, so the transport does not shift while
 // the playhead runs or a mark moves (times under 100 minutes).

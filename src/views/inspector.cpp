@@ -2,16 +2,17 @@
 
 #include "model/mwtime.h"
 #include "store/store.h"
-#include "theme/scrollbars.h"
 #include "theme/buttons.h"
 #include "theme/fonts.h"
 #include "theme/knob.h"
 #include "theme/mwui.h"
+#include "theme/scrollbars.h"
 #include "theme/segment.h"
 #include "theme/switch.h"
 #include "theme/text.h"
 #include "views/positionpad.h"
 #include "views/shapetile.h"
+#include "views/viewkit.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,17 +25,8 @@
 #include <algorithm>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
-
-void setColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
+using CWViewKit::setTextColour;
+using CWViewKit::zoom;
 
 // A hairline across the column in the finish's darkest metal.
 class Divider : public QWidget {
@@ -331,9 +323,9 @@ void CWInspector::restyle()
     clipButtons_->setSpacing(qRound(8 * z));
 
     size_->setFont(mwFont(10.5, QFont::Normal, MWDesign::Rounded));
-    setColour(size_, t.dim);
+    setTextColour(size_, t.dim);
     times_->setFont(mwMono(10.5, QFont::Medium));
-    setColour(times_, t.accent2);
+    setTextColour(times_, t.accent2);
 
     name_->setFont(mwFont(12));
     QPalette palette = name_->palette();

@@ -12,31 +12,14 @@
 #include "views/rack.h"
 #include "views/timeline.h"
 #include "views/viewer.h"
+#include "views/viewkit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 
-namespace {
-// One line that gives way to the credit: a long note is cut with "…" rather
-// than widening the window.
-class StatusText : public QLabel {
-public:
-    using QLabel::QLabel;
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        p.setFont(font());
-        p.drawText(QRectF(rect()), Qt::AlignLeft | Qt::AlignVCenter,
-                   fontMetrics().elidedText(text(), Qt::ElideRight, width()));
-    }
-};
-}  // namespace
+namespace {}  // namespace
 
 CWMain::CWMain(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
 {
@@ -65,7 +48,7 @@ CWMain::CWMain(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
     statusLine_ = new QWidget(this);
     auto* status = new QHBoxLayout(statusLine_);
     statusSymbol_ = new QLabel(statusLine_);
-    status_ = new StatusText(statusLine_);
+    status_ = new CWElidedLabel(statusLine_);
     status->addWidget(statusSymbol_, 0, Qt::AlignVCenter);
     status->addWidget(status_, 1, Qt::AlignVCenter);
     status->addWidget(new MWSOCredit(statusLine_), 0, Qt::AlignVCenter);
@@ -115,6 +98,6 @@ void CWMain::restyle()
     palette.setColor(QPalette::WindowText, t.dim);
     status_->setPalette(palette);
     const double side = QFontMetricsF(status_->font()).height();
-    statusSymbol_->setPixmap(MWSymbols::pixmap(QStringLiteral("info.circle.fill"), t.accent2,
-                                               side, devicePixelRatioF()));
+    statusSymbol_->setPixmap(MWSymbols::pixmap(QStringLiteral("info.circle.fill"), t.accent2, side,
+                                               devicePixelRatioF()));
 }

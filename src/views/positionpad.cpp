@@ -2,6 +2,7 @@
 
 #include "store/store.h"
 #include "theme/mwui.h"
+#include "views/viewkit.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -54,17 +55,7 @@ QPointF CWPositionPad::dotCentre() const
 
 CropFrame::Input CWPositionPad::input() const
 {
-    CropFrame::Input in;
-    if (const CWSource* source = store_->current()) {
-        in.natural = source->media.naturalSize;
-        in.picture = source->picture;
-        in.trimBorders = source->trimBorders;
-    }
-    in.aspect = store_->aspect();
-    in.zoom = store_->zoom();
-    in.centerX = store_->centerX();
-    in.centerY = store_->centerY();
-    return in;
+    return CWViewKit::frameInput(*store_);
 }
 
 void CWPositionPad::paintEvent(QPaintEvent*)

@@ -2,11 +2,12 @@
 
 #include "model/mwtime.h"
 #include "store/store.h"
-#include "theme/scrollbars.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "theme/scrollbars.h"
 #include "theme/symbols.h"
 #include "theme/text.h"
+#include "views/viewkit.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -23,10 +24,8 @@
 #include <algorithm>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
+using CWViewKit::zoom;
+
 QFont nameFont()
 {
     return mwFont(10.5, QFont::Bold, MWDesign::Rounded);

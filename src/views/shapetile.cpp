@@ -2,6 +2,7 @@
 
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "views/viewkit.h"
 
 #include <QFontMetricsF>
 #include <QGraphicsDropShadowEffect>
@@ -9,10 +10,8 @@
 #include <QPainterPath>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
+using CWViewKit::zoom;
+
 QFont rawFont()
 {
     return mwFont(13, QFont::Black, MWDesign::Rounded);

@@ -11,6 +11,7 @@
 #include "theme/symbols.h"
 #include "theme/text.h"
 #include "views/cropframewidget.h"
+#include "views/viewkit.h"
 
 #include <QEvent>
 #include <QGraphicsDropShadowEffect>
@@ -23,35 +24,8 @@
 #include <algorithm>
 
 namespace {
-double zoom()
-{
-    return MWUI::shared()->zoom();
-}
-
-void setColour(QLabel* label, const QColor& colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-// One line that gives way: a long clip name is cut with "…" instead of
-// widening the viewer past its window.
-class ElidedLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        p.setFont(font());
-        p.drawText(QRectF(rect()), Qt::AlignLeft | Qt::AlignVCenter,
-                   fontMetrics().elidedText(text(), Qt::ElideRight, width()));
-    }
-};
+using CWViewKit::setTextColour;
+using CWViewKit::zoom;
 
 // The card's rounded black glass behind the bar and the busy text.
 class ProgressCard : public QWidget {
@@ -77,7 +51,7 @@ CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), s
 
     auto* header = new QHBoxLayout;
     caption_ = new MWCaption(tr("Reframe viewer"), this);
-    editing_ = new ElidedLabel(this);
+    editing_ = new CWElidedLabel(this);
     editing_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     grid_ = new MWSwitch(tr("Thirds grid"), this);
     grid_->setOn(true);
@@ -161,7 +135,7 @@ QWidget* CWViewer::makeProgressCard(QWidget* parent)
     bar_ = new QProgressBar(card);
     bar_->setTextVisible(false);
     busyText_ = new QLabel(card);
-    setColour(busyText_, Qt::white);
+    setTextColour(busyText_, Qt::white);
     layout->addWidget(bar_, 0, Qt::AlignHCenter);
     layout->addWidget(busyText_, 0, Qt::AlignHCenter);
     return card;
@@ -237,7 +211,7 @@ void CWViewer::restyle()
     static_cast<QBoxLayout*>(layout()->itemAt(0)->layout())->setSpacing(gap);
 
     editing_->setFont(mwFont(10.5, QFont::DemiBold, MWDesign::Rounded));
-    setColour(editing_, t.accent2);
+    setTextColour(editing_, t.accent2);
 
     emptySymbol_->setPixmap(MWSymbols::pixmap("rectangle.portrait.and.arrow.right", t.accent2,
                                               48 * z, devicePixelRatioF()));
@@ -246,9 +220,9 @@ void CWViewer::restyle()
     glow->setBlurRadius(20 * z);  // the effect's radius is a diameter-like blur extent
     glow->setOffset(0, 0);
     emptyTitle_->setFont(mwFont(19, QFont::Bold));
-    setColour(emptyTitle_, t.text);
+    setTextColour(emptyTitle_, t.text);
     emptyText_->setFont(mwFont(11.5));
-    setColour(emptyText_, t.dim);
+    setTextColour(emptyText_, t.dim);
     empty_->layout()->setSpacing(qRound(12 * z));
 
     card_->layout()->setContentsMargins(QMargins() + qRound(20 * z));
