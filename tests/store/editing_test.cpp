@@ -46,8 +46,7 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)
     EXPECT_EQ(services->panels, QStringList{"Choose one or more videos to cut into clips"});
     EXPECT_TRUE(store->clips().isEmpty());
 
-    const CWSource s = addSource("/v/Beach Day.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/Beach Day.mov", 60).id);
     CWStoreTestAccess::setMarks(*store, 4.0, 4.05);
     store->addClip();
     EXPECT_EQ(beeps.count(), 1);
@@ -90,8 +89,7 @@ TEST_F(StoreTest, ClipNamesCountTheSourcesClipsNotTheHighestNumber)
 // session (never before the restore has started).
 TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSession)
 {
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/a.mov", 60).id);
     store->addClip();
     const QUuid id = store->clips()[0].id;
     EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
@@ -173,8 +171,7 @@ TEST_F(StoreTest, SelectClipAcrossSourcesKeepsTheClipsValues)
 
 TEST_F(StoreTest, DuplicateDeleteAndShapeForAll)
 {
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/a.mov", 60).id);
     store->addClip();
     store->rename(store->clips()[0].id, "Opening");
     store->setSelectedClipID(std::nullopt);
