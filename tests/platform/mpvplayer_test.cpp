@@ -29,7 +29,7 @@ bool settle(MWMpvPlayer& player, double expected)
 
 }  // namespace
 
-TEST(MpvPlayer, LoadsPausedAtTheStartAndSeeksFrameExactly)
+TEST(MpvPlayer, LoadsPausedAtTheStartSeeksFrameExactlyPlaysAndKeepsTheLastFrame)
 {
     MWMpvPlayer player(headless());
     EXPECT_TRUE(std::isnan(player.currentTime()));
@@ -57,16 +57,7 @@ TEST(MpvPlayer, LoadsPausedAtTheStartAndSeeksFrameExactly)
         EXPECT_EQ(player.currentTime(), s.seek);
         EXPECT_NEAR(player.shownTime(), s.shown, 1e-6) << s.seek;
     }
-    // Playing goes on from the frame shown.
-    player.play();
-    ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 0.6; }));
-    player.pause();
-}
-
-TEST(MpvPlayer, PlaysPausesAndKeepsTheLastFrameAtTheEnd)
-{
-    MWMpvPlayer player(headless());
-    player.replaceItem(counter());
+    // Playing goes on from the frame shown, and pauses.
     player.seekExact(3.0);
     ASSERT_TRUE(settle(player, 3.0));
     player.play();
@@ -75,11 +66,11 @@ TEST(MpvPlayer, PlaysPausesAndKeepsTheLastFrameAtTheEnd)
     player.pause();
     EXPECT_EQ(player.rate(), 0.0);
 
+    // At the end: stopped, the item still loaded, the time at its end; from
+    // there a seek back plays again.
     player.play();
-    // At the end: stopped, the item still loaded, the time at its end.
     ASSERT_TRUE(testutil::waitUntil([&] { return player.rate() == 0.0; }));
     EXPECT_NEAR(player.currentTime(), 4.0, 1e-6);
-    // From the end a seek back plays again.
     player.seekExact(0);
     player.play();
     EXPECT_EQ(player.rate(), 1.0);
