@@ -1,10 +1,8 @@
 #include "common/testutil.h"
-#include "export/borders.h"
 #include "export/exporter.h"
 #include "export_support.h"
 #include "media/opener.h"
 #include "model/cropmath.h"
-#include "platform/asset.h"
 
 #include <QCoroTask>
 #include <QTemporaryDir>
@@ -12,7 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace ClipExporter;
-using exporttest::Outcome;
+using exporttest::Engine;
 
 // Sources whose pixels are not square: the crop frame is placed on the picture
 // as the player shows it, and each engine must write exactly what the frame
@@ -20,25 +18,10 @@ using exporttest::Outcome;
 // the same region of the shown picture.
 namespace {
 
-enum class Engine { converter, composition };
-
 // Mean difference per channel (0…255) within which two renderings of one
 // region count as the same picture. Measured: 1.0 to 3.8 for the right region
 // through either engine; 12 to 44 for the stored-pixel crop of old.
 constexpr double kSamePicture = 6;
-
-MWOpenedMedia opened(const QTemporaryDir& dir, const QString& fixture)
-{
-    // A copy of its own, so that the DVD's converted copy is made here.
-    const QString path = dir.filePath(fixture);
-    QFile::copy(testutil::fixture(fixture), path);
-    return testutil::await(MWMediaOpener::open(path, true, {}));
-}
-
-long long whole(double v)
-{
-    return std::llround(v);
-}
 
 struct AnamorphicExport : ::testing::TestWithParam<Engine> {};
 
@@ -59,66 +42,39 @@ TEST_P(AnamorphicExport, TheFileShowsExactlyWhatTheFrameCoveredOnTheShownPicture
              Case{"anamorphic_hdv_cw.mp4", {360, 640}, Aspect::portrait, 1.5, 0.4, 0.3},
          }) {
         SCOPED_TRACE(testing::Message() << c.fixture << " " << fileTag(c.aspect).toStdString());
+        // A copy of its own, so that the DVD's converted copy is made here.
         QTemporaryDir dir;
-        const MWOpenedMedia media = opened(dir, QString::fromLatin1(c.fixture));
-        auto job = std::make_shared<Job>();
-        job->forceAVFoundation = GetParam() == Engine::composition;
-        Clip clip;
-        clip.outTime = 0.2;
-        clip.aspect = c.aspect;
-        clip.zoom = c.zoom;
-        clip.centerX = c.cx;
-        clip.centerY = c.cy;
-        const QString out = dir.filePath(QStringLiteral("out.mp4"));
-        const Outcome o = exporttest::outcome(exportClip(clip, media, {}, 720, out, job, {}));
-        ASSERT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+        const QString source = dir.filePath(c.fixture);
+        QFile::copy(testutil::fixture(c.fixture), source);
+        const MWOpenedMedia media = testutil::await(MWMediaOpener::open(source, true, {}));
+        const QString out = exporttest::exportWith(
+            GetParam(), exporttest::clipOf(0, 0.2, c.aspect, c.zoom, c.cx, c.cy), media,
+            dir.filePath("out.mp4"));
         const QSize render = renderSize(c.aspect, 720);
         const exporttest::Probe p = exporttest::probe(out);
-        ASSERT_TRUE(p.video);
-        EXPECT_EQ(p.video->value("width").toInt(), render.width());
-        EXPECT_EQ(p.video->value("height").toInt(), render.height());
-        EXPECT_EQ(p.video->value("sample_aspect_ratio").toString(), "1:1");
+        EXPECT_EQ(p.size(), render);
+        EXPECT_EQ(p.field("sample_aspect_ratio"), "1:1");
 
         // The region is worked out on the shown picture the table names, not
         // on the record's size, so that a wrong record cannot hide itself.
         EXPECT_EQ(media.naturalSize, QSizeF(c.shown));
         const QRectF frame =
             CropMath::cropFrame(c.aspect, c.zoom, c.cx, c.cy, QSizeF(c.shown), std::nullopt);
-        const QString shown =
+        const QImage reference = testutil::ffmpegFrame(
+            media.original, 0,
             QStringLiteral("scale=%1:%2,setsar=1,crop=%3:%4:%5:%6,scale=%7:%8:flags=bicubic")
                 .arg(c.shown.width())
                 .arg(c.shown.height())
-                .arg(whole(frame.width()))
-                .arg(whole(frame.height()))
-                .arg(whole(frame.x()))
-                .arg(whole(frame.y()))
+                .arg(qRound(frame.width()))
+                .arg(qRound(frame.height()))
+                .arg(qRound(frame.x()))
+                .arg(qRound(frame.y()))
                 .arg(render.width())
-                .arg(render.height());
-        const QImage reference = testutil::ffmpegFrame(media.original, 0, shown);
+                .arg(render.height()));
         EXPECT_LT(testutil::difference(testutil::ffmpegFrame(out, 0), reference), kSamePicture);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, AnamorphicExport,
                          ::testing::Values(Engine::converter, Engine::composition),
-                         [](const ::testing::TestParamInfo<Engine>& info) {
-                             return info.param == Engine::converter ? "Converter" : "Composition";
-                         });
-
-// The bars of a 4:3 picture pillarboxed in a 16:9 anamorphic frame are 64
-// shown pixels wide (45 stored): the picture rectangle is in shown pixels,
-// where the crop frame is placed.
-TEST(AnamorphicBars, PictureRectangleIsInShownPixels)
-{
-    const QString path = testutil::fixture(QStringLiteral("anamorphic_pillarbox.mp4"));
-    const MWOpenedMedia media =
-        MWMediaOpener::inspected(MWAsset::open(path), path, false, std::nullopt, true);
-    ASSERT_EQ(media.naturalSize, QSizeF(512, 288));
-    const auto picture =
-        testutil::await(CWBorders::detect(media.asset, media.duration, media.naturalSize));
-    ASSERT_TRUE(picture);
-    EXPECT_NEAR(picture->left(), 64, 4);
-    EXPECT_NEAR(picture->right(), 448, 4);
-    EXPECT_EQ(picture->top(), 0);
-    EXPECT_EQ(picture->height(), 288);
-}
+                         exporttest::engineName);

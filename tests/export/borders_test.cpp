@@ -1,5 +1,6 @@
 #include "common/testutil.h"
 #include "export/borders.h"
+#include "media/opener.h"
 #include "platform/asset.h"
 
 #include <QCoroTask>
@@ -98,4 +99,22 @@ TEST(BorderDetect, BarsLogosThinBarsNightAndTooSmall)
         EXPECT_EQ(detect(c.fixture, c.size), c.picture) << c.fixture;
     EXPECT_TRUE(detect("bars_sliver.mp4", QSizeF(16, 240)));
     EXPECT_FALSE(QCoro::waitFor(CWBorders::detect(nullptr, 0, QSizeF(320, 240))));
+}
+
+// The bars of a 4:3 picture pillarboxed in a 16:9 anamorphic frame are 64
+// shown pixels wide (45 stored): the picture rectangle is in shown pixels,
+// where the crop frame is placed.
+TEST(AnamorphicBars, PictureRectangleIsInShownPixels)
+{
+    const QString path = testutil::fixture(QStringLiteral("anamorphic_pillarbox.mp4"));
+    const MWOpenedMedia media =
+        MWMediaOpener::inspected(MWAsset::open(path), path, false, std::nullopt, true);
+    ASSERT_EQ(media.naturalSize, QSizeF(512, 288));
+    const auto picture =
+        testutil::await(CWBorders::detect(media.asset, media.duration, media.naturalSize));
+    ASSERT_TRUE(picture);
+    EXPECT_NEAR(picture->left(), 64, 4);
+    EXPECT_NEAR(picture->right(), 448, 4);
+    EXPECT_EQ(picture->top(), 0);
+    EXPECT_EQ(picture->height(), 288);
 }

@@ -1,17 +1,14 @@
 #include "export_support.h"
 
-#include "common/testutil.h"
+#include "export/exporter.h"
 #include "media/opener.h"
 #include "model/mwerror.h"
 #include "platform/asset.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
-#include <gtest/gtest.h>
 
 namespace exporttest {
 
@@ -26,11 +23,21 @@ const bool kSoftwareEncoder = [] {
 
 QByteArray ffmpegOut(const QStringList& args)
 {
-    const testutil::Run r =
-        testutil::run(QStringLiteral("ffmpeg"),
-                      QStringList{QStringLiteral("-v"), QStringLiteral("error")} + args);
+    const testutil::Run r = testutil::run("ffmpeg", QStringList{"-v", "error"} + args);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return r.out;
+}
+
+QByteArray rawFrame(const QString& path, double at, const char* pixelFormat)
+{
+    return ffmpegOut({"-ss", QString::number(at), "-i", path, "-frames:v", "1", "-f", "rawvideo",
+                      "-pix_fmt", pixelFormat, "-"});
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -63,38 +70,25 @@ QString fakeConverter(const QTemporaryDir& dir, const QString& body)
                             "for out; do :; done\n" + body.toUtf8());
 }
 
-double Probe::duration() const
+std::string engineName(const ::testing::TestParamInfo<Engine>& info)
 {
-    return format.value(QStringLiteral("duration")).toString().toDouble();
+    return info.param == Engine::converter ? "Converter" : "Composition";
 }
 
-Probe probe(const QString& path)
+QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,
+                   int shortSide)
 {
-    const testutil::Run r = testutil::run(
-        QStringLiteral("ffprobe"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_format"),
-         QStringLiteral("-show_streams"), QStringLiteral("-of"), QStringLiteral("json"), path});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonObject root = QJsonDocument::fromJson(r.out).object();
-    Probe p;
-    p.format = root.value(QStringLiteral("format")).toObject();
-    for (const QJsonValue& v : root.value(QStringLiteral("streams")).toArray()) {
-        const QJsonObject s = v.toObject();
-        const QString type = s.value(QStringLiteral("codec_type")).toString();
-        if (type == QLatin1String("video") && !p.video)
-            p.video = s;
-        else if (type == QLatin1String("audio") && !p.audio)
-            p.audio = s;
-    }
-    return p;
+    auto job = std::make_shared<ClipExporter::Job>();
+    job->forceAVFoundation = engine == Engine::composition;
+    const Outcome o = outcome(ClipExporter::exportClip(clip, media, {}, shortSide, out, job, {}));
+    EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+    EXPECT_EQ(engineOf(out), engine == Engine::composition ? "composition" : "converter");
+    return out;
 }
 
 bool indexFirst(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray data = file.readAll();
+    const QByteArray data = fileBytes(path);
     qint64 at = 0;
     while (at + 8 <= data.size()) {
         quint64 size = qFromBigEndian<quint32>(data.constData() + at);
@@ -110,28 +104,21 @@ bool indexFirst(const QString& path)
     return false;
 }
 
-QByteArray firstLuma(const QString& path)
+QByteArray luma(const QString& path, double at)
 {
-    const QByteArray yuv =
-        ffmpegOut({QStringLiteral("-i"), path, QStringLiteral("-frames:v"), QStringLiteral("1"),
-                   QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
-                   QStringLiteral("yuv420p"), QStringLiteral("-")});
+    const QByteArray yuv = rawFrame(path, at, "yuv420p");
     return yuv.left(yuv.size() * 2 / 3);
 }
 
 QByteArray firstRgb(const QString& path)
 {
-    return ffmpegOut({QStringLiteral("-i"), path, QStringLiteral("-frames:v"), QStringLiteral("1"),
-                      QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
-                      QStringLiteral("rgb24"), QStringLiteral("-")});
+    return rawFrame(path, 0, "rgb24");
 }
 
 double soundOnset(const QString& path)
 {
-    const QByteArray pcm = ffmpegOut(
-        {QStringLiteral("-i"), path, QStringLiteral("-map"), QStringLiteral("0:a:0"),
-         QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-ar"), QStringLiteral("48000"),
-         QStringLiteral("-f"), QStringLiteral("f32le"), QStringLiteral("-")});
+    const QByteArray pcm =
+        ffmpegOut({"-i", path, "-map", "0:a:0", "-ac", "1", "-ar", "48000", "-f", "f32le", "-"});
     const qsizetype n = pcm.size() / qsizetype(sizeof(float));
     for (qsizetype i = 0; i < n; ++i) {
         float s;
@@ -144,15 +131,10 @@ double soundOnset(const QString& path)
 
 QString engineOf(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray data = file.readAll();
-    if (data.contains(" rc=abr "))
-        return QStringLiteral("converter");
-    if (data.contains(" rc=crf "))
-        return QStringLiteral("composition");
-    return {};
+    const QByteArray data = fileBytes(path);
+    return data.contains(" rc=abr ")   ? QStringLiteral("converter")
+           : data.contains(" rc=crf ") ? QStringLiteral("composition")
+                                       : QString();
 }
 
 }  // namespace exporttest

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "common/export_probe.h"
 #include "common/testutil.h"
 #include "export/job.h"
+#include "model/clip.h"
 #include "model/openedmedia.h"
 
 #include <QByteArray>
 #include <QCoroTask>
-#include <QJsonObject>
 #include <QString>
 #include <QTemporaryDir>
-#include <optional>
+#include <gtest/gtest.h>
+#include <string>
 
 // Helpers shared by the export tests: running an export to its end, fake
 // converters, and looking into the files written.
@@ -30,20 +32,27 @@ using testutil::ConverterAt;
 // An executable /bin/sh script in dir running body; "$out" is the last argument.
 QString fakeConverter(const QTemporaryDir& dir, const QString& body);
 
-// ffprobe's view of a file: "format" and the first "video" and "audio" streams.
-struct Probe {
-    QJsonObject format;
-    std::optional<QJsonObject> video;
-    std::optional<QJsonObject> audio;
-    double duration() const;
-};
-Probe probe(const QString& path);
+// A clip from in to out of the given shape and frame, named name.
+inline Clip clipOf(double in, double out, Aspect aspect = Aspect::vertical, double zoom = 1,
+                   double cx = 0.5, double cy = 0.5, const QString& name = {})
+{
+    return Clip{{}, {}, name, in, out, aspect, zoom, cx, cy};
+}
+
+// Every file either engine writes must be the same kind of file, so the
+// tests of what is written run once through each.
+enum class Engine { converter, composition };
+std::string engineName(const ::testing::TestParamInfo<Engine>& info);
+
+// Exports clip through engine into out and expects it done by that engine.
+QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,
+                   int shortSide = 720);
 
 // Whether the movie index (moov) comes before the media data (mdat).
 bool indexFirst(const QString& path);
 
-// The first frame, decoded: its 8-bit luma plane, or packed RGB.
-QByteArray firstLuma(const QString& path);
+// The frame `ffmpeg -ss at` starts with: its 8-bit luma plane, or packed RGB.
+QByteArray luma(const QString& path, double at = 0);
 QByteArray firstRgb(const QString& path);
 
 // Seconds from the start of the file to the first sample louder than 0.1.

@@ -14,14 +14,10 @@ using exporttest::Outcome;
 
 namespace {
 
-Clip clip(const QString& name, double in, double out, Aspect aspect = Aspect::square)
+// A square clip of the whole picture.
+Clip clip(const QString& name, double in, double out)
 {
-    Clip c;
-    c.name = name;
-    c.inTime = in;
-    c.outTime = out;
-    c.aspect = aspect;
-    return c;
+    return exporttest::clipOf(in, out, Aspect::square, 1, 0.5, 0.5, name);
 }
 
 struct ExporterTest : ::testing::Test {
@@ -29,6 +25,7 @@ struct ExporterTest : ::testing::Test {
     std::shared_ptr<Job> job = std::make_shared<Job>();
     QString out = dir.filePath("01 Clip (1x1).mp4");
     std::vector<double> progress;
+    const MWOpenedMedia quad = exporttest::media("export_quad.mp4");
 
     Outcome run(const Clip& c, const MWOpenedMedia& m, std::optional<QRectF> area = {})
     {
@@ -48,7 +45,7 @@ struct ExporterTest : ::testing::Test {
 TEST_F(ExporterTest, ClipsTooShortOrWithAnEmptyFrameFailBeforeAnythingRuns)
 {
     exporttest::ConverterAt converter(marking("exit 0"));
-    MWOpenedMedia m = exporttest::media("export_quad.mp4");
+    MWOpenedMedia m = quad;
     m.duration = 60;
     MWOpenedMedia sound = m;
     sound.naturalSize = QSizeF(0, 0);
@@ -83,83 +80,87 @@ TEST_F(ExporterTest, CancelledJobRefusesTheNextClipAndLeavesTheFileAlone)
     existing.write("keep");
     existing.close();
     job->cancel();
-    EXPECT_EQ(run(clip("A", 0, 1), exporttest::media("export_quad.mp4")).kind, Outcome::cancelled);
+    EXPECT_EQ(run(clip("A", 0, 1), quad).kind, Outcome::cancelled);
     EXPECT_FALSE(converterRan());
-    QFile kept(out);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "keep");
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), "keep");
 }
 
 // A converter's file counts only when it succeeded and wrote more than a
-// thousand bytes; otherwise the composition makes the clip instead.
-TEST_F(ExporterTest, AFailedOrEmptyConverterFileFallsBackToTheComposition)
+// thousand bytes; otherwise the composition makes the clip instead, which is
+// also the way when the job forces it or there is no converter.
+TEST_F(ExporterTest, EngineChoiceAndTheFallBackToTheComposition)
 {
-    const MWOpenedMedia m = exporttest::media("export_quad.mp4");
     struct Case {
-        const char* body;
-        bool kept;
+        std::optional<const char*> body;  // the real converter when not given
+        bool force = false;
+        std::optional<qint64> kept;  // the converter's file, of this size
     };
-    for (const Case c : {Case{"head -c 1001 /dev/zero > \"$out\"", true},
-                         Case{"head -c 1000 /dev/zero > \"$out\"", false},
-                         Case{"echo junk > \"$out\"; echo 'Unknown encoder' >&2; exit 1", false}}) {
-        exporttest::ConverterAt converter(exporttest::fakeConverter(dir, c.body));
+    for (const Case& c : std::vector<Case>{
+             {{}, false, {}},
+             {{}, true, {}},
+             {"", false, {}},  // an empty body names no converter here
+             {"head -c 1001 /dev/zero > \"$out\"", false, 1001},
+             {"head -c 1000 /dev/zero > \"$out\"", false, {}},
+             {"echo junk > \"$out\"; echo 'Unknown encoder' >&2; exit 1", false, {}}}) {
+        SCOPED_TRACE(c.body.value_or("ffmpeg"));
+        std::optional<exporttest::ConverterAt> converter;
+        if (c.body)
+            converter.emplace(**c.body ? exporttest::fakeConverter(dir, *c.body) : QString());
+        job->forceAVFoundation = c.force;
         progress.clear();
-        const Outcome o = run(clip("A", 0, 0.5), m);
-        EXPECT_EQ(o.kind, Outcome::done) << c.body << o.message.toStdString();
-        if (c.kept)
-            EXPECT_EQ(QFileInfo(out).size(), 1001) << c.body;
-        else
-            EXPECT_EQ(exporttest::engineOf(out), "composition") << c.body;
-        ASSERT_FALSE(progress.empty()) << c.body;
-        EXPECT_EQ(progress.back(), 1.0) << c.body;
+        const Outcome o = run(clip("A", 0, 0.5), quad);
+        EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+        if (c.kept) {
+            EXPECT_EQ(QFileInfo(out).size(), *c.kept);
+        } else {
+            EXPECT_EQ(exporttest::engineOf(out), c.body || c.force ? "composition" : "converter");
+        }
+        ASSERT_FALSE(progress.empty());
+        EXPECT_EQ(progress.back(), 1.0);
     }
 }
 
-TEST_F(ExporterTest, EngineChoice)
+// Cancelled, either engine stops and leaves no file: also a converter that
+// goes on finishing its file (ffmpeg, asked to stop, still writes its index
+// and moves it to the front; the stand-in ignores the request altogether and
+// would run ten minutes), and the composition while it repeats a still
+// picture (its single frame is shown for the whole 8 s).
+TEST_F(ExporterTest, CancelStopsEitherEngineAndLeavesNoFile)
 {
-    const MWOpenedMedia m = exporttest::media("export_quad.mp4");
-    // The real converter when it is there…
-    EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
-    EXPECT_EQ(exporttest::engineOf(out), "converter");
-    // …unless the job forces the composition…
-    job->forceAVFoundation = true;
-    EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
-    EXPECT_EQ(exporttest::engineOf(out), "composition");
-    // …which is also the only way without a converter.
-    job->forceAVFoundation = false;
-    exporttest::ConverterAt none({});
-    EXPECT_EQ(run(clip("A", 0, 0.5), m).kind, Outcome::done);
-    EXPECT_EQ(exporttest::engineOf(out), "composition");
-}
-
-TEST_F(ExporterTest, CancelDuringEitherEngineStopsItAndLeavesNoFile)
-{
-    for (const bool composition : {false, true}) {
+    const QString pidFile = dir.filePath("pid");
+    const QString stubborn = exporttest::fakeConverter(
+        dir, "trap '' TERM; echo $$ > \"" + pidFile +
+                 "\"; echo partial > \"$out\"; echo 'time=00:00:00.10' >&2; exec sleep 600");
+    struct Case {
+        const char* fixture;
+        double length;
+        bool composition;
+        std::optional<QString> converter;  // the real one when not given
+        bool afterStart = false;           // cancel only once progress is past 0
+    };
+    for (const Case& c :
+         {Case{"export_long.mp4", 12, false, {}}, Case{"export_long.mp4", 12, true, {}},
+          Case{"export_long.mp4", 12, false, stubborn},
+          Case{"export_still.mp4", 8, true, {}, true}}) {
+        SCOPED_TRACE(testing::Message() << c.fixture << " composition " << c.composition
+                                        << " stubborn " << bool(c.converter));
+        std::optional<exporttest::ConverterAt> converter;
+        if (c.converter)
+            converter.emplace(*c.converter);
         job = std::make_shared<Job>();
-        job->forceAVFoundation = composition;
+        job->forceAVFoundation = c.composition;
         const auto j = job;
-        const Outcome o = exporttest::outcome(
-            exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"), {}, 720, out, job,
-                       [j](double) { j->cancel(); }));
-        EXPECT_EQ(o.kind, Outcome::cancelled) << composition;
+        const bool afterStart = c.afterStart;
+        const Outcome o =
+            exporttest::outcome(exportClip(clip("Long", 0, c.length), exporttest::media(c.fixture),
+                                           {}, 720, out, job, [j, afterStart](double f) {
+                                               if (f > 0 || !afterStart)
+                                                   j->cancel();
+                                           }));
+        EXPECT_EQ(o.kind, Outcome::cancelled);
         EXPECT_FALSE(QFileInfo::exists(out));
     }
-}
-
-TEST_F(ExporterTest, CancelEndsAConverterThatGoesOnFinishingItsFile)
-{
-    // Asked to stop, ffmpeg still writes its index and moves it to the front;
-    // this stand-in ignores the request altogether and would run ten minutes.
-    const QString pidFile = dir.filePath("pid");
-    exporttest::ConverterAt converter(exporttest::fakeConverter(
-        dir, "trap '' TERM; echo $$ > \"" + pidFile +
-                 "\"; echo partial > \"$out\"; echo 'time=00:00:00.10' >&2; exec sleep 600"));
-    const auto j = job;
-    const Outcome o =
-        exporttest::outcome(exportClip(clip("Long", 0, 12), exporttest::media("export_long.mp4"),
-                                       {}, 720, out, job, [j](double) { j->cancel(); }));
-    EXPECT_EQ(o.kind, Outcome::cancelled);
-    EXPECT_FALSE(QFileInfo::exists(out));
     QFile f(pidFile);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const pid_t pid = f.readAll().trimmed().toInt();
@@ -167,51 +168,9 @@ TEST_F(ExporterTest, CancelEndsAConverterThatGoesOnFinishingItsFile)
     EXPECT_NE(::kill(pid, 0), 0);  // gone, and reaped
 }
 
-TEST_F(ExporterTest, CancelStopsTheCompositionWhileItRepeatsAStillPicture)
-{
-    // The single frame is shown for the whole 8 s: the cancel lands while it
-    // is being repeated, not while the source is read.
-    job->forceAVFoundation = true;
-    const auto j = job;
-    const Outcome o =
-        exporttest::outcome(exportClip(clip("Still", 0, 8), exporttest::media("export_still.mp4"),
-                                       {}, 720, out, job, [j](double f) {
-                                           if (f > 0)
-                                               j->cancel();
-                                       }));
-    EXPECT_EQ(o.kind, Outcome::cancelled);
-    EXPECT_FALSE(QFileInfo::exists(out));
-}
-
-namespace {
-
-// A composition of source into dir's x.mp4, cropped to crop.
-MWComposition composition(const QTemporaryDir& dir, const QString& source, QRect crop)
-{
-    MWComposition c;
-    c.source = source;
-    c.end = 1;
-    c.crop = crop;
-    c.renderSize = QSize(720, 720);
-    c.output = dir.filePath("x.mp4");
-    return c;
-}
-
-}  // namespace
-
-TEST(CompositionExport, CancelBeforeRunEndsItAtOnceWithoutAFile)
-{
-    QTemporaryDir dir;
-    const MWComposition c =
-        composition(dir, testutil::fixture("export_quad.mp4"), QRect(0, 0, 240, 240));
-    MWCompositionExport session(c);
-    session.cancel();
-    session.run();
-    EXPECT_EQ(session.status(), MWCompositionExport::Status::cancelled);
-    EXPECT_FALSE(QFileInfo::exists(c.output));
-}
-
-TEST(CompositionExport, SourceWithoutPictureFailsWithTheTrackMessage)
+// The composition on its own: cancelled before it runs, it ends at once; a
+// source without a picture fails with the track message. Neither leaves a file.
+TEST(CompositionExport, CancelBeforeRunAndASourceWithoutPicture)
 {
     QTemporaryDir dir;
     const QString sound = dir.filePath("sound.m4a");
@@ -219,10 +178,20 @@ TEST(CompositionExport, SourceWithoutPictureFailsWithTheTrackMessage)
                                        "-c:a", "aac", sound})
                   .exitCode,
               0);
-    const MWComposition c = composition(dir, sound, QRect(0, 0, 2, 2));
-    MWCompositionExport session(c);
-    session.run();
-    EXPECT_EQ(session.status(), MWCompositionExport::Status::failed);
-    EXPECT_EQ(session.error(), "The video track can't be read.");
-    EXPECT_FALSE(QFileInfo::exists(c.output));
+    for (const bool cancel : {true, false}) {
+        const MWComposition c{.source = cancel ? testutil::fixture("export_quad.mp4") : sound,
+                              .end = 1,
+                              .preferredTransform = {},
+                              .crop = QRect(0, 0, 240, 240),
+                              .renderSize = QSize(720, 720),
+                              .output = dir.filePath("x.mp4")};
+        MWCompositionExport session(c);
+        if (cancel)
+            session.cancel();
+        session.run();
+        EXPECT_EQ(session.status(), cancel ? MWCompositionExport::Status::cancelled
+                                           : MWCompositionExport::Status::failed);
+        EXPECT_EQ(session.error(), cancel ? QString() : "The video track can't be read.");
+        EXPECT_FALSE(QFileInfo::exists(c.output));
+    }
 }

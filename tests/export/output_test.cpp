@@ -2,45 +2,23 @@
 #include "export/exporter.h"
 #include "export_support.h"
 
-#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
-#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace ClipExporter;
-using exporttest::Outcome;
+using exporttest::Engine;
 
-// Every file either engine writes must be the same kind of file, so each test
-// runs once through the converter and once through the composition.
 namespace {
-
-enum class Engine { converter, composition };
 
 struct OutputTest : ::testing::TestWithParam<Engine> {
     QTemporaryDir dir;
 
-    QString exportOf(const QString& fixture, double in, double out, Aspect aspect, double zoom = 1,
-                     double cx = 0.5, double cy = 0.5, int shortSide = 720)
+    QString exportOf(const char* fixture, const Clip& clip)
     {
-        auto job = std::make_shared<Job>();
-        job->forceAVFoundation = GetParam() == Engine::composition;
-        Clip c;
-        c.name = QStringLiteral("Clip");
-        c.inTime = in;
-        c.outTime = out;
-        c.aspect = aspect;
-        c.zoom = zoom;
-        c.centerX = cx;
-        c.centerY = cy;
         static int n = 0;
-        const QString path = dir.filePath(QStringLiteral("%1.mp4").arg(++n));
-        const Outcome o = exporttest::outcome(
-            exportClip(c, exporttest::media(fixture), {}, shortSide, path, job, {}));
-        EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
-        EXPECT_EQ(exporttest::engineOf(path),
-                  GetParam() == Engine::composition ? "composition" : "converter");
-        return path;
+        return exporttest::exportWith(GetParam(), clip, exporttest::media(fixture),
+                                      dir.filePath(QStringLiteral("%1.mp4").arg(++n)));
     }
 };
 
@@ -52,32 +30,18 @@ double mean(const QByteArray& bytes)
     return bytes.isEmpty() ? -1 : sum / bytes.size();
 }
 
-// The luma plane of the frame `ffmpeg -ss t` gives (the first at or after t).
-QByteArray ffmpegLuma(const QString& file, double t)
-{
-    const QByteArray yuv =
-        testutil::run("ffmpeg", {"-v", "error", "-ss", QString::number(t), "-i", file, "-frames:v",
-                                 "1", "-f", "rawvideo", "-pix_fmt", "yuv420p", "-"})
-            .out;
-    return yuv.left(yuv.size() * 2 / 3);
-}
-
 // The dominant colour of the pixel at the centre of a packed RGB picture.
 QString centreColour(const QByteArray& rgb, int w, int h)
 {
     const qsizetype at = (qsizetype(h / 2) * w + w / 2) * 3;
     if (at + 2 >= rgb.size())
-        return QStringLiteral("none");
+        return "none";
     const int r = quint8(rgb[at]), g = quint8(rgb[at + 1]), b = quint8(rgb[at + 2]);
-    if (r > 200 && g > 200 && b > 200)
-        return QStringLiteral("white");
-    if (r > 200 && g < 80 && b < 80)
-        return QStringLiteral("red");
-    if (g > 150 && r < 80 && b < 80)
-        return QStringLiteral("green");
-    if (b > 200 && r < 80 && g < 80)
-        return QStringLiteral("blue");
-    return QStringLiteral("other");
+    return r > 200 && g > 200 && b > 200 ? "white"
+           : r > 200 && g < 80 && b < 80 ? "red"
+           : g > 150 && r < 80 && b < 80 ? "green"
+           : b > 200 && r < 80 && g < 80 ? "blue"
+                                         : "other";
 }
 
 }  // namespace
@@ -85,26 +49,20 @@ QString centreColour(const QByteArray& rgb, int w, int h)
 TEST_P(OutputTest, ClipWithSoundIsAPlayableUprightMp4OfTheRightSizeLengthAndSync)
 {
     // In 0.48 is frame 12 exactly; Out 1.48 makes a one-second clip.
-    const QString path = exportOf("export_counter.mp4", 0.48, 1.48, Aspect::vertical);
+    const QString path = exportOf("export_counter.mp4", exporttest::clipOf(0.48, 1.48));
     const exporttest::Probe p = exporttest::probe(path);
-    ASSERT_TRUE(p.video);
-    const QJsonObject& v = *p.video;
-    EXPECT_EQ(v["codec_name"].toString(), "h264");
-    EXPECT_EQ(v["profile"].toString(), "High");
-    EXPECT_EQ(v["pix_fmt"].toString(), "yuv420p");
-    EXPECT_EQ(v["width"].toInt(), 720);
-    EXPECT_EQ(v["height"].toInt(), 1280);
-    EXPECT_EQ(v["sample_aspect_ratio"].toString(), "1:1");
-    // The source's colour tags come through unchanged.
-    EXPECT_EQ(v["color_space"].toString(), "bt709");
-    EXPECT_EQ(v["color_primaries"].toString(), "bt709");
-    EXPECT_EQ(v["color_transfer"].toString(), "bt709");
-    EXPECT_EQ(v["color_range"].toString(), "tv");
+    // The source's colour tags come through unchanged; every frame counts,
+    // the last one too.
+    const std::pair<const char*, const char*> fields[] = {
+        {"codec_name", "h264"},   {"profile", "High"},          {"pix_fmt", "yuv420p"},
+        {"width", "720"},         {"height", "1280"},           {"sample_aspect_ratio", "1:1"},
+        {"color_space", "bt709"}, {"color_primaries", "bt709"}, {"color_transfer", "bt709"},
+        {"color_range", "tv"},    {"nb_frames", "25"}};
+    for (const auto& [key, value] : fields)
+        EXPECT_EQ(p.field(key), value) << key;
     EXPECT_NEAR(p.duration(), 1.0, 0.04);
-    // Every frame counts, the last one too.
-    EXPECT_NEAR(v["duration"].toString().toDouble(), 1.0, 0.02);
-    EXPECT_EQ(v["nb_frames"].toString(), "25");
-    EXPECT_NEAR(v["start_time"].toString().toDouble(), 0, 1e-3);
+    EXPECT_NEAR(p.field("duration").toDouble(), 1.0, 0.02);
+    EXPECT_NEAR(p.field("start_time").toDouble(), 0, 1e-3);
     ASSERT_TRUE(p.audio);
     EXPECT_EQ(p.audio->value("codec_name").toString(), "aac");
     EXPECT_EQ(p.audio->value("channels").toInt(), 2);
@@ -112,6 +70,11 @@ TEST_P(OutputTest, ClipWithSoundIsAPlayableUprightMp4OfTheRightSizeLengthAndSync
     // The tone starts at 1 s in the source, which is 0.52 s into the clip.
     EXPECT_NEAR(exporttest::soundOnset(path), 0.52, 0.01);
     EXPECT_TRUE(exporttest::indexFirst(path));
+
+    const exporttest::Probe silent = exporttest::probe(
+        exportOf("export_quad.mp4", exporttest::clipOf(0, 0.5, Aspect::portrait)));
+    EXPECT_EQ(silent.size(), QSize(720, 900));
+    EXPECT_FALSE(silent.audio);
 }
 
 TEST_P(OutputTest, FirstFrameIsTheFirstFrameAtOrAfterTheInPoint)
@@ -120,32 +83,18 @@ TEST_P(OutputTest, FirstFrameIsTheFirstFrameAtOrAfterTheInPoint)
     // second; the composition writes the 120 fps one at 60, the converter
     // keeps its rate: either way the file starts with the frame that
     // `ffmpeg -ss` (and the player) shows at the In point.
-    struct Case {
-        const char* fixture;
-        double in;
-        int frame;
-    };
-    for (const Case c :
-         {Case{"export_counter.mp4", 0.48, 12}, Case{"export_counter.mp4", 0.5, 13},
-          Case{"export_counter.mp4", 0.0, 0}, Case{"export_counter120.mp4", 0.1, 12},
-          Case{"export_counter120.mp4", 0.25, 30}, Case{"export_counter120.mp4", 0.3, 36},
-          Case{"export_counter120.mp4", 0.45, 54}, Case{"export_counter120.mp4", 0.004, 1}}) {
-        const QString path = exportOf(c.fixture, c.in, c.in + 0.25, Aspect::square);
-        const double reference = mean(ffmpegLuma(testutil::fixture(c.fixture), c.in));
-        EXPECT_NEAR(reference, 16 + 3 * c.frame, 1.2) << c.fixture << " In " << c.in;
-        EXPECT_NEAR(mean(exporttest::firstLuma(path)), reference, 1.2)
-            << c.fixture << " In " << c.in;
+    const std::tuple<const char*, double, int> cases[] = {
+        {"export_counter.mp4", 0.48, 12},    {"export_counter.mp4", 0.5, 13},
+        {"export_counter.mp4", 0.0, 0},      {"export_counter120.mp4", 0.1, 12},
+        {"export_counter120.mp4", 0.25, 30}, {"export_counter120.mp4", 0.3, 36},
+        {"export_counter120.mp4", 0.45, 54}, {"export_counter120.mp4", 0.004, 1}};
+    for (const auto& [fixture, in, frame] : cases) {
+        SCOPED_TRACE(testing::Message() << fixture << " In " << in);
+        const QString path = exportOf(fixture, exporttest::clipOf(in, in + 0.25, Aspect::square));
+        const double reference = mean(exporttest::luma(testutil::fixture(fixture), in));
+        EXPECT_NEAR(reference, 16 + 3 * frame, 1.2);
+        EXPECT_NEAR(mean(exporttest::luma(path)), reference, 1.2);
     }
-}
-
-TEST_P(OutputTest, SilentSourceGivesASilentFile)
-{
-    const exporttest::Probe p =
-        exporttest::probe(exportOf("export_quad.mp4", 0, 0.5, Aspect::portrait));
-    ASSERT_TRUE(p.video);
-    EXPECT_EQ(p.video->value("width").toInt(), 720);
-    EXPECT_EQ(p.video->value("height").toInt(), 900);
-    EXPECT_FALSE(p.audio);
 }
 
 // A square frame at zoom 2 covers one quadrant of the 4:3 picture; whichever
@@ -153,76 +102,56 @@ TEST_P(OutputTest, SilentSourceGivesASilentFile)
 // quarter clockwise, the upright picture has its quadrants moved round.
 TEST_P(OutputTest, CropShowsTheQuadrantAskedForOfAStoredAndAnUprightTurnedPicture)
 {
-    struct Case {
-        const char* fixture;
-        double cx, cy;
-        const char* colour;
-    };
-    for (const Case c :
-         {Case{"export_quad.mp4", 0.25, 0.25, "red"}, Case{"export_quad.mp4", 0.75, 0.25, "green"},
-          Case{"export_quad.mp4", 0.25, 0.75, "blue"}, Case{"export_quad.mp4", 0.75, 0.75, "white"},
-          Case{"export_quad_cw.mp4", 0.25, 0.25, "blue"},
-          Case{"export_quad_cw.mp4", 0.75, 0.25, "red"},
-          Case{"export_quad_cw.mp4", 0.25, 0.75, "white"},
-          Case{"export_quad_cw.mp4", 0.75, 0.75, "green"}}) {
-        const QString path = exportOf(c.fixture, 0, 0.2, Aspect::square, 2, c.cx, c.cy);
-        EXPECT_EQ(centreColour(exporttest::firstRgb(path), 720, 720), c.colour)
-            << c.fixture << " " << c.cx << "," << c.cy;
+    const std::tuple<double, double, const char*, const char*> cases[] = {
+        {0.25, 0.25, "red", "blue"},
+        {0.75, 0.25, "green", "red"},
+        {0.25, 0.75, "blue", "white"},
+        {0.75, 0.75, "white", "green"}};
+    for (const auto& [cx, cy, stored, turned] : cases) {
+        for (const auto& [fixture, colour] :
+             {std::pair{"export_quad.mp4", stored}, std::pair{"export_quad_cw.mp4", turned}}) {
+            const QString path =
+                exportOf(fixture, exporttest::clipOf(0, 0.2, Aspect::square, 2, cx, cy));
+            EXPECT_EQ(centreColour(exporttest::firstRgb(path), 720, 720), colour)
+                << fixture << " " << cx << "," << cy;
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, OutputTest,
                          ::testing::Values(Engine::converter, Engine::composition),
-                         [](const ::testing::TestParamInfo<Engine>& info) {
-                             return info.param == Engine::converter ? "Converter" : "Composition";
-                         });
+                         exporttest::engineName);
 
-// A clip of a fixture from 0 to `out`, written by the composition; its probe.
-struct CompositionOutput : ::testing::Test {
-    QTemporaryDir dir;
-    QString path = dir.filePath("out.mp4");
-
-    exporttest::Probe exportOf(const QString& fixture, double out, Aspect aspect)
-    {
-        auto job = std::make_shared<Job>();
-        job->forceAVFoundation = true;
-        Clip c;
-        c.outTime = out;
-        c.aspect = aspect;
-        const Outcome o =
-            exporttest::outcome(exportClip(c, exporttest::media(fixture), {}, 720, path, job, {}));
-        EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
-        return exporttest::probe(path);
-    }
-};
-
-TEST_F(CompositionOutput, SlowSourceIsRaisedToTenFramesASecondAndUnusableSoundLeftOut)
+// What only the composition meets: rates and sound it must change, and a
+// picture that changes size mid-stream.
+TEST(CompositionOutput, SlowSourcesUnusableSoundAndAPictureThatChangesSize)
 {
-    const exporttest::Probe slow = exportOf("export_slow.mp4", 2, Aspect::square);
-    ASSERT_TRUE(slow.video);
-    EXPECT_EQ(slow.video->value("r_frame_rate").toString(), "10/1");
-    EXPECT_EQ(slow.video->value("nb_frames").toString(), "20");
+    QTemporaryDir dir;
+    const auto exportOf = [&](const char* fixture, const Clip& clip) {
+        return exporttest::probe(exporttest::exportWith(
+            Engine::composition, clip, exporttest::media(fixture), dir.filePath("out.mp4")));
+    };
+    // Raised to ten frames a second.
+    const exporttest::Probe slow =
+        exportOf("export_slow.mp4", exporttest::clipOf(0, 2, Aspect::square));
+    EXPECT_EQ(slow.field("r_frame_rate"), "10/1");
+    EXPECT_EQ(slow.field("nb_frames"), "20");
 
     // 65 channels are more than the resampler takes: the clip goes out silent.
-    const exporttest::Probe wide = exportOf("export_65ch.mkv", 1, Aspect::square);
-    ASSERT_TRUE(wide.video);
-    EXPECT_EQ(wide.video->value("nb_frames").toString(), "25");
+    const exporttest::Probe wide =
+        exportOf("export_65ch.mkv", exporttest::clipOf(0, 1, Aspect::square));
+    EXPECT_EQ(wide.field("nb_frames"), "25");
     EXPECT_FALSE(wide.audio);
-}
 
-TEST_F(CompositionOutput, APictureThatChangesSizeIsFollowedAtTheSameOutputSize)
-{
     // From the start (a transport stream seeks only roughly) past the switch
     // from 4:3 to 16:9: the wide frame covers the same middle of both parts,
     // undistorted, so the white square of the second stays square.
-    const exporttest::Probe p = exportOf("export_size_change.ts", 1.6, Aspect::wide);
-    ASSERT_TRUE(p.video);
-    EXPECT_EQ(p.video->value("width").toInt(), 1280);
-    EXPECT_EQ(p.video->value("height").toInt(), 720);
-    EXPECT_EQ(p.video->value("nb_frames").toString(), "40");
-
-    const QImage before = testutil::ffmpegFrame(path, 0.5);
-    const QImage after = testutil::ffmpegFrame(path, 1.3);
+    const exporttest::Probe p =
+        exportOf("export_size_change.ts", exporttest::clipOf(0, 1.6, Aspect::wide));
+    EXPECT_EQ(p.size(), QSize(1280, 720));
+    EXPECT_EQ(p.field("nb_frames"), "40");
+    const QImage before = testutil::ffmpegFrame(dir.filePath("out.mp4"), 0.5);
+    const QImage after = testutil::ffmpegFrame(dir.filePath("out.mp4"), 1.3);
     ASSERT_EQ(before.size(), QSize(1280, 720));
     ASSERT_EQ(after.size(), QSize(1280, 720));
     EXPECT_GT(qRed(before.pixel(640, 360)), 200);

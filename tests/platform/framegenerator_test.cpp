@@ -42,28 +42,24 @@ TEST(FrameGenerator, ExactRequestMatchesFfmpegInputSeeking)
     EXPECT_NEAR(generator.actualTime(), 3.96, 1e-6);
 }
 
+// With a window of tolerance, a key frame just after t inside it is taken;
+// with one key frame only, decoding goes forward and stops at the window.
+// Key frames only gives the one at or before t.
 TEST(FrameGenerator, ToleranceStopsEarlyOrTakesTheNearbyKeyFrame)
 {
-    MWFrameGenerator::Options options;
-    options.toleranceBefore = 0.5;
-    options.toleranceAfter = 0.5;
-    // One key frame only: decoding goes forward and stops at the window.
-    MWFrameGenerator single(openFixture("frames_counter.mp4"), options);
-    single.image(2.0);
-    EXPECT_NEAR(single.actualTime(), 1.52, 1e-6);
-
-    // A key frame every second: the one just after t is inside the window.
-    MWFrameGenerator keyed(openFixture("h264_aac.mp4"), options);
-    keyed.image(1.6);
-    EXPECT_NEAR(keyed.actualTime(), 2.0, 1e-6);
-    keyed.image(2.3);
-    EXPECT_NEAR(keyed.actualTime(), 2.0, 1e-6);
-
-    MWFrameGenerator::Options floor;
-    floor.keyFramesOnly = true;
-    MWFrameGenerator keys(openFixture("h264_aac.mp4"), floor);
-    keys.image(1.7);
-    EXPECT_NEAR(keys.actualTime(), 1.0, 1e-6);
+    MWFrameGenerator::Options window;
+    window.toleranceBefore = window.toleranceAfter = 0.5;
+    MWFrameGenerator::Options keys;
+    keys.keyFramesOnly = true;
+    MWFrameGenerator single(openFixture("frames_counter.mp4"), window);
+    MWFrameGenerator keyed(openFixture("h264_aac.mp4"), window);
+    MWFrameGenerator floor(openFixture("h264_aac.mp4"), keys);
+    const std::tuple<MWFrameGenerator*, double, double> requests[] = {
+        {&single, 2.0, 1.52}, {&keyed, 1.6, 2.0}, {&keyed, 2.3, 2.0}, {&floor, 1.7, 1.0}};
+    for (const auto& [generator, t, shown] : requests) {
+        generator->image(t);
+        EXPECT_NEAR(generator->actualTime(), shown, 1e-6) << t;
+    }
 }
 
 TEST(FrameGenerator, UprightAndInsideTheBox)

@@ -29,7 +29,7 @@ bool settle(MWMpvPlayer& player, double expected)
 
 }  // namespace
 
-TEST(MpvPlayer, LoadsPausedAtTheStartAndSeeksFrameExactly)
+TEST(MpvPlayer, LoadsPausedAtTheStartSeeksFrameExactlyPlaysAndKeepsTheLastFrame)
 {
     MWMpvPlayer player(headless());
     EXPECT_TRUE(std::isnan(player.currentTime()));
@@ -57,16 +57,7 @@ TEST(MpvPlayer, LoadsPausedAtTheStartAndSeeksFrameExactly)
         EXPECT_EQ(player.currentTime(), s.seek);
         EXPECT_NEAR(player.shownTime(), s.shown, 1e-6) << s.seek;
     }
-    // Playing goes on from the frame shown.
-    player.play();
-    ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 0.6; }));
-    player.pause();
-}
-
-TEST(MpvPlayer, PlaysPausesAndKeepsTheLastFrameAtTheEnd)
-{
-    MWMpvPlayer player(headless());
-    player.replaceItem(counter());
+    // Playing goes on from the frame shown, and pauses.
     player.seekExact(3.0);
     ASSERT_TRUE(settle(player, 3.0));
     player.play();
@@ -75,18 +66,18 @@ TEST(MpvPlayer, PlaysPausesAndKeepsTheLastFrameAtTheEnd)
     player.pause();
     EXPECT_EQ(player.rate(), 0.0);
 
+    // At the end: stopped, the item still loaded, the time at its end; from
+    // there a seek back plays again.
     player.play();
-    // At the end: stopped, the item still loaded, the time at its end.
     ASSERT_TRUE(testutil::waitUntil([&] { return player.rate() == 0.0; }));
     EXPECT_NEAR(player.currentTime(), 4.0, 1e-6);
-    // From the end a seek back plays again.
     player.seekExact(0);
     player.play();
     EXPECT_EQ(player.rate(), 1.0);
     ASSERT_TRUE(testutil::waitUntil([&] { return player.currentTime() > 0.2; }));
 }
 
-TEST(MpvPlayer, ItemsAreReplacedAndASeekBeforeTheLoadLands)
+TEST(MpvPlayer, ItemsAreReplacedSeeksBeforeTheLoadLandAndSeeksMeanwhileCollapse)
 {
     MWMpvPlayer player(headless());
     QSignalSpy restarted(&player, &MWMpvPlayer::restarted);
@@ -106,22 +97,9 @@ TEST(MpvPlayer, ItemsAreReplacedAndASeekBeforeTheLoadLands)
     player.seekExact(1.5);
     ASSERT_TRUE(testutil::waitUntil([&] { return std::abs(player.shownTime() - 1.52) < 1e-6; }));
 
-    player.replaceItem(nullptr);
-    EXPECT_TRUE(std::isnan(player.currentTime()));
-    EXPECT_EQ(player.rate(), 0.0);
-    player.play();
-    EXPECT_EQ(player.rate(), 0.0);
-}
-
-TEST(MpvPlayer, SeeksAskedForMeanwhileCollapseToTheNewest)
-{
-    MWMpvPlayer player(headless());
-    QSignalSpy restarted(&player, &MWMpvPlayer::restarted);
-    player.replaceItem(counter());
-    ASSERT_TRUE(testutil::waitUntil([&] { return restarted.count() > 0; }));
-    const std::uint64_t before = player.seeksIssued();
     // A drag's worth of targets at once: the first goes out, the rest wait and
     // only the newest follows it.
+    const std::uint64_t before = player.seeksIssued();
     for (int i = 1; i <= 20; ++i)
         player.seekExact(i * 0.1);
     EXPECT_EQ(player.currentTime(), 2.0);
@@ -130,4 +108,10 @@ TEST(MpvPlayer, SeeksAskedForMeanwhileCollapseToTheNewest)
     EXPECT_NEAR(player.shownTime(), 2.0, 1e-6);
     EXPECT_EQ(player.seeksIssued(), before + 2);
     EXPECT_EQ(player.currentTime(), 2.0);
+
+    player.replaceItem(nullptr);
+    EXPECT_TRUE(std::isnan(player.currentTime()));
+    EXPECT_EQ(player.rate(), 0.0);
+    player.play();
+    EXPECT_EQ(player.rate(), 0.0);
 }

@@ -39,15 +39,14 @@ TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
     }
 }
 
-TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)
+TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
 {
     QSignalSpy beeps(store.get(), &CWStore::alerted);
     store->addClip();
     EXPECT_EQ(services->panels, QStringList{"Choose one or more videos to cut into clips"});
     EXPECT_TRUE(store->clips().isEmpty());
 
-    const CWSource s = addSource("/v/Beach Day.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/Beach Day.mov", 60).id);
     CWStoreTestAccess::setMarks(*store, 4.0, 4.05);
     store->addClip();
     EXPECT_EQ(beeps.count(), 1);
@@ -64,24 +63,16 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecond)
     EXPECT_EQ(*store->note(),
               QString::fromUtf8("Added “Beach Day – clip 1” (0:00.1). Set new In/Out points for "
                                 "the next clip."));
-}
 
-TEST_F(StoreTest, ClipNamesCountTheSourcesClipsNotTheHighestNumber)
-{
-    const CWSource s = addSource("/v/Beach Day.mov", 60);
-    const CWSource other = addSource("/v/Other.mov", 60);
-    store->select(s.id);
-    for (int i = 0; i < 2; ++i) {
-        store->setSelectedClipID(std::nullopt);
-        store->addClip();
-    }
+    // Names count the source's clips, not the highest number in use.
+    store->setSelectedClipID(std::nullopt);
+    store->addClip();
     store->deleteClip(store->clips()[0].id);
     store->setSelectedClipID(std::nullopt);
     store->addClip();
     EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Beach Day – clip 2"));
     EXPECT_EQ(store->clips()[0].name, QString::fromUtf8("Beach Day – clip 2"));  // taken twice
-
-    store->select(other.id);
+    store->select(addSource("/v/Other.mov", 60).id);
     store->addClip();
     EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Other – clip 1"));
 }
@@ -90,8 +81,7 @@ TEST_F(StoreTest, ClipNamesCountTheSourcesClipsNotTheHighestNumber)
 // session (never before the restore has started).
 TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSession)
 {
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/a.mov", 60).id);
     store->addClip();
     const QUuid id = store->clips()[0].id;
     EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
@@ -173,8 +163,7 @@ TEST_F(StoreTest, SelectClipAcrossSourcesKeepsTheClipsValues)
 
 TEST_F(StoreTest, DuplicateDeleteAndShapeForAll)
 {
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/a.mov", 60).id);
     store->addClip();
     store->rename(store->clips()[0].id, "Opening");
     store->setSelectedClipID(std::nullopt);

@@ -1,62 +1,25 @@
+#include "common/export_probe.h"
 #include "common/testutil.h"
 #include "store_fixture_support.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 using namespace storetest;
 
-namespace {
-struct Probe {
-    int width = 0;
-    int height = 0;
-    double duration = 0;
-    QString videoCodec;
-    QString pixelFormat;
-    bool audio = false;
-};
-
-Probe probe(const QString& file)
+TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
 {
-    const auto r = testutil::run(QStringLiteral("ffprobe"), {"-v", "error", "-show_streams",
-                                                             "-show_format", "-of", "json", file});
-    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-    Probe p;
-    p.duration = o["format"].toObject()["duration"].toString().toDouble();
-    for (const QJsonValue& s : o["streams"].toArray()) {
-        const QJsonObject stream = s.toObject();
-        if (stream["codec_type"] == QLatin1String("video")) {
-            p.width = stream["width"].toInt();
-            p.height = stream["height"].toInt();
-            p.videoCodec = stream["codec_name"].toString();
-            p.pixelFormat = stream["pix_fmt"].toString();
-        } else if (stream["codec_type"] == QLatin1String("audio")) {
-            p.audio = true;
-        }
-    }
-    return p;
-}
-
-}  // namespace
-
-class PipelineTest : public StoreTest {};
-
-TEST_F(PipelineTest, ImportCutExportAndRestoreWithoutAWindow)
-{
-    QTemporaryDir media;
-    QTemporaryDir out;
-    const QString mp4 = testutil::copyFixture("h264_aac.mp4", media.path(), "talk.mp4");
-    const QString letterbox = testutil::copyFixture("bars_letterbox.mp4", media.path(), "film.mp4");
-    const QString ts = testutil::copyFixture("mpeg.ts", media.path(), "broadcast.ts");
-    const QString audio = testutil::copyFixture("audio.m4a", media.path(), "song.m4a");
+    const QString mp4 = copy("h264_aac.mp4", "talk.mp4");
+    const QString letterbox = copy("bars_letterbox.mp4", "film.mp4");
+    const QString ts = copy("mpeg.ts", "broadcast.ts");
+    const QString audio = copy("audio.m4a", "song.m4a");
     CWStoreTestAccess::setRestoreStarted(*store, true);
 
-    importAndWait(*store, {mp4, letterbox, ts, audio});
+    QSignalSpy imported(store.get(), &CWStore::importFinished);
+    store->enqueueImport({mp4, letterbox, ts, audio});  // through the batching queue
+    ASSERT_TRUE(imported.wait(120000));
     ASSERT_EQ(store->sources().size(), 3);
     ASSERT_EQ(services->alerts.size(), 1);
     EXPECT_EQ(services->alerts[0].first, "1 of 4 files couldn't be opened (3 loaded fine)");
@@ -106,17 +69,14 @@ TEST_F(PipelineTest, ImportCutExportAndRestoreWithoutAWindow)
         const ExportRow& row = store->exportRows()[i];
         ASSERT_EQ(row.state, "Done") << row.state.toStdString();
         ASSERT_TRUE(row.file);
-        const Probe p = probe(*row.file);
-        EXPECT_EQ(QSize(p.width, p.height), expected[i]) << row.name.toStdString();
-        EXPECT_EQ(p.videoCodec, "h264");
-        EXPECT_EQ(p.pixelFormat, "yuv420p");
-        const QUuid from = store->clips()[i].sourceID;
-        const bool sound =
-            std::find_if(store->sources().begin(), store->sources().end(), [&](const CWSource& s) {
-                return s.id == from;
-            })->media.hasAudio;
-        EXPECT_EQ(p.audio, sound) << row.name.toStdString();
-        EXPECT_NEAR(p.duration, store->clips()[i].outTime - store->clips()[i].inTime, 0.1);
+        const exporttest::Probe p = exporttest::probe(*row.file);
+        EXPECT_EQ(p.size(), expected[i]) << row.name.toStdString();
+        EXPECT_EQ(p.field("codec_name"), "h264");
+        EXPECT_EQ(p.field("pix_fmt"), "yuv420p");
+        const Clip& clip = store->clips()[i];
+        ASSERT_EQ(clip.sourceID, cuts[i].source);
+        EXPECT_EQ(bool(p.audio), store->sources()[i].media.hasAudio) << row.name.toStdString();
+        EXPECT_NEAR(p.duration(), clip.outTime - clip.inTime, 0.1);
     }
     EXPECT_EQ(store->exportRows()[0].name, QString::fromUtf8("01 talk – clip 1 (9x16).mp4"));
     ASSERT_EQ(services->revealed.size(), 1);
@@ -131,41 +91,33 @@ TEST_F(PipelineTest, ImportCutExportAndRestoreWithoutAWindow)
     for (const ExportRow& row : store->exportRows()) {
         EXPECT_EQ(row.state, "Done") << row.state.toStdString();
         EXPECT_TRUE(row.name.endsWith(" 2.mp4")) << row.name.toStdString();  // nothing overwritten
-        EXPECT_EQ(probe(*row.file).videoCodec, "h264");
+        EXPECT_EQ(exporttest::probe(*row.file).field("codec_name"), "h264");
     }
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 6);
 
     // Later launches restore the same session; a file renamed away keeps its
     // source and clip pending, and in the file, until it is back.
     const QList<Clip> clips = store->clips();
-    const auto launch = [](auto&& check) {
-        CWStore next(new ScriptedPlayer, new ScriptedServices);
-        restoreInto(next);
-        check(next);
-    };
-    launch([&](CWStore& second) {
-        EXPECT_EQ(second.sources().size(), 3);
-        EXPECT_EQ(second.clips(), clips);
-        EXPECT_EQ(second.currentSourceID(), talk.id);
-        EXPECT_EQ(*second.note(), "Restored your last session: 3 videos, 3 clips.");
-    });
+    const auto second = launched();
+    EXPECT_EQ(second->sources().size(), 3);
+    EXPECT_EQ(second->clips(), clips);
+    EXPECT_EQ(second->currentSourceID(), talk.id);
+    EXPECT_EQ(*second->note(), "Restored your last session: 3 videos, 3 clips.");
     QFile::rename(letterbox, letterbox + ".away");
-    launch([&](CWStore& third) {
-        EXPECT_EQ(third.sources().size(), 2);
-        EXPECT_EQ(third.clips().size(), 2);
-        EXPECT_EQ(*third.note(),
-                  QString::fromUtf8("Restored 2 videos, 2 clips. Not found: film.mp4 — its clips "
-                                    "are kept and come back when the file is available again."));
-        third.rename(third.clips()[0].id, "edited while one is missing");
-        const auto saved = savedSession();
-        ASSERT_TRUE(saved);
-        EXPECT_EQ(saved->allSources().size(), 3);
-        EXPECT_EQ(saved->clips.size(), 3);
-    });
+    const auto third = launched();
+    EXPECT_EQ(third->sources().size(), 2);
+    EXPECT_EQ(third->clips().size(), 2);
+    EXPECT_EQ(*third->note(),
+              QString::fromUtf8("Restored 2 videos, 2 clips. Not found: film.mp4 — its clips "
+                                "are kept and come back when the file is available again."));
+    third->rename(third->clips()[0].id, "edited while one is missing");
+    const auto saved = savedSession();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->allSources().size(), 3);
+    EXPECT_EQ(saved->clips.size(), 3);
     QFile::rename(letterbox + ".away", letterbox);
-    launch([&](CWStore& fourth) {
-        EXPECT_EQ(fourth.sources().size(), 3);
-        EXPECT_EQ(fourth.clips().size(), 3);
-        EXPECT_EQ(fourth.clips()[0].name, "edited while one is missing");
-    });
+    const auto fourth = launched();
+    EXPECT_EQ(fourth->sources().size(), 3);
+    EXPECT_EQ(fourth->clips().size(), 3);
+    EXPECT_EQ(fourth->clips()[0].name, "edited while one is missing");
 }

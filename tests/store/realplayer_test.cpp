@@ -19,11 +19,6 @@ protected:
         store = std::make_unique<CWStore>(player, new ScriptedServices);
     }
 
-    CWSource addSource(const QString& fixture)
-    {
-        return CWStoreTestAccess::addFixtureSource(*store, fixture);
-    }
-
     // The player shows the frame at shown (seconds) and the observer has seen it.
     bool shows(double shown)
     {
@@ -40,7 +35,7 @@ protected:
 // scripted-player transport tests.
 TEST_F(RealPlayerTest, ASelectedClipPlaysToItsOutPointAndStopsThereExactly)
 {
-    const CWSource s = addSource("frames_counter.mp4");
+    const CWSource s = CWStoreTestAccess::addFixtureSource(*store, "frames_counter.mp4");
     store->select(s.id);
     const Clip clip{QUuid::createUuid(), s.id, "One", 1.0, 2.0};
     CWStoreTestAccess::setClips(*store, {clip});
@@ -63,8 +58,8 @@ TEST_F(RealPlayerTest, ASelectedClipPlaysToItsOutPointAndStopsThereExactly)
 
 TEST_F(RealPlayerTest, SeekStepAndNudgeLandOnFrames)
 {
-    const CWSource s = addSource("frames_counter.mp4");
-    const CWSource other = addSource("h264_aac.mp4");
+    const CWSource s = CWStoreTestAccess::addFixtureSource(*store, "frames_counter.mp4");
+    const CWSource other = CWStoreTestAccess::addFixtureSource(*store, "h264_aac.mp4");
     store->select(s.id);
     // No frame at 3.5 s at 25 fps: the one shown is the next, at 3.52 s.
     store->seek(3.5);

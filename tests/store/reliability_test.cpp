@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -41,9 +39,8 @@ TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
     QStringList kept;
     for (const QByteArray& bytes : unusable) {
         writeSession(bytes);
-        CWStore store(new ScriptedPlayer, new ScriptedServices);
-        restoreInto(store);
-        EXPECT_TRUE(store.sources().isEmpty());
+        const auto store = launched();
+        EXPECT_TRUE(store->sources().isEmpty());
         const QStringList aside =
             QDir(folder).entryList({"session.json.unreadable-*"}, QDir::Files, QDir::Name);
         ASSERT_EQ(aside.size(), kept.size() + 1) << bytes.toStdString();
@@ -53,44 +50,34 @@ TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
         QFile f(QDir(folder).filePath(name));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), bytes);
-        ASSERT_TRUE(store.note());
-        EXPECT_EQ(*store.note(),
+        ASSERT_TRUE(store->note());
+        EXPECT_EQ(*store->note(),
                   QString::fromUtf8("The last session couldn't be read, so nothing was restored. "
                                     "It is kept as “") +
                       QDir(folder).filePath(name) + QString::fromUtf8("”."));
 
         // The next change writes a fresh session beside the kept file.
-        const CWSource s = addSource("/v/a.mov", 60);
-        CWStoreTestAccess::addSource(store, s);
-        store.select(s.id);
-        store.addClip();
+        addClipIn(*store);
         EXPECT_TRUE(CWSession::decode(readSession()));
     }
 
     // An empty file holds nothing to keep: it is left for the next save, silently.
     writeSession("");
-    {
-        CWStore store(new ScriptedPlayer, new ScriptedServices);
-        restoreInto(store);
-        EXPECT_FALSE(store.note());
-        EXPECT_EQ(readSession(), QByteArray());
-    }
+    EXPECT_FALSE(launched()->note());
+    EXPECT_EQ(readSession(), QByteArray());
     if (geteuid() != 0) {  // root reads anything: the permission case needs a user
         const QByteArray bytes = R"({"sources":[{"id":"A","path":"/a.mov"}],"clips":[]})";
         writeSession(bytes);
         QFile::setPermissions(CWStore::sessionURL(), QFileDevice::WriteOwner);
-        CWStore store(new ScriptedPlayer, new ScriptedServices);
-        restoreInto(store);
-        EXPECT_TRUE(store.sources().isEmpty());
+        EXPECT_TRUE(launched()->sources().isEmpty());
         EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
         EXPECT_EQ(QDir(folder).entryList({"session.json.unreadable-*"}).size(), kept.size() + 1);
     } else {  // root reads any file, but not a folder where the file should be
         QFile::remove(CWStore::sessionURL());
         ASSERT_TRUE(QDir().mkpath(CWStore::sessionURL()));
-        CWStore store(new ScriptedPlayer, new ScriptedServices);
-        restoreInto(store);
-        EXPECT_TRUE(store.sources().isEmpty());
-        EXPECT_FALSE(store.note());
+        const auto store = launched();
+        EXPECT_TRUE(store->sources().isEmpty());
+        EXPECT_FALSE(store->note());
         EXPECT_TRUE(QFileInfo(CWStore::sessionURL()).isDir());  // nothing can write over it
         QDir(CWStore::sessionURL()).removeRecursively();
     }
@@ -110,12 +97,7 @@ TEST_F(StoreTest, FilesBesideTheSessionSurviveTheRestore)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(name.toUtf8());
     }
-    CWStore store(new ScriptedPlayer, new ScriptedServices);
-    restoreInto(store);
-    const CWSource s = addSource("/v/a.mov", 60);
-    CWStoreTestAccess::addSource(store, s);
-    store.select(s.id);
-    store.addClip();
+    addClipIn(*launched());
     for (const QString& name : beside) {
         QFile f(QDir(folder).filePath(name));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
@@ -132,14 +114,13 @@ TEST_F(StoreTest, MissingFilesKeepTheirSourcesAndClipsAcrossLaunches)
         R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})";
     writeSession(saved);
     for (int launch = 0; launch < 3; ++launch) {
-        CWStore store(new ScriptedPlayer, new ScriptedServices);
-        restoreInto(store);
-        EXPECT_TRUE(store.sources().isEmpty());
-        EXPECT_EQ(*store.note(),
+        const auto store = launched();
+        EXPECT_TRUE(store->sources().isEmpty());
+        EXPECT_EQ(*store->note(),
                   QString::fromUtf8("Restored 0 videos, 0 clips. Not found: talk.mp4, b.mov — its "
                                     "clips are kept and come back when the file is available "
                                     "again."));
-        const auto session = CWSession::decode(readSession());
+        const auto session = savedSession();
         ASSERT_TRUE(session);
         EXPECT_EQ(session->allSources().size(), 2);
         EXPECT_EQ(session->clips.size(), 1);
@@ -151,22 +132,18 @@ TEST_F(StoreTest, AFullDiskOrAVanishedSourceFailsOnlyItsOwnClips)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "mounting a small tmpfs as the full disk needs root";
-    QTemporaryDir media;
-    QTemporaryDir out;
     if (mount("tmpfs", QFile::encodeName(out.path()).constData(), "tmpfs", 0, "size=400k") != 0)
         GTEST_SKIP() << "this machine cannot mount a tmpfs";
     services->folder = out.path();
     services->cores = 2;  // one clip at a time
 
-    importNow(*store, {testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
+    importNow(*store, {copy("export_long.mp4", "long.mp4")});
     const QUuid source = store->sources()[0].id;
     // Ten seconds at 1080 × 1080 cannot fit in 400 kB; half a second at 720 can.
     CWStoreTestAccess::setClips(*store,
                                 {clipOf(source, "big", 0, 10), clipOf(source, "small", 0, 0.5)});
     store->setShortSide(1080);
-    QSignalSpy finished(store.get(), &CWStore::exportFinished);
-    store->exportAll();
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 300000));
+    exportAndWait(*store);
     EXPECT_TRUE(store->exportRows()[0].state.startsWith("Failed: "))
         << store->exportRows()[0].state.toStdString();
     EXPECT_EQ(store->exportRows()[1].state, "Done") << store->exportRows()[1].state.toStdString();
@@ -176,12 +153,10 @@ TEST_F(StoreTest, AFullDiskOrAVanishedSourceFailsOnlyItsOwnClips)
 
 TEST_F(StoreTest, ASourceDeletedDuringTheBatchFailsTheClipsNotYetStarted)
 {
-    QTemporaryDir media;
-    QTemporaryDir out;
     services->folder = out.path();
     services->cores = 2;
-    const QString file = testutil::copyFixture("export_long.mp4", media.path(), "long.mp4");
-    const QString other = testutil::copyFixture("h264_aac.mp4", media.path(), "other.mp4");
+    const QString file = copy("export_long.mp4", "long.mp4");
+    const QString other = copy("h264_aac.mp4", "other.mp4");
     importNow(*store, {file, other});
     const QUuid gone = store->sources()[0].id;
     const QUuid kept = store->sources()[1].id;
@@ -191,10 +166,8 @@ TEST_F(StoreTest, ASourceDeletedDuringTheBatchFailsTheClipsNotYetStarted)
     clips << clipOf(kept, "kept", 0, 2, Aspect::wide);
     CWStoreTestAccess::setClips(*store, clips);
 
-    QSignalSpy finished(store.get(), &CWStore::exportFinished);
-    store->exportAll();
-    QFile::remove(file);  // the first clip may still read it through its open handle
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() == 1; }, 300000));
+    // The first clip may still read it through its open handle.
+    exportAndWait(*store, [&] { QFile::remove(file); });
     EXPECT_TRUE(store->exportRows()[2].state.startsWith("Failed: "));
     EXPECT_EQ(store->exportRows()[3].state, "Done");
     expectOnlyFinishedFiles(*store, out.path());

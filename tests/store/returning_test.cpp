@@ -2,8 +2,6 @@
 #include "store_fixture_support.h"
 
 #include <QFile>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // A saved video that comes back through a file already in the bin, or through
@@ -53,14 +51,12 @@ void expectClipShownUnder(const CWStore& store, const QString& sourceId)
 // old entry waited): the clip of the second follows the file to the first.
 TEST_F(StoreTest, ASavedVideoMatchedByItsFileBringsItsClipsToTheSourceInTheBin)
 {
-    QTemporaryDir dir;
-    const QString file = testutil::copyFixture("h264_aac.mp4", dir.path(), "talk.mp4");
+    const QString file = copy("h264_aac.mp4", "talk.mp4");
     writeSession(sessionWith({{kOtherId, file}, {kSavedId, file}}));
     for (int launch = 0; launch < 2; ++launch) {
-        CWStore restored(new ScriptedPlayer, new ScriptedServices);
-        restoreInto(restored);
-        EXPECT_EQ(*restored.note(), "Restored your last session: 1 video, 1 clip.");
-        expectClipShownUnder(restored, kOtherId);
+        const auto restored = launched();
+        EXPECT_EQ(*restored->note(), "Restored your last session: 1 video, 1 clip.");
+        expectClipShownUnder(*restored, kOtherId);
     }
 }
 
@@ -68,23 +64,16 @@ TEST_F(StoreTest, ASavedVideoMatchedByItsFileBringsItsClipsToTheSourceInTheBin)
 // comes back as the saved video, with its id, its clips and its black-bar choice.
 TEST_F(StoreTest, ImportingAFileTheRestoreMissedBringsBackItsVideoAndClips)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("talk.mp4"));
-    writeSession(sessionWith({{kSavedId, file}}));
-    CWStore store(new ScriptedPlayer, new ScriptedServices);
-    restoreInto(store);
-    EXPECT_TRUE(store.clips().isEmpty());
+    writeSession(sessionWith({{kSavedId, media.filePath("talk.mp4")}}));
+    const auto restored = launched();
+    EXPECT_TRUE(restored->clips().isEmpty());
 
-    testutil::copyFixture("h264_aac.mp4", dir.path(), "talk.mp4");
-    QSignalSpy imported(&store, &CWStore::importFinished);
-    store.importFiles({file});
-    ASSERT_TRUE(imported.wait(120000));
-    expectClipShownUnder(store, kSavedId);
-    EXPECT_FALSE(store.sources()[0].trimBorders);
-    EXPECT_EQ(store.currentSourceID(), store.sources()[0].id);
+    importNow(*restored, {copy("h264_aac.mp4", "talk.mp4")});
+    expectClipShownUnder(*restored, kSavedId);
+    EXPECT_FALSE(restored->sources()[0].trimBorders);
+    EXPECT_EQ(restored->currentSourceID(), restored->sources()[0].id);
 
-    CWStore next(new ScriptedPlayer, new ScriptedServices);
-    restoreInto(next);
-    EXPECT_EQ(*next.note(), "Restored your last session: 1 video, 1 clip.");
-    expectClipShownUnder(next, kSavedId);
+    const auto next = launched();
+    EXPECT_EQ(*next->note(), "Restored your last session: 1 video, 1 clip.");
+    expectClipShownUnder(*next, kSavedId);
 }

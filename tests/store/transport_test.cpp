@@ -29,8 +29,7 @@ TEST_F(StoreTest, SeekAndTheObserverClampToTheSource)
         tickAt(odd);  // the observer reads non-finite times as zero
         EXPECT_DOUBLE_EQ(store->time(), 0);
     }
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/a.mov", 60).id);
     store->seek(-3);
     EXPECT_DOUBLE_EQ(store->time(), 0);
     store->seek(1e9);
@@ -73,8 +72,7 @@ TEST_F(StoreTest, PlayingAtTheEndStartsOverWithoutAClip)
 {
     store->togglePlay();  // no source: nothing
     EXPECT_TRUE(player->calls.isEmpty());
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
+    store->select(addSource("/v/a.mov", 60).id);
     tickAt(60);
     store->togglePlay();
     EXPECT_DOUBLE_EQ(player->now, 0);
@@ -83,8 +81,7 @@ TEST_F(StoreTest, PlayingAtTheEndStartsOverWithoutAClip)
 
 TEST_F(StoreTest, StepMovesWholeFrames)
 {
-    const CWSource s = addSource("/v/a.mov", 60, 25);
-    store->select(s.id);
+    store->select(addSource("/v/a.mov", 60, 25).id);
     store->seek(1.0);
     player->play();
     store->step(1);
@@ -96,8 +93,7 @@ TEST_F(StoreTest, StepMovesWholeFrames)
     store->step(1);
     EXPECT_DOUBLE_EQ(store->time(), 60);
 
-    const CWSource zero = addSource("/v/zero.mov", 60, 0);
-    store->select(zero.id);
+    store->select(addSource("/v/zero.mov", 60, 0).id);
     store->seek(1.0);
     store->step(1);
     EXPECT_DOUBLE_EQ(store->time(), 2.0);
