@@ -11,6 +11,9 @@
 #include <QMessageBox>
 #include <QThread>
 #include <QUrl>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 QStringList CWDesktopServices::chooseVideos(const QString& message, const QStringList& extensions)
 {
@@ -107,4 +110,11 @@ void cwNameApplication()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Marrowick"));
     QCoreApplication::setApplicationName(QStringLiteral("Cutwright"));
+}
+
+void cwReleaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
