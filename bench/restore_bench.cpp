@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUuid>
 #include <algorithm>
@@ -115,7 +116,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_restore: the restore did not finish\n");
         return 1;
     }
-    std::printf("%.3f %.3f %.1f %.1f %.1f %.1f\n", sinceLaunch(), cpuSeconds(), statusMB("VmRSS:"),
+    const double wall = sinceLaunch(), cpu = cpuSeconds();
+    // Loaded means settled: the work the restore left to the worker threads
+    // (handing freed memory back) is done too.
+    QThreadPool::globalInstance()->waitForDone();
+    std::printf("%.3f %.3f %.1f %.1f %.1f %.1f\n", wall, cpu, statusMB("VmRSS:"),
                 statusMB("VmHWM:"), statusMB("RssAnon:"), statusMB("RssFile:"));
     // Where the memory is, mapping by mapping, for a closer look.
     if (const QString to = qEnvironmentVariable("CW_BENCH_SMAPS"); !to.isEmpty()) {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QThread>
+#include <QThreadPool>
 #include <QUrl>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -115,6 +116,8 @@ void cwNameApplication()
 void cwReleaseFreedMemory()
 {
 #ifdef __GLIBC__
-    malloc_trim(0);
+    // Off the main thread: walking every heap takes tens of milliseconds
+    // after a large restore, a visible hitch in the window.
+    QThreadPool::globalInstance()->start([] { malloc_trim(0); });
 #endif
 }
