@@ -13,6 +13,9 @@ reps=${CW_BENCH_REPS:-3}
 bin=$build/bin/bench_restore
 media=$build/bench-media/restore
 one=$media/minute-320x180.mp4
+for program in "$bin"; do
+  [[ -x $program ]] || { echo "no $program: build it first" >&2; exit 1; }
+done
 mkdir -p "$media"
 if [[ ! -e $one ]]; then
   ffmpeg -hide_banner -nostdin -loglevel error -y \

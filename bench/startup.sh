@@ -12,6 +12,9 @@ reps=${CW_BENCH_REPS:-5}
 probe=$build/bin/bench_firstframe
 cutwright=$build/bin/cutwright
 media=$build/bench-media/firstframe-1080p.mp4
+for program in "$probe" "$cutwright"; do
+  [[ -x $program ]] || { echo "no $program: build it first" >&2; exit 1; }
+done
 
 # Magenta under a white grid, with a tone: a colour no part of either window
 # has, in a file shaped like what users open.
@@ -29,10 +32,17 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib/xvfb
 source "$here/lib/xvfb"
 
+# One timed launch; a run that never showed the frame ends the benchmark.
+timed() {
+  local out
+  out=$(in_private_home "$probe" -- "$@")
+  [[ -n $out ]] || { echo "startup: no first frame from $1" >&2; exit 1; }
+  echo "$out"
+}
 ours=() theirs=()
 for ((i = 0; i < reps; i++)); do
-  a() { ours+=("$(in_private_home "$probe" -- "$cutwright" "$media")"); }
-  b() { theirs+=("$(in_private_home "$probe" -- mpv --no-config --really-quiet "$media")"); }
+  a() { ours+=("$(timed "$cutwright" "$media")"); }
+  b() { theirs+=("$(timed mpv --no-config --really-quiet "$media")"); }
   if ((i % 2)); then b; a; else a; b; fi
 done
 echo "startup: launch to first frame of a 1080p25 H.264/AAC file, median of $reps"
