@@ -275,10 +275,8 @@ QImage MWFrameGenerator::image(double t)
     const bool grey = options_.pixels == Pixels::grey;
     bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat source = plainFormat(AVPixelFormat(frame->format), fullRange);
-    // QImage::Format_RGB32 is 0xffRRGGBB in native byte order.
-    const AVPixelFormat target =
-        grey ? AV_PIX_FMT_GRAY8
-             : (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB);
+    // QImage::Format_RGB888 is R, G, B bytes in that order, whatever the machine.
+    const AVPixelFormat target = grey ? AV_PIX_FMT_GRAY8 : AV_PIX_FMT_RGB24;
     d.scaler = sws_getCachedContext(d.scaler, frame->width, frame->height, source, codedW, codedH,
                                     target, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!d.scaler)
@@ -287,14 +285,21 @@ QImage MWFrameGenerator::image(double t)
     sws_setColorspaceDetails(d.scaler, sws_getCoefficients(matrix), fullRange ? 1 : 0,
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
 
-    QImage image(codedW, codedH, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    // Three bytes a pixel: a filmstrip lives as long as its source, and a
+    // fourth byte that is never drawn would cost a megabyte per 16:9 source.
+    const QImage::Format format = grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888;
+    QImage image(codedW, codedH, format);
     if (image.isNull())
         throw failure(asset_->path);
     uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
     const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
     sws_scale(d.scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
     av_frame_unref(frame);
-    if (!turn.isIdentity())
+    if (!turn.isIdentity()) {
         image = image.transformed(turn);
+        // Turning may widen the pixels; the frame keeps its three bytes.
+        if (image.format() != format)
+            image.convertTo(format);
+    }
     return image;
 }

@@ -14,7 +14,7 @@ class MWAsset;
 class MWFrameGenerator {
 public:
     enum class Pixels {
-        colour,  // QImage::Format_RGB32
+        colour,  // QImage::Format_RGB888
         grey,    // QImage::Format_Grayscale8, luma straight from the decoder, full range
     };
 

@@ -80,6 +80,11 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     set("input-default-bindings", "no");
     set("input-vo-keyboard", "no");
     set("osc", "no");
+    // Nor the built-in scripts: each starts a thread and a Lua state at launch
+    // for an overlay or a console nobody can call up without mpv's keys.
+    set("load-stats-overlay", "no");
+    set("load-osd-console", "no");
+    set("load-auto-profiles", "no");
     set("osd-level", "0");
     set("sub-auto", "no");
     set("audio-file-auto", "no");

@@ -10,6 +10,12 @@
 // right after making its application object.
 void cwNameApplication();
 
+// Hands the pages of freed memory back to the system, soon, on a worker thread. The filmstrip's
+// decoders free their frames in between the images that stay, on worker threads whose heaps only
+// ever shrink from the top: after a run of imports the holes would stay resident for the rest of
+// the session.
+void cwReleaseFreedMemory();
+
 // What the store asks of the desktop: panels, alerts, the file browser, the
 // alert sound, the processor count and bookmarks. Tests answer with a script.
 class CWServices {

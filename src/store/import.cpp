@@ -161,6 +161,7 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
                              QString::number(qint64(media.naturalSize.height()))));
     }
     setBusy(std::nullopt, std::nullopt);
+    cwReleaseFreedMemory();
     if (const auto summary = importSummary(failures, int(paths.size()))) {
         setNote(summary->title);
         services_->alert(summary->title, summary->body);

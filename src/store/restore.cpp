@@ -171,5 +171,8 @@ QCoro::Task<> CWStore::restore()
                 QStringLiteral(" — its clips are kept and come back when the file is available "
                                "again."));
     save();
+    // Once per run, not per source: trimming walks every heap and costs more
+    // than it frees when repeated.
+    cwReleaseFreedMemory();
     emit restoreFinished();
 }

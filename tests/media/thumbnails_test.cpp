@@ -51,6 +51,23 @@ TEST(Thumbnails, PortraitComesOutUprightNoTallerThanTwoStrips)
     }
 }
 
+// Every source keeps 24 of them for the whole run: a fourth byte a pixel, never
+// drawn, costs a megabyte per 16:9 source.
+TEST(Thumbnails, ThreeBytesAPixelWideAndTurned)
+{
+    for (const auto& [fixture, duration] :
+         {std::pair{"h264_aac.mp4", 4.0}, std::pair{"frames_portrait.mp4", 2.0}}) {
+        const QList<Thumb> strip = thumbs(fixture, duration, 2);
+        ASSERT_EQ(strip.size(), 2) << fixture;
+        for (const Thumb& t : strip) {
+            const QImage& image = t.second;
+            const qsizetype row = (image.width() * 3 + 3) / 4 * 4;
+            EXPECT_EQ(image.sizeInBytes(), row * image.height()) << fixture;
+            EXPECT_FALSE(image.hasAlphaChannel()) << fixture;
+        }
+    }
+}
+
 TEST(Thumbnails, NothingToMakeIsAnEmptyStrip)
 {
     EXPECT_TRUE(thumbs("h264_aac.mp4", 4.0, 0).isEmpty());
