@@ -51,7 +51,12 @@ void CWDelegate::open(const QStringList& paths)
 
 void CWDelegate::storeReady()
 {
-    open(std::exchange(pending_, {}));
+    // The files of the launch are one complete list (the command line, or
+    // the hand-over that started the run): nothing more is coming to batch
+    // them with, so they need not wait for the drop batching's pause.
+    const QStringList paths = std::exchange(pending_, {});
+    if (CWStore* store = CWApp::store(); store && !paths.isEmpty())
+        store->importFiles(paths);
 }
 
 void CWDelegate::requestQuit(QuitBy by)
