@@ -121,11 +121,7 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         source.id = QUuid::createUuid();
         source.bookmark = services_->makeBookmark(path);
         source.trimBorders = true;
-        setBusy(QStringLiteral("Making the filmstrip…"), std::nullopt);
         source.media = media;
-        source = co_await withFilmstripAndBars(std::move(source));
-        if (!self)
-            co_return;
         // The file of a saved video still waiting (the restore did not find it,
         // or has not reached it yet) comes back as that video, with its clips.
         const std::optional<CWSession::Source> returning = pendingSourceWithFile(path);
@@ -137,13 +133,29 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
                 source.id = savedId;
             source.trimBorders = returning->trimBorders.value_or(true);
         }
+        // The video is in the bin and on screen at once; its filmstrip and any
+        // black bars follow, so the user sees the picture without waiting for
+        // two passes over a long file.
         const QUuid id = source.id;
-        const std::optional<QRectF> picture = source.picture;
-        appendSource(std::move(source));
+        appendSource(source);
         if (returning)
             adopt(returning->id, id);
         select(id);
         save();
+
+        setBusy(QStringLiteral("Making the filmstrip…"), std::nullopt);
+        const CWSource made = co_await withFilmstripAndBars(std::move(source));
+        if (!self)
+            co_return;
+        const std::optional<QRectF> picture = made.picture;
+        // Removed meanwhile: the run goes on with the next file.
+        const auto at = std::find_if(sources_.begin(), sources_.end(),
+                                     [&](const CWSource& s) { return s.id == id; });
+        if (at == sources_.end())
+            continue;
+        at->thumbs = made.thumbs;
+        at->picture = picture;
+        emit changed(Field::sources);
 
         if (picture)
             setNote(QStringLiteral("Loaded ") + name +

@@ -17,6 +17,12 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     const QString audio = copy("audio.m4a", "song.m4a");
     CWStoreTestAccess::setRestoreStarted(*store, true);
 
+    // Each video is current (and on screen) before its filmstrip is made.
+    QList<qsizetype> thumbsWhenCurrent;
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
+        if (field == CWStore::Field::currentSourceID && store->current())
+            thumbsWhenCurrent.append(store->current()->thumbs.size());
+    });
     QSignalSpy imported(store.get(), &CWStore::importFinished);
     store->enqueueImport({mp4, letterbox, ts, audio});  // through the batching queue
     ASSERT_TRUE(imported.wait(120000));
@@ -33,6 +39,7 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     const CWSource& talk = store->sources()[0];
     const CWSource& film = store->sources()[1];
     const CWSource& broadcast = store->sources()[2];
+    EXPECT_EQ(thumbsWhenCurrent, QList<qsizetype>({0, 0, 0}));
     EXPECT_EQ(talk.thumbs.size(), 24);
     EXPECT_FALSE(talk.picture);
     ASSERT_TRUE(film.picture);
@@ -120,4 +127,21 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     EXPECT_EQ(fourth->sources().size(), 3);
     EXPECT_EQ(fourth->clips().size(), 3);
     EXPECT_EQ(fourth->clips()[0].name, "edited while one is missing");
+}
+
+TEST_F(StoreTest, AVideoRemovedWhileItsFilmstripIsMadeStaysRemoved)
+{
+    const QString mp4 = copy("h264_aac.mp4", "talk.mp4");
+    const QString film = copy("bars_letterbox.mp4", "film.mp4");
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
+        const CWSource* current = store->current();
+        if (field == CWStore::Field::currentSourceID && current &&
+            current->media.original == mp4)
+            store->removeSource(current->id);
+    });
+    importNow(*store, {mp4, film});
+    ASSERT_EQ(store->sources().size(), 1);
+    EXPECT_EQ(store->sources()[0].media.original, film);
+    EXPECT_EQ(store->sources()[0].thumbs.size(), 24);
+    EXPECT_FALSE(store->busy());
 }
