@@ -370,6 +370,11 @@ double MWMpvPlayer::currentTime() const
     return std::isfinite(position_) ? position_ : heldTime_;
 }
 
+bool MWMpvPlayer::settled() const
+{
+    return !item_ || (loaded_ && settled_);
+}
+
 double MWMpvPlayer::shownTime() const
 {
     return loaded_ && settled_ ? position_ : NAN;

@@ -43,6 +43,7 @@ public:
     // while paused after a seek); NaN until the picture of the last load or
     // seek is in place.
     double shownTime() const;
+    bool settled() const override;
 
     // Seek commands sent to the core so far. Exact seeks take the core up to a
     // few hundred milliseconds on long-GOP files, so only one is ever on its

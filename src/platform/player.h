@@ -23,4 +23,7 @@ public:
     virtual void seekExact(double t) = 0;
     // The current position; may be NaN or infinite while nothing is loaded.
     virtual double currentTime() const = 0;
+    // Whether the picture of the newest load or seek is in place. Work that
+    // would compete with the player for the processor can wait for it.
+    virtual bool settled() const { return true; }
 };

@@ -11,6 +11,7 @@
 #include "platform/services.h"
 #include "store/store.h"
 
+#include <QCoroTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <algorithm>
@@ -143,6 +144,13 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         select(id);
         save();
 
+        // The player's first picture comes first: the filmstrip's decoding
+        // would take the processor from it. A second at the most, for a
+        // player that never settles.
+        for (int waited = 0; self && !player_->settled() && waited < 1000; waited += 20)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(20));
+        if (!self)
+            co_return;
         setBusy(QStringLiteral("Making the filmstrip…"), std::nullopt);
         const CWSource made = co_await withFilmstripAndBars(std::move(source));
         if (!self)

@@ -145,3 +145,23 @@ TEST_F(StoreTest, AVideoRemovedWhileItsFilmstripIsMadeStaysRemoved)
     EXPECT_EQ(store->sources()[0].thumbs.size(), 24);
     EXPECT_FALSE(store->busy());
 }
+
+TEST_F(StoreTest, TheFilmstripWaitsForThePlayersFirstPicture)
+{
+    const QString mp4 = copy("h264_aac.mp4", "talk.mp4");
+    player->picture = false;
+    QSignalSpy imported(store.get(), &CWStore::importFinished);
+    store->importFiles({mp4});
+    ASSERT_TRUE(testutil::waitUntil([&] { return store->current() != nullptr; }));
+    EXPECT_EQ(store->busy(), "Loading talk.mp4…");
+    player->picture = true;
+    ASSERT_TRUE(imported.wait(60000));
+    EXPECT_EQ(store->sources()[0].thumbs.size(), 24);
+
+    // A player that never settles holds the filmstrip back a second at most.
+    const QString other = copy("h264_aac.mp4", "other.mp4");
+    player->picture = false;
+    store->importFiles({other});
+    ASSERT_TRUE(imported.wait(60000));
+    EXPECT_EQ(store->sources()[1].thumbs.size(), 24);
+}

@@ -16,9 +16,11 @@ public:
     double rate() const override { return rate_; }
     void seekExact(double t) override;
     double currentTime() const override { return now; }
+    bool settled() const override { return picture; }
 
     double now = 0;
     double rate_ = 0;
+    bool picture = true;  // whether the newest load's picture is in place
     int items = 0;
     std::shared_ptr<const MWAsset> item;
     QList<QString> calls;  // "play", "pause", "seek 1.5", "item"
