@@ -131,6 +131,9 @@ QWidget* CWViewer::makeEmptyState(QWidget* parent)
 QWidget* CWViewer::makeProgressCard(QWidget* parent)
 {
     auto* card = new ProgressCard(parent);
+    // It only tells: the frame under it can still be dragged while the
+    // filmstrip of a video already on screen is being made.
+    card->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* layout = new QVBoxLayout(card);
     bar_ = new QProgressBar(card);
     bar_->setTextVisible(false);

@@ -67,6 +67,13 @@ TEST_F(ViewerTest, ProgressCardClampsOrSpins)
             EXPECT_EQ(viewer->progressBar()->value(), c.value);
         }
     }
+    // The card only tells: a press on it reaches the frame beneath, so the
+    // frame of a video already on screen can be placed while it shows.
+    const CWSource s = addSource("/videos/wide.mp4", 60);
+    store->select(s.id);
+    QWidget* stage = viewer->overlay()->parentWidget();
+    const QPoint middle = viewer->progressCard()->geometry().center();
+    EXPECT_EQ(stage->childAt(middle), viewer->overlay());
     CWStoreTestAccess::setStatus(*store, std::nullopt, std::nullopt);
     EXPECT_FALSE(viewer->progressCard()->isVisible());
 }
