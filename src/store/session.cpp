@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <QTimer>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -44,6 +45,39 @@ CWSession CWStore::sessionSnapshot() const
 }
 
 void CWStore::save()
+{
+    if (!restoreStarted_)
+        return;
+    if (saveHolds_ > 0) {
+        savePending_ = true;
+        if (!saveThrottle_->isActive())
+            saveThrottle_->start();
+        return;
+    }
+    writeSession();
+}
+
+CWStore::SaveHold::SaveHold(CWStore* store) : store_(store)
+{
+    ++store_->saveHolds_;
+}
+
+CWStore::SaveHold::~SaveHold()
+{
+    if (store_)
+        store_->releaseSaveHold();
+}
+
+void CWStore::releaseSaveHold()
+{
+    if (--saveHolds_ > 0)
+        return;
+    saveThrottle_->stop();
+    if (std::exchange(savePending_, false))
+        writeSession();
+}
+
+void CWStore::writeSession()
 {
     if (!restoreStarted_)
         return;

@@ -12,10 +12,19 @@ CWStore::CWStore(Player* player, CWServices* services, QObject* parent)
     observer_->setInterval(1000 / 30);
     connect(observer_, &QTimer::timeout, this, &CWStore::observeTime);
     observer_->start();
+    saveThrottle_ = new QTimer(this);
+    saveThrottle_->setSingleShot(true);
+    saveThrottle_->setInterval(500);
+    connect(saveThrottle_, &QTimer::timeout, this, [this] {
+        if (std::exchange(savePending_, false))
+            writeSession();
+    });
 }
 
 CWStore::~CWStore()
 {
+    if (savePending_)
+        writeSession();
     delete services_;
 }
 

@@ -146,8 +146,22 @@ public:
     void save();
     // Starts the one-time restore; the returned task ends when the last source is back.
     QCoro::Task<> restore();
-    // Written once more when the application quits.
-    void saveOnQuit() { save(); }
+    // Written once more when the application quits, held gesture or not.
+    void saveOnQuit() { writeSession(); }
+
+    // Held while a pointer gesture drags a mark, the frame or the pad: its
+    // many small changes are written at most twice a second and once more
+    // when the gesture lets go, instead of at every step of the pointer.
+    class SaveHold {
+    public:
+        explicit SaveHold(CWStore* store);
+        ~SaveHold();
+        SaveHold(const SaveHold&) = delete;
+        SaveHold& operator=(const SaveHold&) = delete;
+
+    private:
+        QPointer<CWStore> store_;
+    };
     bool restoreStarted() const { return restoreStarted_; }
 
 signals:
@@ -202,6 +216,9 @@ protected:
     struct Batch;
     int parallelism() const;
     void launchNext(std::shared_ptr<Batch> batch);
+    void writeSession();
+    void releaseSaveHold();
+
     QCoro::Task<> runItem(std::shared_ptr<Batch> batch, WorkItem item);
     void finishBatch(std::shared_ptr<Batch> batch);
 
@@ -236,6 +253,9 @@ protected:
     QList<CWSession::Source> pendingSources_;
     QList<Clip> pendingClips_;
     bool restoreStarted_ = false;
+    int saveHolds_ = 0;
+    bool savePending_ = false;
+    QTimer* saveThrottle_ = nullptr;
 
     friend class CWStoreTestAccess;
 };

@@ -140,6 +140,7 @@ void CWCropOverlay::mouseMoveEvent(QMouseEvent* event)
         if (std::hypot(translation.x(), translation.y()) < dragThreshold)
             return;
         dragStart_ = QPointF(store_->centerX(), store_->centerY());
+        hold_.emplace(store_);
         setCursor(Qt::ClosedHandCursor);
     }
     const CropFrame::Input in = input();
@@ -159,6 +160,7 @@ void CWCropOverlay::mouseReleaseEvent(QMouseEvent* event)
     }
     pressAt_.reset();
     dragStart_.reset();
+    hold_.reset();
     setCursor(geometry().frame.contains(event->position()) ? Qt::OpenHandCursor : Qt::ArrowCursor);
 }
 

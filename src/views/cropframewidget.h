@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/store.h"
 #include "views/cropframe.h"
 
 #include <QPointF>
@@ -39,4 +40,5 @@ private:
     std::optional<QPointF> pressAt_;
     // The store's centre when the drag began: every move is applied to it.
     std::optional<QPointF> dragStart_;
+    std::optional<CWStore::SaveHold> hold_;  // while the frame is dragged
 };

@@ -115,6 +115,7 @@ void CWPositionPad::mousePressEvent(QMouseEvent* event)
         return;
     }
     dragging_ = true;
+    hold_.emplace(store_);
     moveTo(event->position());
 }
 
@@ -126,6 +127,8 @@ void CWPositionPad::mouseMoveEvent(QMouseEvent* event)
 
 void CWPositionPad::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         dragging_ = false;
+        hold_.reset();
+    }
 }

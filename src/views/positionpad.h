@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/store.h"
 #include "views/cropframe.h"
+
+#include <optional>
 
 #include <QWidget>
 
@@ -36,4 +39,5 @@ private:
 
     CWStore* store_;
     bool dragging_ = false;
+    std::optional<CWStore::SaveHold> hold_;  // while the dot is dragged
 };

@@ -249,6 +249,7 @@ void CWTimelineTrack::mouseReleaseEvent(QMouseEvent* event)
     dragging_ = false;
     const bool hadLabel = grab_ && *grab_ != Grab::playhead;
     grab_.reset();
+    hold_.reset();  // the mark where it was let go is saved now
     if (hadLabel)
         update();
     updateCursor(event->position());
@@ -269,10 +270,12 @@ void CWTimelineTrack::dragTo(QPointF pos)
                                              t.x(store_->inMark()), t.x(store_->outMark()), zoom());
         if (*grab_ == Grab::inHandle) {
             grabStart_ = store_->inMark();
+            hold_.emplace(store_);
             store_->setTrimFocus(0);
             store_->player()->pause();
         } else if (*grab_ == Grab::outHandle) {
             grabStart_ = store_->outMark();
+            hold_.emplace(store_);
             store_->setTrimFocus(1);
             store_->player()->pause();
         } else {

@@ -50,6 +50,7 @@ private:
     std::optional<TrimMath::Grab> grab_;
     double grabStart_ = 0;
     bool dragging_ = false;
+    std::optional<CWStore::SaveHold> hold_;  // while a handle is dragged
     QPointF pressPos_;
     std::optional<QUuid> pressedBar_;
     double paintedTime_ = 0;  // where the playhead was last drawn

@@ -188,3 +188,33 @@ TEST_F(StoreTest, DuplicateDeleteAndShapeForAll)
     EXPECT_EQ(store->aspect(), Aspect::portrait);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.5);  // centre untouched
 }
+
+// A drag's steps are written at most twice a second and once more when it
+// lets go; the quit's save and a store going away never leave a step unsaved.
+TEST_F(StoreTest, AHeldGestureSavesItsLastStepWhenItLetsGo)
+{
+    CWStoreTestAccess::setRestoreStarted(*store, true);
+    store->select(addSource("/v/a.mov", 600).id);
+    store->addClip();
+    store->selectClip(store->clips().first());
+    const auto savedOut = [] { return savedSession()->clips.first().outTime; };
+    ASSERT_DOUBLE_EQ(savedOut(), 15);
+    {
+        CWStore::SaveHold hold(store.get());
+        store->setOut(20);
+        store->setOut(21);
+        EXPECT_DOUBLE_EQ(savedOut(), 15);  // not at every step
+        ASSERT_TRUE(testutil::waitUntil([&] { return savedOut() == 21; }, 5000));
+        store->setOut(22);
+        store->saveOnQuit();
+        EXPECT_DOUBLE_EQ(savedOut(), 22);
+        store->setOut(23);
+    }
+    EXPECT_DOUBLE_EQ(savedOut(), 23);  // let go: written at once
+
+    auto* hold = new CWStore::SaveHold(store.get());
+    store->setOut(24);
+    store.reset();  // the window closing mid-gesture
+    EXPECT_DOUBLE_EQ(savedOut(), 24);
+    delete hold;  // outliving the store does no harm
+}

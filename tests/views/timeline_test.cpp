@@ -172,3 +172,17 @@ TEST_F(TimelineTest, TheTimeLabelShowsOnlyWhileAHandleIsHeld)
     // Released, the Out handle still holds the arrow keys.
     EXPECT_EQ(store->trimFocus(), 1);
 }
+
+TEST_F(TimelineTest, TheMarkWhereAHandleIsLetGoIsSavedAtOnce)
+{
+    CWStoreTestAccess::setRestoreStarted(*store, true);
+    store->addClip();
+    store->selectClip(store->clips().first());
+    send(QEvent::MouseButtonPress, {x(30) + 7, 40}, Qt::LeftButton);
+    for (int step = 1; step <= 5; ++step)
+        send(QEvent::MouseMove, {x(30) + 7 + 12 * step, 40}, Qt::LeftButton);
+    // Held: the steps are not written one by one.
+    EXPECT_DOUBLE_EQ(storetest::savedSession()->clips.first().outTime, 30);
+    send(QEvent::MouseButtonRelease, {x(30) + 67, 40}, Qt::NoButton);
+    EXPECT_DOUBLE_EQ(storetest::savedSession()->clips.first().outTime, 40);
+}
