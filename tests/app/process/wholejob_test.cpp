@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -96,11 +97,15 @@ Probe probe(const QString& file)
     return p;
 }
 
-// The file's identity: every save replaces it with a new file.
-ino_t inode(const QString& path)
+// Every save replaces the file. Its inode alone can't tell: the file system
+// may give a later save the number an earlier one freed; with the time of the
+// change it tells each save apart.
+std::tuple<ino_t, time_t, long> stamp(const QString& path)
 {
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
 }
 }  // namespace
 
@@ -160,7 +165,8 @@ protected:
                                          int timeoutMs = 60000)
     {
         std::optional<CWSession> found;
-        testutil::waitUntil(
+        // What was read when the condition held, not a second look later.
+        const bool held = testutil::waitUntil(
             [&] {
                 QFile file(sessionPath());
                 if (!file.open(QIODevice::ReadOnly))
@@ -169,7 +175,7 @@ protected:
                 return found && holds(*found);
             },
             timeoutMs);
-        return found && holds(*found) ? found : std::nullopt;
+        return held ? found : std::nullopt;
     }
 
     // Keys pressed one after another with the window in front.
@@ -294,18 +300,18 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
     // The queue closes on Escape after a batch; the check that matters is the
     // files and the session, so the job goes on either way.
     press(window, {"Escape"});
-    const ino_t saved = inode(sessionPath());
+    const auto saved = stamp(sessionPath());
     press(window, {"ctrl+q"});
     ASSERT_TRUE(app->waitForFinished(60000));
     EXPECT_EQ(app->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app->exitCode(), 0);
-    ASSERT_NE(inode(sessionPath()), saved) << "the quit saves the session";
+    ASSERT_NE(stamp(sessionPath()), saved) << "the quit saves the session";
 
     // Again, with nothing on the command line: the last session comes back.
-    const ino_t quitSave = inode(sessionPath());
+    const auto quitSave = stamp(sessionPath());
     QProcess* again = launch({}, home.path());
     const auto restored = sessionWhen([&](const CWSession& s) {
-        return inode(sessionPath()) != quitSave && s.clips.size() == 2;
+        return stamp(sessionPath()) != quitSave && s.clips.size() == 2;
     });
     ASSERT_TRUE(restored) << "the restore writes the session back";
     QStringList paths;
