@@ -40,29 +40,19 @@ CWBin::CWBin(CWStore* store, QWidget* parent) : MWPanel(parent, 22, 10), store_(
     header->addWidget(import_, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
+    // The rows sit on the panel's metal, not on the window colour a scroll
+    // area's content paints by default.
     scroll_ = new QScrollArea(this);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setWidgetResizable(true);
-    auto* content = new QWidget;
-    list_ = new QVBoxLayout(content);
-    list_->setContentsMargins(0, 0, 0, 0);
+    list_ = CWViewKit::scrollingColumn(scroll_);
 
-    hint_ = new QWidget(content);
+    hint_ = new QWidget(scroll_->widget());
     auto* hintLayout = new QVBoxLayout(hint_);
     hintSymbol_ = new QLabel(hint_);
     hintText_ = new QLabel(tr("Drop videos here\nor click +"), hint_);
     hintText_->setAlignment(Qt::AlignCenter);
     hintLayout->addWidget(hintSymbol_, 0, Qt::AlignHCenter);
     hintLayout->addWidget(hintText_, 0, Qt::AlignHCenter);
-    list_->addWidget(hint_, 0, Qt::AlignHCenter);
-    list_->addStretch(1);
-    scroll_->setWidget(content);
-    // The rows sit on the panel's metal, not on the window colour a scroll
-    // area's content paints by default.
-    content->setAutoFillBackground(false);
-    scroll_->setAutoFillBackground(false);
-    scroll_->viewport()->setAutoFillBackground(false);
+    list_->insertWidget(0, hint_, 0, Qt::AlignHCenter);
     column->addWidget(scroll_, 1);
 
     const QStringList& exts = CWFormats::exts();

@@ -164,17 +164,7 @@ CWExportQueue::CWExportQueue(CWStore* store, QWidget* parent) : QWidget(parent),
     column->addLayout(titleRow);
 
     scroll_ = new QScrollArea(panel_);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setWidgetResizable(true);
-    auto* content = new QWidget;
-    list_ = new QVBoxLayout(content);
-    list_->setContentsMargins(0, 0, 0, 0);
-    list_->addStretch(1);
-    scroll_->setWidget(content);
-    content->setAutoFillBackground(false);
-    scroll_->setAutoFillBackground(false);
-    scroll_->viewport()->setAutoFillBackground(false);
+    list_ = CWViewKit::scrollingColumn(scroll_);
     column->addWidget(scroll_);
 
     auto* buttons = new QHBoxLayout;

@@ -2,8 +2,11 @@
 
 #include "store/store.h"
 #include "theme/mwui.h"
+#include "theme/scrollbars.h"
 
 #include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace CWViewKit {
 double zoom()
@@ -31,6 +34,22 @@ CropFrame::Input frameInput(const CWStore& store)
     in.centerX = store.centerX();
     in.centerY = store.centerY();
     return in;
+}
+QVBoxLayout* scrollingColumn(QScrollArea* area)
+{
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addStretch(1);
+    area->setWidget(content);
+    content->setAutoFillBackground(false);
+    area->setAutoFillBackground(false);
+    area->viewport()->setAutoFillBackground(false);
+    mwThinScrollBars(area);
+    return column;
 }
 }  // namespace CWViewKit
 

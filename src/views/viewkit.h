@@ -5,6 +5,8 @@
 #include <QLabel>
 
 class CWStore;
+class QScrollArea;
+class QVBoxLayout;
 
 // Small pieces every view of the window uses alike.
 namespace CWViewKit {
@@ -14,6 +16,10 @@ double zoom();
 void setTextColour(QWidget* widget, const QColor& colour);
 // The crop frame's inputs as the store holds them for the current source.
 CropFrame::Input frameInput(const CWStore& store);
+// Makes area a frameless, see-through list scrolling up and down only, and
+// returns the column its rows go into (no margins; a stretch below them).
+// Its bars take the finish's slim look.
+QVBoxLayout* scrollingColumn(QScrollArea* area);
 }  // namespace CWViewKit
 
 // One line of text that gives way: a long name is cut with "…" (at the end,

@@ -5,6 +5,7 @@
 #include "model/aspect.h"
 #include "model/clip.h"
 #include "model/session.h"
+#include "private_home.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -114,18 +115,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        for (const char* dir : {"data", "config", "cache", "runtime", "Videos", "Clips"})
-            QDir(home.path()).mkpath(dir);
-        QFile::setPermissions(home.filePath("runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home.path());
-        env.insert("XDG_DATA_HOME", home.filePath("data"));
-        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-        env.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.remove("CUTWRIGHT_CONVERTER");
+        env = privateHome(home, {"Videos", "Clips"});
         QDBusConnection bus = QDBusConnection::sessionBus();
         ASSERT_TRUE(bus.isConnected()) << "run under dbus-run-session";
         ASSERT_TRUE(bus.registerObject("/org/freedesktop/FileManager1", &fileManager,
