@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QSaveFile>
-#include <QTimer>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTimer>
 
 QString CWStore::sessionURL()
 {

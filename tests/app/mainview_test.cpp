@@ -3,13 +3,13 @@
 #include "theme/mwui.h"
 #include "theme/text.h"
 #include "views/bin.h"
+#include "views/cropframewidget.h"
 #include "views/exportqueue.h"
 #include "views/header.h"
 #include "views/inspector.h"
 #include "views/mainview.h"
-#include "views/cropframewidget.h"
-#include "views/viewer.h"
 #include "views/timeline.h"
+#include "views/viewer.h"
 
 #include <QLabel>
 #include <QLineEdit>

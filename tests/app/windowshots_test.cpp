@@ -19,8 +19,8 @@ TEST(WindowShots, EveryFinishAtTwoZooms)
         GTEST_SKIP() << "set CW_WINDOW_SHOTS to a folder to take the pictures";
     QDir().mkpath(folder);
     QFile::remove(CWStore::sessionURL());
-    auto* store = new CWStore(new MWMpvPlayer({.video = true, .audio = false}),
-                              new ScriptedServices);
+    auto* store =
+        new CWStore(new MWMpvPlayer({.video = true, .audio = false}), new ScriptedServices);
     CWDelegate delegate;
     CWMainWindow window(store, &delegate);
     window.show();
@@ -29,16 +29,18 @@ TEST(WindowShots, EveryFinishAtTwoZooms)
                                   testutil::fixture("frames_portrait.mp4"),
                                   testutil::fixture("h264_aac.mp4")});
     ASSERT_EQ(store->sources().size(), 3);
-    ASSERT_TRUE(testutil::waitUntil([&] {
-        for (const CWSource& s : store->sources())
-            if (s.thumbs.isEmpty())
-                return false;
-        return true;
-    }, 60000));
+    ASSERT_TRUE(testutil::waitUntil(
+        [&] {
+            for (const CWSource& s : store->sources())
+                if (s.thumbs.isEmpty())
+                    return false;
+            return true;
+        },
+        60000));
     store->select(store->sources().first().id);
-    for (const auto& [in, out, aspect] : {std::tuple{0.0, 1.5, Aspect::vertical},
-                                          std::tuple{1.0, 3.2, Aspect::square},
-                                          std::tuple{2.0, 4.0, Aspect::wide}}) {
+    for (const auto& [in, out, aspect] :
+         {std::tuple{0.0, 1.5, Aspect::vertical}, std::tuple{1.0, 3.2, Aspect::square},
+          std::tuple{2.0, 4.0, Aspect::wide}}) {
         store->seek(in);
         store->markIn();
         store->seek(out);

@@ -135,8 +135,7 @@ TEST_F(StoreTest, AVideoRemovedWhileItsFilmstripIsMadeStaysRemoved)
     const QString film = copy("bars_letterbox.mp4", "film.mp4");
     QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
         const CWSource* current = store->current();
-        if (field == CWStore::Field::currentSourceID && current &&
-            current->media.original == mp4)
+        if (field == CWStore::Field::currentSourceID && current && current->media.original == mp4)
             store->removeSource(current->id);
     });
     importNow(*store, {mp4, film});
