@@ -75,7 +75,6 @@ QString CWMain::keyHint()
 void CWMain::showNote()
 {
     status_->setText(store_->note().value_or(keyHint()));
-    status_->update();
 }
 
 void CWMain::restyle()

@@ -3,7 +3,7 @@
 #include "common/testutil.h"
 #include "model/clip.h"
 #include "model/session.h"
-#include "private_home.h"
+#include "program_fixture.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -19,45 +19,18 @@ namespace {
 const QString busName = QStringLiteral("com.marrowick.Cutwright");
 }
 
-class LaunchTest : public ::testing::Test {
+class LaunchTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(home.isValid());
-        env = privateHome(home, {"videos"});
+        makeHome({"videos"});
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
-    }
-
-    void TearDown() override
-    {
-        for (const auto& p : running) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished();
-            }
-        }
-    }
-
-    QProcess* launch(const QStringList& args, const QString& folder = {},
-                     const QString& program = QStringLiteral(CW_BINARY_DIR "/bin/cutwright"))
-    {
-        auto p = std::make_unique<QProcess>();
-        p->setProgram(program);
-        p->setArguments(args);
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(folder.isEmpty() ? home.path() : folder);
-        p->start();
-        EXPECT_TRUE(p->waitForStarted());
-        running.push_back(std::move(p));
-        return running.back().get();
     }
 
     static bool ownsTheName()
     {
         return QDBusConnection::sessionBus().interface()->isServiceRegistered(busName);
     }
-
-    QString sessionPath() const { return home.filePath("data/Marrowick/Cutwright/session.json"); }
 
     // The paths of the sources in the session file, once it holds count of them.
     QStringList sessionSources(int count)
@@ -88,10 +61,6 @@ protected:
         EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << "ended by the signal itself";
         EXPECT_EQ(p->exitCode(), 0);
     }
-
-    QTemporaryDir home;
-    QProcessEnvironment env;
-    std::vector<std::unique_ptr<QProcess>> running;
 };
 
 TEST_F(LaunchTest, AFileOnTheCommandLineIsImportedOnceTheWindowIsUp)

@@ -5,7 +5,7 @@
 #include "model/aspect.h"
 #include "model/clip.h"
 #include "model/session.h"
-#include "private_home.h"
+#include "program_fixture.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -110,12 +110,11 @@ std::tuple<ino_t, time_t, long> stamp(const QString& path)
 }
 }  // namespace
 
-class WholeJobTest : public ::testing::Test {
+class WholeJobTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(home.isValid());
-        env = privateHome(home, {"Videos", "Clips"});
+        makeHome({"Videos", "Clips"});
         QDBusConnection bus = QDBusConnection::sessionBus();
         ASSERT_TRUE(bus.isConnected()) << "run under dbus-run-session";
         ASSERT_TRUE(bus.registerObject("/org/freedesktop/FileManager1", &fileManager,
@@ -127,28 +126,8 @@ protected:
     {
         QDBusConnection::sessionBus().unregisterService("org.freedesktop.FileManager1");
         QDBusConnection::sessionBus().unregisterObject("/org/freedesktop/FileManager1");
-        for (const auto& p : running) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished();
-            }
-        }
+        ProgramTest::TearDown();
     }
-
-    QProcess* launch(const QStringList& args, const QString& folder)
-    {
-        auto p = std::make_unique<QProcess>();
-        p->setProgram(QStringLiteral(CW_BINARY_DIR "/bin/cutwright"));
-        p->setArguments(args);
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(folder);
-        p->start();
-        EXPECT_TRUE(p->waitForStarted());
-        running.push_back(std::move(p));
-        return running.back().get();
-    }
-
-    QString sessionPath() const { return home.filePath("data/Marrowick/Cutwright/session.json"); }
 
     // The session file once it satisfies holds (it is rewritten after every change).
     std::optional<CWSession> sessionWhen(const std::function<bool(const CWSession&)>& holds,
@@ -226,10 +205,7 @@ protected:
         }
     }
 
-    QTemporaryDir home;
-    QProcessEnvironment env;
     FileManager fileManager;
-    std::vector<std::unique_ptr<QProcess>> running;
 };
 
 TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
