@@ -1,21 +1,16 @@
 #include "common/testutil.h"
-#include "platform/asset.h"
-#include "platform/mpvplayer.h"
 #include "platform/playersurface.h"
 #include "store/store_fixture_support.h"
 #include "theme/buttons.h"
 #include "theme/mwui.h"
-#include "theme/panel.h"
 #include "theme/switch.h"
 #include "views/cropframewidget.h"
-#include "views/rack.h"
 #include "views/viewer.h"
 
-#include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QTest>
-#include <QVBoxLayout>
 
 namespace {
 // The whole viewer, with its OpenGL surface, on a scripted player.
@@ -112,63 +107,4 @@ TEST_F(ViewerTest, FrameDragOverTheSurfaceMovesTheSelectedClip)
     QTest::mouseClick(viewer->gridSwitch(), Qt::LeftButton);
     EXPECT_FALSE(overlay->grid());
     EXPECT_EQ(overlay->geometry().frame, frame);
-}
-
-// Pictures of the viewer and the rack with a real source, for a person to
-// look at: written only when CW_VIEW_SHOTS names a folder.
-TEST(ViewerShots, TwoFinishesAtTwoZooms)
-{
-    const QString folder = qEnvironmentVariable("CW_VIEW_SHOTS");
-    if (folder.isEmpty())
-        GTEST_SKIP() << "set CW_VIEW_SHOTS to a folder to take the pictures";
-    QDir().mkpath(folder);
-    auto* player = new MWMpvPlayer({.video = true, .audio = false});
-    CWStore store(player, new ScriptedServices);
-    const CWSource s = CWStoreTestAccess::addFixtureSource(store, "frames_counter.mp4");
-    store.select(s.id);
-    const Clip one{QUuid::createUuid(), s.id, "Opening line", 0, 1.5, Aspect::vertical, 1, 0.3};
-    const Clip two{
-        QUuid::createUuid(), s.id, "A much longer name that will not fit the chip", 1, 3.2,
-        Aspect::square,      1.5};
-    const Clip three{QUuid::createUuid(), s.id, "Close", 3, 4, Aspect::wide};
-    CWStoreTestAccess::setClips(store, {one, two, three});
-    store.selectClip(two);
-
-    QWidget window;
-    auto* layout = new QVBoxLayout(&window);
-    auto* viewer = new CWViewer(&store, &window);
-    // The rack as the timeline panel holds it.
-    auto* panel = new MWPanel(&window);
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->addWidget(new CWRack(&store, panel));
-    layout->addWidget(viewer, 1);
-    layout->addWidget(panel);
-    window.resize(900, 640);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 30000));
-    for (const QString& id : {MWTheme::all()[0].id, MWTheme::all()[3].id}) {
-        for (double zoom : {1.0, 1.5}) {
-            MWUI::shared()->setTheme(MWTheme::named(id));
-            MWUI::shared()->setZoom(zoom);
-            bool drawn = false;
-            QObject::connect(viewer->surface(), &MWPlayerSurface::frameRendered,
-                             [&] { drawn = true; });
-            store.seek(1.0);
-            testutil::waitUntil([&] { return drawn; }, 10000);
-            QTest::qWait(0);
-            const QString name = QString("%1/%2-%3").arg(folder, id).arg(qRound(zoom * 100));
-            window.grab().save(name + "-window.png");
-        }
-        CWStoreTestAccess::setStatus(store, "Converting “talk.ts”…", 0.4);
-        window.grab().save(QString("%1/%2-busy.png").arg(folder, id));
-        CWStoreTestAccess::setStatus(store, std::nullopt, std::nullopt);
-    }
-    CWStore empty(new ScriptedPlayer, new ScriptedServices);
-    CWViewer invitation(&empty);
-    invitation.resize(900, 560);
-    invitation.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&invitation, 30000));
-    invitation.grab().save(folder + "/empty.png");
-    MWUI::shared()->resetZoom();
-    MWUI::shared()->setTheme(MWTheme::all()[0]);
 }
