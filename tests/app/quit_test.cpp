@@ -91,12 +91,8 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        QSignalSpy imported(store, &CWStore::importFinished);
         showWindow();
-        store->importFiles({testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
-        ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }, 120000));
-        ASSERT_EQ(store->sources().size(), 1);
-        const QUuid source = store->sources()[0].id;
+        const QUuid source = CWStoreTestAccess::addFixtureSource(*store, "export_long.mp4").id;
         QList<Clip> clips;
         for (const char* name : {"One", "Two"})
             clips << Clip{QUuid::createUuid(), source, name, 0, 11, Aspect::square, 1, 0.5, 0.5};
@@ -127,7 +123,6 @@ protected:
         EXPECT_EQ(savedSession()->clips.size(), 2);
     }
 
-    QTemporaryDir media;
     QTemporaryDir out;
 };
 

@@ -2,14 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include "common/testutil.h"
+#include "model/session.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <signal.h>
 #include <vector>
+
+// xdotool, as a person's keys and mouse; its output, or nothing on failure.
+inline QString xdotool(const QStringList& args)
+{
+    const testutil::Run r = testutil::run("xdotool", args, 60000);
+    return r.exitCode == 0 ? QString::fromUtf8(r.out).trimmed() : QString();
+}
 
 // The real program run as on a desktop whose home is a fresh folder: the XDG
 // folders (and any extra folders) inside it, the X platform, the program's
@@ -58,6 +71,44 @@ protected:
     }
 
     QString sessionPath() const { return home.filePath("data/Marrowick/Cutwright/session.json"); }
+
+    // The session file once it satisfies holds (it is rewritten after every
+    // change): what was read when the condition held, not a second look later.
+    std::optional<CWSession> sessionWhen(const std::function<bool(const CWSession&)>& holds,
+                                         int timeoutMs = 60000)
+    {
+        std::optional<CWSession> found;
+        const bool held = testutil::waitUntil(
+            [&] {
+                QFile file(sessionPath());
+                found = file.open(QIODevice::ReadOnly) ? CWSession::decode(file.readAll())
+                                                       : std::nullopt;
+                return found && holds(*found);
+            },
+            timeoutMs);
+        return held ? found : std::nullopt;
+    }
+
+    // The paths of the sources in the session file, once it holds count of them.
+    QStringList sessionSources(int count)
+    {
+        QStringList paths;
+        if (const auto s = sessionWhen(
+                [&](const CWSession& s) { return s.allSources().size() >= qsizetype(count); },
+                120000))
+            for (const auto& source : s->allSources())
+                paths << source.path;
+        return paths;
+    }
+
+    // SIGTERM, as a logout or `kill` sends it; the program must end by itself.
+    static void terminate(QProcess* p)
+    {
+        ::kill(pid_t(p->processId()), SIGTERM);
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << "ended by the signal itself";
+        EXPECT_EQ(p->exitCode(), 0);
+    }
 
     QTemporaryDir home;
     QProcessEnvironment env;

@@ -1,6 +1,7 @@
 // The whole job as a user does it: the real program on a private desktop,
 // driven only through its window with real keys and a real mouse, from two
 // imported videos to two exported clips, and both clips back after a restart.
+#include "common/export_probe.h"
 #include "common/testutil.h"
 #include "model/aspect.h"
 #include "model/clip.h"
@@ -11,9 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QTemporaryDir>
@@ -37,13 +36,6 @@ public slots:
     void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
 };
 
-// xdotool, as a person's keys and mouse; its output, or nothing on failure.
-QString xdotool(const QStringList& args)
-{
-    const testutil::Run r = testutil::run("xdotool", args, 60000);
-    return r.exitCode == 0 ? QString::fromUtf8(r.out).trimmed() : QString();
-}
-
 // The first shown window whose title matches, once there is one.
 QString visibleWindow(const QString& title)
 {
@@ -52,50 +44,10 @@ QString visibleWindow(const QString& title)
 
 QRect windowGeometry(const QString& window)
 {
-    QRect g;
-    for (const QString& line : xdotool({"getwindowgeometry", "--shell", window}).split('\n')) {
-        const int value = line.section('=', 1).toInt();
-        const QString key = line.section('=', 0, 0);
-        if (key == "X")
-            g.moveLeft(value);
-        else if (key == "Y")
-            g.moveTop(value);
-        else if (key == "WIDTH")
-            g.setWidth(value);
-        else if (key == "HEIGHT")
-            g.setHeight(value);
-    }
-    return g;
-}
-
-struct Probe {
-    int width = 0;
-    int height = 0;
-    QString video;
-    QString audio;
-    double duration = 0;
-};
-
-Probe probe(const QString& file)
-{
-    const testutil::Run r =
-        testutil::run("ffprobe", {"-v", "error", "-show_entries",
-                                  "stream=codec_type,codec_name,width,height:format=duration",
-                                  "-of", "json", file});
-    const QJsonObject root = QJsonDocument::fromJson(r.out).object();
-    Probe p;
-    for (const QJsonValue& s : root.value("streams").toArray()) {
-        const QJsonObject stream = s.toObject();
-        if (stream.value("codec_type") == "video") {
-            p.video = stream.value("codec_name").toString();
-            p.width = stream.value("width").toInt();
-            p.height = stream.value("height").toInt();
-        } else if (stream.value("codec_type") == "audio") {
-            p.audio = stream.value("codec_name").toString();
-        }
-    }
-    p.duration = root.value("format").toObject().value("duration").toString().toDouble();
-    return p;
+    QMap<QString, int> g;
+    for (const QString& line : xdotool({"getwindowgeometry", "--shell", window}).split('\n'))
+        g[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+    return QRect(g["X"], g["Y"], g["WIDTH"], g["HEIGHT"]);
 }
 
 // Every save replaces the file. Its inode alone can't tell: the file system
@@ -127,24 +79,6 @@ protected:
         QDBusConnection::sessionBus().unregisterService("org.freedesktop.FileManager1");
         QDBusConnection::sessionBus().unregisterObject("/org/freedesktop/FileManager1");
         ProgramTest::TearDown();
-    }
-
-    // The session file once it satisfies holds (it is rewritten after every change).
-    std::optional<CWSession> sessionWhen(const std::function<bool(const CWSession&)>& holds,
-                                         int timeoutMs = 60000)
-    {
-        std::optional<CWSession> found;
-        // What was read when the condition held, not a second look later.
-        const bool held = testutil::waitUntil(
-            [&] {
-                QFile file(sessionPath());
-                if (!file.open(QIODevice::ReadOnly))
-                    return false;
-                found = CWSession::decode(file.readAll());
-                return found && holds(*found);
-            },
-            timeoutMs);
-        return held ? found : std::nullopt;
     }
 
     // Keys pressed one after another with the window in front.
@@ -185,26 +119,6 @@ protected:
         xdotool(steps);
     }
 
-    // The window as the user sees it, into the test's folder and, when
-    // CW_E2E_SHOT_DIR names one, there as well.
-    void screenshot(const QString& window, const QString& name)
-    {
-        const QRect g = windowGeometry(window);
-        const QString file = home.filePath(name);
-        const testutil::Run r = testutil::run(
-            "ffmpeg",
-            {"-hide_banner", "-nostdin", "-loglevel", "error", "-y", "-f", "x11grab", "-video_size",
-             QString("%1x%2").arg(g.width()).arg(g.height()), "-i",
-             QString("%1+%2,%3").arg(qEnvironmentVariable("DISPLAY")).arg(g.x()).arg(g.y()),
-             "-frames:v", "1", file});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        const QString shots = qEnvironmentVariable("CW_E2E_SHOT_DIR");
-        if (!shots.isEmpty() && QDir().mkpath(shots)) {
-            QFile::remove(QDir(shots).filePath(name));
-            QFile::copy(file, QDir(shots).filePath(name));
-        }
-    }
-
     FileManager fileManager;
 };
 
@@ -237,7 +151,6 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
     ASSERT_TRUE(answer("^Choose a folder for the 2 clips$", clips));
     ASSERT_TRUE(testutil::waitUntil([&] { return fileManager.shown.size() >= 2; }, 100000))
         << "the finished files are shown once the batch is over";
-    screenshot(window, "exported.png");
 
     const struct {
         QString name;
@@ -255,12 +168,12 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
         << "no partial or temporary file left";
     for (const auto& o : outputs) {
         SCOPED_TRACE(o.name.toStdString());
-        const Probe p = probe(QDir(clips).filePath(o.name));
-        EXPECT_EQ(p.width, o.width);
-        EXPECT_EQ(p.height, o.height);
-        EXPECT_EQ(p.video, "h264");
-        EXPECT_EQ(p.audio, "aac");
-        EXPECT_NEAR(p.duration, 4.0, 1.0 / 25 + 0.005);
+        const exporttest::Probe p = exporttest::probe(QDir(clips).filePath(o.name));
+        EXPECT_EQ(p.size(), QSize(o.width, o.height));
+        EXPECT_EQ(p.field("codec_name"), "h264");
+        ASSERT_TRUE(p.audio);
+        EXPECT_EQ(p.audio->value("codec_name"), "aac");
+        EXPECT_NEAR(p.duration(), 4.0, 1.0 / 25 + 0.005);
     }
 
     // The queue closes on Escape after a batch; the check that matters is the
@@ -304,7 +217,6 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
 
     const QString second = visibleWindow("^MWSO Cutwright$");
     ASSERT_FALSE(second.isEmpty());
-    screenshot(second, "restored.png");
     press(second, {"ctrl+q"});
     ASSERT_TRUE(again->waitForFinished(60000));
     EXPECT_EQ(again->exitCode(), 0);
