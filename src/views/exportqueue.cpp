@@ -228,6 +228,14 @@ void CWExportQueue::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
+bool CWExportQueue::focusNextPrevChild(bool)
+{
+    // Tab stays on the queue's one button: nothing behind the backdrop may
+    // take the keys while the queue covers it.
+    (store_->exporting() ? cancel_ : close_)->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
 void CWExportQueue::mousePressEvent(QMouseEvent* event)
 {
     // The backdrop keeps clicks from the window under it.

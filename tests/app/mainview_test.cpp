@@ -166,6 +166,11 @@ TEST_F(MainViewTest, TheExportQueueTakesTheKeysWhileItCoversTheWindow)
         QTest::keyClick(window->windowHandle(), key);
     EXPECT_DOUBLE_EQ(store->inMark(), 0);
     EXPECT_EQ(store->aspect(), Aspect::vertical);
+    // Tab never takes the focus behind the backdrop.
+    for (const auto modifier : {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
+        QTest::keyClick(window->windowHandle(), Qt::Key_Tab, modifier);
+        EXPECT_TRUE(main->exportQueue()->isAncestorOf(QApplication::focusWidget()));
+    }
     QTest::keyClick(window->windowHandle(), Qt::Key_Return);
     EXPECT_EQ(store->clips().size(), 1);
     EXPECT_TRUE(store->exportRows().isEmpty());
