@@ -95,7 +95,7 @@ QSize MWChromeButton::sizeHint() const
     if (!symbol_.isEmpty())
         width += metrics.height() + (text().isEmpty() ? 0 : 5 * z);
     if (menu())
-        width += 12 * z;
+        width += 14 * z;
     width = std::max(width, height);
     const double ring = 2 * kRing * z;
     return QSize(int(std::ceil(width + ring)), int(std::ceil(height + ring)));
@@ -167,7 +167,7 @@ void MWChromeButton::drawFace(QPainter& painter)
     const double glyph = symbol_.isEmpty() ? 0 : metrics.height();
     const double gap = (!symbol_.isEmpty() && !text().isEmpty()) ? 5 * z : 0;
     const double content = glyph + gap + metrics.horizontalAdvance(text());
-    const double menuRoom = menu() ? 12 * z : 0;
+    const double menuRoom = menu() ? 14 * z : 0;
     double x = face.center().x() - (content + menuRoom) / 2;
     // Dark ink with a light bevel reads on the bright metal and on the accent alike.
     const QColor ink = t.deep;
@@ -185,7 +185,7 @@ void MWChromeButton::drawFace(QPainter& painter)
     painter.setPen(ink);
     painter.drawText(label, Qt::AlignVCenter | Qt::AlignLeft, text());
     if (menu()) {
-        const QPointF tip(label.right() + 6 * z, face.center().y() + 2 * z);
+        const QPointF tip(label.right() + 8.5 * z, face.center().y() + 2 * z);
         QPainterPath chevron;
         chevron.moveTo(tip + QPointF(-3.5 * z, -3.5 * z));
         chevron.lineTo(tip);
