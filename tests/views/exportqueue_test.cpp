@@ -1,54 +1,39 @@
-#include "common/testutil.h"
-#include "store/store_fixture_support.h"
 #include "theme/buttons.h"
-#include "theme/mwui.h"
 #include "theme/panel.h"
 #include "views/exportqueue.h"
+#include "views/views_support.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
-ExportRow row(const QString& name, const QString& state = "Waiting", double progress = 0)
-{
-    ExportRow r;
-    r.id = QUuid::createUuid();
-    r.name = name;
-    r.state = state;
-    r.progress = progress;
-    return r;
-}
-
 QList<ExportRow> batch(int count)
 {
     QList<ExportRow> rows;
     for (int i = 0; i < count; ++i)
-        rows << row(QStringLiteral("talk_%1_9x16.mp4").arg(i + 1));
+        rows << ExportRow{QUuid::createUuid(), QString("talk_%1.mp4").arg(i), 0, "Waiting", {}};
     return rows;
 }
 
-class QueueTest : public StoreTest {
+// A window holding the queue and, made after it, a sibling that covers the
+// window: the queue must rise above it when it appears.
+struct Window : QWidget {
+    explicit Window(CWStore* store) : queue(new CWExportQueue(store, this))
+    {
+        below->setGeometry(0, 0, 1180, 760);
+    }
+    CWExportQueue* queue;
+    QWidget* below = new QWidget(this);
+};
+
+class QueueTest : public ViewTest<Window, 1180, 760> {
 protected:
     void SetUp() override
     {
-        StoreTest::SetUp();
-        MWUI::shared()->resetZoom();
-        window = std::make_unique<QWidget>();
-        window->resize(1180, 760);
-        queue = new CWExportQueue(store.get(), window.get());
-        below = new QWidget(window.get());  // made later: above the queue until it appears
-        below->setGeometry(window->rect());
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
-    void TearDown() override
-    {
-        window.reset();
-        MWUI::shared()->resetZoom();
+        ViewTest::SetUp();
+        queue = view->queue;
     }
     void setExport(const QList<ExportRow>& rows, bool exporting)
     {
@@ -56,38 +41,44 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    std::unique_ptr<QWidget> window;
     CWExportQueue* queue = nullptr;
-    QWidget* below = nullptr;
 };
 }  // namespace
 
 TEST_F(QueueTest, AppearsOverTheWholeWindowOnlyWhileRowsExist)
 {
     EXPECT_FALSE(queue->isVisible());
-    setExport(batch(2), true);
-    ASSERT_TRUE(queue->isVisible());
-    EXPECT_EQ(queue->geometry(), window->rect());
-    EXPECT_EQ(window->childAt(5, 5), queue);  // raised above the later sibling
-    window->resize(1400, 900);
+    const QList<ExportRow> rows = batch(2);
+    setExport(rows, true);
+    EXPECT_EQ(view->childAt(5, 5), queue);  // shown, and raised above the later sibling
+    EXPECT_EQ(queue->title()->text(), "Exporting clips…");
+    EXPECT_FALSE(queue->closeButton()->isVisible());
+    // Cancel without a job behind the rows changes nothing.
+    QTest::mouseClick(queue->cancelButton(), Qt::LeftButton);
+    QTest::keyClick(queue->cancelButton(), Qt::Key_Escape);
+    QTest::keyClick(queue->cancelButton(), Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_EQ(queue->geometry(), window->rect());
-    EXPECT_EQ(queue->panel()->width(), 560);
+    EXPECT_EQ(store->exportRows(), rows);
+    EXPECT_TRUE(store->exporting());
+
+    // It follows the window; twenty rows and more scroll inside the list
+    // without growing the panel.
+    view->resize(1600, 1200);
+    MWUI::shared()->setZoom(1.5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(queue->geometry(), view->rect());
     EXPECT_EQ(queue->panel()->geometry().center().x(), queue->rect().center().x());
+    const int few = queue->panel()->height();
+    setExport(batch(20), true);
+    const int twenty = queue->panel()->height();
+    setExport(batch(40), true);
+    EXPECT_GT(twenty, few);
+    EXPECT_EQ(queue->panel()->height(), twenty);
+    EXPECT_LE(queue->scrollArea()->height(), 480);
+    EXPECT_GT(queue->scrollArea()->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(queue->panel()->width(), 840);
     setExport({}, false);
     EXPECT_FALSE(queue->isVisible());
-}
-
-TEST_F(QueueTest, TitleAndButtonFollowExporting)
-{
-    setExport(batch(1), true);
-    EXPECT_EQ(queue->title()->text(), "Exporting clips…");
-    EXPECT_TRUE(queue->cancelButton()->isVisible());
-    EXPECT_FALSE(queue->closeButton()->isVisible());
-    setExport(store->exportRows(), false);
-    EXPECT_EQ(queue->title()->text(), "Export finished");
-    EXPECT_FALSE(queue->cancelButton()->isVisible());
-    EXPECT_TRUE(queue->closeButton()->isVisible());
 }
 
 TEST_F(QueueTest, StatesAreColouredAndRowsChangeInPlace)
@@ -99,13 +90,10 @@ TEST_F(QueueTest, StatesAreColouredAndRowsChangeInPlace)
     } cases[] = {{"Failed: The disk is full", red},
                  {"Failed: " + QString(300, 'x'), red},
                  {"Done", green},
-                 {"Waiting", neutral},
-                 {"Exporting…", neutral},
-                 {"Cancelled", neutral},
-                 {"Skipped", neutral}};
+                 {"Waiting", neutral}};
     QList<ExportRow> rows;
     for (const auto& c : cases)
-        rows << row("clip.mp4", c.state, 0.5);
+        rows << ExportRow{QUuid::createUuid(), "clip.mp4", 0.5, c.state, {}};
     setExport(rows, true);
     ASSERT_EQ(queue->rows().size(), std::size(cases));
     for (qsizetype i = 0; i < queue->rows().size(); ++i) {
@@ -122,86 +110,44 @@ TEST_F(QueueTest, StatesAreColouredAndRowsChangeInPlace)
     // A progress tick and a state change keep the same rows; the colour follows.
     const QList<CWQueueRow*> before = queue->rows();
     rows[3].state = "Done";
-    rows[3].progress = 1;
-    rows[4].progress = 0.75;
+    rows[0].progress = 0.75;
     setExport(rows, true);
     EXPECT_EQ(queue->rows(), before);
     EXPECT_EQ(before[3]->stateLabel()->palette().color(QPalette::WindowText), green);
-    EXPECT_DOUBLE_EQ(before[4]->bar()->value(), 0.75);
+    EXPECT_DOUBLE_EQ(before[0]->bar()->value(), 0.75);
     // A new batch of the same size is a new list.
     setExport(batch(rows.size()), true);
     EXPECT_EQ(queue->rows()[0]->stateLabel()->text(), "Waiting");
 }
 
-TEST_F(QueueTest, TwentyRowsScrollInsideTheListWithoutGrowingThePanel)
+TEST_F(QueueTest, ReturnClosesAFinishedBatchAndGivesTheKeysBack)
 {
-    window->resize(1600, 1200);
-    for (double zoom : {1.0, 1.5}) {
-        MWUI::shared()->setZoom(zoom);
-        setExport(batch(3), true);
-        const int few = queue->panel()->height();
-        setExport(batch(20), true);
-        const int twenty = queue->panel()->height();
-        setExport(batch(40), true);
-        EXPECT_GT(twenty, few) << zoom;
-        EXPECT_EQ(queue->panel()->height(), twenty) << zoom;
-        EXPECT_LE(queue->scrollArea()->height(), qRound(320 * zoom)) << zoom;
-        EXPECT_GT(queue->scrollArea()->verticalScrollBar()->maximum(), 0) << zoom;
-        EXPECT_EQ(queue->panel()->width(), qRound(560 * zoom));
-    }
-}
-
-TEST_F(QueueTest, CloseEmptiesTheRowsAndHides)
-{
-    auto* first = new QLineEdit(below);  // next after the queue in the focus chain
-    auto* editor = new QLineEdit(below);
+    auto* first = new QLineEdit(view->below);  // next after the queue in the focus chain
+    auto* editor = new QLineEdit(view->below);
     editor->move(0, 40);
     first->show();
     editor->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
     editor->setFocus();
     setExport(batch(3), false);
     EXPECT_TRUE(queue->closeButton()->hasFocus());
-    QTest::mouseClick(queue->closeButton(), Qt::LeftButton);
-    EXPECT_TRUE(store->exportRows().isEmpty());
-    EXPECT_FALSE(queue->isVisible());
-    EXPECT_TRUE(editor->hasFocus());  // the keys go back where they were
-    // Return closes a finished batch too.
-    setExport(batch(3), false);
-    ASSERT_TRUE(queue->isVisible());
     QTest::keyClick(queue->closeButton(), Qt::Key_Return);
     EXPECT_TRUE(store->exportRows().isEmpty());
     EXPECT_FALSE(queue->isVisible());
-}
-
-TEST_F(QueueTest, CancelWithoutAJobChangesNothing)
-{
-    const QList<ExportRow> rows = batch(3);
-    setExport(rows, true);
-    QTest::mouseClick(queue->cancelButton(), Qt::LeftButton);
-    QTest::keyClick(queue->cancelButton(), Qt::Key_Escape);
-    QTest::keyClick(queue->cancelButton(), Qt::Key_Return);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(store->exportRows(), rows);
-    EXPECT_TRUE(store->exporting());
-    EXPECT_TRUE(queue->isVisible());
+    EXPECT_TRUE(editor->hasFocus());  // the keys go back where they were
 }
 
 TEST_F(QueueTest, CancelDuringARealBatchEndsItThenOffersClose)
 {
-    QTemporaryDir media;
-    QTemporaryDir out;
     services->folder = out.path();
-    storetest::importNow(*store,
-                         {testutil::copyFixture("export_long.mp4", media.path(), "long.mp4")});
+    storetest::importNow(*store, {copy("export_long.mp4", "long.mp4")});
     ASSERT_EQ(store->sources().size(), 1);
     const QUuid source = store->sources()[0].id;
     CWStoreTestAccess::setClips(
         *store, {storetest::clipOf(source, "a", 0, 8), storetest::clipOf(source, "b", 0, 8)});
     QSignalSpy finished(store.get(), &CWStore::exportFinished);
     store->exportAll();
-    ASSERT_TRUE(queue->isVisible());
     ASSERT_TRUE(queue->cancelButton()->isVisible());
     const QList<CWQueueRow*> rows = queue->rows();
     ASSERT_EQ(rows.size(), 2);

@@ -1,70 +1,46 @@
-#include "store/store_fixture_support.h"
-#include "theme/mwui.h"
 #include "views/cropframewidget.h"
-
-#include <QTest>
+#include "views/views_support.h"
 
 namespace {
 // The crop overlay alone (it draws no picture, so the offscreen platform
 // serves), 960 × 540 over a 1920 × 1080 source: one point is two pixels.
-class OverlayTest : public StoreTest {
+class OverlayTest : public ViewTest<CWCropOverlay, 960, 540> {
 protected:
-    void SetUp() override
+    void prepare() override
     {
-        StoreTest::SetUp();
         source = addSource("/videos/wide.mp4", 120);
         store->select(source.id);
-        overlay = std::make_unique<CWCropOverlay>(store.get());
-        overlay->resize(960, 540);
-        overlay->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(overlay.get()));
     }
-
-    // A press, moves in steps of at most 4 points, and a release.
+    // A press, moves in eight steps, and a release: the frame follows the
+    // pointer from the drag's start, whatever the steps.
     void drag(QPointF from, QPointF by)
     {
-        QTest::mousePress(overlay.get(), Qt::LeftButton, {}, from.toPoint());
-        const int steps =
-            std::max(1, int(std::ceil(std::max(std::abs(by.x()), std::abs(by.y())) / 4)));
-        for (int i = 1; i <= steps; ++i)
-            QTest::mouseMove(overlay.get(), (from + by * i / steps).toPoint());
-        QTest::mouseRelease(overlay.get(), Qt::LeftButton, {}, (from + by).toPoint());
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, from.toPoint());
+        for (int i = 1; i <= 8; ++i)
+            QTest::mouseMove(view.get(), (from + by * i / 8).toPoint());
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, (from + by).toPoint());
     }
 
     CWSource source;
-    std::unique_ptr<CWCropOverlay> overlay;
 };
 }  // namespace
 
-TEST_F(OverlayTest, DragMovesTheCentreByTheTranslationAndStopsAtTheEdge)
+TEST_F(OverlayTest, ADragOnTheFrameMovesItByTheTranslationAndWritesTheClip)
 {
-    const QPointF mid = overlay->geometry().frame.center();
+    const QPointF mid = view->geometry().frame.center();
+    drag(mid, {6, 6});          // under the 10-point threshold
+    drag({20, 270}, {200, 0});  // on the dimmed picture, not the frame
+    EXPECT_EQ(store->centerX(), 0.5);
     drag(mid, {96, 0});  // a tenth of the displayed width
     EXPECT_DOUBLE_EQ(store->centerX(), 0.6);
     EXPECT_DOUBLE_EQ(store->centerY(), 0.5);
 
-    // Fully left: the frame's left edge on the picture's, centre half a frame in.
-    drag(overlay->geometry().frame.center(), {-900, 0});
-    EXPECT_DOUBLE_EQ(store->centerX(), 607.5 / 2 / 1920);
-    EXPECT_DOUBLE_EQ(overlay->geometry().frame.left(), 0);
-}
-
-TEST_F(OverlayTest, SmallMovesAndPressesOutsideTheFrameLeaveItAlone)
-{
-    const QRectF frame = overlay->geometry().frame;
-    drag(frame.center(), {6, 6});  // under the 10-point threshold
-    EXPECT_EQ(store->centerX(), 0.5);
-    drag({20, 270}, {200, 0});  // on the dimmed picture, not the frame
-    EXPECT_EQ(store->centerX(), 0.5);
-}
-
-TEST_F(OverlayTest, DragWritesThroughToTheSelectedClipInsideTheBars)
-{
+    // Inside bars, fully left stops at the bar; the selected clip takes the centre.
     CWStoreTestAccess::setPicture(*store, source.id, QRectF(240, 0, 1440, 1080));
-    const Clip clip{QUuid::createUuid(), source.id, "One", 0, 5, Aspect::vertical};
+    const Clip clip = storetest::clipOf(source.id, "One", 0, 5, Aspect::vertical);
     CWStoreTestAccess::setClips(*store, {clip});
     store->selectClip(clip);
-    drag(overlay->geometry().frame.center(), {-900, 0});
+    drag(view->geometry().frame.center(), {-900, 0});
     EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, store->centerX());
 }

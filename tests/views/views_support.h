@@ -1,0 +1,38 @@
+#pragma once
+
+#include "store/store_fixture_support.h"
+#include "theme/mwui.h"
+
+#include <QTest>
+
+// A view of a store on the scripted player, on screen at 100 % zoom and put
+// back to 100 % afterwards, as the other view tests expect it.
+template <class View, int width, int height> class ViewTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        MWUI::shared()->resetZoom();
+        prepare();
+        view = std::make_unique<View>(store.get());
+        view->resize(width, height);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get(), 30000));
+    }
+    void TearDown() override
+    {
+        view.reset();
+        MWUI::shared()->resetZoom();
+    }
+    // What the store holds before the view is made.
+    virtual void prepare() {}
+
+    void click(QWidget* widget, QPointF at)
+    {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at.toPoint());
+        QCoreApplication::processEvents();
+    }
+    void click(QWidget* widget) { click(widget, QRectF(widget->rect()).center()); }
+
+    std::unique_ptr<View> view;
+};
