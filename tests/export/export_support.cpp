@@ -6,7 +6,6 @@
 #include "platform/asset.h"
 
 #include <QFile>
-#include <QtEndian>
 #include <cmath>
 #include <cstring>
 
@@ -20,19 +19,6 @@ const bool kSoftwareEncoder = [] {
     qputenv("CUTWRIGHT_H264_HARDWARE", "none");
     return true;
 }();
-
-QByteArray ffmpegOut(const QStringList& args)
-{
-    const testutil::Run r = testutil::run("ffmpeg", QStringList{"-v", "error"} + args);
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    return r.out;
-}
-
-QByteArray rawFrame(const QString& path, double at, const char* pixelFormat)
-{
-    return ffmpegOut({"-ss", QString::number(at), "-i", path, "-frames:v", "1", "-f", "rawvideo",
-                      "-pix_fmt", pixelFormat, "-"});
-}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -88,37 +74,19 @@ QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, 
 
 bool indexFirst(const QString& path)
 {
+    // Only the file type box can come before the first of the two.
     const QByteArray data = fileBytes(path);
-    qint64 at = 0;
-    while (at + 8 <= data.size()) {
-        quint64 size = qFromBigEndian<quint32>(data.constData() + at);
-        const QByteArray type = data.mid(at + 4, 4);
-        if (size == 1 && at + 16 <= data.size())
-            size = qFromBigEndian<quint64>(data.constData() + at + 8);
-        if (type == "moov")
-            return true;
-        if (type == "mdat" || size < 8)
-            return false;
-        at += qint64(size);
-    }
-    return false;
-}
-
-QByteArray luma(const QString& path, double at)
-{
-    const QByteArray yuv = rawFrame(path, at, "yuv420p");
-    return yuv.left(yuv.size() * 2 / 3);
-}
-
-QByteArray firstRgb(const QString& path)
-{
-    return rawFrame(path, 0, "rgb24");
+    const qsizetype moov = data.indexOf("moov"), mdat = data.indexOf("mdat");
+    return moov >= 0 && (mdat < 0 || moov < mdat);
 }
 
 double soundOnset(const QString& path)
 {
-    const QByteArray pcm =
-        ffmpegOut({"-i", path, "-map", "0:a:0", "-ac", "1", "-ar", "48000", "-f", "f32le", "-"});
+    const testutil::Run r =
+        testutil::run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1", "-ar",
+                                 "48000", "-f", "f32le", "-"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray& pcm = r.out;
     const qsizetype n = pcm.size() / qsizetype(sizeof(float));
     for (qsizetype i = 0; i < n; ++i) {
         float s;

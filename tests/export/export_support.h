@@ -6,7 +6,6 @@
 #include "model/clip.h"
 #include "model/openedmedia.h"
 
-#include <QByteArray>
 #include <QCoroTask>
 #include <QString>
 #include <QTemporaryDir>
@@ -50,10 +49,6 @@ QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, 
 
 // Whether the movie index (moov) comes before the media data (mdat).
 bool indexFirst(const QString& path);
-
-// The frame `ffmpeg -ss at` starts with: its 8-bit luma plane, or packed RGB.
-QByteArray luma(const QString& path, double at = 0);
-QByteArray firstRgb(const QString& path);
 
 // Seconds from the start of the file to the first sample louder than 0.1.
 double soundOnset(const QString& path);

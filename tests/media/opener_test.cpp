@@ -3,11 +3,13 @@
 #include "opener_support.h"
 #include "platform/asset.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cmath>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,14 +20,6 @@ using support::failure;
 namespace {
 
 const QString missing = "The built-in converter is missing from this copy of the app.";
-
-// A fixture copied under a name of its own, so that its cached copy is too.
-QString copyOf(const QTemporaryDir& dir, const QString& fixture, const QString& name)
-{
-    const QString path = dir.filePath(name);
-    QFile::copy(testutil::fixture(fixture), path);
-    return path;
-}
 
 // A stand-in converter that counts the conversions it starts (their first
 // attempts) and fails each attempt.
@@ -45,25 +39,29 @@ int conversions(const QTemporaryDir& dir)
     return f.open(QIODevice::ReadOnly) ? int(f.readAll().count('\n')) : 0;
 }
 
+// Writes a copy of a fixture under a path given as raw bytes, which need not
+// be UTF-8; returns the path as the rest of the program sees it (open panels,
+// drops and the command line all decode names the same way).
+QString rawCopy(const QByteArray& rawPath, const QString& fixture)
+{
+    std::filesystem::copy_file(QFile::encodeName(testutil::fixture(fixture)).toStdString(),
+                               rawPath.toStdString());
+    return QFile::decodeName(rawPath);
+}
 }  // namespace
 
-TEST(CacheName, HashAndKeyText)
+TEST(CacheName, HashKeyTextFolderAndFortyCharactersWithinTheByteLimit)
 {
-    EXPECT_EQ(fnv1a64(""), 0xcbf29ce484222325ULL);
-    EXPECT_EQ(fnv1a64("a"), 0xaf63dc4c8601ec8cULL);
     EXPECT_EQ(fnv1a64("foobar"), 0x85944171f73967e8ULL);
-
+    // The shortest decimal that reads back, always with a point.
     const std::pair<double, const char*> decimals[] = {
         {0, "0.0"},
-        {1600000000, "1600000000.0"},
         {1600000000.25, "1600000000.25"},
         {0.1, "0.1"},
         {1e21, "1000000000000000000000.0"},
         {1712345678.123456789, "1712345678.1234567"}};
-    for (const auto& [value, text] : decimals) {
+    for (const auto& [value, text] : decimals)
         EXPECT_EQ(shortestDecimal(value), text);
-        EXPECT_EQ(shortestDecimal(value).toDouble(), value);  // the shortest that reads back
-    }
 
     QTemporaryDir dir;
     const QString path = dir.filePath("clip.final.ts");
@@ -78,90 +76,67 @@ TEST(CacheName, HashAndKeyText)
     EXPECT_EQ(cacheName(path), "clip.final-" + QString::number(fnv1a64(key.toUtf8()), 16) + ".mov");
     // A file that cannot be read about counts as empty and undated.
     EXPECT_EQ(cacheKey(dir.filePath("gone.ts")), dir.filePath("gone.ts") + "|0|0.0");
-}
 
-// The copy's name keeps forty user-perceived characters of the original's,
-// which can be far more than 255 bytes (names copied from a Mac hold Korean
-// as separate jamo, 9 bytes a syllable): it is cut between whole characters
-// so that it fits with the hash and ".mov".
-TEST(CacheName, FortyCharactersWithinTheByteLimit)
-{
-    QTemporaryDir dir;
-    const QString syllable = QString::fromUtf8("\u1100\u1161\u11A8");
-    const QString family = QString::fromUtf8("👨‍👩‍👧‍👦");
-    const struct {
-        QString stem;
-        QString expectedStart;
-    } cases[] = {
-        {syllable.repeated(28), syllable.repeated(26) + "-"},  // a 255-byte file name
-        {family.repeated(10), family.repeated(9) + "-"},
-        {QString(40, u'x'), QString(40, u'x') + "-"},
-        {QString(45, u'x'), QString(40, u'x') + "-"},
-        {QString("e\u0301").repeated(45),
-         QString("e\u0301").repeated(40) + "-"},  // é as two code points
-    };
-    for (const auto& c : cases) {
-        const QString name = cacheName(dir.filePath(c.stem + ".ts"));
-        EXPECT_LE(QFile::encodeName(name).size(), 255) << name.toStdString();
-        EXPECT_TRUE(name.startsWith(c.expectedStart)) << name.toStdString();
-    }
-    EXPECT_TRUE(cacheName(dir.filePath(".hidden")).startsWith(".hidden-"));
-}
-
-TEST(CacheFolder, MadeOnEveryRead)
-{
+    // Made again on every read.
     const QString folder = cacheFolder();
     EXPECT_EQ(folder, QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                           "/Marrowick/Cutwright/Converted");
     QDir(folder).removeRecursively();
     EXPECT_TRUE(QFileInfo(cacheFolder()).isDir());
+
+    // The copy's name keeps forty user-perceived characters of the original's,
+    // which can be far more than 255 bytes (names copied from a Mac hold Korean
+    // as separate jamo, 9 bytes a syllable): it is cut between whole characters
+    // so that it fits with the hash and ".mov".
+    const QString syllable = QString::fromUtf8("\u1100\u1161\u11A8");
+    const QString family = QString::fromUtf8("👨‍👩‍👧‍👦");
+    const std::pair<QString, QString> names[] = {
+        {syllable.repeated(28), syllable.repeated(26) + "-"},  // a 255-byte file name
+        {family.repeated(10), family.repeated(9) + "-"},
+        {QString(40, u'x'), QString(40, u'x') + "-"},
+        {QString(45, u'x'), QString(40, u'x') + "-"},
+        {QString("e\u0301").repeated(45),
+         QString("e\u0301").repeated(40) + "-"},  // é, two code points
+        {".hidden", ".hidden-"}};
+    for (const auto& [stem, start] : names) {
+        const QString name = cacheName(dir.filePath(stem + ".ts"));
+        EXPECT_LE(QFile::encodeName(name).size(), 255) << name.toStdString();
+        EXPECT_TRUE(name.startsWith(start)) << name.toStdString();
+    }
 }
 
-TEST(Inspected, MarkersAndDefaults)
+TEST(Inspected, DefaultRateAndRefusals)
 {
     auto asset = std::make_shared<MWAsset>();
-    asset->path = "/c/x.mov";
-    asset->readable = true;
-    asset->playable = true;
+    asset->readable = asset->playable = true;
     asset->duration = 2;
     asset->videoTracks = 1;
     asset->naturalSize = QSizeF(320, 240);
-    auto message = [&](bool wantVideo) {
+    // The record's other fields are the opens' below.
+    EXPECT_EQ(inspected(asset, "/u/x.ts", true, "note", true).nominalFrameRate,
+              30);  // none recorded
+
+    // Each change from that good record, and the message it gives.
+    const std::pair<std::function<void(MWAsset&)>, const char*> bad[] = {
+        {[](MWAsset& a) { a.playable = false; }, "not readable"},
+        {[](MWAsset& a) { a.naturalSize = QSizeF(1, 240); }, "bad video size"},
+        {[](MWAsset& a) { a.duration = 0; }, "not readable"},
+        {[](MWAsset& a) { a.duration = INFINITY; }, "not readable"},
+        {[](MWAsset& a) { a.readable = false; }, "not readable"},
+        {[](MWAsset& a) { a.videoTracks = 0; }, "not readable"}};  // neither picture nor sound
+    for (const auto& [change, message] : bad) {
+        auto changed = std::make_shared<MWAsset>(*asset);
+        change(*changed);
         try {
-            inspected(asset, "/u/x.ts", true, std::nullopt, wantVideo);
+            inspected(changed, "/u/x.ts", true, std::nullopt, changed->videoTracks > 0);
+            ADD_FAILURE() << message;
         } catch (const MWError& e) {
-            return e.message;
+            EXPECT_EQ(e.message, message);
         }
-        return QString();
-    };
-
-    const MWOpenedMedia media = inspected(asset, "/u/x.ts", true, "note", true);
-    EXPECT_EQ(media.original, "/u/x.ts");
-    EXPECT_EQ(media.playable, "/c/x.mov");
-    EXPECT_EQ(media.nominalFrameRate, 30);  // none recorded
-    EXPECT_TRUE(media.converted);
-    EXPECT_EQ(media.note, "note");
-    EXPECT_FALSE(media.hasAudio);
-
-    asset->playable = false;
-    EXPECT_EQ(message(true), "not readable");
-    asset->playable = true;
-    asset->naturalSize = QSizeF(1, 240);
-    EXPECT_EQ(message(true), "bad video size");
-    asset->naturalSize = QSizeF(320, 240);
-    for (const double bad : {0.0, -1.0, double(NAN), double(INFINITY)}) {
-        asset->duration = bad;
-        EXPECT_EQ(message(true), "not readable");
     }
-    asset->duration = 2;
-    asset->readable = false;
-    EXPECT_EQ(message(true), "not readable");
-    asset->readable = true;
-    asset->videoTracks = 0;
-    EXPECT_EQ(message(false), "not readable");  // neither picture nor sound
 }
 
-TEST(Open, DirectFilesNeedNoStatus)
+TEST(Open, DirectFilesAudioFilesAndEmptyOnesNeedNoStatus)
 {
     support::StatusLog log;
     const auto media = await(open(testutil::fixture("h264_aac.mp4"), true, log.callback()));
@@ -173,48 +148,30 @@ TEST(Open, DirectFilesNeedNoStatus)
     EXPECT_FLOAT_EQ(media.nominalFrameRate, 25);
     EXPECT_NEAR(media.duration, 4, 0.05);
     EXPECT_TRUE(media.hasVideo && media.hasAudio);
-    ASSERT_TRUE(media.asset);
-
     // Stored 320 × 240, shown upright as 240 × 320.
-    const auto rotated = await(open(testutil::fixture("rotated.mp4"), true, log.callback()));
-    EXPECT_EQ(rotated.naturalSize, QSizeF(240, 320));
-    EXPECT_FALSE(rotated.preferredTransform.isIdentity());
-
+    EXPECT_EQ(await(open(testutil::fixture("rotated.mp4"), true, log.callback())).naturalSize,
+              QSizeF(240, 320));
     EXPECT_FALSE(await(open(testutil::fixture("video_only.mp4"), true, {})).hasAudio);
-    EXPECT_TRUE(log.calls->empty());
-}
 
-TEST(Open, AudioFiles)
-{
     for (const char* name : {"audio.mp3", "audio.m4a"}) {
         SCOPED_TRACE(name);
-        support::StatusLog log;
         EXPECT_EQ(failure(open(testutil::fixture(name), true, log.callback())),
                   QString("“%1” has no picture — it's an audio file. This app needs a video "
                           "file.")
                       .arg(name));
-        EXPECT_TRUE(log.calls->empty());
-
-        const auto media = await(open(testutil::fixture(name), false, {}));
-        EXPECT_FALSE(media.hasVideo);
-        EXPECT_TRUE(media.hasAudio);
-        EXPECT_EQ(media.naturalSize, QSizeF(0, 0));
-        EXPECT_TRUE(media.preferredTransform.isIdentity());
-        EXPECT_EQ(media.nominalFrameRate, 30);
-        EXPECT_FALSE(media.converted);
+        const auto audio = await(open(testutil::fixture(name), false, {}));
+        EXPECT_FALSE(audio.hasVideo);
+        EXPECT_TRUE(audio.hasAudio);
+        EXPECT_EQ(audio.naturalSize, QSizeF(0, 0));
     }
     EXPECT_FALSE(
         QFileInfo::exists(cacheFolder() + "/" + cacheName(testutil::fixture("audio.mp3"))));
-}
-
-TEST(Open, EmptyAndMissingFiles)
-{
     EXPECT_EQ(failure(open(testutil::fixture("empty.mp4"), true, {})),
               "“empty.mp4” is empty (0 bytes).");
-    QTemporaryDir dir;
-    EXPECT_EQ(failure(open(dir.filePath("gone.mp4"), true, {})), support::cantRead("gone.mp4"));
+    EXPECT_TRUE(log.calls->empty());
 }
 
+// Missing files are NamesThatAreNotUtf8's last but one case.
 TEST(Open, UnreadableFile)
 {
     if (geteuid() == 0) {
@@ -243,7 +200,7 @@ TEST(Open, UnreadableFile)
 TEST(Open, TransportStreamConvertedOnceThenReused)
 {
     QTemporaryDir dir;
-    const QString ts = copyOf(dir, "mpeg.ts", "holiday.ts");
+    const QString ts = testutil::copyFixture("mpeg.ts", dir.path(), "holiday.ts");
     const QString reused = "Converted copy (from MPEG transport stream) re-used.";
     support::StatusLog log;
     auto first = open(ts, true, log.callback());
@@ -262,20 +219,18 @@ TEST(Open, TransportStreamConvertedOnceThenReused)
               "untouched.");
     EXPECT_EQ(media.naturalSize, QSizeF(320, 240));
     EXPECT_NEAR(media.duration, 2, 0.1);
-    EXPECT_NEAR(MWAsset::open(media.playable)->duration, 2, 0.1);
+    EXPECT_TRUE(media.hasAudio);
 
     // The same unchanged file: the copy is reused, silently.
     log.calls->clear();
     const auto again = await(open(ts, true, log.callback()));
     EXPECT_TRUE(log.calls->empty());
     EXPECT_EQ(again.playable, media.playable);
-    EXPECT_TRUE(again.converted);
     EXPECT_EQ(again.note, reused);
 
     // A truncated copy is deleted and made again.
     QFile::resize(media.playable, QFileInfo(media.playable).size() / 3);
     const auto redone = await(open(ts, true, log.callback()));
-    EXPECT_FALSE(log.calls->empty());
     EXPECT_EQ(redone.playable, media.playable);
     EXPECT_TRUE(redone.note->startsWith("Converted from"));
     EXPECT_NEAR(redone.duration, 2, 0.1);
@@ -289,67 +244,33 @@ TEST(Open, TransportStreamConvertedOnceThenReused)
     EXPECT_NE(touched.playable, media.playable);
     EXPECT_TRUE(touched.note->startsWith("Converted from"));
     EXPECT_TRUE(QFileInfo::exists(media.playable));
-}
 
-TEST(Open, OtherKindsGoToTheConverter)
-{
-    QTemporaryDir dir;
+    // Other kinds go to the converter too.
     for (const char* name : {"mpeg.mpg", "raw.m2v", "matroska.mkv"}) {
         SCOPED_TRACE(name);
-        const auto media = await(open(copyOf(dir, name, name), true, {}));
-        EXPECT_TRUE(media.converted);
-        EXPECT_EQ(media.naturalSize, QSizeF(320, 240));
+        const auto other = await(open(testutil::copyFixture(name, dir.path(), name), true, {}));
+        EXPECT_TRUE(other.converted);
+        EXPECT_EQ(other.naturalSize, QSizeF(320, 240));
     }
 }
 
-TEST(Open, ReExportBeforeTheConverter)
+// A file whose headers give no duration cannot be opened as it is; a copy of
+// its tracks can, and the converter is not needed. A failed conversion is not
+// repeated for an open that waited on it.
+TEST(Open, ReExportBeforeTheConverterAndOneFailedConversionForOverlappingOpens)
 {
-    // Its headers give no duration, so it cannot be opened as it is; a copy of
-    // its tracks can, and the converter is not needed.
     QTemporaryDir dir, tools;
     support::ConverterAt at(countingFailure(tools));
     support::StatusLog log;
-    const auto media =
-        await(open(copyOf(dir, "zero_duration.mp4", "phone.mp4"), true, log.callback()));
+    const auto media = await(open(
+        testutil::copyFixture("zero_duration.mp4", dir.path(), "phone.mp4"), true, log.callback()));
     EXPECT_EQ(conversions(tools), 0);
     EXPECT_TRUE(media.converted);
     EXPECT_EQ(media.note, "Converted from MP4/MOV for playback. Your original file is untouched.");
     EXPECT_NEAR(media.duration, 2, 0.2);
     ASSERT_GE(log.calls->size(), 2u);
     support::expectConverting(log, "Converting this MP4/MOV so Linux can play it…");
-}
 
-TEST(Open, FailuresCarryTheLastDetailAndLeaveNothing)
-{
-    QTemporaryDir dir;
-    const QString random = copyOf(dir, "random.mp4", "random.mp4");
-    const QString mkv = copyOf(dir, "matroska.mkv", "film.mkv");
-    const QString damaged = "“random.mp4” couldn't be opened. It may be damaged, protected (DRM) "
-                            "or in a format this app can't read (unknown).";
-    {
-        support::ConverterAt at(dir.filePath("absent"));
-        // The re-export fails first; the missing converter is the last word.
-        EXPECT_EQ(failure(open(random, true, {})), damaged + "\n\nDetails: " + missing);
-        EXPECT_EQ(failure(open(mkv, true, {})),
-                  "“film.mkv” couldn't be opened. It may be damaged, protected (DRM) or in a "
-                  "format this app can't read (Matroska/WebM).\n\nDetails: " +
-                      missing);
-    }
-    support::StatusLog log;
-    EXPECT_EQ(failure(open(random, true, log.callback())),
-              damaged + "\n\nDetails: Conversion failed: the file's contents are damaged or in "
-                        "a format the converter doesn't know.");
-    support::expectConverting(log, "Converting this file so Linux can play it…");
-    EXPECT_FALSE(QFileInfo::exists(cacheFolder() + "/" + cacheName(random)));
-    EXPECT_FALSE(QFileInfo::exists(cacheFolder() + "/" + cacheName(mkv)));
-}
-
-// A failed conversion is not repeated for an open that waited on it.
-TEST(Open, OverlappingOpensShareAFailedConversion)
-{
-    QTemporaryDir dir;
-    QTemporaryDir tools;
-    support::ConverterAt at(countingFailure(tools));
     const QString broken = dir.filePath("broken.ts");
     QFile f(broken);
     f.open(QIODevice::WriteOnly);
@@ -363,4 +284,61 @@ TEST(Open, OverlappingOpensShareAFailedConversion)
     EXPECT_TRUE(message.startsWith("“broken.ts” couldn't be opened.")) << message.toStdString();
     EXPECT_EQ(failure(std::move(fourth)), message);
     EXPECT_EQ(conversions(tools), 1);
+}
+
+TEST(Open, FailuresCarryTheLastDetailAndLeaveNothing)
+{
+    QTemporaryDir dir;
+    const QString random = testutil::copyFixture("random.mp4", dir.path(), "random.mp4");
+    const QString mkv = testutil::copyFixture("matroska.mkv", dir.path(), "film.mkv");
+    const QString damaged = "“random.mp4” couldn't be opened. It may be damaged, protected (DRM) "
+                            "or in a format this app can't read (unknown).";
+    {
+        support::ConverterAt at(dir.filePath("absent"));
+        // The re-export fails first; the missing converter is the last word.
+        EXPECT_EQ(failure(open(random, true, {})), damaged + "\n\nDetails: " + missing);
+        EXPECT_TRUE(
+            failure(open(mkv, true, {})).endsWith("(Matroska/WebM).\n\nDetails: " + missing));
+    }
+    support::StatusLog log;
+    EXPECT_EQ(failure(open(random, true, log.callback())),
+              damaged + "\n\nDetails: Conversion failed: the file's contents are damaged or in "
+                        "a format the converter doesn't know.");
+    support::expectConverting(log, "Converting this file so Linux can play it…");
+    EXPECT_FALSE(QFileInfo::exists(cacheFolder() + "/" + cacheName(random)));
+    EXPECT_FALSE(QFileInfo::exists(cacheFolder() + "/" + cacheName(mkv)));
+}
+
+// A name that is not UTF-8 (old Windows shares, archives) cannot be held in
+// the program's text, so the file cannot be found under the name it shows.
+// The message says so and what to do, rather than blaming the permissions.
+TEST(Open, NamesThatAreNotUtf8)
+{
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    // QTemporaryDir cannot remove names it cannot hold; these go by their bytes.
+    struct Cleanup {
+        std::string root;
+        ~Cleanup() { std::filesystem::remove_all(root); }
+    } cleanup{root.toStdString()};
+    ASSERT_TRUE(std::filesystem::create_directory((root + "/old\xfe share").toStdString()));
+    const QString badFile = rawCopy(root + "/clip\xff.mp4", "h264_aac.mp4");
+    const QString badFolder = rawCopy(root + "/old\xfe share/a.mp4", "h264_aac.mp4");
+
+    EXPECT_EQ(failure(open(badFile, true, {})),
+              QString::fromUtf8("“clip\uFFFD.mp4” can't be opened because its name isn't valid "
+                                "UTF-8 text (it may come from an old Windows share or an "
+                                "archive). Rename the file, then import it again."));
+    EXPECT_EQ(failure(open(badFolder, true, {})),
+              QString::fromUtf8(
+                  "“a.mp4” can't be opened because the name of the folder "
+                  "“old\uFFFD share” that holds it isn't valid UTF-8 text (it may come from an "
+                  "old Windows share or an archive). Rename the folder, then "
+                  "import the file again."));
+    // A replacement character alone proves nothing: a missing file is missing.
+    EXPECT_EQ(failure(open(dir.filePath(QString::fromUtf8("gone\uFFFD.mp4")), true, {})),
+              support::cantRead(QString::fromUtf8("gone\uFFFD.mp4")));
+    // A name that really holds the replacement character opens like any other.
+    const QString real = rawCopy(root + "/real\xef\xbf\xbd.mp4", "h264_aac.mp4");
+    EXPECT_EQ(failure(open(real, true, {})), QString());
 }
