@@ -1,11 +1,8 @@
 #include "model/cropmath.h"
 #include "model/trimmath.h"
 
-#include "common/testutil.h"
 #include <cmath>
-
 #include <gtest/gtest.h>
-#include <limits>
 
 using TrimMath::Track;
 
@@ -64,17 +61,14 @@ TEST(CropFrame, LargestFrameOfTheShapeSlidInsideThePicture)
     const QRectF wide = frame(Aspect::wide, 2, 0.25, 0.5, hd, QRectF(240, 0, 1440, 1080));
     EXPECT_DOUBLE_EQ(wide.width(), 720);
     EXPECT_DOUBLE_EQ(wide.x(), 240);
-}
 
-TEST(CropFrame, ZoomIsClampedAndEmptyPicturesGiveNothing)
-{
+    // Zoom is clamped; empty pictures give nothing; a tie takes full width.
     const QRectF one = frame(Aspect::wide, 1, 0.5, 0.5);
     EXPECT_EQ(frame(Aspect::wide, 0.5, 0.5, 0.5), one);
     EXPECT_EQ(frame(Aspect::wide, std::nan(""), 0.5, 0.5), one);
     EXPECT_DOUBLE_EQ(frame(Aspect::wide, 10, 0.5, 0.5).width(), 480);
     EXPECT_TRUE(frame(Aspect::wide, 1, 0.5, 0.5, hd, QRectF(2000, 0, 10, 10)).isNull());
     EXPECT_TRUE(frame(Aspect::wide, 1, 0.5, 0.5, QSizeF(0, 0)).isNull());
-    // A tie takes full width.
     EXPECT_EQ(frame(Aspect::square, 1, 0.5, 0.5, QSizeF(500, 500)), QRectF(0, 0, 500, 500));
 }
 
