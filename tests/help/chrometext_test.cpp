@@ -11,10 +11,9 @@ using namespace Qt::Literals::StringLiterals;
 
 TEST(ViewMenuText, ZoomLabelIsAWholePercentage)
 {
-    const std::pair<double, int> cases[] = {{1.0, 100},   {0.85, 85},  {0.9, 90},   {1.1, 110},
-                                            {1.25, 125},  {1.4, 140},  {1.75, 175}, {2.0, 200},
-                                            {1.125, 113},  // a half rounds away from zero
-                                            {1.337, 134}, {1.334, 133}};
+    // A half rounds away from zero.
+    const std::pair<double, int> cases[] = {
+        {1.0, 100}, {0.85, 85}, {1.125, 113}, {1.337, 134}, {1.334, 133}};
     for (const auto& [zoom, percent] : cases)
         EXPECT_EQ(MWChromeText::zoomLabel(zoom), u"Interface Zoom: %1%"_s.arg(percent)) << zoom;
 }

@@ -37,9 +37,7 @@ TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
         // substring, so "widescreen" on the first page answers too.
         {u"esc"_s, u"overview timeline keys"_s},
         {u"  ZOOM "_s, listedIds(u"zoom"_s)},
-        {u"\tzoom\t"_s, listedIds(u"zoom"_s)},
-        {u"\u00a0Esc\u00a0"_s, u"overview timeline keys"_s},
-        {u""_s, everyPage},
+        {u"\u00a0Esc\t"_s, u"overview timeline keys"_s},
         {u" \t "_s, everyPage},
         {u"xyzzy"_s, u""_s},
         {u"batch export"_s, u"export"_s},        // a title only
@@ -65,8 +63,6 @@ TEST(HelpWindowPage, OpeningChoosesThePageAndClearsTheSearch)
     const QList<Case> cases{
         {u""_s, u"overview"_s, true},  // Help with no page: the first page
         {u"keys"_s, u"keys"_s, true},
-        {u"quickstart"_s, u"quickstart"_s, true},
-        {u"about"_s, u"about"_s, true},
         {u"nowhere"_s, u"nowhere"_s, false},  // an unknown page leaves the page side empty
     };
     for (const Case& c : cases) {
