@@ -5,7 +5,6 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QPainter>
 #include <QRawFont>
 #include <gtest/gtest.h>
 
@@ -24,12 +23,7 @@ const QStringList kViewSymbols =
 
 TEST(MWFonts, SizeFollowsZoomInWholePixels)
 {
-    for (double zoom : MWUI::zoomSteps()) {
-        for (double size : {9.5, 11.0, 13.0, 22.0}) {
-            const QFont font = mwFontAt(size, zoom, QFont::Normal, MWDesign::Regular);
-            EXPECT_EQ(font.pixelSize(), qRound(size * zoom)) << size << " at " << zoom;
-        }
-    }
+    EXPECT_EQ(mwFontAt(9.5, 1.25, QFont::Normal, MWDesign::Regular).pixelSize(), 12);  // 11.875
     themetest::SharedState keep;
     MWUI::shared()->setZoom(2.0);
     EXPECT_EQ(mwFont(13, QFont::Bold).pixelSize(), 26);
@@ -78,15 +72,11 @@ TEST(MWSymbols, DrawnInTheColourAndAtTheScaleAsked)
     const QPixmap crisp = MWSymbols::pixmap(QStringLiteral("play.fill"), Qt::red, 20, 2.0);
     EXPECT_EQ(crisp.size(), QSize(40, 40));
     EXPECT_DOUBLE_EQ(crisp.devicePixelRatio(), 2.0);
-    const QImage image = crisp.toImage();
-    const QColor middle = image.pixelColor(20, 20);
-    EXPECT_EQ(middle.red(), 255);
-    EXPECT_EQ(middle.green(), 0);
+    EXPECT_EQ(crisp.toImage().pixelColor(20, 20), QColor(Qt::red));
 
     // The icon draws itself at whatever scale a HiDPI screen asks.
-    const QIcon icon = MWSymbols::icon(QStringLiteral("xmark"), Qt::white);
-    EXPECT_FALSE(icon.isNull());
-    const QPixmap big = icon.pixmap(QSize(16, 16), 2.0);
+    const QPixmap big =
+        MWSymbols::icon(QStringLiteral("xmark"), Qt::white).pixmap(QSize(16, 16), 2.0);
     EXPECT_EQ(big.size(), QSize(32, 32));
     EXPECT_TRUE(themetest::drawn(big.toImage()));
 }

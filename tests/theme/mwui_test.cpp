@@ -2,7 +2,6 @@
 #include "theme/theme.h"
 
 #include <QSettings>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -38,8 +37,7 @@ TEST(MWUI, StartsFromTheStoredChoiceOrGunmetalBlueAtActualSize)
     const struct {
         double stored;
         double starts;
-    } cases[] = {{1.337, 1.34}, {3.0, 2.0},   {0.5, 0.85},   {0.0, 1.0},
-                 {1.25, 1.25},  {-4.0, 0.85}, {1.994, 1.99}, {1.996, 2.0}};
+    } cases[] = {{1.337, 1.34}, {3.0, 2.0}, {0.5, 0.85}, {0.0, 1.0}, {1.996, 2.0}};
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(startWith({}, c.stored)->zoom(), c.starts) << "stored " << c.stored;
     EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::quiet_NaN()), 1.0);
@@ -53,8 +51,7 @@ TEST(MWUI, ZoomStepsInAndOutStopAtTheEnds)
         double from;
         double in;
         double out;
-    } cases[] = {{1.34, 1.4, 1.25}, {2.0, 2.0, 1.75},  {1.0, 1.1, 0.9},
-                 {0.9, 1.0, 0.85},  {0.85, 0.9, 0.85}, {2.5, 2.0, 2.0}};
+    } cases[] = {{1.34, 1.4, 1.25}, {2.0, 2.0, 1.75}, {0.85, 0.9, 0.85}, {2.5, 2.0, 2.0}};
     for (const auto& c : cases) {
         ui->setZoom(c.from);
         ui->zoomIn();
@@ -68,29 +65,22 @@ TEST(MWUI, ZoomStepsInAndOutStopAtTheEnds)
     EXPECT_EQ(MWUI::zoomSteps().size(), 9);
 }
 
-TEST(MWUI, EveryAssignmentIsStoredAtOnce)
+TEST(MWUI, EveryChangeIsSignalledOnceAndStoredAtOnce)
 {
     const auto ui = startWith({}, {});
-    ui->setTheme(MWTheme::named(QStringLiteral("rose-gold")));
+    int changes = 0;
+    QObject::connect(ui.get(), &MWUI::changed, [&] { ++changes; });
+    for (int twice = 0; twice < 2; ++twice) {
+        ui->setTheme(MWTheme::named(QStringLiteral("rose-gold")));
+        ui->setZoom(1.75);
+    }
+    EXPECT_EQ(changes, 2);
     EXPECT_EQ(preferences().value(QStringLiteral("mwso.ui.theme")).toString(), "rose-gold");
-    ui->setZoom(1.75);
     EXPECT_DOUBLE_EQ(preferences().value(QStringLiteral("mwso.ui.zoom")).toDouble(), 1.75);
     // The next start reads them back.
     const MWUI again;
     EXPECT_EQ(again.theme().id, "rose-gold");
     EXPECT_DOUBLE_EQ(again.zoom(), 1.75);
-}
-
-TEST(MWUI, ChangesAreSignalledOnce)
-{
-    const auto ui = startWith({}, {});
-    int changes = 0;
-    QObject::connect(ui.get(), &MWUI::changed, [&] { ++changes; });
-    ui->setTheme(MWTheme::named(QStringLiteral("black-chrome")));
-    ui->setTheme(MWTheme::named(QStringLiteral("black-chrome")));
-    ui->setZoom(1.5);
-    ui->setZoom(1.5);
-    EXPECT_EQ(changes, 2);
 }
 
 TEST(MWTheme, SixFinishesInOrderComparedById)

@@ -90,7 +90,7 @@ TEST(ControlKit, EveryControlDrawsRestylesAndIsAccessible)
         for (const MWTheme& theme : MWTheme::all()) {
             MWUI::shared()->setTheme(theme);
             QSize atActualSize;
-            for (double zoom : {0.85, 1.0, 2.0}) {
+            for (double zoom : {1.0, 2.0}) {
                 MWUI::shared()->setZoom(zoom);
                 const auto widget = control.make();
                 EXPECT_TRUE(themetest::drawn(themetest::render(*widget)))
@@ -132,8 +132,7 @@ TEST(ControlKit, FacesAreMadeAtTheDevicePixelRatio)
     });
     EXPECT_EQ(pixmap.size(), QSize(60, 40));
     EXPECT_DOUBLE_EQ(pixmap.devicePixelRatio(), 2.0);
-    const QImage image = pixmap.toImage();
-    EXPECT_EQ(image.pixelColor(59, 39), QColor(Qt::red));  // the whole device area is drawn
+    EXPECT_EQ(pixmap.toImage().pixelColor(59, 39), QColor(Qt::red));  // the whole device area
 }
 
 TEST(BrushedLines, BarsFollowTheFixedPattern)
