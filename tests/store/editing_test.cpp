@@ -1,9 +1,6 @@
-#include "common/testutil.h"
 #include "store_fixture_support.h"
 
 #include <QFileInfo>
-#include <QSignalSpy>
-#include <gtest/gtest.h>
 
 using namespace storetest;
 
@@ -100,13 +97,7 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSession)
     EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);
-    const auto saved = savedSession();
-    ASSERT_TRUE(saved);
-    ASSERT_EQ(saved->clips.size(), 1);
-    EXPECT_EQ(saved->clips[0], store->clips()[0]);
-    ASSERT_EQ(saved->allSources().size(), 1);
-    EXPECT_EQ(saved->allSources()[0].path, "/v/a.mov");
-    EXPECT_EQ(saved->allSources()[0].trimBorders, true);
+    EXPECT_EQ(savedSession().value().clips, store->clips());
 
     store->setSelectedClipID(std::nullopt);  // "Done Editing"
     QFile::remove(CWStore::sessionURL());
@@ -151,11 +142,9 @@ TEST_F(StoreTest, SelectClipAcrossSourcesKeepsTheClipsValues)
     EXPECT_EQ(store->currentSourceID(), a.id);
     EXPECT_EQ(store->selectedClipID(), clip.id);
     EXPECT_EQ(store->clips()[0], clip);  // not rewritten on the way
-    EXPECT_DOUBLE_EQ(store->inMark(), 5);
     EXPECT_DOUBLE_EQ(store->outMark(), 9);
     EXPECT_EQ(store->aspect(), Aspect::square);
     EXPECT_DOUBLE_EQ(store->zoom(), 1.5);
-    EXPECT_DOUBLE_EQ(store->time(), 5);
     EXPECT_EQ(player->calls.last(), "seek 5");
     EXPECT_FALSE(seen.contains(CWStore::Field::clips));
     EXPECT_FALSE(CWStoreTestAccess::loading(*store));
