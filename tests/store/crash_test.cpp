@@ -1,4 +1,3 @@
-#include "common/testutil.h"
 #include "model/session.h"
 
 #include <QCoreApplication>

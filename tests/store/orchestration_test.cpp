@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -27,32 +28,9 @@ TEST(ImportSummary, TitlesAndBodies)
               "2 of 2 files couldn't be opened");
 }
 
-TEST_F(StoreTest, DropsCloseTogetherMakeOneRunAndLinksAreDuplicates)
-{
-    const QString a = copy("h264_aac.mp4", "a.mp4");
-    const QString bad = copy("random.mp4", "bad.mp4");
-    const QString link = media.filePath("link.mp4");
-    ASSERT_TRUE(QFile::link(a, link));
-
-    QSignalSpy finished(store.get(), &CWStore::importFinished);
-    store->enqueueImport({a});
-    QTimer::singleShot(300, store.get(), [&] { store->enqueueImport({link, bad}); });
-    ASSERT_TRUE(finished.wait(120000));
-    EXPECT_EQ(finished.count(), 1);         // one run for both drops
-    EXPECT_EQ(store->sources().size(), 1);  // the link is the same file
-    ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0].first, "1 of 3 files couldn't be opened (2 loaded fine)");
-
-    // Importing the same file again adds nothing and says nothing.
-    store->enqueueImport({a});
-    ASSERT_TRUE(finished.wait(120000));
-    EXPECT_EQ(store->sources().size(), 1);
-    EXPECT_EQ(services->alerts.size(), 1);
-}
-
 // Names from the user's disk go into the notes as they are: markers such as
 // "%2" inside a name (URL-encoded downloads) are part of the name.
-TEST_F(StoreTest, ImportNotesAndAudioOnly)
+TEST_F(StoreTest, ImportNotesDropsCloseTogetherAndDuplicates)
 {
     const std::tuple<const char*, const char*, const char*> imports[] = {
         {"audio.m4a", "song.m4a", "Can't use “song.m4a”"},
@@ -69,6 +47,24 @@ TEST_F(StoreTest, ImportNotesAndAudioOnly)
     }
     EXPECT_EQ(store->sources().size(), 4);  // no source for the audio file
     EXPECT_EQ(services->alerts.size(), 1);
+
+    // Drops close together make one run, where a link is the same file.
+    const QString a = copy("h264_aac.mp4", "a.mp4");
+    const QString link = media.filePath("link.mp4");
+    ASSERT_TRUE(QFile::link(a, link));
+    const QStringList later{link, copy("random.mp4", "bad.mp4")};
+    QSignalSpy finished(store.get(), &CWStore::importFinished);
+    store->enqueueImport({a});
+    QTimer::singleShot(300, store.get(), [&] { store->enqueueImport(later); });
+    ASSERT_TRUE(finished.wait(120000));
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(store->sources().size(), 5);
+    EXPECT_EQ(services->alerts.last().first, "1 of 3 files couldn't be opened (2 loaded fine)");
+    // Importing a file in the bin again adds nothing and says nothing.
+    store->enqueueImport({a});
+    ASSERT_TRUE(finished.wait(120000));
+    EXPECT_EQ(store->sources().size(), 5);
+    EXPECT_EQ(services->alerts.size(), 2);
 }
 
 TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOne)

@@ -78,11 +78,16 @@ TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
 
 // Restore removes nothing beside the session: no file there can be proved to
 // be a save's leftover rather than the user's own ("session.json.backup" has
-// the very shape of the temporaries Qt names).
-TEST_F(StoreTest, FilesBesideTheSessionSurviveTheRestore)
+// the very shape of the temporaries Qt names). Saved videos whose files are
+// missing stay in the file as they were saved, across launches and edits.
+TEST_F(StoreTest, RestoreKeepsMissingVideosSavedAndTouchesNothingBesideTheSession)
 {
+    writeSession(
+        R"({"version":2,"sources":[{"id":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/talk.mp4","trimBorders":true},)"
+        R"({"id":"6C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/b.mov"}],"clips":[)"
+        R"({"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"Opening",)"
+        R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})");
     const QDir folder = QFileInfo(CWStore::sessionURL()).dir();
-    writeSession(R"({"sources":[],"clips":[]})");
     const QStringList beside{"session.json.backup", "session.json.AbCdEf", "session.json.123456",
                              "session.json.old"};
     for (const QString& name : beside) {
@@ -90,30 +95,22 @@ TEST_F(StoreTest, FilesBesideTheSessionSurviveTheRestore)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(name.toUtf8());
     }
-    addClipIn(*launched());
+    for (int launch = 0; launch < 2; ++launch) {
+        const auto store = launched();
+        EXPECT_TRUE(store->sources().isEmpty());
+        if (launch == 1)
+            addClipIn(*store);
+        const auto session = savedSession();
+        ASSERT_TRUE(session);
+        EXPECT_EQ(session->allSources().size(), 2 + launch);
+        EXPECT_EQ(session->clips.size(), 1 + launch);
+        for (const CWSession::Source& source : session->allSources())
+            EXPECT_TRUE(source.path != "/gone/b.mov" || !source.trimBorders);  // as saved
+    }
     for (const QString& name : beside) {
         QFile f(folder.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
         EXPECT_EQ(f.readAll(), name.toUtf8());
-    }
-}
-
-TEST_F(StoreTest, MissingFilesKeepTheirSourcesAndClipsAcrossLaunches)
-{
-    const QByteArray saved =
-        R"({"version":2,"sources":[{"id":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/talk.mp4","trimBorders":true},)"
-        R"({"id":"6C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/b.mov"}],"clips":[)"
-        R"({"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"Opening",)"
-        R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})";
-    writeSession(saved);
-    // Its note is in the whole-job test, with a file that comes back.
-    for (int launch = 0; launch < 2; ++launch) {
-        EXPECT_TRUE(launched()->sources().isEmpty());
-        const auto session = savedSession();
-        ASSERT_TRUE(session);
-        EXPECT_EQ(session->allSources().size(), 2);
-        EXPECT_EQ(session->clips.size(), 1);
-        EXPECT_FALSE(session->allSources()[1].trimBorders);  // kept exactly as saved
     }
 }
 

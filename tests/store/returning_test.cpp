@@ -1,7 +1,6 @@
 #include "model/jsontext.h"
 #include "store_fixture_support.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 // A saved video that comes back through a file already in the bin, or through
