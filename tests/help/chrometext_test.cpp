@@ -1,6 +1,5 @@
 #include "help/chrometext.h"
 
-#include "common/testutil.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,5 @@
 #include "help/helpnavigation.h"
 
-#include "common/testutil.h"
 
 #include <gtest/gtest.h>
 

@@ -21,16 +21,12 @@ const QByteArray example =
     clipNamed("Opening") + "]}";
 }  // namespace
 
-TEST(Session, ExampleDocumentRoundTripsByteForByte)
+TEST(Session, TheExampleRoundTripsAndWritesVersionEmptySourcesAndBase64Bookmarks)
 {
     const auto session = CWSession::decode(example);
     ASSERT_TRUE(session);
     EXPECT_EQ(session->version, 2);
-    EXPECT_EQ(session->encode(), example);
-}
-
-TEST(Session, WritesVersionEmptySourcesAndBase64Bookmarks)
-{
+    EXPECT_EQ(session->encode(), example);  // byte for byte
     CWSession empty;
     EXPECT_EQ(empty.encode(), R"({"version":2,"sources":[],"clips":[]})");
 
@@ -94,10 +90,7 @@ TEST(Session, DecodeIsAllOrNothing)
     };
     for (const char* text : bad)
         EXPECT_FALSE(CWSession::decode(text)) << text;
-}
-
-TEST(Session, VersionsInsideTheIntegerRangeDecode)
-{
+    // Versions inside the integer range decode, whole floating values too.
     EXPECT_EQ(CWSession::decode(R"({"version":2147483647,"clips":[]})")->version, 2147483647);
     EXPECT_EQ(CWSession::decode(R"({"version":-2147483648,"clips":[]})")->version, -2147483648LL);
     EXPECT_EQ(CWSession::decode(R"({"version":2.0,"clips":[]})")->version, 2);

@@ -26,11 +26,9 @@ TEST(Clock, Examples)
           Case{1e19, true, "2777777777777777:46:40.0"}})
         EXPECT_EQ(MWTime::clock(c.seconds, c.tenths), c.text) << c.seconds;
     const QRegularExpression shape(QStringLiteral("^[0-9]+:[0-5][0-9]:[0-5][0-9](\\.[0-9])?$"));
-    for (double huge : {9.3e18, 1e100, 1.7e308}) {
-        for (bool tenths : {false, true}) {
-            const QString text = MWTime::clock(huge, tenths);
-            EXPECT_TRUE(shape.match(text).hasMatch()) << text.toStdString();
-        }
+    for (bool tenths : {false, true}) {
+        const QString text = MWTime::clock(1.7e308, tenths);
+        EXPECT_TRUE(shape.match(text).hasMatch()) << text.toStdString();
     }
 }
 

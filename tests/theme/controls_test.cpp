@@ -127,8 +127,12 @@ TEST(MWSegment, SelectsByValueOfAnyType)
     EXPECT_EQ(segment.selectionAs<Shape>(), Shape::Square);
 }
 
-TEST(MWSwitch, FlipsFromTheTrackAndFromTheTitle)
+// The switch flips from its track and its title, the orb takes clicks only
+// inside its circle and its help is its tooltip and name, a chrome button with
+// a menu is wider and a compact one lower.
+TEST(Buttons, TakeClicksWhereTheyShowAndSizeByVariant)
 {
+    themetest::SharedState keep;
     MWSwitch toggle(QStringLiteral("Snap to bars"));
     toggle.resize(toggle.sizeHint());
     QSignalSpy toggled(&toggle, &QAbstractButton::toggled);
@@ -139,30 +143,20 @@ TEST(MWSwitch, FlipsFromTheTrackAndFromTheTitle)
     QTest::keyClick(&toggle, Qt::Key_Space);
     EXPECT_TRUE(toggle.isOn());
     EXPECT_EQ(toggled.size(), 3);
-}
 
-TEST(MWOrbButton, CircleTakesClicksAndHelpIsTheTooltip)
-{
     MWOrbButton orb(QStringLiteral("play.fill"), 40);
     orb.resize(orb.sizeHint());
-    int clicks = 0;
-    QObject::connect(&orb, &QAbstractButton::clicked, [&] { ++clicks; });
+    QSignalSpy clicked(&orb, &QAbstractButton::clicked);
     QTest::mouseClick(&orb, Qt::LeftButton, {}, orb.rect().center());
-    EXPECT_EQ(clicks, 1);
-    QTest::mouseClick(&orb, Qt::LeftButton, {}, QPoint(1, 1));  // the corner is outside the circle
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicked.size(), 1);
+    QTest::mouseClick(&orb, Qt::LeftButton, {}, QPoint(1, 1));  // the corner is outside
+    EXPECT_EQ(clicked.size(), 1);
     orb.setHelp(QStringLiteral("Play"));
     EXPECT_EQ(orb.toolTip(), "Play");
     EXPECT_EQ(orb.accessibleName(), "Play");
-}
 
-TEST(MWChromeButton, MenuVariantIsWiderAndOpensTheMenu)
-{
-    themetest::SharedState keep;
-    MWChromeButton plain(QStringLiteral("Export All"));
-    MWChromeButton withMenu(QStringLiteral("Export All"));
+    MWChromeButton plain(QStringLiteral("Export All")), withMenu(QStringLiteral("Export All"));
     QMenu menu;
-    menu.addAction(QStringLiteral("Only selected"));
     withMenu.setMenu(&menu);
     EXPECT_GT(withMenu.sizeHint().width(), plain.sizeHint().width());
     MWChromeButton compact(QStringLiteral("Export All"));
