@@ -67,7 +67,7 @@ TEST_F(StoreTest, ImportNotesDropsCloseTogetherAndDuplicates)
     EXPECT_EQ(services->alerts.size(), 2);
 }
 
-TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOne)
+TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOneAndTrimmingBarsPullsTheFrameIn)
 {
     const CWSource a = addSource("/v/a.mov", 60);
     const CWSource b = addSource("/v/b.mov", 60);
@@ -82,10 +82,7 @@ TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOne)
     EXPECT_FALSE(store->currentSourceID());
     EXPECT_EQ(player->item, nullptr);
     EXPECT_EQ(player->calls.last(), "item");
-}
 
-TEST_F(StoreTest, TrimmingBordersPullsTheFrameInside)
-{
     CWSource s = addSource("/v/a.mov", 60);
     CWStoreTestAccess::setPicture(*store, s.id, QRectF(240, 0, 1440, 1080));
     store->select(s.id);
@@ -99,7 +96,7 @@ TEST_F(StoreTest, TrimmingBordersPullsTheFrameInside)
     EXPECT_TRUE(store->current()->trimBorders);
 }
 
-TEST_F(StoreTest, ExportFolderFallsBackToVideos)
+TEST_F(StoreTest, ExportFolderFallsBackToVideosAndParallelismFollowsTheCores)
 {
     QSettings().remove("mwso.cw.lastExportFolder");
     const QString fallback = QDir(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation))
@@ -111,6 +108,13 @@ TEST_F(StoreTest, ExportFolderFallsBackToVideos)
     EXPECT_EQ(CWStore::exportFolder(), chosen.path());
     QSettings().setValue("mwso.cw.lastExportFolder", chosen.path() + "/gone");
     EXPECT_EQ(CWStore::exportFolder(), fallback);
+
+    // Parallel clips follow the cores; without the converter one at a time.
+    for (const auto& [cores, clips] : {std::pair{4, 1}, {8, 2}, {12, 3}, {64, 3}})
+        EXPECT_EQ((services->cores = cores, CWStoreTestAccess::parallelism(*store)), clips);
+    qputenv("CUTWRIGHT_CONVERTER", "/nonexistent/ffmpeg");
+    EXPECT_EQ(CWStoreTestAccess::parallelism(*store), 1);
+    qunsetenv("CUTWRIGHT_CONVERTER");
 }
 
 // Clip names the file system could not take as they are still give files:
@@ -206,13 +210,4 @@ TEST_F(StoreTest, CancelEndsEveryRowAndRevealsNothing)
     EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files).isEmpty());  // no partial file
     EXPECT_TRUE(store->note()->startsWith("Exported 0 clips to "));
     EXPECT_TRUE(services->revealed.isEmpty());
-}
-
-TEST_F(StoreTest, ParallelismFollowsTheCores)
-{
-    for (const auto& [cores, clips] : {std::pair{4, 1}, {8, 2}, {12, 3}, {64, 3}})
-        EXPECT_EQ((services->cores = cores, CWStoreTestAccess::parallelism(*store)), clips);
-    qputenv("CUTWRIGHT_CONVERTER", "/nonexistent/ffmpeg");
-    EXPECT_EQ(CWStoreTestAccess::parallelism(*store), 1);
-    qunsetenv("CUTWRIGHT_CONVERTER");
 }

@@ -103,28 +103,11 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     EXPECT_EQ(fourth->clips()[0].name, "edited while one is missing");
 }
 
-TEST_F(StoreTest, AVideoRemovedWhileItsFilmstripIsMadeStaysRemoved)
+TEST_F(StoreTest, TheFilmstripWaitsForThePlayerAndAVideoRemovedMeanwhileStaysRemoved)
 {
-    const QString mp4 = copy("h264_aac.mp4", "talk.mp4");
-    const QString film = copy("bars_letterbox.mp4", "film.mp4");
-    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
-        const CWSource* current = store->current();
-        if (field == CWStore::Field::currentSourceID && current && current->media.original == mp4)
-            store->removeSource(current->id);
-    });
-    importNow(*store, {mp4, film});
-    ASSERT_EQ(store->sources().size(), 1);
-    EXPECT_EQ(store->sources()[0].media.original, film);
-    EXPECT_EQ(store->sources()[0].thumbs.size(), 24);
-    EXPECT_FALSE(store->busy());
-}
-
-TEST_F(StoreTest, TheFilmstripWaitsForThePlayersFirstPicture)
-{
-    const QString mp4 = copy("h264_aac.mp4", "talk.mp4");
     player->picture = false;
     QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({mp4});
+    store->importFiles({copy("h264_aac.mp4", "talk.mp4")});
     ASSERT_TRUE(testutil::waitUntil([&] { return store->current() != nullptr; }));
     EXPECT_EQ(store->busy(), "Loading talk.mp4…");
     player->picture = true;
@@ -132,9 +115,22 @@ TEST_F(StoreTest, TheFilmstripWaitsForThePlayersFirstPicture)
     EXPECT_EQ(store->sources()[0].thumbs.size(), 24);
 
     // A player that never settles holds the filmstrip back a second at most.
-    const QString other = copy("h264_aac.mp4", "other.mp4");
     player->picture = false;
-    store->importFiles({other});
+    store->importFiles({copy("h264_aac.mp4", "other.mp4")});
     ASSERT_TRUE(imported.wait(60000));
     EXPECT_EQ(store->sources()[1].thumbs.size(), 24);
+
+    player->picture = true;
+    const QString gone = copy("h264_aac.mp4", "gone.mp4");
+    const QString film = copy("bars_letterbox.mp4", "film.mp4");
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
+        const CWSource* current = store->current();
+        if (field == CWStore::Field::currentSourceID && current && current->media.original == gone)
+            store->removeSource(current->id);
+    });
+    importNow(*store, {gone, film});
+    ASSERT_EQ(store->sources().size(), 3);
+    EXPECT_EQ(store->sources()[2].media.original, film);
+    EXPECT_EQ(store->sources()[2].thumbs.size(), 24);
+    EXPECT_FALSE(store->busy());
 }
