@@ -3,7 +3,6 @@
 #include "help/helpnavigation.h"
 #include "theme/symbols.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;

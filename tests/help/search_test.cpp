@@ -1,6 +1,5 @@
 #include "help/helpnavigation.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,7 +25,7 @@ const QString everyPage =
 
 }  // namespace
 
-TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
+TEST(HelpSearch, ListsMatchingPagesInCatalogueOrderAndOpeningClearsIt)
 {
     struct Case {
         QString search, ids;
@@ -51,20 +50,18 @@ TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
     EXPECT_EQ(listedIds(u"zoom"_s), u"quickstart inspector keys tips look"_s);
     for (const Case& c : cases)
         EXPECT_EQ(listedIds(c.search), c.ids) << "search: " << c.search.toStdString();
-}
 
-TEST(HelpWindowPage, OpeningChoosesThePageAndClearsTheSearch)
-{
-    struct Case {
+    // Opening chooses the page and clears the search.
+    struct Opening {
         QString requested, selected;
         bool shown;
     };
-    const QList<Case> cases{
+    const QList<Opening> openings{
         {u""_s, u"overview"_s, true},  // Help with no page: the first page
         {u"keys"_s, u"keys"_s, true},
         {u"nowhere"_s, u"nowhere"_s, false},  // an unknown page leaves the page side empty
     };
-    for (const Case& c : cases) {
+    for (const Opening& c : openings) {
         const MWHelp::ViewStart start = MWHelp::freshView(catalogue(), c.requested);
         EXPECT_EQ(start.selected, c.selected);
         EXPECT_TRUE(start.search.isEmpty());

@@ -6,7 +6,7 @@
 
 using TrimMath::Track;
 
-TEST(Track, MapsBetweenInsetsAndPinsOutside)
+TEST(TrimMath, TrackMapsBetweenInsetsAndPinsOutsideAndOutIsClamped)
 {
     const Track t{100, 10, 60}, narrow{15, 10, 60} /* usable length taken as 1 */,
         empty{100, 10, 0};
@@ -20,10 +20,7 @@ TEST(Track, MapsBetweenInsetsAndPinsOutside)
         EXPECT_DOUBLE_EQ(track.time(x), time) << track.width << " " << x;
     for (double s : {0.0, 7.25, 33.3, 60.0})
         EXPECT_NEAR(t.time(t.x(s)), s, 1e-9);
-}
 
-TEST(TrimMath, ClampOut)
-{
     const double cases[][4] = {// out, in, duration: kept out
                                {3, 5, 60, 5.5},    {100, 5, 60, 60}, {60, 59.8, 60, 60},
                                {0.1, 0, 0.3, 0.3}, {10, -4, 60, 10}, {10, 3, -1, 0}};

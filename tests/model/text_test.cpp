@@ -32,7 +32,7 @@ TEST(Clock, Examples)
     }
 }
 
-TEST(FileName, ExamplesAndForbiddenCharacters)
+TEST(FileName, ExamplesForbiddenCharactersAndEightyCharacters)
 {
     struct Case {
         QString name;
@@ -53,10 +53,8 @@ TEST(FileName, ExamplesAndForbiddenCharacters)
              {QString::fromUtf8("a\0b", 3), Aspect::square, 1, "01 a-b (1x1).mp4"},
              {QString(1, QChar(0)), Aspect::square, 1, "01 - (1x1).mp4"}})
         EXPECT_EQ(CropMath::fileName(c.name, c.aspect, c.index), c.file) << c.file;
-}
 
-TEST(FileName, CutsAtEightyUserPerceivedCharacters)
-{
+    // Cut at eighty user-perceived characters.
     const QString hundred = QString(79, u'a') + u' ' + QString(20, u'b');
     EXPECT_EQ(CropMath::fileName(hundred, Aspect::square, 1),
               "01 " + QString(79, u'a') + "  (1x1).mp4");  // the space inside the 80 stays

@@ -33,7 +33,7 @@ void drag(QWidget& widget, QPointF from, QPointF to)
     send(QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
-TEST(MWKnob, DragsFollowTheRangeRuleInPointsWhateverTheZoom)
+TEST(MWKnob, DragsFollowTheRangeRuleWhateverTheZoomAndTheArcRunsClockwise)
 {
     themetest::SharedState keep;
     MWKnob knob(QStringLiteral("Zoom"), 1.0, 3.0);
@@ -54,6 +54,30 @@ TEST(MWKnob, DragsFollowTheRangeRuleInPointsWhateverTheZoom)
         drag(knob, centre, centre + d.by);
         EXPECT_NEAR(knob.value(), d.value, 1e-9) << d.by.y() << " at zoom " << d.zoom;
     }
+
+    // Where the track is at 7:30 and at 4:30, the lit arc shows at the ends it
+    // has reached.
+    MWUI::shared()->setTheme(MWTheme::named(QStringLiteral("gunmetal-blue")));
+    MWUI::shared()->setZoom(1.0);
+    MWKnob arc(QString(), 0.0, 1.0, 60);
+    arc.resize(arc.sizeHint());
+    const QRectF body = arc.knobRect();
+    const double radius = body.width() / 2 + 7;  // the track's middle
+    const auto at = [&](double degreesFromUp) {
+        const double turn = degreesFromUp * std::numbers::pi / 180;
+        return (body.center() + QPointF(std::sin(turn), -std::cos(turn)) * radius).toPoint();
+    };
+    const QColor accent = MWUI::shared()->theme().accent;
+    const auto lit = [&](double value, double degreesFromUp) {
+        arc.setValue(value);
+        const QImage image = arc.grab().toImage();
+        return themetest::distance(image.pixelColor(at(degreesFromUp)), accent) < 40;
+    };
+    EXPECT_FALSE(lit(0.0, -130));
+    EXPECT_TRUE(lit(0.5, -130));
+    EXPECT_FALSE(lit(0.5, 130));
+    EXPECT_TRUE(lit(1.0, 130));
+    EXPECT_FALSE(lit(1.0, 180));  // the gap at the bottom is never lit
 }
 
 TEST(MWKnob, PointerAndFraction)
@@ -68,33 +92,6 @@ TEST(MWKnob, PointerAndFraction)
         EXPECT_DOUBLE_EQ(MWKnobMath::pointerDegrees(f), c.degrees) << c.value;
     }
     EXPECT_DOUBLE_EQ(MWKnobMath::fraction(5, 2, 2), 0.0);  // an empty range is no crash
-}
-
-TEST(MWKnob, ValueArcRunsClockwiseFromLowerLeft)
-{
-    // Where the track is at 7:30 and at 4:30, the lit arc shows at the ends it
-    // has reached.
-    themetest::SharedState keep;
-    MWUI::shared()->setTheme(MWTheme::named(QStringLiteral("gunmetal-blue")));
-    MWKnob knob(QString(), 0.0, 1.0, 60);
-    knob.resize(knob.sizeHint());
-    const QRectF body = knob.knobRect();
-    const double radius = body.width() / 2 + 7;  // the track's middle
-    const auto at = [&](double degreesFromUp) {
-        const double turn = degreesFromUp * std::numbers::pi / 180;
-        return (body.center() + QPointF(std::sin(turn), -std::cos(turn)) * radius).toPoint();
-    };
-    const QColor accent = MWUI::shared()->theme().accent;
-    const auto lit = [&](double value, double degreesFromUp) {
-        knob.setValue(value);
-        const QImage image = knob.grab().toImage();
-        return themetest::distance(image.pixelColor(at(degreesFromUp)), accent) < 40;
-    };
-    EXPECT_FALSE(lit(0.0, -130));
-    EXPECT_TRUE(lit(0.5, -130));
-    EXPECT_FALSE(lit(0.5, 130));
-    EXPECT_TRUE(lit(1.0, 130));
-    EXPECT_FALSE(lit(1.0, 180));  // the gap at the bottom is never lit
 }
 
 enum class Shape { Vertical, Square, Wide };

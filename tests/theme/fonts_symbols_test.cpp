@@ -21,7 +21,7 @@ const QStringList kViewSymbols =
         "slider.horizontal.3 timeline.selection keyboard lightbulb.fill paintpalette.fill")
         .split(u' ');
 
-TEST(MWFonts, SizeFollowsZoomInWholePixels)
+TEST(MWFonts, SizeFollowsZoomInWholePixelsAndDesignsUseTheInstalledFamilies)
 {
     EXPECT_EQ(mwFontAt(9.5, 1.25, QFont::Normal, MWDesign::Regular).pixelSize(), 12);  // 11.875
     themetest::SharedState keep;
@@ -29,10 +29,7 @@ TEST(MWFonts, SizeFollowsZoomInWholePixels)
     EXPECT_EQ(mwFont(13, QFont::Bold).pixelSize(), 26);
     EXPECT_EQ(mwMono(11).pixelSize(), 22);
     EXPECT_EQ(mwFont(13, QFont::Bold).weight(), QFont::Bold);
-}
 
-TEST(MWFonts, DesignsUseTheInstalledFamilies)
-{
     // The bootstrap installs the three families; the fallback is for machines without them.
     const struct {
         MWDesign design;
@@ -67,7 +64,7 @@ TEST(MWSymbols, EveryViewSymbolMapsToAGlyphOfTheIconFont)
     EXPECT_FALSE(themetest::drawn(MWSymbols::pixmap("no.such.symbol", Qt::white, 24).toImage()));
 }
 
-TEST(MWSymbols, DrawnInTheColourAndAtTheScaleAsked)
+TEST(MWSymbols, DrawnInTheColourAtTheScaleAskedAndMirroredWhereNamedSo)
 {
     const QPixmap crisp = MWSymbols::pixmap(QStringLiteral("play.fill"), Qt::red, 20, 2.0);
     EXPECT_EQ(crisp.size(), QSize(40, 40));
@@ -79,10 +76,7 @@ TEST(MWSymbols, DrawnInTheColourAndAtTheScaleAsked)
         MWSymbols::icon(QStringLiteral("xmark"), Qt::white).pixmap(QSize(16, 16), 2.0);
     EXPECT_EQ(big.size(), QSize(32, 32));
     EXPECT_TRUE(themetest::drawn(big.toImage()));
-}
 
-TEST(MWSymbols, MirroredGlyphsPointTheOtherWay)
-{
     // "arrow.left.to.line" is the right-pointing glyph drawn flipped: its ink
     // must be the mirror image of the right-pointing one.
     const QImage right =

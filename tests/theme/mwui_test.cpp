@@ -26,7 +26,7 @@ std::unique_ptr<MWUI> startWith(const QVariant& theme, const QVariant& zoom)
     return std::make_unique<MWUI>();
 }
 
-TEST(MWUI, StartsFromTheStoredChoiceOrGunmetalBlueAtActualSize)
+TEST(MWUI, StartsFromTheStoredChoiceOrGunmetalBlueAtActualSizeAndStepsStopAtTheEnds)
 {
     for (const auto& [stored, id] : {std::pair<QVariant, QString>{{}, "gunmetal-blue"},
                                      {"chartreuse", "gunmetal-blue"},
@@ -42,17 +42,15 @@ TEST(MWUI, StartsFromTheStoredChoiceOrGunmetalBlueAtActualSize)
         EXPECT_DOUBLE_EQ(startWith({}, c.stored)->zoom(), c.starts) << "stored " << c.stored;
     EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::quiet_NaN()), 1.0);
     EXPECT_DOUBLE_EQ(MWUI::startZoom(std::numeric_limits<double>::infinity()), 1.0);
-}
 
-TEST(MWUI, ZoomStepsInAndOutStopAtTheEnds)
-{
+    // Steps in and out stop at the ends.
     const auto ui = startWith({}, {});
     const struct {
         double from;
         double in;
         double out;
-    } cases[] = {{1.34, 1.4, 1.25}, {2.0, 2.0, 1.75}, {0.85, 0.9, 0.85}, {2.5, 2.0, 2.0}};
-    for (const auto& c : cases) {
+    } steps[] = {{1.34, 1.4, 1.25}, {2.0, 2.0, 1.75}, {0.85, 0.9, 0.85}, {2.5, 2.0, 2.0}};
+    for (const auto& c : steps) {
         ui->setZoom(c.from);
         ui->zoomIn();
         EXPECT_DOUBLE_EQ(ui->zoom(), c.in) << "in from " << c.from;
