@@ -17,10 +17,9 @@ using namespace storetest;
 TEST(ImportSummary, TitlesAndBodies)
 {
     EXPECT_FALSE(CWStore::importSummary({}, 3));
-    const auto one = CWStore::importSummary({{"song.m4a", "No picture."}}, 1);
-    ASSERT_TRUE(one);
-    EXPECT_EQ(one->title, QString::fromUtf8("Can't use “song.m4a”"));
-    EXPECT_EQ(one->body, "No picture.");
+    const auto one = CWStore::importSummary({{"song.m4a", "No picture."}}, 1).value();
+    EXPECT_EQ(one.title, QString::fromUtf8("Can't use “song.m4a”"));
+    EXPECT_EQ(one.body, "No picture.");
     const auto two = CWStore::importSummary({{"a.ts", "Bad."}, {"b.ts", "Worse."}}, 3);
     EXPECT_EQ(two->title, "2 of 3 files couldn't be opened (1 loaded fine)");
     EXPECT_EQ(two->body, QString::fromUtf8("• a.ts: Bad.\n\n• b.ts: Worse."));

@@ -100,11 +100,10 @@ TEST_F(StoreTest, RestoreKeepsMissingVideosSavedAndTouchesNothingBesideTheSessio
         EXPECT_TRUE(store->sources().isEmpty());
         if (launch == 1)
             addClipIn(*store);
-        const auto session = savedSession();
-        ASSERT_TRUE(session);
-        EXPECT_EQ(session->allSources().size(), 2 + launch);
-        EXPECT_EQ(session->clips.size(), 1 + launch);
-        for (const CWSession::Source& source : session->allSources())
+        const auto session = savedSession().value();
+        EXPECT_EQ(session.allSources().size(), 2 + launch);
+        EXPECT_EQ(session.clips.size(), 1 + launch);
+        for (const CWSession::Source& source : session.allSources())
             EXPECT_TRUE(source.path != "/gone/b.mov" || !source.trimBorders);  // as saved
     }
     for (const QString& name : beside) {

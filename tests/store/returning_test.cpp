@@ -36,12 +36,11 @@ void expectClipShownUnder(const CWStore& store, const QString& sourceId)
     ASSERT_EQ(store.clips().size(), 1);
     EXPECT_EQ(uuidText(store.clips()[0].id), kClipId);
     EXPECT_EQ(uuidText(store.clips()[0].sourceID), sourceId);
-    const auto saved = savedSession();
-    ASSERT_TRUE(saved);
-    ASSERT_EQ(saved->allSources().size(), 1);
-    EXPECT_EQ(saved->allSources()[0].id, sourceId);
-    ASSERT_EQ(saved->clips.size(), 1);
-    EXPECT_EQ(uuidText(saved->clips[0].sourceID), sourceId);
+    const auto saved = savedSession().value();
+    ASSERT_EQ(saved.allSources().size(), 1);
+    EXPECT_EQ(saved.allSources()[0].id, sourceId);
+    ASSERT_EQ(saved.clips.size(), 1);
+    EXPECT_EQ(uuidText(saved.clips[0].sourceID), sourceId);
 }
 
 }  // namespace
