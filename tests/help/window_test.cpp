@@ -140,24 +140,24 @@ TEST(HelpWindow, EveryBlockKindIsDrawnWithItsMarkerAndThePageAndSidebarFollowThe
     EXPECT_EQ(sidebar->width(), 250);
 
     MWUI::shared()->setZoom(2.0);
-    const QStringList kinds{u"heading"_s, u"step"_s, u"bullet"_s, u"keycap"_s, u"tip"_s};
-    const QList<std::pair<QString, QList<int>>> cases{
-        {u"quickstart"_s, {0, 6, 0, 0, 1}}, {u"timeline"_s, {0, 0, 5, 0, 0}},
-        {u"look"_s, {1, 0, 4, 3, 1}},       {u"inspector"_s, {0, 0, 0, 0, 0}},
-        {u"keys"_s, {0, 0, 0, 12, 0}},
-    };
     const auto title = [] {
         return MWHelpWindow::view()->pageView()->findChild<QLabel*>(u"title"_s);
     };
-    for (const auto& [id, counts] : cases) {
+    QStringList markers;  // each page's headings, steps, bullets, keycaps and tips
+    for (const QString& id :
+         {u"quickstart"_s, u"timeline"_s, u"look"_s, u"inspector"_s, u"keys"_s}) {
         MWHelpWindow::show(id);
-        for (qsizetype i = 0; i < kinds.size(); ++i)
-            EXPECT_EQ(MWHelpWindow::view()->pageView()->findChildren<QWidget*>(kinds[i]).size(),
-                      counts[i])
-                << id.toStdString() << " " << kinds[i].toStdString();
+        QStringList counts{id};
+        for (const QString& kind : {u"heading"_s, u"step"_s, u"bullet"_s, u"keycap"_s, u"tip"_s})
+            counts << QString::number(
+                MWHelpWindow::view()->pageView()->findChildren<QWidget*>(kind).size());
+        markers << counts.join(' ');
         ASSERT_NE(title(), nullptr) << id.toStdString();
         EXPECT_EQ(title()->font().pixelSize(), 48) << id.toStdString();
     }
+    EXPECT_EQ(markers,
+              QStringList({u"quickstart 0 6 0 0 1"_s, u"timeline 0 0 5 0 0"_s, u"look 1 0 4 3 1"_s,
+                           u"inspector 0 0 0 0 0"_s, u"keys 0 0 0 12 0"_s}));
     // Twelve shortcuts at twice the size do not fit the window: the page scrolls.
     EXPECT_TRUE(testutil::waitUntil(
         [] { return MWHelpWindow::view()->pageScroller()->verticalScrollBar()->maximum() > 0; },

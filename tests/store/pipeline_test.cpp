@@ -94,8 +94,6 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
               QString::fromUtf8("Restored 2 videos, 2 clips. Not found: film.mp4 — its clips "
                                 "are kept and come back when the file is available again."));
     third->rename(third->clips()[0].id, "edited while one is missing");
-    EXPECT_EQ(savedSession().value().allSources().size(), 3);
-    EXPECT_EQ(savedSession().value().clips.size(), 3);
     QFile::rename(letterbox + ".away", letterbox);
     const auto fourth = launched();
     EXPECT_EQ(fourth->sources().size(), 3);
