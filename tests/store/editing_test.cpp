@@ -98,6 +98,7 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSessionDuplicateAnd
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);
     EXPECT_EQ(savedSession().value().clips, store->clips());
+    EXPECT_EQ(savedSession().value().allSources().value(0).trimBorders, true);  // a new source's
 
     store->setSelectedClipID(std::nullopt);  // "Done Editing"
     QFile::remove(CWStore::sessionURL());
@@ -161,6 +162,7 @@ TEST_F(StoreTest, SelectClipAcrossSourcesKeepsTheClipsValues)
     EXPECT_EQ(store->currentSourceID(), a.id);
     EXPECT_EQ(store->selectedClipID(), clip.id);
     EXPECT_EQ(store->clips()[0], clip);  // not rewritten on the way
+    EXPECT_DOUBLE_EQ(store->inMark(), 5);
     EXPECT_DOUBLE_EQ(store->outMark(), 9);
     EXPECT_EQ(store->aspect(), Aspect::square);
     EXPECT_DOUBLE_EQ(store->zoom(), 1.5);
