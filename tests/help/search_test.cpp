@@ -1,7 +1,5 @@
 #include "help/helpnavigation.h"
 
-#include "common/testutil.h"
-
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,7 +25,7 @@ const QString everyPage =
 
 }  // namespace
 
-TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
+TEST(HelpSearch, ListsMatchingPagesInCatalogueOrderAndOpeningClearsIt)
 {
     struct Case {
         QString search, ids;
@@ -37,9 +35,7 @@ TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
         // substring, so "widescreen" on the first page answers too.
         {u"esc"_s, u"overview timeline keys"_s},
         {u"  ZOOM "_s, listedIds(u"zoom"_s)},
-        {u"\tzoom\t"_s, listedIds(u"zoom"_s)},
-        {u"\u00a0Esc\u00a0"_s, u"overview timeline keys"_s},
-        {u""_s, everyPage},
+        {u"\u00a0Esc\t"_s, u"overview timeline keys"_s},
         {u" \t "_s, everyPage},
         {u"xyzzy"_s, u""_s},
         {u"batch export"_s, u"export"_s},        // a title only
@@ -54,22 +50,18 @@ TEST(HelpSearch, ListsMatchingPagesInCatalogueOrder)
     EXPECT_EQ(listedIds(u"zoom"_s), u"quickstart inspector keys tips look"_s);
     for (const Case& c : cases)
         EXPECT_EQ(listedIds(c.search), c.ids) << "search: " << c.search.toStdString();
-}
 
-TEST(HelpWindowPage, OpeningChoosesThePageAndClearsTheSearch)
-{
-    struct Case {
+    // Opening chooses the page and clears the search.
+    struct Opening {
         QString requested, selected;
         bool shown;
     };
-    const QList<Case> cases{
+    const QList<Opening> openings{
         {u""_s, u"overview"_s, true},  // Help with no page: the first page
         {u"keys"_s, u"keys"_s, true},
-        {u"quickstart"_s, u"quickstart"_s, true},
-        {u"about"_s, u"about"_s, true},
         {u"nowhere"_s, u"nowhere"_s, false},  // an unknown page leaves the page side empty
     };
-    for (const Case& c : cases) {
+    for (const Opening& c : openings) {
         const MWHelp::ViewStart start = MWHelp::freshView(catalogue(), c.requested);
         EXPECT_EQ(start.selected, c.selected);
         EXPECT_TRUE(start.search.isEmpty());

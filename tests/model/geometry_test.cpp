@@ -1,15 +1,12 @@
 #include "model/cropmath.h"
 #include "model/trimmath.h"
 
-#include "common/testutil.h"
 #include <cmath>
-
 #include <gtest/gtest.h>
-#include <limits>
 
 using TrimMath::Track;
 
-TEST(Track, MapsBetweenInsetsAndPinsOutside)
+TEST(TrimMath, TrackMapsBetweenInsetsAndPinsOutsideAndOutIsClamped)
 {
     const Track t{100, 10, 60}, narrow{15, 10, 60} /* usable length taken as 1 */,
         empty{100, 10, 0};
@@ -23,10 +20,7 @@ TEST(Track, MapsBetweenInsetsAndPinsOutside)
         EXPECT_DOUBLE_EQ(track.time(x), time) << track.width << " " << x;
     for (double s : {0.0, 7.25, 33.3, 60.0})
         EXPECT_NEAR(t.time(t.x(s)), s, 1e-9);
-}
 
-TEST(TrimMath, ClampOut)
-{
     const double cases[][4] = {// out, in, duration: kept out
                                {3, 5, 60, 5.5},    {100, 5, 60, 60}, {60, 59.8, 60, 60},
                                {0.1, 0, 0.3, 0.3}, {10, -4, 60, 10}, {10, 3, -1, 0}};
@@ -64,17 +58,14 @@ TEST(CropFrame, LargestFrameOfTheShapeSlidInsideThePicture)
     const QRectF wide = frame(Aspect::wide, 2, 0.25, 0.5, hd, QRectF(240, 0, 1440, 1080));
     EXPECT_DOUBLE_EQ(wide.width(), 720);
     EXPECT_DOUBLE_EQ(wide.x(), 240);
-}
 
-TEST(CropFrame, ZoomIsClampedAndEmptyPicturesGiveNothing)
-{
+    // Zoom is clamped; empty pictures give nothing; a tie takes full width.
     const QRectF one = frame(Aspect::wide, 1, 0.5, 0.5);
     EXPECT_EQ(frame(Aspect::wide, 0.5, 0.5, 0.5), one);
     EXPECT_EQ(frame(Aspect::wide, std::nan(""), 0.5, 0.5), one);
     EXPECT_DOUBLE_EQ(frame(Aspect::wide, 10, 0.5, 0.5).width(), 480);
     EXPECT_TRUE(frame(Aspect::wide, 1, 0.5, 0.5, hd, QRectF(2000, 0, 10, 10)).isNull());
     EXPECT_TRUE(frame(Aspect::wide, 1, 0.5, 0.5, QSizeF(0, 0)).isNull());
-    // A tie takes full width.
     EXPECT_EQ(frame(Aspect::square, 1, 0.5, 0.5, QSizeF(500, 500)), QRectF(0, 0, 500, 500));
 }
 

@@ -1,7 +1,5 @@
 #include "model/session.h"
 
-#include "common/testutil.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,19 +21,11 @@ const QByteArray example =
     clipNamed("Opening") + "]}";
 }  // namespace
 
-TEST(Session, ExampleDocumentRoundTripsByteForByte)
+TEST(Session, TheExampleRoundTripsAndWritesVersionEmptySourcesAndBase64Bookmarks)
 {
-    const auto session = CWSession::decode(example);
-    ASSERT_TRUE(session);
-    EXPECT_EQ(session->version, 2);
-    ASSERT_EQ(session->allSources().size(), 1);
-    EXPECT_EQ(session->allSources()[0].path, "/Volumes/Media/talk.mp4");
-    EXPECT_FALSE(session->allSources()[0].bookmark);
-    EXPECT_EQ(session->encode(), example);
-}
-
-TEST(Session, WritesVersionEmptySourcesAndBase64Bookmarks)
-{
+    const auto session = CWSession::decode(example).value();
+    EXPECT_EQ(session.version, 2);
+    EXPECT_EQ(session.encode(), example);  // byte for byte
     CWSession empty;
     EXPECT_EQ(empty.encode(), R"({"version":2,"sources":[],"clips":[]})");
 
@@ -51,39 +41,37 @@ TEST(Session, WritesVersionEmptySourcesAndBase64Bookmarks)
         QByteArray(
             R"({"version":2,"sources":[{"id":"ID","path":"/ä \"b\".mov","bookmark":"AP8QYm9va21hcms=","trimBorders":false},)"
             R"({"id":"ID2","path":"/c.mov"}],"clips":[]})"));
-    const auto back = CWSession::decode(bytes);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back->sources, *s.sources);
+    const auto back = CWSession::decode(bytes).value();
+    EXPECT_EQ(back.sources, s.sources);
 }
 
 TEST(Session, OlderLayoutOrdersFilesByPathAndUnknownKeysAreIgnored)
 {
-    const auto s = CWSession::decode(R"({"files":{"B":"/b.mov","A":"/z.mov"},"clips":[]})");
-    ASSERT_TRUE(s);
-    const auto sources = s->allSources();
+    const auto s = CWSession::decode(R"({"files":{"B":"/b.mov","A":"/z.mov"},"clips":[]})").value();
+    const auto sources = s.allSources();
     ASSERT_EQ(sources.size(), 2);
     EXPECT_EQ(sources[0], (CWSession::Source{"B", "/b.mov", std::nullopt, std::nullopt}));
     EXPECT_EQ(sources[1], (CWSession::Source{"A", "/z.mov", std::nullopt, std::nullopt}));
-    EXPECT_FALSE(s->version);
+    EXPECT_FALSE(s.version);
 
-    const auto both = CWSession::decode(R"({"sources":[],"files":{"B":"/b.mov"},"clips":[]})");
-    ASSERT_TRUE(both);
-    EXPECT_TRUE(both->allSources().isEmpty());
+    const auto both =
+        CWSession::decode(R"({"sources":[],"files":{"B":"/b.mov"},"clips":[]})").value();
+    EXPECT_TRUE(both.allSources().isEmpty());
     EXPECT_TRUE(CWSession::decode(R"({"clips":[]})")->allSources().isEmpty());
 
     // Unknown keys and nulls are ignored.
-    const auto future = CWSession::decode(
-        R"({"future":{"x":1},"version":null,"sources":[{"id":"A","path":"/a","bookmark":null,"extra":3}],"clips":[]})");
-    ASSERT_TRUE(future);
-    EXPECT_FALSE(future->version);
-    EXPECT_FALSE(future->allSources()[0].trimBorders);
+    const auto future =
+        CWSession::decode(
+            R"({"future":{"x":1},"version":null,"sources":[{"id":"A","path":"/a","bookmark":null,"extra":3}],"clips":[]})")
+            .value();
+    EXPECT_FALSE(future.version);
+    EXPECT_FALSE(future.allSources()[0].trimBorders);
 }
 
 TEST(Session, DecodeIsAllOrNothing)
 {
     const char* bad[] = {
         "",
-        "not json",
         R"([])",
         R"({"version":2,"sources":[]})",                  // no clips
         R"({"sources":[{"path":"/a.mov"}],"clips":[]})",  // source without id
@@ -96,15 +84,11 @@ TEST(Session, DecodeIsAllOrNothing)
         // A version no integer holds is not a version of ours.
         R"({"version":7547409932,"clips":[]})",
         R"({"version":-2147483649,"clips":[]})",
-        R"({"version":1e300,"clips":[]})",
         R"({"version":2.5,"clips":[]})",
     };
     for (const char* text : bad)
         EXPECT_FALSE(CWSession::decode(text)) << text;
-}
-
-TEST(Session, VersionsInsideTheIntegerRangeDecode)
-{
+    // Versions inside the integer range decode, whole floating values too.
     EXPECT_EQ(CWSession::decode(R"({"version":2147483647,"clips":[]})")->version, 2147483647);
     EXPECT_EQ(CWSession::decode(R"({"version":-2147483648,"clips":[]})")->version, -2147483648LL);
     EXPECT_EQ(CWSession::decode(R"({"version":2.0,"clips":[]})")->version, 2);
@@ -123,14 +107,10 @@ TEST(Session, LoneSurrogatesSurviveASave)
                                QByteArray(text) + R"("}],"clips":[)" + clipNamed(text) + "]}";
         const auto first = CWSession::decode(doc);
         ASSERT_TRUE(first) << text;
-        EXPECT_EQ(first->encode(), doc) << text;
-        const auto again = CWSession::decode(first->encode());
-        ASSERT_TRUE(again) << text;
-        EXPECT_EQ(again->clips[0].name, first->clips[0].name) << text;
-        EXPECT_EQ(again->allSources()[0].path, first->allSources()[0].path) << text;
+        EXPECT_EQ(first->encode(), doc) << text;  // so a second save writes it the same again
     }
     // A pair written as an escape is one character: it is written as UTF-8.
-    const auto pair = CWSession::decode(R"({"clips":[)" + clipNamed(R"(\ud83d\ude00)") + "]}");
-    ASSERT_TRUE(pair);
-    EXPECT_TRUE(pair->encode().contains("\"name\":\"\xF0\x9F\x98\x80\""));
+    const auto pair =
+        CWSession::decode(R"({"clips":[)" + clipNamed(R"(\ud83d\ude00)") + "]}").value();
+    EXPECT_TRUE(pair.encode().contains("\"name\":\"\xF0\x9F\x98\x80\""));
 }

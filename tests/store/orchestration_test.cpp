@@ -17,10 +17,9 @@ using namespace storetest;
 TEST(ImportSummary, TitlesAndBodies)
 {
     EXPECT_FALSE(CWStore::importSummary({}, 3));
-    const auto one = CWStore::importSummary({{"song.m4a", "No picture."}}, 1);
-    ASSERT_TRUE(one);
-    EXPECT_EQ(one->title, QString::fromUtf8("Can't use “song.m4a”"));
-    EXPECT_EQ(one->body, "No picture.");
+    const auto one = CWStore::importSummary({{"song.m4a", "No picture."}}, 1).value();
+    EXPECT_EQ(one.title, QString::fromUtf8("Can't use “song.m4a”"));
+    EXPECT_EQ(one.body, "No picture.");
     const auto two = CWStore::importSummary({{"a.ts", "Bad."}, {"b.ts", "Worse."}}, 3);
     EXPECT_EQ(two->title, "2 of 3 files couldn't be opened (1 loaded fine)");
     EXPECT_EQ(two->body, QString::fromUtf8("• a.ts: Bad.\n\n• b.ts: Worse."));
@@ -28,33 +27,9 @@ TEST(ImportSummary, TitlesAndBodies)
               "2 of 2 files couldn't be opened");
 }
 
-TEST_F(StoreTest, DropsCloseTogetherMakeOneRunAndLinksAreDuplicates)
-{
-    const QString a = copy("h264_aac.mp4", "a.mp4");
-    const QString bad = copy("random.mp4", "bad.mp4");
-    const QString link = media.filePath("link.mp4");
-    ASSERT_TRUE(QFile::link(a, link));
-
-    QSignalSpy finished(store.get(), &CWStore::importFinished);
-    store->enqueueImport({a});
-    QTimer::singleShot(300, store.get(), [&] { store->enqueueImport({link, bad}); });
-    ASSERT_TRUE(finished.wait(120000));
-    ASSERT_TRUE(testutil::waitUntil([&] { return finished.count() >= 1; }));
-    EXPECT_EQ(finished.count(), 1);         // one run for both drops
-    EXPECT_EQ(store->sources().size(), 1);  // the link is the same file
-    ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0].first, "1 of 3 files couldn't be opened (2 loaded fine)");
-
-    // Importing the same file again adds nothing and says nothing.
-    store->enqueueImport({a});
-    ASSERT_TRUE(finished.wait(120000));
-    EXPECT_EQ(store->sources().size(), 1);
-    EXPECT_EQ(services->alerts.size(), 1);
-}
-
 // Names from the user's disk go into the notes as they are: markers such as
 // "%2" inside a name (URL-encoded downloads) are part of the name.
-TEST_F(StoreTest, ImportNotesAndAudioOnly)
+TEST_F(StoreTest, ImportNotesDropsCloseTogetherAndDuplicates)
 {
     const std::tuple<const char*, const char*, const char*> imports[] = {
         {"audio.m4a", "song.m4a", "Can't use “song.m4a”"},
@@ -63,20 +38,35 @@ TEST_F(StoreTest, ImportNotesAndAudioOnly)
          "Loaded film.mp4. Black bars found in the picture — the frame stays inside the real "
          "picture (switch “Remove black bars” off to keep them)."},
         {"h264_aac.mp4", "clip%2C final.mp4", "Loaded clip%2C final.mp4 (0:04, 320×240)."},
-        {"h264_aac.mp4", "100%1 %3%4.mov", "Loaded 100%1 %3%4.mov (0:04, 320×240)."},
         {"h264_aac.mp4", "%1%2%3%4%5.mp4", "Loaded %1%2%3%4%5.mp4 (0:04, 320×240)."},
     };
     for (const auto& [fixture, name, note] : imports) {
         importNow(*store, {copy(fixture, name)});
         EXPECT_EQ(*store->note(), QString::fromUtf8(note));
     }
-    ASSERT_EQ(store->sources().size(), 5);  // no source for the audio file
-    ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0].first, QString::fromUtf8(std::get<2>(imports[0])));
-    EXPECT_DOUBLE_EQ(store->outMark(), store->sources()[4].media.duration);
+    EXPECT_EQ(store->sources().size(), 4);  // no source for the audio file
+    EXPECT_EQ(services->alerts.size(), 1);
+
+    // Drops close together make one run, where a link is the same file.
+    const QString a = copy("h264_aac.mp4", "a.mp4");
+    const QString link = media.filePath("link.mp4");
+    ASSERT_TRUE(QFile::link(a, link));
+    const QStringList later{link, copy("random.mp4", "bad.mp4")};
+    QSignalSpy finished(store.get(), &CWStore::importFinished);
+    store->enqueueImport({a});
+    QTimer::singleShot(300, store.get(), [&] { store->enqueueImport(later); });
+    ASSERT_TRUE(finished.wait(120000));
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(store->sources().size(), 5);
+    EXPECT_EQ(services->alerts.last().first, "1 of 3 files couldn't be opened (2 loaded fine)");
+    // Importing a file in the bin again adds nothing and says nothing.
+    store->enqueueImport({a});
+    ASSERT_TRUE(finished.wait(120000));
+    EXPECT_EQ(store->sources().size(), 5);
+    EXPECT_EQ(services->alerts.size(), 2);
 }
 
-TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOne)
+TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOneAndTrimmingBarsPullsTheFrameIn)
 {
     const CWSource a = addSource("/v/a.mov", 60);
     const CWSource b = addSource("/v/b.mov", 60);
@@ -91,10 +81,7 @@ TEST_F(StoreTest, RemovingSourcesMovesTheCurrentOne)
     EXPECT_FALSE(store->currentSourceID());
     EXPECT_EQ(player->item, nullptr);
     EXPECT_EQ(player->calls.last(), "item");
-}
 
-TEST_F(StoreTest, TrimmingBordersPullsTheFrameInside)
-{
     CWSource s = addSource("/v/a.mov", 60);
     CWStoreTestAccess::setPicture(*store, s.id, QRectF(240, 0, 1440, 1080));
     store->select(s.id);
@@ -108,7 +95,7 @@ TEST_F(StoreTest, TrimmingBordersPullsTheFrameInside)
     EXPECT_TRUE(store->current()->trimBorders);
 }
 
-TEST_F(StoreTest, ExportFolderFallsBackToVideos)
+TEST_F(StoreTest, ExportFolderFallsBackToVideosAndParallelismFollowsTheCores)
 {
     QSettings().remove("mwso.cw.lastExportFolder");
     const QString fallback = QDir(QStandardPaths::writableLocation(QStandardPaths::MoviesLocation))
@@ -120,22 +107,39 @@ TEST_F(StoreTest, ExportFolderFallsBackToVideos)
     EXPECT_EQ(CWStore::exportFolder(), chosen.path());
     QSettings().setValue("mwso.cw.lastExportFolder", chosen.path() + "/gone");
     EXPECT_EQ(CWStore::exportFolder(), fallback);
+
+    // Parallel clips follow the cores; without the converter one at a time.
+    for (const auto& [cores, clips] : {std::pair{4, 1}, {8, 2}, {12, 3}, {64, 3}})
+        EXPECT_EQ((services->cores = cores, CWStoreTestAccess::parallelism(*store)), clips);
+    qputenv("CUTWRIGHT_CONVERTER", "/nonexistent/ffmpeg");
+    EXPECT_EQ(CWStoreTestAccess::parallelism(*store), 1);
+    qunsetenv("CUTWRIGHT_CONVERTER");
 }
 
-TEST_F(StoreTest, ExportNamesRowsAndTheRefusals)
+// Clip names the file system could not take as they are still give files:
+// eighty emoji (320 bytes) made every export of the clip fail with "File name
+// too long", a NUL cut the name short and lost ".mp4". The output size is the
+// one chosen when "Export All" was pressed, for every clip of the batch, even
+// when the choice changes while the batch runs.
+TEST_F(StoreTest, EveryClipNameGivesAFileAtTheBatchsSizeAndTheRefusals)
 {
     store->exportAll();
-    ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0],
+    EXPECT_EQ(services->alerts.value(0),
               qMakePair(QString("No clips to export"),
                         QString("Set In and Out points and click Add Clip first.")));
 
-    importNow(*store, {copy("h264_aac.mp4", "talk.mp4")});
-    const QUuid source = store->sources()[0].id;
-    QList<Clip> clips{clipOf(source, "Intro", 0.5, 1.5, Aspect::vertical),
-                      clipOf(source, "Intro", 1, 1.05, Aspect::vertical)};
+    services->cores = 2;  // one clip at a time
+    importNow(*store, {copy("h264_aac.mp4", "a.mp4")});
+    const QUuid source = store->sources().value(0).id;
+    const QString emoji = QString::fromUtf8("😀").repeated(80);
+    QList<Clip> clips;
+    for (const QString& name : {emoji, emoji, QString::fromUtf8("a\0b", 3)})
+        clips << clipOf(source, name, 0, 0.3);
+    clips << clipOf(source, "Intro", 1, 1.05, Aspect::vertical);
     CWStoreTestAccess::setClips(*store, clips);
-    QFile::copy(testutil::fixture("h264_aac.mp4"), out.filePath("01 Intro (9x16).mp4"));
+    // The first name is taken already: the export adds " 2", never overwrites.
+    const QString first = out.filePath(CropMath::fileName(emoji, Aspect::square, 1));
+    ASSERT_TRUE(QFile::copy(testutil::fixture("h264_aac.mp4"), first));
 
     services->folder = std::nullopt;  // cancelled panel: nothing happens
     store->exportAll(QList<QUuid>{clips[0].id});
@@ -144,55 +148,51 @@ TEST_F(StoreTest, ExportNamesRowsAndTheRefusals)
     EXPECT_TRUE(store->exportRows().isEmpty());
 
     services->folder = out.path();
+    store->setShortSide(720);
     exportAndWait(*store, [&] {
-        EXPECT_EQ(services->panels.last(), "Export Here | Choose a folder for the 2 clips");
-        ASSERT_EQ(store->exportRows().size(), 2);
-        EXPECT_EQ(store->exportRows()[0].name, "01 Intro (9x16) 2.mp4");  // never overwritten
-        EXPECT_EQ(store->exportRows()[1].name, "02 Intro (9x16).mp4");
+        EXPECT_EQ(services->panels.last(), "Export Here | Choose a folder for the 4 clips");
         // A second batch while one runs starts nothing and asks for nothing.
         const int beeps = services->beeps;
         const qsizetype panels = services->panels.size();
         store->exportAll();
         EXPECT_EQ(services->beeps, beeps + 1);
         EXPECT_EQ(services->panels.size(), panels);
+        store->setShortSide(1080);  // while the first clip runs and the others wait
     });
-    EXPECT_EQ(store->exportRows()[0].state, "Done");
-    EXPECT_EQ(store->exportRows()[1].state,
+    const QList<ExportRow> rows = store->exportRows();
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0].name, QFileInfo(first).completeBaseName() + " 2.mp4");
+    EXPECT_EQ(rows[2].name, "03 a-b (1x1).mp4");
+    QStringList done;
+    for (const ExportRow& row : rows.mid(0, 3)) {
+        ASSERT_EQ(row.state, "Done") << row.state.toStdString();
+        EXPECT_EQ(*row.file, out.filePath(row.name));
+        EXPECT_EQ(exporttest::probe(*row.file).size(), QSize(720, 720)) << row.name.toStdString();
+        done << *row.file;
+    }
+    EXPECT_EQ(rows[3].state,
               QString::fromUtf8("Failed: “Intro” is shorter than 0.1 seconds. Set its In and Out "
                                 "points further apart."));
     EXPECT_TRUE(store->note()->contains(", 1 failed to "));
     EXPECT_EQ(QSettings().value("mwso.cw.lastExportFolder").toString(), out.path());
-    ASSERT_EQ(services->revealed.size(), 1);
-    EXPECT_EQ(services->revealed[0], QStringList{out.filePath("01 Intro (9x16) 2.mp4")});
+    EXPECT_EQ(services->revealed, QList<QStringList>{done});
 
     services->folder = std::nullopt;
     store->exportAll();
     EXPECT_EQ(services->initialFolders.last(), out.path());  // the last folder chosen
 }
 
-TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
+// Eight cores run two clips at a time; a cancel ends the running and the
+// waiting, and with nothing done nothing is revealed.
+TEST_F(StoreTest, CancelEndsEveryRowAndRevealsNothing)
 {
     services->folder = out.path();
-    importNow(*store, {copy("export_long.mp4", "long.mp4")});
-    ASSERT_EQ(store->sources().size(), 1);
-    const QUuid source = store->sources()[0].id;
-
-    const auto clipsOf = [&](int count, double length) {
-        QList<Clip> clips;
-        for (int i = 0; i < count; ++i)
-            clips << clipOf(source, QString("c%1").arg(i), 0, length);
-        return clips;
-    };
-    CWStoreTestAccess::setClips(*store, clipsOf(3, 0.05));
-    exportAndWait(*store);  // every clip fails before anything is launched
-    for (const ExportRow& r : store->exportRows())
-        EXPECT_TRUE(r.state.startsWith("Failed: ")) << r.state.toStdString();
-    EXPECT_TRUE(services->revealed.isEmpty());
-    EXPECT_TRUE(store->note()->startsWith("Exported 0 clips, 3 failed to "));
-
-    // Eight cores run two clips at a time; a cancel ends the running and the waiting.
-    CWStoreTestAccess::setClips(*store, clipsOf(5, 8));
     services->cores = 8;
+    importNow(*store, {copy("export_long.mp4", "long.mp4")});
+    QList<Clip> clips;
+    for (int i = 0; i < 5; ++i)
+        clips << clipOf(store->sources().value(0).id, QString("c%1").arg(i), 0, 8);
+    CWStoreTestAccess::setClips(*store, clips);
     exportAndWait(*store, [&] {
         QStringList states;
         for (const ExportRow& r : store->exportRows())
@@ -209,50 +209,4 @@ TEST_F(StoreTest, NothingDoneRevealsNothingAndCancelEndsEveryRow)
     EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files).isEmpty());  // no partial file
     EXPECT_TRUE(store->note()->startsWith("Exported 0 clips to "));
     EXPECT_TRUE(services->revealed.isEmpty());
-}
-
-// Clip names the file system could not take as they are still give files:
-// eighty emoji (320 bytes) made every export of the clip fail with "File name
-// too long", a NUL cut the name short and lost ".mp4". The output size is the
-// one chosen when "Export All" was pressed, for every clip of the batch, even
-// when the choice changes while the batch runs.
-TEST_F(StoreTest, EveryClipNameGivesAFileOfThatNameAtTheBatchsSize)
-{
-    services->folder = out.path();
-    services->cores = 2;  // one clip at a time
-    importNow(*store, {copy("h264_aac.mp4", "a.mp4")});
-    const QUuid source = store->sources().value(0).id;
-    const QString emoji = QString::fromUtf8("😀").repeated(80);
-    QList<Clip> clips;
-    for (const QString& name : {emoji, emoji, QString::fromUtf8("a\0b", 3)})
-        clips << clipOf(source, name, 0, 0.3);
-    CWStoreTestAccess::setClips(*store, clips);
-    // The first name is taken already, so the export adds " 2" to it.
-    const QString first = out.filePath(CropMath::fileName(emoji, Aspect::square, 1));
-    ASSERT_TRUE(QFile::copy(testutil::fixture("h264_aac.mp4"), first));
-
-    store->setShortSide(720);
-    // While the first clip runs and the others wait.
-    exportAndWait(*store, [&] { store->setShortSide(1080); });
-    const QStringList files = QDir(out.path()).entryList(QDir::Files);
-    ASSERT_EQ(store->exportRows().size(), 3);
-    EXPECT_EQ(store->exportRows()[0].name, QFileInfo(first).completeBaseName() + " 2.mp4");
-    EXPECT_EQ(store->exportRows()[2].name, "03 a-b (1x1).mp4");
-    for (const ExportRow& row : store->exportRows()) {
-        ASSERT_EQ(row.state, "Done") << row.state.toStdString();
-        EXPECT_TRUE(files.contains(row.name)) << row.name.toStdString();
-        EXPECT_EQ(exporttest::probe(*row.file).size(), QSize(720, 720)) << row.name.toStdString();
-    }
-}
-
-TEST_F(StoreTest, ParallelismFollowsTheCores)
-{
-    EXPECT_EQ((services->cores = 2, CWStoreTestAccess::parallelism(*store)), 1);
-    EXPECT_EQ((services->cores = 4, CWStoreTestAccess::parallelism(*store)), 1);
-    EXPECT_EQ((services->cores = 8, CWStoreTestAccess::parallelism(*store)), 2);
-    EXPECT_EQ((services->cores = 12, CWStoreTestAccess::parallelism(*store)), 3);
-    EXPECT_EQ((services->cores = 64, CWStoreTestAccess::parallelism(*store)), 3);
-    qputenv("CUTWRIGHT_CONVERTER", "/nonexistent/ffmpeg");
-    EXPECT_EQ((services->cores = 64, CWStoreTestAccess::parallelism(*store)), 1);
-    qunsetenv("CUTWRIGHT_CONVERTER");
 }

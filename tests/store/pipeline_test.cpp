@@ -2,7 +2,6 @@
 #include "common/testutil.h"
 #include "store_fixture_support.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -27,11 +26,7 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     store->enqueueImport({mp4, letterbox, ts, audio});  // through the batching queue
     ASSERT_TRUE(imported.wait(120000));
     ASSERT_EQ(store->sources().size(), 3);
-    ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0].first, "1 of 4 files couldn't be opened (3 loaded fine)");
-    EXPECT_EQ(services->alerts[0].second,
-              QString::fromUtf8("• song.m4a: “song.m4a” has no picture — it's an audio file. "
-                                "This app needs a video file."));
+    ASSERT_EQ(services->alerts.size(), 1);  // its words are the import summary's
     EXPECT_EQ(store->note(), services->alerts[0].first);
     EXPECT_FALSE(store->busy());
     EXPECT_FALSE(store->progress());
@@ -66,41 +61,22 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
         store->setAspect(cut.aspect);
         store->addClip();
     }
-    ASSERT_EQ(store->clips().size(), 3);
 
+    // Without the converter every clip takes the in-process path; the
+    // converter's is in the export-name test and the whole-job test.
     services->folder = out.path();
-    exportAndWait(*store);
-    ASSERT_EQ(store->exportRows().size(), 3);
-    const QSize expected[] = {{720, 1280}, {1280, 720}, {720, 720}};
-    for (int i = 0; i < 3; ++i) {
-        const ExportRow& row = store->exportRows()[i];
-        ASSERT_EQ(row.state, "Done") << row.state.toStdString();
-        ASSERT_TRUE(row.file);
-        const exporttest::Probe p = exporttest::probe(*row.file);
-        EXPECT_EQ(p.size(), expected[i]) << row.name.toStdString();
-        EXPECT_EQ(p.field("codec_name"), "h264");
-        EXPECT_EQ(p.field("pix_fmt"), "yuv420p");
-        const Clip& clip = store->clips()[i];
-        ASSERT_EQ(clip.sourceID, cuts[i].source);
-        EXPECT_EQ(bool(p.audio), store->sources()[i].media.hasAudio) << row.name.toStdString();
-        EXPECT_NEAR(p.duration(), clip.outTime - clip.inTime, 0.1);
-    }
-    EXPECT_EQ(store->exportRows()[0].name, QString::fromUtf8("01 talk – clip 1 (9x16).mp4"));
-    ASSERT_EQ(services->revealed.size(), 1);
-    EXPECT_EQ(services->revealed[0].size(), 3);
-    EXPECT_TRUE(store->note()->startsWith(
-        QStringLiteral("Exported 3 clips to %1 in ").arg(QFileInfo(out.path()).fileName())));
-
-    // Without the converter every clip takes the in-process path, one at a time.
     qputenv("CUTWRIGHT_CONVERTER", "/nonexistent/ffmpeg");
     exportAndWait(*store);
     qunsetenv("CUTWRIGHT_CONVERTER");
-    for (const ExportRow& row : store->exportRows()) {
-        EXPECT_EQ(row.state, "Done") << row.state.toStdString();
-        EXPECT_TRUE(row.name.endsWith(" 2.mp4")) << row.name.toStdString();  // nothing overwritten
-        EXPECT_EQ(exporttest::probe(*row.file).field("codec_name"), "h264");
+    const QSize expected[] = {{720, 1280}, {1280, 720}, {720, 720}};
+    for (int i = 0; i < 3; ++i) {
+        const ExportRow row = store->exportRows().value(i);
+        ASSERT_EQ(row.state, "Done") << row.state.toStdString();
+        const exporttest::Probe p = exporttest::probe(*row.file);
+        EXPECT_EQ(p.size(), expected[i]) << row.name.toStdString();
+        EXPECT_EQ(bool(p.audio), store->sources()[i].media.hasAudio) << row.name.toStdString();
+        EXPECT_NEAR(p.duration(), store->clips()[i].outTime - store->clips()[i].inTime, 0.1);
     }
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 6);
 
     // Later launches restore the same session; a file renamed away keeps its
     // source and clip pending, and in the file, until it is back.
@@ -118,10 +94,6 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
               QString::fromUtf8("Restored 2 videos, 2 clips. Not found: film.mp4 — its clips "
                                 "are kept and come back when the file is available again."));
     third->rename(third->clips()[0].id, "edited while one is missing");
-    const auto saved = savedSession();
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->allSources().size(), 3);
-    EXPECT_EQ(saved->clips.size(), 3);
     QFile::rename(letterbox + ".away", letterbox);
     const auto fourth = launched();
     EXPECT_EQ(fourth->sources().size(), 3);
@@ -129,28 +101,11 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     EXPECT_EQ(fourth->clips()[0].name, "edited while one is missing");
 }
 
-TEST_F(StoreTest, AVideoRemovedWhileItsFilmstripIsMadeStaysRemoved)
+TEST_F(StoreTest, TheFilmstripWaitsForThePlayerAndAVideoRemovedMeanwhileStaysRemoved)
 {
-    const QString mp4 = copy("h264_aac.mp4", "talk.mp4");
-    const QString film = copy("bars_letterbox.mp4", "film.mp4");
-    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
-        const CWSource* current = store->current();
-        if (field == CWStore::Field::currentSourceID && current && current->media.original == mp4)
-            store->removeSource(current->id);
-    });
-    importNow(*store, {mp4, film});
-    ASSERT_EQ(store->sources().size(), 1);
-    EXPECT_EQ(store->sources()[0].media.original, film);
-    EXPECT_EQ(store->sources()[0].thumbs.size(), 24);
-    EXPECT_FALSE(store->busy());
-}
-
-TEST_F(StoreTest, TheFilmstripWaitsForThePlayersFirstPicture)
-{
-    const QString mp4 = copy("h264_aac.mp4", "talk.mp4");
     player->picture = false;
     QSignalSpy imported(store.get(), &CWStore::importFinished);
-    store->importFiles({mp4});
+    store->importFiles({copy("h264_aac.mp4", "talk.mp4")});
     ASSERT_TRUE(testutil::waitUntil([&] { return store->current() != nullptr; }));
     EXPECT_EQ(store->busy(), "Loading talk.mp4…");
     player->picture = true;
@@ -158,9 +113,22 @@ TEST_F(StoreTest, TheFilmstripWaitsForThePlayersFirstPicture)
     EXPECT_EQ(store->sources()[0].thumbs.size(), 24);
 
     // A player that never settles holds the filmstrip back a second at most.
-    const QString other = copy("h264_aac.mp4", "other.mp4");
     player->picture = false;
-    store->importFiles({other});
+    store->importFiles({copy("h264_aac.mp4", "other.mp4")});
     ASSERT_TRUE(imported.wait(60000));
     EXPECT_EQ(store->sources()[1].thumbs.size(), 24);
+
+    player->picture = true;
+    const QString gone = copy("h264_aac.mp4", "gone.mp4");
+    const QString film = copy("bars_letterbox.mp4", "film.mp4");
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
+        const CWSource* current = store->current();
+        if (field == CWStore::Field::currentSourceID && current && current->media.original == gone)
+            store->removeSource(current->id);
+    });
+    importNow(*store, {gone, film});
+    ASSERT_EQ(store->sources().size(), 3);
+    EXPECT_EQ(store->sources()[2].media.original, film);
+    EXPECT_EQ(store->sources()[2].thumbs.size(), 24);
+    EXPECT_FALSE(store->busy());
 }

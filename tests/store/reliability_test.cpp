@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace storetest;
 
@@ -27,35 +27,28 @@ void expectOnlyFinishedFiles(const CWStore& store, const QString& folder)
 }  // namespace
 
 // A session file the store cannot use is never overwritten: it is moved aside
-// under a name that says so, before anything is saved, and the note names it.
+// under a name of its own that says so, before anything is saved, and the note
+// names it. One hand-edited field is enough to make a file unusable.
 TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
 {
-    const QString folder = QFileInfo(CWStore::sessionURL()).path();
-    const QList<QByteArray> unusable{
-        "{not json",
-        R"({"sources":[],"clips":[{"id":1}]})",
-        R"({"version":7547409932,"sources":[],"clips":[]})",
-    };
-    QStringList kept;
-    for (const QByteArray& bytes : unusable) {
+    const QDir folder = QFileInfo(CWStore::sessionURL()).dir();
+    const auto aside = [&] { return folder.entryList({"session.json.unreadable-*"}, QDir::Files); };
+    for (const QByteArray& bytes :
+         {QByteArray("{not json"), QByteArray(R"({"sources":[],"clips":[{"id":1}]})")}) {
+        QStringList added = aside();
         writeSession(bytes);
         const auto store = launched();
         EXPECT_TRUE(store->sources().isEmpty());
-        const QStringList aside =
-            QDir(folder).entryList({"session.json.unreadable-*"}, QDir::Files, QDir::Name);
-        ASSERT_EQ(aside.size(), kept.size() + 1) << bytes.toStdString();
-        const QString name = *std::find_if(aside.begin(), aside.end(),
-                                           [&](const QString& n) { return !kept.contains(n); });
-        kept << name;
-        QFile f(QDir(folder).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), bytes);
-        ASSERT_TRUE(store->note());
-        EXPECT_EQ(*store->note(),
+        for (const QString& old : std::exchange(added, aside()))
+            added.removeOne(old);
+        ASSERT_EQ(added.size(), 1) << bytes.toStdString();
+        QFile kept(folder.filePath(added[0]));
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), bytes);
+        EXPECT_EQ(store->note().value_or(QString()),
                   QString::fromUtf8("The last session couldn't be read, so nothing was restored. "
                                     "It is kept as “") +
-                      QDir(folder).filePath(name) + QString::fromUtf8("”."));
-
+                      kept.fileName() + QString::fromUtf8("”."));
         // The next change writes a fresh session beside the kept file.
         addClipIn(*store);
         EXPECT_TRUE(CWSession::decode(readSession()));
@@ -71,7 +64,7 @@ TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
         QFile::setPermissions(CWStore::sessionURL(), QFileDevice::WriteOwner);
         EXPECT_TRUE(launched()->sources().isEmpty());
         EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
-        EXPECT_EQ(QDir(folder).entryList({"session.json.unreadable-*"}).size(), kept.size() + 1);
+        EXPECT_EQ(aside().size(), 3);
     } else {  // root reads any file, but not a folder where the file should be
         QFile::remove(CWStore::sessionURL());
         ASSERT_TRUE(QDir().mkpath(CWStore::sessionURL()));
@@ -85,46 +78,38 @@ TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
 
 // Restore removes nothing beside the session: no file there can be proved to
 // be a save's leftover rather than the user's own ("session.json.backup" has
-// the very shape of the temporaries Qt names).
-TEST_F(StoreTest, FilesBesideTheSessionSurviveTheRestore)
+// the very shape of the temporaries Qt names). Saved videos whose files are
+// missing stay in the file as they were saved, across launches and edits.
+TEST_F(StoreTest, RestoreKeepsMissingVideosSavedAndTouchesNothingBesideTheSession)
 {
-    const QString folder = QFileInfo(CWStore::sessionURL()).path();
-    writeSession(R"({"sources":[],"clips":[]})");
-    const QStringList beside{"session.json.backup", "session.json.AbCdEf", "session.json.123456",
-                             "session.json.old"};
-    for (const QString& name : beside) {
-        QFile f(QDir(folder).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(name.toUtf8());
-    }
-    addClipIn(*launched());
-    for (const QString& name : beside) {
-        QFile f(QDir(folder).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
-        EXPECT_EQ(f.readAll(), name.toUtf8());
-    }
-}
-
-TEST_F(StoreTest, MissingFilesKeepTheirSourcesAndClipsAcrossLaunches)
-{
-    const QByteArray saved =
+    writeSession(
         R"({"version":2,"sources":[{"id":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/talk.mp4","trimBorders":true},)"
         R"({"id":"6C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/b.mov"}],"clips":[)"
         R"({"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"Opening",)"
-        R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})";
-    writeSession(saved);
-    for (int launch = 0; launch < 3; ++launch) {
+        R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})");
+    const QDir folder = QFileInfo(CWStore::sessionURL()).dir();
+    const QStringList beside{"session.json.backup", "session.json.AbCdEf", "session.json.123456",
+                             "session.json.old"};
+    for (const QString& name : beside) {
+        QFile f(folder.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name.toUtf8());
+    }
+    for (int launch = 0; launch < 2; ++launch) {
         const auto store = launched();
         EXPECT_TRUE(store->sources().isEmpty());
-        EXPECT_EQ(*store->note(),
-                  QString::fromUtf8("Restored 0 videos, 0 clips. Not found: talk.mp4, b.mov — its "
-                                    "clips are kept and come back when the file is available "
-                                    "again."));
-        const auto session = savedSession();
-        ASSERT_TRUE(session);
-        EXPECT_EQ(session->allSources().size(), 2);
-        EXPECT_EQ(session->clips.size(), 1);
-        EXPECT_FALSE(session->allSources()[1].trimBorders);  // kept exactly as saved
+        if (launch == 1)
+            addClipIn(*store);
+        const auto session = savedSession().value();
+        EXPECT_EQ(session.allSources().size(), 2 + launch);
+        EXPECT_EQ(session.clips.size(), 1 + launch);
+        for (const CWSession::Source& source : session.allSources())
+            EXPECT_TRUE(source.path != "/gone/b.mov" || !source.trimBorders);  // as saved
+    }
+    for (const QString& name : beside) {
+        QFile f(folder.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        EXPECT_EQ(f.readAll(), name.toUtf8());
     }
 }
 

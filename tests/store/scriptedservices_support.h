@@ -9,10 +9,9 @@
 // alerts, reveals and beeps are recorded.
 class ScriptedServices : public CWServices {
 public:
-    QStringList chooseVideos(const QString& message, const QStringList& extensions) override
+    QStringList chooseVideos(const QString& message, const QStringList&) override
     {
         panels.append(message);
-        panelExtensions = extensions;
         return videos;
     }
     std::optional<QString> chooseFolder(const QString& prompt, const QString& message,
@@ -37,7 +36,6 @@ public:
     int cores = 8;
 
     QStringList panels;
-    QStringList panelExtensions;
     QStringList initialFolders;
     QList<QPair<QString, QString>> alerts;
     QList<QStringList> revealed;

@@ -42,18 +42,13 @@ inline Clip clipOf(const QUuid& source, const QString& name, double in, double o
     return Clip{QUuid::createUuid(), source, name, in, out, aspect, 1, 0.5, 0.5};
 }
 
-// Restores and waits for the loop to end (if it starts).
-inline void restoreInto(CWStore& store)
-{
-    auto task = store.restore();
-    ASSERT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
-}
-
-// The store of the next launch: a scripted player and desktop, restored.
+// The store of the next launch: a scripted player and desktop, restored (the
+// wait is for the restore's loop, if it starts one).
 inline std::unique_ptr<CWStore> launched()
 {
     auto store = std::make_unique<CWStore>(new ScriptedPlayer, new ScriptedServices);
-    restoreInto(*store);
+    auto task = store->restore();
+    EXPECT_TRUE(testutil::waitUntil([&] { return task.isReady(); }, 120000));
     return store;
 }
 

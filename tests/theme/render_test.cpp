@@ -17,67 +17,61 @@
 
 namespace {
 
-struct Control {
+using Factory = std::function<std::unique_ptr<QWidget>()>;
+
+// Factories for a W made from args, as it is or then set up.
+template <class W, class... Args> Factory made(Args... args)
+{
+    return [=] { return std::make_unique<W>(args...); };
+}
+
+template <class W, class SetUp, class... Args> Factory madeThen(SetUp setUp, Args... args)
+{
+    return [=] {
+        auto widget = std::make_unique<W>(args...);
+        setUp(*widget);
+        return widget;
+    };
+}
+
+const struct Control {
     const char* name;
     QAccessible::Role role;
-    std::function<std::unique_ptr<QWidget>()> make;
+    Factory make;
+} controls[] = {
+    {"MWPanel", QAccessible::Pane, madeThen<MWPanel>([](MWPanel& p) {
+         (new QVBoxLayout(&p))->addWidget(new MWCaption("Shape"));
+     })},
+    {"MWWell", QAccessible::Pane, madeThen<MWWell>([](MWWell& w) {
+         (new QVBoxLayout(&w))->addWidget(new MWLCD("00:01:02.3"));
+     })},
+    {"MWChromeButton", QAccessible::Button, made<MWChromeButton>("Add Clip")},
+    {"MWChromeButton prominent", QAccessible::Button,
+     madeThen<MWChromeButton>(
+         [](MWChromeButton& b) {
+             b.setProminent(true);
+             b.setSymbol("square.and.arrow.up");
+         },
+         "Export All")},
+    {"MWOrbButton", QAccessible::Button,
+     madeThen<MWOrbButton>(
+         [](MWOrbButton& o) {
+             o.setLit(true);
+             o.setHelp("Play");
+         },
+         "play.fill")},
+    {"MWSegment", QAccessible::PageTabList, madeThen<MWSegment>([](MWSegment& s) {
+         s.setItems<int>({{0, "9:16"}, {1, "1:1"}, {2, "4:5"}, {3, "16:9"}});
+         s.select(1);
+     })},
+    {"MWKnob", QAccessible::Dial, madeThen<MWKnob>([](MWKnob& k) { k.setValue(2); }, "Zoom", 1, 3)},
+    {"MWSwitch", QAccessible::CheckBox, made<MWSwitch>("Keep inside picture")},
+    {"MWLCD", QAccessible::StaticText, made<MWLCD>("0:12.4")},
+    {"MWCaption", QAccessible::Heading, made<MWCaption>("Crop")},
+    {"MWChromeTitle", QAccessible::Heading, made<MWChromeTitle>("Cut", "wright")},
+    {"MWSOBadge", QAccessible::StaticText, made<MWSOBadge>()},
+    {"MWSOCredit", QAccessible::Link, made<MWSOCredit>()},
 };
-
-const std::vector<Control>& controls()
-{
-    static const std::vector<Control> all = {
-        {"MWPanel", QAccessible::Pane,
-         [] {
-             auto panel = std::make_unique<MWPanel>();
-             (new QVBoxLayout(panel.get()))->addWidget(new MWCaption("Shape"));
-             return panel;
-         }},
-        {"MWWell", QAccessible::Pane,
-         [] {
-             auto well = std::make_unique<MWWell>();
-             (new QVBoxLayout(well.get()))->addWidget(new MWLCD("00:01:02.3"));
-             return well;
-         }},
-        {"MWChromeButton", QAccessible::Button,
-         [] { return std::make_unique<MWChromeButton>("Add Clip"); }},
-        {"MWChromeButton prominent", QAccessible::Button,
-         [] {
-             auto button = std::make_unique<MWChromeButton>("Export All");
-             button->setProminent(true);
-             button->setSymbol("square.and.arrow.up");
-             return button;
-         }},
-        {"MWOrbButton", QAccessible::Button,
-         [] {
-             auto orb = std::make_unique<MWOrbButton>("play.fill");
-             orb->setLit(true);
-             orb->setHelp("Play");
-             return orb;
-         }},
-        {"MWSegment", QAccessible::PageTabList,
-         [] {
-             auto segment = std::make_unique<MWSegment>();
-             segment->setItems<int>({{0, "9:16"}, {1, "1:1"}, {2, "4:5"}, {3, "16:9"}});
-             segment->select(1);
-             return segment;
-         }},
-        {"MWKnob", QAccessible::Dial,
-         [] {
-             auto knob = std::make_unique<MWKnob>("Zoom", 1, 3);
-             knob->setValue(2);
-             return knob;
-         }},
-        {"MWSwitch", QAccessible::CheckBox,
-         [] { return std::make_unique<MWSwitch>("Keep inside picture"); }},
-        {"MWLCD", QAccessible::StaticText, [] { return std::make_unique<MWLCD>("0:12.4"); }},
-        {"MWCaption", QAccessible::Heading, [] { return std::make_unique<MWCaption>("Crop"); }},
-        {"MWChromeTitle", QAccessible::Heading,
-         [] { return std::make_unique<MWChromeTitle>("Cut", "wright"); }},
-        {"MWSOBadge", QAccessible::StaticText, [] { return std::make_unique<MWSOBadge>(); }},
-        {"MWSOCredit", QAccessible::Link, [] { return std::make_unique<MWSOCredit>(); }},
-    };
-    return all;
-}
 
 // Each control draws in every finish and zoom, grows with the zoom, restyles
 // at once when either changes, reuses its cached faces on a warm repaint, and
@@ -85,12 +79,12 @@ const std::vector<Control>& controls()
 TEST(ControlKit, EveryControlDrawsRestylesAndIsAccessible)
 {
     themetest::SharedState keep;
-    for (const Control& control : controls()) {
+    for (const Control& control : controls) {
         SCOPED_TRACE(control.name);
         for (const MWTheme& theme : MWTheme::all()) {
             MWUI::shared()->setTheme(theme);
             QSize atActualSize;
-            for (double zoom : {0.85, 1.0, 2.0}) {
+            for (double zoom : {1.0, 2.0}) {
                 MWUI::shared()->setZoom(zoom);
                 const auto widget = control.make();
                 EXPECT_TRUE(themetest::drawn(themetest::render(*widget)))
@@ -132,8 +126,7 @@ TEST(ControlKit, FacesAreMadeAtTheDevicePixelRatio)
     });
     EXPECT_EQ(pixmap.size(), QSize(60, 40));
     EXPECT_DOUBLE_EQ(pixmap.devicePixelRatio(), 2.0);
-    const QImage image = pixmap.toImage();
-    EXPECT_EQ(image.pixelColor(59, 39), QColor(Qt::red));  // the whole device area is drawn
+    EXPECT_EQ(pixmap.toImage().pixelColor(59, 39), QColor(Qt::red));  // the whole device area
 }
 
 TEST(BrushedLines, BarsFollowTheFixedPattern)
