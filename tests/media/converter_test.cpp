@@ -1,5 +1,6 @@
 #include "media/converter.h"
 
+#include "common/processgone.h"
 #include "opener_support.h"
 #include "platform/asset.h"
 
@@ -7,7 +8,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <signal.h>
 
 using namespace MWMediaOpener;
 using support::await;
@@ -30,7 +30,7 @@ QString fakeConverter(const QTemporaryDir& dir, const QByteArray& text, int code
 // Text from the converter may be anything a hostile file makes it print: a
 // clock is only what looks like one, a duration a finite length and progress
 // a fraction.
-TEST(ConverterOutput, ClocksDurationsProgressAndFailureReasons)
+TEST(ConverterOutput, ClocksDurationsProgressFailureReasonsAndCommandLines)
 {
     // A time before the start is printed "-" and its distance: the sign
     // covers the whole clock. Empty pieces are dropped.
@@ -76,10 +76,8 @@ TEST(ConverterOutput, ClocksDurationsProgressAndFailureReasons)
         {"Unknown encoder 'h264_videotoolbox'", "the converter couldn't decode it"}};
     for (const auto& [tail, reason] : reasons)
         EXPECT_EQ(failureReason(tail), reason) << tail;
-}
 
-TEST(CommandLines, ExactArguments)
-{
+    // The command lines, exactly.
     const QString vf = "yadif=deint=interlaced,scale=trunc(iw/2)*2:trunc(ih/2)*2";
     // clang-format off
     EXPECT_EQ(firstAttempt("/a/s.ts", "/c/d.mov"), QStringList({
@@ -107,20 +105,16 @@ TEST(ConverterURL, PresentOnlyWhenExecutableLookedUpEveryTimeAndProbed)
     QTemporaryDir dir;
     const QString plain = dir.filePath("plain");
     QFile(plain).open(QIODevice::WriteOnly);
-    {
-        support::ConverterAt at(plain);
-        EXPECT_FALSE(converterURL());
-        QFile(plain).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        EXPECT_EQ(converterURL(), plain);
-    }
-    {
-        support::ConverterAt at(dir.path());  // a folder is no converter
-        EXPECT_FALSE(converterURL());
-        EXPECT_EQ(probeDuration(testutil::fixture("mpeg.ts")), 0);  // nothing started
-    }
+    support::ConverterAt at(plain);
+    EXPECT_FALSE(converterURL());
+    QFile(plain).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(converterURL(), plain);
+    support::ConverterAt folder(dir.path());  // a folder is no converter
+    EXPECT_FALSE(converterURL());
+    EXPECT_EQ(probeDuration(testutil::fixture("mpeg.ts")), 0);  // nothing started
 
     const QString pidFile = dir.filePath("pid");
-    support::ConverterAt at(
+    support::ConverterAt hanging(
         support::script(dir, "ffmpeg", "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 120\n"));
     try {
         probeDuration(dir.filePath("on a stalled mount.ts"), 300);
@@ -130,11 +124,7 @@ TEST(ConverterURL, PresentOnlyWhenExecutableLookedUpEveryTimeAndProbed)
                              "mount.ts\u201D. Check that the drive holding it is connected and "
                              "responds, then try again.");
     }
-    QFile f(pidFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const pid_t pid = f.readAll().trimmed().toInt();
-    ASSERT_GT(pid, 0);
-    EXPECT_NE(::kill(pid, 0), 0);  // killed and reaped, not left behind
+    EXPECT_TRUE(testutil::processGone(pidFile));  // killed and reaped, not left behind
 }
 
 // Which reason and which fraction are the tables above; here, that the run
@@ -153,13 +143,11 @@ TEST(RunConverter, ReportsTheTailsReasonAndPostsProgress)
     EXPECT_EQ(run("Invalid data", 0), "");
     EXPECT_FALSE(failure(runConverter(dir.filePath("absent"), {}, 0, {})).isEmpty());
 
+    const QString progress = fakeConverter(
+        dir, "frame= 50 time=00:00:02.00 bitrate=\rframe= 100 time=00:00:04.00 bitrate=", 0);
     for (const double duration : {8.0, infinite}) {
         support::StatusLog log;
-        await(runConverter(fakeConverter(dir,
-                                         "frame= 50 time=00:00:02.00 bitrate=\rframe= 100 "
-                                         "time=00:00:04.00 bitrate=",
-                                         0),
-                           {}, duration, log.callback()));
+        await(runConverter(progress, {}, duration, log.callback()));
         QCoreApplication::processEvents();  // progress is posted, not called
         EXPECT_FALSE(*log.offMainThread);
         ASSERT_EQ(log.calls->size(), duration == 8 ? 1u : 0u);
@@ -170,9 +158,15 @@ TEST(RunConverter, ReportsTheTailsReasonAndPostsProgress)
 // A converter without the hardware encoder: the first attempt leaves a partial
 // file and fails; the second must start without it, and its failure is the one
 // reported. The real converter is the opener's: transport streams, Matroska.
-TEST(ConvertWithBuiltIn, SecondAttemptAfterAFailedFirstAndSoundOnly)
+TEST(Copies, ConverterSecondAttemptAfterAFailedFirstSoundOnlyAndTheReExport)
 {
     QTemporaryDir dir;
+    // Sound only when no picture is wanted, through the real converter.
+    const QString sound = dir.filePath("mp3.mov");
+    await(convertWithBuiltIn(testutil::fixture("audio.mp3"), sound, false, {}));
+    EXPECT_EQ(MWAsset::open(sound)->videoTracks, 0);
+    EXPECT_EQ(MWAsset::open(sound)->audioTracks, 1);
+
     const QString log = dir.filePath("log");
     // The duration probe (no -y) is not one of the attempts.
     QByteArray body = R"(
@@ -180,42 +174,31 @@ case "$*" in *' -y '*) ;; *) exit 1 ;; esac
 for last; do :; done
 [ -e "$last" ] && echo "found $last" >>'LOG'
 echo "$*" >>'LOG'
-case "$*" in *h264_videotoolbox*)
-  echo partial >"$last"; echo "Unknown encoder 'h264_videotoolbox'" >&2; exit 1 ;;
+case "$*" in
+  *h264_videotoolbox*) echo partial >"$last"; echo "Unknown encoder" >&2; exit 1 ;;
+  *' -vn '*) echo "No space left on device" >&2; exit 1 ;;
 esac
 echo done >"$last"
 )";
     const QString dst = dir.filePath("out.mov");
-    {
-        support::ConverterAt at(support::script(dir, "ffmpeg", body.replace("LOG", log.toUtf8())));
-        await(convertWithBuiltIn("/in/x.ts", dst, true, {}));
-        QFile f(log);
-        f.open(QIODevice::ReadOnly);
-        EXPECT_EQ(QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts),
-                  QStringList({firstAttempt("/in/x.ts", dst).join(' '),
-                               secondAttempt("/in/x.ts", dst, true).join(' ')}));
-        support::ConverterAt failing(fakeConverter(dir, "No space left on device", 1));
-        EXPECT_EQ(failure(convertWithBuiltIn("/in/x.ts", dst, false, {})),
-                  "Conversion failed: the disk is full.");
-    }
-    // Sound only when no picture is wanted, through the real converter.
-    const QString sound = dir.filePath("mp3.mov");
-    await(convertWithBuiltIn(testutil::fixture("audio.mp3"), sound, false, {}));
-    EXPECT_EQ(MWAsset::open(sound)->videoTracks, 0);
-    EXPECT_EQ(MWAsset::open(sound)->audioTracks, 1);
-}
+    support::ConverterAt at(support::script(dir, "ffmpeg", body.replace("LOG", log.toUtf8())));
+    await(convertWithBuiltIn("/in/x.ts", dst, true, {}));
+    QFile f(log);
+    f.open(QIODevice::ReadOnly);
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts),
+              QStringList({firstAttempt("/in/x.ts", dst).join(' '),
+                           secondAttempt("/in/x.ts", dst, true).join(' ')}));
+    // Without a picture, the second attempt's reason, not the first's.
+    EXPECT_EQ(failure(convertWithBuiltIn("/in/x.ts", dst, false, {})),
+              "Conversion failed: the disk is full.");
 
-// The re-export copies the tracks as they are; the opener's ReExport shows it
-// is tried before the converter.
-TEST(ExportWithAVFoundation, CopiesTracksIntoAMovieWithItsClockAtZero)
-{
-    QTemporaryDir dir;
-    const QString dst = dir.filePath("rotated.mov");
-    await(exportWithAVFoundation(testutil::fixture("rotated.mp4"), dst, {}));
-    const auto copy = MWAsset::open(dst);
-    const auto original = MWAsset::open(testutil::fixture("rotated.mp4"));
-    EXPECT_NEAR(copy->duration, original->duration, 0.05);
-    EXPECT_EQ(copy->preferredTransform, original->preferredTransform);
+    // The re-export copies the tracks as they are; the opener's ReExport shows
+    // it is tried before the converter, and the length of its copy.
+    const QString rotated = dir.filePath("rotated.mov");
+    await(exportWithAVFoundation(testutil::fixture("rotated.mp4"), rotated, {}));
+    const auto copy = MWAsset::open(rotated);
+    EXPECT_EQ(copy->preferredTransform,
+              MWAsset::open(testutil::fixture("rotated.mp4"))->preferredTransform);
     EXPECT_EQ(copy->audioTracks, 1);
     // A transport stream's clock starts late; the copy's starts at zero.
     const QString ts = dir.filePath("ts.mov");

@@ -67,14 +67,6 @@ inline void expectConverting(const StatusLog& log, const QString& first)
     }
 }
 
-// The message for a file that cannot be read.
-inline QString cantRead(const QString& name)
-{
-    return "“" + name +
-           "” can't be read. Check that the drive is connected and that you have permission to "
-           "open it.";
-}
-
 using testutil::ConverterAt;
 using testutil::script;
 
