@@ -1,4 +1,5 @@
 #include "media/opener.h"
+#include "media/thumbnails.h"
 
 #include "opener_support.h"
 #include "platform/asset.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -29,6 +31,13 @@ QString rawCopy(const QByteArray& rawPath, const QString& fixture)
     std::filesystem::copy_file(QFile::encodeName(testutil::fixture(fixture)).toStdString(),
                                rawPath.toStdString());
     return QFile::decodeName(rawPath);
+}
+
+QList<Thumb> thumbs(const QString& fixture, double duration, int count, double height = 90,
+                    std::function<bool()> cancelled = {})
+{
+    const auto asset = MWAsset::open(testutil::fixture(fixture));
+    return QCoro::waitFor(thumbnails(asset, duration, count, height, std::move(cancelled)));
 }
 }  // namespace
 
@@ -74,8 +83,8 @@ TEST(CacheName, HashKeyTextFolderAndFortyCharactersWithinTheByteLimit)
     const std::pair<QString, QString> names[] = {
         {syllable.repeated(28), syllable.repeated(26) + "-"},  // a 255-byte file name
         {family.repeated(10), family.repeated(9) + "-"},
-        {QString("e\u0301").repeated(45),
-         QString("e\u0301").repeated(40) + "-"}};  // é, two code points
+        // é, two code points
+        {QString("e\u0301").repeated(45), QString("e\u0301").repeated(40) + "-"}};
     for (const auto& [stem, start] : names) {
         const QString name = cacheName(dir.filePath(stem + ".ts"));
         EXPECT_LE(QFile::encodeName(name).size(), 255) << name.toStdString();
@@ -91,8 +100,8 @@ TEST(Inspected, DefaultRateAndRefusals)
     asset->videoTracks = 1;
     asset->naturalSize = QSizeF(320, 240);
     // The record's other fields are the opens' below.
-    EXPECT_EQ(inspected(asset, "/u/x.ts", true, "note", true).nominalFrameRate,
-              30);  // none recorded
+    // No rate recorded.
+    EXPECT_EQ(inspected(asset, "/u/x.ts", true, "note", true).nominalFrameRate, 30);
 
     // Each change from that good record, and the message it gives.
     const std::pair<std::function<void(MWAsset&)>, const char*> bad[] = {
@@ -222,7 +231,7 @@ TEST(Open, ReExportBeforeTheConverterAndOneFailedConversionForOverlappingOpens)
     QTemporaryDir dir, tools;
     // Fails every attempt; each conversion started (its first attempt) leaves a byte.
     const QString conversions = tools.filePath("count");
-    support::ConverterAt at(support::script(
+    testutil::ConverterAt at(testutil::script(
         tools, "ffmpeg",
         "case \"$*\" in *h264_videotoolbox*) echo >>'" + conversions.toUtf8() +
             "' ;; esac\necho 'Invalid data found when processing input' >&2\nexit 1\n"));
@@ -236,15 +245,14 @@ TEST(Open, ReExportBeforeTheConverterAndOneFailedConversionForOverlappingOpens)
     ASSERT_GE(log.calls->size(), 2u);
     support::expectConverting(log, "Converting this MP4/MOV so Linux can play it…");
 
-    const QString broken = dir.filePath("broken.ts");
-    QFile f(broken);
-    f.open(QIODevice::WriteOnly);
     QByteArray packets(3 * 188, '\xff');
     packets[0] = packets[188] = packets[376] = 0x47;
-    f.write(packets);
-    f.close();
-    auto third = open(broken, true, {});
-    auto fourth = open(broken, true, {});
+    QFile broken(dir.filePath("broken.ts"));
+    broken.open(QIODevice::WriteOnly);
+    broken.write(packets);
+    broken.close();
+    auto third = open(broken.fileName(), true, {});
+    auto fourth = open(broken.fileName(), true, {});
     const QString message = failure(std::move(third));
     EXPECT_TRUE(message.startsWith("“broken.ts” couldn't be opened.")) << message.toStdString();
     EXPECT_EQ(failure(std::move(fourth)), message);
@@ -259,7 +267,7 @@ TEST(Open, FailuresCarryTheLastDetailAndLeaveNothing)
     const QString damaged = "“random.mp4” couldn't be opened. It may be damaged, protected (DRM) "
                             "or in a format this app can't read (unknown).";
     {
-        support::ConverterAt at(dir.filePath("absent"));
+        testutil::ConverterAt at(dir.filePath("absent"));
         // The re-export fails first; the missing converter is the last word.
         EXPECT_EQ(failure(open(random, true, {})), damaged + "\n\nDetails: " + missing);
         EXPECT_TRUE(
@@ -305,4 +313,41 @@ TEST(Open, NamesThatAreNotUtf8)
     // A name that really holds the replacement character opens like any other.
     const QString real = rawCopy(root + "/real\xef\xbf\xbd.mp4", "h264_aac.mp4");
     EXPECT_EQ(failure(open(real, true, {})), QString());
+}
+
+// Each frame is the middle of its slice of time, upright (which way up is the
+// frame generator's test) and in the shape the player shows (pixels that are
+// not square too), inside 1.5 strips by two.
+// Three bytes a pixel: every source keeps 24 of them for the whole run, and a
+// fourth byte, never drawn, costs a megabyte per 16:9 source.
+TEST(Thumbnails, EvenlySpreadUprightInTheShownShapeUntilCancelled)
+{
+    // Fixture, its length, how many, strip height, and the size of each.
+    const std::tuple<const char*, double, int, double, QSize> cases[] = {
+        {"h264_aac.mp4", 4.0, 24, 90, {240, 180}},  // 320×240 into 270×180
+        {"frames_portrait.mp4", 2.0, 4, 60, {68, 120}},
+        // Quarter-size HDV: 480 × 360 at 4:3 is 640 × 360; turned, it stands upright.
+        {"anamorphic_hdv.mp4", 1.0, 2, 90, {270, 152}},
+        {"anamorphic_hdv_cw.mp4", 1.0, 2, 90, {101, 180}}};
+    for (const auto& [fixture, duration, count, height, size] : cases) {
+        SCOPED_TRACE(fixture);
+        const QList<Thumb> strip = thumbs(fixture, duration, count, height);
+        ASSERT_EQ(strip.size(), count);
+        for (int i = 0; i < strip.size(); ++i) {
+            EXPECT_DOUBLE_EQ(strip[i].first, (i + 0.5) * duration / count);
+            EXPECT_EQ(strip[i].second.size(), size);
+            EXPECT_EQ(strip[i].second.format(), QImage::Format_RGB888);
+        }
+    }
+    // Asked before each frame: the eleventh question ends the strip.
+    std::atomic<int> asked = 0;
+    const QList<Thumb> cut = thumbs("h264_aac.mp4", 4.0, 24, 90, [&asked] { return ++asked > 10; });
+    ASSERT_EQ(cut.size(), 10);
+    EXPECT_DOUBLE_EQ(cut[9].first, 9.5 * 4.0 / 24);
+
+    EXPECT_TRUE(thumbs("h264_aac.mp4", 4.0, 0).isEmpty());
+    EXPECT_TRUE(thumbs("h264_aac.mp4", 0.0, 24).isEmpty());
+    EXPECT_TRUE(thumbs("frames_audio.m4a", 2.0, 24).isEmpty());
+    // Without touching the asset at all.
+    EXPECT_TRUE(QCoro::waitFor(thumbnails(nullptr, 4.0, 0, 90)).isEmpty());
 }
