@@ -25,8 +25,6 @@ Outcome outcome(QCoro::Task<void> task);
 // The media record the opener would make for a fixture.
 MWOpenedMedia media(const QString& fixtureName);
 
-using testutil::ConverterAt;
-
 // An executable /bin/sh script in dir running body; "$out" is the last argument.
 QString fakeConverter(const QTemporaryDir& dir, const QString& body);
 

@@ -47,7 +47,7 @@ TEST_F(ExporterTest, RefusalsAndTheFallBackToTheComposition)
 {
     // A converter that leaves a mark when it runs at all.
     const QString ran = dir.filePath("ran");
-    exporttest::ConverterAt marking(exporttest::fakeConverter(dir, ": > \"" + ran + "\""));
+    testutil::ConverterAt marking(exporttest::fakeConverter(dir, ": > \"" + ran + "\""));
     const QString tooShort =
         " is shorter than 0.1 seconds. Set its In and Out points further apart.";
     const std::tuple<Clip, std::optional<QRectF>, QString> cases[] = {
@@ -80,7 +80,7 @@ TEST_F(ExporterTest, RefusalsAndTheFallBackToTheComposition)
         {"echo junk > \"$out\"; echo 'Unknown encoder' >&2; exit 1", {}}};
     for (const auto& [body, kept] : engines) {
         SCOPED_TRACE(body);
-        exporttest::ConverterAt converter(*body ? exporttest::fakeConverter(dir, body) : QString());
+        testutil::ConverterAt converter(*body ? exporttest::fakeConverter(dir, body) : QString());
         progress.clear();
         const Outcome o = run(clip("A", 0, 0.5), quad);
         EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
@@ -103,7 +103,7 @@ TEST_F(ExporterTest, RefusalsAndTheFallBackToTheComposition)
 TEST_F(ExporterTest, CancelStopsEitherEngineAndLeavesNoFile)
 {
     const QString pidFile = dir.filePath("pid");
-    exporttest::ConverterAt stubborn(exporttest::fakeConverter(
+    testutil::ConverterAt stubborn(exporttest::fakeConverter(
         dir, "trap '' TERM; echo $$ > \"" + pidFile +
                  "\"; echo partial > \"$out\"; echo 'time=00:00:00.10' >&2; exec sleep 600"));
     for (const bool composition : {false, true}) {
@@ -228,8 +228,8 @@ TEST_F(ExporterTest, FastExportFailuresAndProgress)
     EXPECT_EQ(fast(fake("printf 'a\\n\\nb\\nc\\n' >&2; exit 1")).message, "b c");
     // The shell reports the signal; the exit status alone would read 0.
     EXPECT_EQ(fast(fake("echo dying >&2; kill -KILL $$")).message, "dying");
-    EXPECT_FALSE(
-        fast(dir.filePath("missing-converter")).message.isEmpty());  // only failures have one
+    // Only failures have a message.
+    EXPECT_FALSE(fast(dir.filePath("missing-converter")).message.isEmpty());
 
     const auto at = [](const char* clock) {
         return QStringLiteral("printf 'frame= 1 time=%1 bitrate=\\n' >&2; ").arg(clock);
