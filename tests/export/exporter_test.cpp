@@ -183,7 +183,7 @@ TEST(FastArgs, ArgumentsBitRateAndFailureLines)
     EXPECT_EQ(fastBitRate(QSizeF(1080, 1920), 59.94f), (long long)(1080.0 * 1920 * 59.94f * 0.16));
 
     // The message of a failure is the last two lines that are not empty: the
-    // FastExportTest's failures.
+    // fast export's failures below.
     EXPECT_EQ(lastTwoLines("only\n"), "only");
     EXPECT_EQ(lastTwoLines(""), "");
 }

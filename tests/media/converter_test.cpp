@@ -197,7 +197,7 @@ TEST(RunConverter, ReportsTheTailsReasonAndPostsProgress)
 
 // A converter without the hardware encoder: the first attempt leaves a partial
 // file and fails; the second must start without it, and its failure is the one
-// reported. The real converter is the opener's: transport streams, Matroska.
+// reported. The real converter's video conversion is the opener's transport stream.
 TEST(Copies, ConverterSecondAttemptAfterAFailedFirstSoundOnlyAndTheReExport)
 {
     QTemporaryDir dir;
