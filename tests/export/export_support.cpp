@@ -15,10 +15,7 @@ namespace {
 
 // The converter launcher encodes with libx264 in every test, whatever
 // hardware the machine has, so that results do not depend on the machine.
-const bool kSoftwareEncoder = [] {
-    qputenv("CUTWRIGHT_H264_HARDWARE", "none");
-    return true;
-}();
+const bool kSoftwareEncoder = qputenv("CUTWRIGHT_H264_HARDWARE", "none");
 
 QByteArray fileBytes(const QString& path)
 {
@@ -54,11 +51,6 @@ QString fakeConverter(const QTemporaryDir& dir, const QString& body)
     static int count = 0;
     return testutil::script(dir, QStringLiteral("fake-%1").arg(++count),
                             "for out; do :; done\n" + body.toUtf8());
-}
-
-std::string engineName(const ::testing::TestParamInfo<Engine>& info)
-{
-    return info.param == Engine::converter ? "Converter" : "Composition";
 }
 
 QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,

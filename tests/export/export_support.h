@@ -10,7 +10,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <string>
 
 // Helpers shared by the export tests: running an export to its end, fake
 // converters, and looking into the files written.
@@ -26,8 +25,6 @@ Outcome outcome(QCoro::Task<void> task);
 // The media record the opener would make for a fixture.
 MWOpenedMedia media(const QString& fixtureName);
 
-using testutil::ConverterAt;
-
 // An executable /bin/sh script in dir running body; "$out" is the last argument.
 QString fakeConverter(const QTemporaryDir& dir, const QString& body);
 
@@ -41,7 +38,6 @@ inline Clip clipOf(double in, double out, Aspect aspect = Aspect::vertical, doub
 // Every file either engine writes must be the same kind of file, so the
 // tests of what is written run once through each.
 enum class Engine { converter, composition };
-std::string engineName(const ::testing::TestParamInfo<Engine>& info);
 
 // Exports clip through engine into out and expects it done by that engine.
 QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,

@@ -1,13 +1,16 @@
+#include "common/processgone.h"
 #include "common/testutil.h"
+#include "export/avexport.h"
 #include "export/exporter.h"
+#include "export/fastexport.h"
 #include "export_support.h"
+#include "model/cropmath.h"
 #include "platform/composition.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <signal.h>
 
 using namespace ClipExporter;
 using exporttest::Outcome;
@@ -36,56 +39,48 @@ struct ExporterTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ExporterTest, ShortClipsEmptyFramesAndCancelledJobsStopBeforeAnythingRuns)
+// Short clips, empty frames and a cancelled job stop before anything runs. A
+// converter's file counts only when it succeeded and wrote more than a
+// thousand bytes; otherwise the composition makes the clip instead, which is
+// also the way when the job forces it or there is no converter.
+TEST_F(ExporterTest, RefusalsAndTheFallBackToTheComposition)
 {
     // A converter that leaves a mark when it runs at all.
     const QString ran = dir.filePath("ran");
-    exporttest::ConverterAt converter(exporttest::fakeConverter(dir, ": > \"" + ran + "\""));
-    MWOpenedMedia m = quad;
-    m.duration = 60;
-    MWOpenedMedia sound = m;
-    sound.naturalSize = QSizeF(0, 0);
+    testutil::ConverterAt marking(exporttest::fakeConverter(dir, ": > \"" + ran + "\""));
     const QString tooShort =
         " is shorter than 0.1 seconds. Set its In and Out points further apart.";
-    const std::tuple<Clip, const MWOpenedMedia&, std::optional<QRectF>, QString> cases[] = {
-        {clip("Intro", 10, 10.05), m, {}, "\u201CIntro\u201D" + tooShort},
-        // Both points past the end clamp to the same place.
-        {clip("Late", 70, 80), m, {}, "\u201CLate\u201D" + tooShort},
-        // The picture rectangle lies wholly outside the frame.
-        {clip("Off", 0, 1), m, QRectF(400, 300, 50, 50), "The frame for \u201COff\u201D is empty."},
-        {clip("Sound", 0, 1), sound, {}, "The frame for \u201CSound\u201D is empty."}};
-    for (const auto& [c, media, area, message] : cases) {
-        const Outcome o = run(c, media, area);
+    const std::tuple<Clip, std::optional<QRectF>, QString> cases[] = {
+        {clip("Intro", 1, 1.05), {}, "\u201CIntro\u201D" + tooShort},
+        // Both points past the end (2 s) clamp to the same place.
+        {clip("Late", 70, 80), {}, "\u201CLate\u201D" + tooShort},
+        // The picture rectangle lies wholly outside the frame; a picture of no
+        // size is the same empty frame (the geometry tests).
+        {clip("Off", 0, 1), QRectF(400, 300, 50, 50), "The frame for \u201COff\u201D is empty."}};
+    for (const auto& [c, area, message] : cases) {
+        const Outcome o = run(c, quad, area);
         EXPECT_EQ(o.kind, Outcome::failed) << c.name.toStdString();
         EXPECT_EQ(o.message, message);
     }
 
-    // A cancelled job refuses the next clip and leaves its file alone.
-    QFile existing(out);
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("keep");
-    existing.close();
+    // A cancelled job refuses the next clip and leaves a file of its name alone
+    // (the export removes it before either engine writes).
+    QFile(out).open(QIODevice::WriteOnly);
     job->cancel();
     EXPECT_EQ(run(clip("A", 0, 1), quad).kind, Outcome::cancelled);
-    EXPECT_FALSE(QFileInfo::exists(ran));  // for any clip of this test
-    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
-    EXPECT_EQ(existing.readAll(), "keep");
-}
+    EXPECT_FALSE(QFileInfo::exists(ran));  // for any clip so far
+    EXPECT_TRUE(QFileInfo::exists(out));
 
-// A converter's file counts only when it succeeded and wrote more than a
-// thousand bytes; otherwise the composition makes the clip instead, which is
-// also the way when the job forces it or there is no converter.
-TEST_F(ExporterTest, FallBackToTheComposition)
-{
     // The real converter, and the composition when forced: the OutputTest.
-    const std::pair<const char*, std::optional<qint64>> cases[] = {
+    job = std::make_shared<Job>();
+    const std::pair<const char*, std::optional<qint64>> engines[] = {
         {"", {}},  // an empty body names no converter here
         {"head -c 1001 /dev/zero > \"$out\"", 1001},
         {"head -c 1000 /dev/zero > \"$out\"", {}},
         {"echo junk > \"$out\"; echo 'Unknown encoder' >&2; exit 1", {}}};
-    for (const auto& [body, kept] : cases) {
+    for (const auto& [body, kept] : engines) {
         SCOPED_TRACE(body);
-        exporttest::ConverterAt converter(*body ? exporttest::fakeConverter(dir, body) : QString());
+        testutil::ConverterAt converter(*body ? exporttest::fakeConverter(dir, body) : QString());
         progress.clear();
         const Outcome o = run(clip("A", 0, 0.5), quad);
         EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
@@ -108,10 +103,9 @@ TEST_F(ExporterTest, FallBackToTheComposition)
 TEST_F(ExporterTest, CancelStopsEitherEngineAndLeavesNoFile)
 {
     const QString pidFile = dir.filePath("pid");
-    const QString stubborn = exporttest::fakeConverter(
+    testutil::ConverterAt stubborn(exporttest::fakeConverter(
         dir, "trap '' TERM; echo $$ > \"" + pidFile +
-                 "\"; echo partial > \"$out\"; echo 'time=00:00:00.10' >&2; exec sleep 600");
-    exporttest::ConverterAt converter(stubborn);
+                 "\"; echo partial > \"$out\"; echo 'time=00:00:00.10' >&2; exec sleep 600"));
     for (const bool composition : {false, true}) {
         SCOPED_TRACE(composition ? "composition" : "converter");
         job = std::make_shared<Job>();
@@ -126,11 +120,7 @@ TEST_F(ExporterTest, CancelStopsEitherEngineAndLeavesNoFile)
         EXPECT_EQ(o.kind, Outcome::cancelled);
         EXPECT_FALSE(QFileInfo::exists(out));
     }
-    QFile f(pidFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const pid_t pid = f.readAll().trimmed().toInt();
-    ASSERT_GT(pid, 0);
-    EXPECT_NE(::kill(pid, 0), 0);  // gone, and reaped
+    EXPECT_TRUE(testutil::processGone(pidFile));
 }
 
 // The composition on its own: cancelled before it runs, it ends at once; a
@@ -154,5 +144,104 @@ TEST(CompositionExport, CancelBeforeRunAndASourceWithoutPicture)
                                            : MWCompositionExport::Status::failed);
         EXPECT_EQ(session.error(), cancel ? QString() : "The video track can't be read.");
         EXPECT_FALSE(QFileInfo::exists(c.output));
+    }
+}
+
+// The command line reads only the file, its size, its sound and its rate
+// (30 when unset).
+TEST(FastArgs, ArgumentsBitRateAndFailureLines)
+{
+    MWOpenedMedia hd;
+    hd.playable = "/media/in put.mp4";
+    hd.hasAudio = true;
+    hd.naturalSize = QSizeF(1920, 1080);
+    const QRectF crop =
+        CropMath::cropFrame(Aspect::vertical, 1, 0.5, 0.5, hd.naturalSize, std::nullopt);
+    // clang-format off
+    const QStringList expected{
+        "-hide_banner", "-nostdin", "-y", "-ss", "12.500", "-t", "28.750", "-i",
+        "/media/in put.mp4", "-map", "0:v:0", "-map", "0:a:0?", "-vf",
+        "crop=608:1080:656:0,scale=1080:1920:flags=bicubic,setsar=1,format=nv12",
+        "-c:v", "h264_videotoolbox", "-allow_sw", "1", "-profile:v", "high",
+        "-b:v", "9953280", "-maxrate", "14929920", "-bufsize", "19906560",
+        "-c:a", "aac", "-b:a", "192k", "-ac", "2", "-movflags", "+faststart",
+        "-f", "mp4", "/out/01 A (9x16).mp4"};
+    // clang-format on
+    EXPECT_EQ(fastArgs(hd, 12.5, 41.25, crop, QSizeF(1080, 1920), "/out/01 A (9x16).mp4"),
+              expected);
+
+    hd.hasAudio = false;
+    const QStringList silent = fastArgs(hd, 0, 2, crop, QSizeF(720, 1280), "/out/x.mp4");
+    EXPECT_TRUE(silent.contains("0:a:0?"));  // the optional map stays
+    EXPECT_FALSE(silent.contains("-c:a"));
+
+    // It follows size and frame rate, with a floor; no rate counts as 30, more
+    // than 60 as 60.
+    EXPECT_EQ(fastBitRate(QSizeF(720, 1280), 25), 4000000);  // 3686400 is under the floor
+    EXPECT_EQ(fastBitRate(QSizeF(1080, 1920), 120), 19906560);
+    EXPECT_EQ(fastBitRate(QSizeF(1080, 1920), 0), 9953280);
+    EXPECT_EQ(fastBitRate(QSizeF(1080, 1920), 59.94f), (long long)(1080.0 * 1920 * 59.94f * 0.16));
+
+    // The message of a failure is the last two lines that are not empty: the
+    // fast export's failures below.
+    EXPECT_EQ(lastTwoLines("only\n"), "only");
+    EXPECT_EQ(lastTwoLines(""), "");
+}
+
+TEST(Composition, FrameRateRoundsAndClampsOrientationTurnsAndMirrors)
+{
+    // Halves round away from zero; no rate, or none worth a picture, is 30.
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+    const std::pair<float, int> cases[] = {{8, 10}, {29.97f, 30}, {120, 60}, {0, 30},
+                                           {1, 30}, {12.5f, 13},  {inf, 60}, {nan, 30}};
+    for (const auto& [fps, rate] : cases)
+        EXPECT_EQ(compositionFrameRate(fps), rate) << fps;
+
+    // Qt's y axis points down, so a positive rotation turns the picture clockwise.
+    // Stored rows become columns without turning: a mirror along the diagonal.
+    const std::pair<QTransform, const char*> turns[] = {
+        {QTransform(), ""},
+        {QTransform().rotate(90), "transpose=clock"},
+        {QTransform().rotate(-90), "transpose=cclock"},
+        {QTransform().rotate(180), "hflip,vflip"},
+        {QTransform(-1, 0, 0, 1, 320, 0), "hflip"},
+        {QTransform(0, 1, 1, 0, 0, 0), "transpose=cclock_flip"}};
+    for (const auto& [transform, filters] : turns)
+        EXPECT_EQ(MWCompositionExport::orientationFilters(transform), filters) << filters;
+}
+
+// A failure carries the converter's last two lines or the launch error.
+// Progress comes from the last time of each chunk and stays within 0 and just
+// below 1: each printf is its own chunk only if the reader sees it before the
+// next (the converter, not the test, pauses between them); a time before the
+// start (printed with a leading minus) is no progress; what else is no clock is
+// the converter's ConverterOutput table, the same parser.
+TEST_F(ExporterTest, FastExportFailuresAndProgress)
+{
+    const QRectF crop = CropMath::cropFrame(Aspect::square, 1, 0.5, 0.5, quad.naturalSize, {});
+    const auto fast = [&](const QString& exe, double start = 0) {
+        progress.clear();
+        return exporttest::outcome(fastExport(exe, quad, start, start + 2, crop, QSizeF(720, 720),
+                                              out, job, [&](double f) { progress.push_back(f); }));
+    };
+    const auto fake = [&](const QString& body) { return exporttest::fakeConverter(dir, body); };
+    EXPECT_EQ(fast(fake("printf 'a\\n\\nb\\nc\\n' >&2; exit 1")).message, "b c");
+    // The shell reports the signal; the exit status alone would read 0.
+    EXPECT_EQ(fast(fake("echo dying >&2; kill -KILL $$")).message, "dying");
+    // Only failures have a message.
+    EXPECT_FALSE(fast(dir.filePath("missing-converter")).message.isEmpty());
+
+    const auto at = [](const char* clock) {
+        return QStringLiteral("printf 'frame= 1 time=%1 bitrate=\\n' >&2; ").arg(clock);
+    };
+    const std::tuple<QString, double, std::vector<double>> cases[] = {
+        {"printf 'frame= 1 time=00:00:00.20 x time=00:00:01.00 bitrate=\\n' >&2; sleep 0.3;" +
+             at("00:00:09.00") + "sleep 0.3;",
+         10,
+         {0.5, 0.99}},
+        {at("-01:00:00.00"), 0, {0.0}}};
+    for (const auto& [body, start, expected] : cases) {
+        EXPECT_EQ(fast(fake(body + ": > \"$out\""), start).kind, Outcome::done);
+        EXPECT_EQ(progress, expected) << body.toStdString();
     }
 }

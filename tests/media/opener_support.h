@@ -11,6 +11,7 @@
 #include <QCoroTask>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -60,22 +61,10 @@ inline void expectConverting(const StatusLog& log, const QString& first)
     ASSERT_FALSE(log.calls->empty());
     EXPECT_EQ(log.calls->front().text, first);
     EXPECT_EQ(log.calls->front().fraction, 0.0);
-    for (size_t i = 1; i < log.calls->size(); ++i) {
-        const Status& s = (*log.calls)[i];
-        EXPECT_EQ(s.text, "Converting…");
-        EXPECT_TRUE(s.fraction >= 0.0 && s.fraction <= 1.0);
+    for (auto s = std::next(log.calls->begin()); s != log.calls->end(); ++s) {
+        EXPECT_EQ(s->text, "Converting…");
+        EXPECT_TRUE(s->fraction >= 0.0 && s->fraction <= 1.0);
     }
 }
-
-// The message for a file that cannot be read.
-inline QString cantRead(const QString& name)
-{
-    return "“" + name +
-           "” can't be read. Check that the drive is connected and that you have permission to "
-           "open it.";
-}
-
-using testutil::ConverterAt;
-using testutil::script;
 
 }  // namespace support
