@@ -10,40 +10,33 @@
 
 TEST(Clock, Examples)
 {
-    struct Case {
-        double seconds;
-        bool tenths;
-        const char* text;
-    };
-    for (const Case c :
-         {Case{3725, false, "1:02:05"}, Case{-2, true, "0:00.0"}, Case{INFINITY, false, "0:00"},
-          Case{3599.96, true, "59:59.9"},
-          // Tenths that binary doubles hold as x.x999… still read as written.
-          Case{2.3, true, "0:02.3"},
-          // Times beyond any integer type (a hand-edited session) still read as times.
-          Case{1e19, true, "2777777777777777:46:40.0"}})
-        EXPECT_EQ(MWTime::clock(c.seconds, c.tenths), c.text) << c.seconds;
+    const std::tuple<double, bool, const char*> cases[] = {
+        {3725, false, "1:02:05"},
+        {-2, true, "0:00.0"},
+        {INFINITY, false, "0:00"},
+        {3599.96, true, "59:59.9"},
+        // Tenths that binary doubles hold as x.x999… still read as written.
+        {2.3, true, "0:02.3"},
+        // Times beyond any integer type (a hand-edited session) still read as times.
+        {1e19, true, "2777777777777777:46:40.0"}};
+    for (const auto& [seconds, tenths, text] : cases)
+        EXPECT_EQ(MWTime::clock(seconds, tenths), text) << seconds;
 }
 
 TEST(FileName, ExamplesForbiddenCharactersAndEightyCharacters)
 {
-    struct Case {
-        QString name;
-        Aspect aspect;
-        int index;
-        const char* file;
-    };
-    for (const Case& c : std::vector<Case>{
-             {"Interview: part 1", Aspect::vertical, 1, "01 Interview- part 1 (9x16).mp4"},
-             {"x", Aspect::wide, 123, "123 x (16x9).mp4"},
-             {" :/ ", Aspect::square, 1, "01 -- (1x1).mp4"},
-             {"   \t", Aspect::square, 1, "01 Clip (1x1).mp4"},
-             {"a/b\\c:d*e?f\"g<h>i|j\nk\rl", Aspect::portrait, 2,
-              "02 a-b-c-d-e-f-g-h-i-j-k-l (4x5).mp4"},
-             {"\nname\n", Aspect::portrait, 2, "02 -name- (4x5).mp4"},
-             // NUL ends a name for the file system: the rest, ".mp4" included, would be lost.
-             {QString::fromUtf8("a\0b", 3), Aspect::square, 1, "01 a-b (1x1).mp4"}})
-        EXPECT_EQ(CropMath::fileName(c.name, c.aspect, c.index), c.file) << c.file;
+    const std::tuple<QString, Aspect, int, const char*> cases[] = {
+        {"Interview: part 1", Aspect::vertical, 1, "01 Interview- part 1 (9x16).mp4"},
+        {"x", Aspect::wide, 123, "123 x (16x9).mp4"},
+        {" :/ ", Aspect::square, 1, "01 -- (1x1).mp4"},
+        {"   \t", Aspect::square, 1, "01 Clip (1x1).mp4"},
+        {"a/b\\c:d*e?f\"g<h>i|j\nk\rl", Aspect::portrait, 2,
+         "02 a-b-c-d-e-f-g-h-i-j-k-l (4x5).mp4"},
+        {"\nname\n", Aspect::portrait, 2, "02 -name- (4x5).mp4"},
+        // NUL ends a name for the file system: the rest, ".mp4" included, would be lost.
+        {QString::fromUtf8("a\0b", 3), Aspect::square, 1, "01 a-b (1x1).mp4"}};
+    for (const auto& [name, aspect, index, file] : cases)
+        EXPECT_EQ(CropMath::fileName(name, aspect, index), file) << file;
 
     // Cut at eighty user-perceived characters.
     const QString hundred = QString(79, u'a') + u' ' + QString(20, u'b');
@@ -63,12 +56,7 @@ TEST(FileName, FitsTheByteLimitWithEverySuffix)
         QString::fromUtf8("👨‍👩‍👧‍👦");  // 7 code points, 25 bytes
     const QString han = QString::fromUtf8("漢");
     const QString surrogate(1, QChar(0xD800));  // written as U+FFFD, 3 bytes
-    const struct {
-        QString name;
-        int index;
-        Aspect aspect;
-        QString file;
-    } cases[] = {
+    const std::tuple<QString, int, Aspect, QString> cases[] = {
         {family.repeated(90), 1, Aspect::square,
          "01 " + family.repeated(9) + " (1x1).mp4"},  // 225 of 231 bytes
         {han.repeated(80), 1, Aspect::vertical,
@@ -77,9 +65,9 @@ TEST(FileName, FitsTheByteLimitWithEverySuffix)
         {QString(80, u'x'), 2147483647, Aspect::wide,
          "2147483647 " + QString(80, u'x') + " (16x9).mp4"},
     };
-    for (const auto& c : cases) {
-        const QString name = CropMath::fileName(c.name, c.aspect, c.index);
-        EXPECT_EQ(name, c.file);
+    for (const auto& [given, index, aspect, file] : cases) {
+        const QString name = CropMath::fileName(given, aspect, index);
+        EXPECT_EQ(name, file);
         EXPECT_LE(widest(name), 255) << name.toStdString();
     }
     // A single character longer than the limit is cut between code points.
