@@ -14,17 +14,14 @@ TEST(ChromeText, ZoomLabelIsAWholePercentageAndTheVersionLineFallsBack)
     for (const auto& [zoom, percent] : cases)
         EXPECT_EQ(MWChromeText::zoomLabel(zoom), u"Interface Zoom: %1%"_s.arg(percent)) << zoom;
 
-    struct Case {
-        QString version, build, text;
-    };
     // Blank parts fall back one by one.
-    const QList<Case> versions{
+    const std::tuple<QString, QString, QString> versions[] = {
         {u"1.0.0"_s, u"7"_s, u"Version 1.0.0 (build 7)"_s},
         {u" "_s, u"12"_s, u"Version 2.0 (build 12)"_s},
         {u"3.1"_s, u"  "_s, u"Version 3.1 (build -)"_s},
     };
-    for (const Case& c : versions)
-        EXPECT_EQ(MWChromeText::versionText(c.version, c.build), c.text);
+    for (const auto& [version, build, text] : versions)
+        EXPECT_EQ(MWChromeText::versionText(version, build), text);
 }
 
 TEST(AboutText, ThisBuildNamesTheConfiguredVersionAndBuildNumber)
