@@ -1,12 +1,12 @@
 #include "common/testutil.h"
 #include "theme/filedrop.h"
-#include "theme_support.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {

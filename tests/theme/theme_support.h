@@ -5,7 +5,6 @@
 
 #include <QColor>
 #include <QImage>
-#include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 
@@ -21,13 +20,6 @@ inline bool drawn(const QImage& picture)
             if (image.pixel(x, y) != image.pixel(0, 0))
                 return true;
     return false;
-}
-
-// A widget's picture at its size hint, as the screen would show it.
-inline QImage render(QWidget& widget)
-{
-    widget.resize(widget.sizeHint());
-    return widget.grab().toImage();
 }
 
 // How far apart two colours are (largest channel difference, 0…255).
