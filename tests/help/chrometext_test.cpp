@@ -26,22 +26,22 @@ TEST(ChromeText, ZoomLabelIsAWholePercentageAndTheVersionLineFallsBack)
 
 TEST(AboutText, ThisBuildNamesTheConfiguredVersionAndBuildNumber)
 {
-    QFile lists(QDir(QStringLiteral(CW_SOURCE_DIR)).filePath(u"CMakeLists.txt"_s));
-    ASSERT_TRUE(lists.open(QIODevice::ReadOnly));
-    const auto project = QRegularExpression(u"project\\(Cutwright VERSION ([0-9.]+)"_s)
-                             .match(QString::fromUtf8(lists.readAll()));
-    ASSERT_TRUE(project.hasMatch());
-
+    // The first capture of pattern in the file at path.
+    const auto first = [](const QString& path, const QString& pattern) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return QRegularExpression(pattern, QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(file.readAll()))
+            .captured(1);
+    };
+    const QString version = first(QStringLiteral(CW_SOURCE_DIR "/CMakeLists.txt"),
+                                  u"project\\(Cutwright VERSION ([0-9.]+)"_s);
     // The build tree's cache holds the build number this build was configured with.
-    QFile cache(QDir::cleanPath(QStringLiteral(CW_FIXTURE_DIR "/../CMakeCache.txt")));
-    ASSERT_TRUE(cache.open(QIODevice::ReadOnly));
-    const auto build =
-        QRegularExpression(u"^CW_BUILD_NUMBER:STRING=(.*)$"_s, QRegularExpression::MultilineOption)
-            .match(QString::fromUtf8(cache.readAll()));
-    ASSERT_TRUE(build.hasMatch());
-
-    EXPECT_EQ(MWChromeText::buildVersion(), project.captured(1));
-    EXPECT_EQ(MWChromeText::buildNumber(), build.captured(1));
-    EXPECT_EQ(MWChromeText::aboutVersionText(),
-              MWChromeText::versionText(project.captured(1), build.captured(1)));
+    const QString build =
+        first(QDir::cleanPath(QStringLiteral(CW_FIXTURE_DIR "/../CMakeCache.txt")),
+              u"^CW_BUILD_NUMBER:STRING=(.*)$"_s);
+    ASSERT_FALSE(version.isEmpty());
+    EXPECT_EQ(MWChromeText::buildVersion(), version);
+    EXPECT_EQ(MWChromeText::buildNumber(), build);
+    EXPECT_EQ(MWChromeText::aboutVersionText(), MWChromeText::versionText(version, build));
 }

@@ -6,16 +6,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QList<HelpPage>& catalogue()
-{
-    static const QList<HelpPage> pages = MWHelp::catalogue(u"MWSO Cutwright"_s);
-    return pages;
-}
-
 QString listedIds(const QString& search)
 {
     QStringList ids;
-    for (const HelpPage& page : MWHelp::listedPages(catalogue(), search))
+    for (const HelpPage& page : MWHelp::listedPages(MWHelp::catalogue(u"MWSO Cutwright"_s), search))
         ids << page.id;
     return ids.join(' ');
 }

@@ -78,7 +78,6 @@ TEST(HelpWindow, OneWindowItsPagesSearchSizeMarkersAndZoom)
     view->setSearch(u"  ESC "_s);
     MWHelpPageList* list = view->pageList();
     QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(u"timeline"_s).center());
-    EXPECT_EQ(list->selected(), u"timeline"_s);
     EXPECT_TRUE(pageTexts().contains(u"Timeline & Clips Rack"_s));
     for (const auto& [key, page] : {std::pair{Qt::Key_Down, u"keys"_s},
                                     {Qt::Key_Down, u"keys"_s},
@@ -94,7 +93,6 @@ TEST(HelpWindow, OneWindowItsPagesSearchSizeMarkersAndZoom)
     EXPECT_EQ(view->pageView()->pageId(), u"keys"_s);
     EXPECT_EQ(view->search(), QString());
     EXPECT_EQ(view->listedIds().size(), MWHelpWindow::pages().size());
-    EXPECT_EQ(MWHelpWindow::window(), window);
     item(menu, u"Quick Start"_s)->trigger();
     EXPECT_EQ(MWHelpWindow::view()->selected(), u"quickstart"_s);
     MWHelpWindow::show(u"no-such-page"_s);
