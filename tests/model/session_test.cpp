@@ -45,7 +45,6 @@ TEST(Session, TheExampleRoundTripsTheOlderLayoutIsReadAndUnknownKeysAreIgnored)
     EXPECT_EQ(old->allSources(),
               (QList<CWSession::Source>{{"B", "/b.mov", std::nullopt, std::nullopt},
                                         {"A", "/z.mov", std::nullopt, std::nullopt}}));
-    EXPECT_FALSE(old->version);
     EXPECT_TRUE(CWSession::decode(R"({"sources":[],"files":{"B":"/b.mov"},"clips":[]})")
                     ->allSources()
                     .isEmpty());
