@@ -1,7 +1,6 @@
 #include "help/commonhelp.h"
 #include "help/cwhelp.h"
 #include "help/helpnavigation.h"
-#include "theme/symbols.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +42,6 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
         for (const HelpBlock& block : page.blocks)
             kinds << kindName(block);
         rows << QStringList{page.id, page.title, page.symbol, kinds.join(' ')}.join('|');
-        EXPECT_TRUE(MWSymbols::glyph(page.symbol)) << page.symbol.toStdString();  // else blank
     }
     EXPECT_EQ(
         rows,
@@ -65,32 +63,24 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
     EXPECT_EQ(pages.mid(9), MWCommonHelp::pages(app));
 }
 
-TEST(HelpCatalogue, TextsNameLinuxKeysAndFoldersNeverTheOtherPlatforms)
+TEST(HelpCatalogue, TextsNameLinuxKeysAndFoldersAndTheGivenApplication)
 {
-    const QList<HelpPage> pages = MWHelp::catalogue(app);
-    const QStringList texts = allTexts(pages);
-    for (const QString& text : texts)
-        for (const QString& foreign : {u"macOS"_s, u"⌘"_s, u"~/Library"_s, u"Caches"_s})
-            EXPECT_FALSE(text.contains(foreign)) << text.toStdString();
+    const QString texts = allTexts(MWHelp::catalogue(app)).join('\n');
+    for (const QString& foreign : {u"macOS"_s, u"⌘"_s, u"~/Library"_s, u"Caches"_s})
+        EXPECT_FALSE(texts.contains(foreign)) << foreign.toStdString();
     for (const QString& text : {u"Return or Ctrl+K Add clip"_s, u"Ctrl+. Cancel export"_s,
                                 u"Ctrl+= / Ctrl+− / Ctrl+0 Interface zoom"_s,
-                                u"Ctrl+? or F1 This Help"_s, u"Ctrl+0 Back to 100%"_s})
+                                u"Ctrl+? or F1 This Help"_s, u"Ctrl+0 Back to 100%"_s,
+                                u"Converted MPEG copies are kept in ~/.cache/Marrowick/Cutwright. "
+                                u"Safe to delete."_s})
         EXPECT_TRUE(texts.contains(text)) << text.toStdString();
-    const auto& tips = std::get<HelpBullets>(MWHelp::pageWithId(pages, u"tips"_s)->blocks[0]);
-    EXPECT_EQ(tips.items.last(),
-              u"Converted MPEG copies are kept in ~/.cache/Marrowick/Cutwright. Safe to delete."_s);
-}
 
-TEST(HelpCatalogue, CommonPagesNameTheGivenApplication)
-{
-    const QList<HelpPage> pages = MWCommonHelp::pages(u"MWSO Slicer"_s);
-    ASSERT_EQ(pages.size(), 2);
-    EXPECT_EQ(pages[0].blocks[0], HelpBlock(HelpText{u"MWSO Slicer comes in six finishes. Pick one "
-                                                     u"from View > Theme. Your choice is "
-                                                     u"remembered."_s}));
-    EXPECT_EQ(pages[1].blocks[0],
-              HelpBlock(HelpText{u"MWSO Slicer is made by Marrowick (MWSO)."_s}));
-    EXPECT_EQ(pages[1].blocks[1],
-              HelpBlock(HelpText{u"Website: "_s + MWCommonHelp::makerWebsite()}));
-    EXPECT_TRUE(MWCommonHelp::makerWebsite().startsWith(u"https://"_s));
+    // The maker's pages name whichever application shows them.
+    const QString slicer = allTexts(MWCommonHelp::pages(u"MWSO Slicer"_s)).join('\n');
+    for (const QString& text :
+         {u"MWSO Slicer comes in six finishes. Pick one from View > Theme. Your choice is "
+          u"remembered."_s,
+          u"MWSO Slicer is made by Marrowick (MWSO)."_s,
+          u"Website: "_s + MWCommonHelp::makerWebsite()})
+        EXPECT_TRUE(slicer.contains(text)) << text.toStdString();
 }

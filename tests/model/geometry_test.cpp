@@ -18,8 +18,6 @@ TEST(TrimMath, TrackMapsBetweenInsetsAndPinsOutsideAndOutIsClamped)
         {t, 50, 30}, {t, 0, 0}, {t, 200, 60}, {narrow, 10.5, 30}, {empty, 70, 0}};
     for (const auto& [track, x, time] : toTime)
         EXPECT_DOUBLE_EQ(track.time(x), time) << track.width << " " << x;
-    for (double s : {0.0, 7.25, 33.3, 60.0})
-        EXPECT_NEAR(t.time(t.x(s)), s, 1e-9);
 
     const double cases[][4] = {// out, in, duration: kept out
                                {3, 5, 60, 5.5},    {100, 5, 60, 60}, {60, 59.8, 60, 60},
@@ -38,13 +36,12 @@ QRectF frame(Aspect aspect, double zoom, double cx, double cy, QSizeF size = hd,
 }
 }  // namespace
 
-TEST(CropFrame, LargestFrameOfTheShapeSlidInsideThePicture)
+TEST(CropFrame, LargestFrameOfTheShapeSlidInsideThePictureInEvenPixels)
 {
     const QRectF centred = frame(Aspect::vertical, 1, 0.5, 0.5);
     EXPECT_EQ(centred, QRectF(656.25, 0, 607.5, 1080));
     EXPECT_EQ(CropMath::pixelCrop(centred, hd), (CropMath::PixelRect{608, 1080, 656, 0}));
-    // A centre too near an edge slides the frame to that edge.
-    EXPECT_DOUBLE_EQ(frame(Aspect::vertical, 1, 0, 0.5).x(), 0);
+    // A centre too near an edge slides the frame to that edge (left and bottom below).
     EXPECT_DOUBLE_EQ(frame(Aspect::vertical, 1, 1, 0.5).x(), 1920 - 607.5);
     const QRectF far = frame(Aspect::square, 2, -3, 7);
     EXPECT_DOUBLE_EQ(far.x(), 0);
@@ -67,10 +64,7 @@ TEST(CropFrame, LargestFrameOfTheShapeSlidInsideThePicture)
     EXPECT_TRUE(frame(Aspect::wide, 1, 0.5, 0.5, hd, QRectF(2000, 0, 10, 10)).isNull());
     EXPECT_TRUE(frame(Aspect::wide, 1, 0.5, 0.5, QSizeF(0, 0)).isNull());
     EXPECT_EQ(frame(Aspect::square, 1, 0.5, 0.5, QSizeF(500, 500)), QRectF(0, 0, 500, 500));
-}
 
-TEST(PixelCrop, EvenSizesInsideTheSource)
-{
     // Odd sizes drop to the even value below, never below 2, never past the source.
     EXPECT_EQ(CropMath::pixelCrop(QRectF(10.5, 3.49, 101, 0.4), QSizeF(640, 360)),
               (CropMath::PixelRect{100, 2, 11, 3}));

@@ -1,23 +1,14 @@
+#include "common/urlcatcher.h"
 #include "theme/badge.h"
 #include "theme/root.h"
 #include "theme_support.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QTest>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
 
 TEST(MWRootLook, PaintsTheGradientAndFollowsTheFinish)
 {
@@ -45,17 +36,12 @@ TEST(MWRootLook, PaintsTheGradientAndFollowsTheFinish)
 
 TEST(MWSOCredit, ClickOpensTheMakersSite)
 {
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    testutil::UrlCatcher catcher;
     MWSOCredit credit;
     credit.resize(credit.sizeHint());
     EXPECT_FALSE(credit.toolTip().isEmpty());
     QTest::mouseClick(&credit, Qt::LeftButton, {}, credit.rect().center());
-    QDesktopServices::unsetUrlHandler("https");
-    ASSERT_EQ(catcher.urls.size(), 1);
-    EXPECT_EQ(catcher.urls[0], QUrl(QLatin1String(kMarrowickSite)));
+    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl(QLatin1String(kMarrowickSite))});
 }
 
 }  // namespace
-
-#include "root_test.moc"
