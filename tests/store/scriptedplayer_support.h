@@ -8,13 +8,30 @@
 // A player whose clock the test sets: it records every call and moves only
 // when told, so transport rules can be checked frame by frame.
 class ScriptedPlayer : public Player {
-    Q_OBJECT
 public:
-    void replaceItem(std::shared_ptr<const MWAsset> asset) override;
-    void play() override;
-    void pause() override;
+    void replaceItem(std::shared_ptr<const MWAsset> asset) override
+    {
+        item = std::move(asset);
+        ++items;
+        now = 0;
+        calls.append(QStringLiteral("item"));
+    }
+    void play() override
+    {
+        rate_ = 1;
+        calls.append(QStringLiteral("play"));
+    }
+    void pause() override
+    {
+        rate_ = 0;
+        calls.append(QStringLiteral("pause"));
+    }
     double rate() const override { return rate_; }
-    void seekExact(double t) override;
+    void seekExact(double t) override
+    {
+        now = t;
+        calls.append(QStringLiteral("seek %1").arg(t));
+    }
     double currentTime() const override { return now; }
     bool settled() const override { return picture; }
 
