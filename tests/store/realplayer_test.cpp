@@ -1,12 +1,7 @@
-#include "common/storeaccess.h"
-#include "common/testutil.h"
 #include "platform/mpvplayer.h"
-#include "store/scriptedservices_support.h"
-#include "store/store.h"
+#include "store_fixture_support.h"
 
-#include <QFile>
 #include <cmath>
-#include <gtest/gtest.h>
 
 // What only libmpv's own clock and frames show through the store; the rules
 // themselves (In point first, start over at the end, steps, nudges, switching

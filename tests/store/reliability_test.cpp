@@ -2,9 +2,7 @@
 #include "store_fixture_support.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -17,16 +15,14 @@ const QString kClipId = QStringLiteral("0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9");
 
 QByteArray sessionWith(const QList<std::pair<QString, QString>>& sources)
 {
-    QByteArray text = R"({"version":2,"sources":[)";
-    for (qsizetype i = 0; i < sources.size(); ++i) {
-        text += (i ? "," : "") + QStringLiteral(R"({"id":"%1","path":"%2","trimBorders":false})")
-                                     .arg(sources[i].first, sources[i].second)
-                                     .toUtf8();
-    }
-    text += R"(],"clips":[{"id":")" + kClipId.toUtf8() + R"(","sourceID":")" + kSavedId.toUtf8() +
-            R"(","name":"Opening","inTime":0.5,"outTime":2,"aspect":"9:16","zoom":1,)"
-            R"("centerX":0.5,"centerY":0.5}]})";
-    return text;
+    QStringList entries;
+    for (const auto& [id, path] : sources)
+        entries << QStringLiteral(R"({"id":"%1","path":"%2","trimBorders":false})").arg(id, path);
+    return QStringLiteral(R"({"version":2,"sources":[%1],"clips":[{"id":"%2","sourceID":"%3",)"
+                          R"("name":"Opening","inTime":0.5,"outTime":2,"aspect":"9:16","zoom":1,)"
+                          R"("centerX":0.5,"centerY":0.5}]})")
+        .arg(entries.join(','), kClipId, kSavedId)
+        .toUtf8();
 }
 
 // The one clip is in the bin under the one source, and the file says so too.

@@ -9,10 +9,8 @@
 // when told, so transport rules can be checked frame by frame.
 class ScriptedPlayer : public Player {
 public:
-    void replaceItem(std::shared_ptr<const MWAsset> asset) override
+    void replaceItem(std::shared_ptr<const MWAsset>) override
     {
-        item = std::move(asset);
-        ++items;
         now = 0;
         calls.append(QStringLiteral("item"));
     }
@@ -37,8 +35,6 @@ public:
 
     double now = 0;
     double rate_ = 0;
-    bool picture = true;  // whether the newest load's picture is in place
-    int items = 0;
-    std::shared_ptr<const MWAsset> item;
+    bool picture = true;   // whether the newest load's picture is in place
     QList<QString> calls;  // "play", "pause", "seek 1.5", "item"
 };

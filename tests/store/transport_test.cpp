@@ -1,7 +1,5 @@
 #include "store_fixture_support.h"
 
-#include <gtest/gtest.h>
-
 // Without a source nothing plays or moves; selecting one resets the range (15
 // seconds at most) and clears the trim focus; seeks clamp to the source; play
 // starts over at the end, and a clip plays from its In point and stops at Out.
@@ -30,7 +28,7 @@ TEST_F(StoreTest, SeeksClampToTheSourceAndPlayingStopsAtTheClipsOutPoint)
     EXPECT_DOUBLE_EQ(store->outMark(), 15);
     store->select(QUuid::createUuid());  // unknown: nothing happens
     EXPECT_EQ(store->currentSourceID(), longOne.id);
-    EXPECT_EQ(player->items, 2);
+    EXPECT_EQ(player->calls.count("item"), 2);
 
     tickAt(60);
     store->togglePlay();
