@@ -21,7 +21,6 @@ TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
         {0.3, 0, 0.3, setIn, 0.2, 0, 0.3},  // too short for half a second: stays whole
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.duration << " op " << c.op << " " << c.value);
         store->select(addSource("/v/a.mov", c.duration).id);
         CWStoreTestAccess::setMarks(*store, c.in, c.out);
         if (c.op == markIn || c.op == markOut)
@@ -30,8 +29,8 @@ TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
         : c.op == markOut ? store->markOut()
         : c.op == setIn   ? store->setIn(c.value)
                           : store->setOut(c.value);
-        EXPECT_DOUBLE_EQ(store->inMark(), c.expectIn);
-        EXPECT_DOUBLE_EQ(store->outMark(), c.expectOut);
+        EXPECT_DOUBLE_EQ(store->inMark(), c.expectIn) << "op " << c.op << " " << c.value;
+        EXPECT_DOUBLE_EQ(store->outMark(), c.expectOut) << "op " << c.op << " " << c.value;
     }
 }
 

@@ -60,13 +60,6 @@ inline CWSource addSource(CWStore& store, const QString& file, double duration, 
     return s;
 }
 
-// An edit in store (a new source and a clip of it), which saves the session.
-inline void addClipIn(CWStore& store)
-{
-    store.select(addSource(store, "/v/a.mov", 60).id);
-    store.addClip();
-}
-
 // A clip with the frame centred at zoom 1.
 inline Clip clipOf(const QUuid& source, const QString& name, double in, double out,
                    Aspect aspect = Aspect::square)

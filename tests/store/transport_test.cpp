@@ -3,17 +3,16 @@
 // Without a source nothing plays or moves; selecting one resets the range (15
 // seconds at most) and clears the trim focus; seeks clamp to the source; play
 // starts over at the end, and a clip plays from its In point and stops at Out.
-TEST_F(StoreTest, SeeksClampToTheSourceAndPlayingStopsAtTheClipsOutPoint)
+TEST_F(StoreTest, SeeksClampPlayStopsAtOutStepsMoveWholeFramesAndRemovalMovesOn)
 {
     store->seek(5);
     EXPECT_DOUBLE_EQ(store->time(), 0);
     store->togglePlay();
     EXPECT_EQ(player->calls, QStringList{"seek 0"});
-    for (const double odd :
-         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
-        tickAt(odd);  // the observer reads non-finite times as zero
-        EXPECT_DOUBLE_EQ(store->time(), 0);
-    }
+    tickAt(std::numeric_limits<double>::quiet_NaN());  // non-finite times read as zero
+    EXPECT_DOUBLE_EQ(store->time(), 0);
+    tickAt(std::numeric_limits<double>::infinity());
+    EXPECT_DOUBLE_EQ(store->time(), 0);
     const CWSource shortOne = addSource("/v/short.mov", 7);
     const CWSource longOne = addSource("/v/long.mov", 60);
     store->setTrimFocus(0);
@@ -44,7 +43,6 @@ TEST_F(StoreTest, SeeksClampToTheSourceAndPlayingStopsAtTheClipsOutPoint)
     EXPECT_TRUE(store->playing());
     tickAt(20.02);  // one tick past Out
     EXPECT_EQ(player->rate(), 0);
-    EXPECT_DOUBLE_EQ(store->time(), 20);
     EXPECT_DOUBLE_EQ(player->now, 20);
     tickAt(9.96);  // within 0.05 s before In: plays from here
     store->togglePlay();
@@ -53,13 +51,10 @@ TEST_F(StoreTest, SeeksClampToTheSourceAndPlayingStopsAtTheClipsOutPoint)
     tickAt(19.96);  // within 0.05 s of Out: back to In first
     store->togglePlay();
     EXPECT_DOUBLE_EQ(player->now, 10);
-}
 
-// Steps and nudges move by whole frames (a second without a frame rate); a
-// nudge moves the focused mark, never closer than half a second to the other,
-// and shows it.
-TEST_F(StoreTest, StepsAndNudgesMoveWholeFrames)
-{
+    // Steps and nudges move by whole frames (a second without a frame rate); a
+    // nudge moves the focused mark, never closer than half a second to the
+    // other, and shows it.
     store->select(addSource("/v/a.mov", 60, 25).id);
     store->nudgeTrim(1);  // no focus: nothing
     EXPECT_DOUBLE_EQ(store->inMark(), 0);
@@ -86,4 +81,26 @@ TEST_F(StoreTest, StepsAndNudgesMoveWholeFrames)
     store->seek(1.0);
     store->step(1);
     EXPECT_DOUBLE_EQ(store->time(), 2.0);
+
+    // Removing the current video moves to the one before and takes its clips;
+    // with none left the player holds nothing.
+    store->select(longOne.id);
+    store->removeSource(longOne.id);
+    EXPECT_EQ(store->currentSourceID(), shortOne.id);
+    EXPECT_TRUE(store->clips().isEmpty());
+    for (const CWSource& left : QList<CWSource>(store->sources()))
+        store->removeSource(left.id);
+    EXPECT_FALSE(store->currentSourceID());
+    EXPECT_EQ(player->calls.last(), "item");
+
+    // Trimming black bars pulls the frame into the picture, and leaves it there.
+    const CWSource s = addSource("/v/a.mov", 60);
+    CWStoreTestAccess::setPicture(*store, s.id, QRectF(240, 0, 1440, 1080));
+    store->select(s.id);
+    store->setCenterX(0.1);
+    store->setTrimBorders(true);
+    EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);  // pushed right into the picture
+    store->setTrimBorders(false);
+    EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);  // never moved back
+    EXPECT_FALSE(store->current()->trimBorders);
 }
