@@ -49,9 +49,11 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
     EXPECT_FALSE(store->note());
 
     CWStoreTestAccess::setMarks(*store, 4.0, 4.1);
+    store->setAspect(Aspect::wide);
     store->addClip();
     ASSERT_EQ(store->clips().size(), 1);  // none without a source or a tenth of a second
     EXPECT_EQ(store->clips()[0].name, QString::fromUtf8("Beach Day – clip 1"));
+    EXPECT_EQ(store->clips()[0].aspect, Aspect::wide);  // the shape (and frame) chosen
     EXPECT_EQ(*store->note(),
               QString::fromUtf8("Added “Beach Day – clip 1” (0:00.1). Set new In/Out points for "
                                 "the next clip."));
@@ -81,15 +83,13 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipAndRewriteTheSessionAtMostTwiceASeco
     CWStoreTestAccess::setRestoreStarted(*store, true);
     // Each drag step changes the clip, and so writes the session, once.
     int writes = 0;
-    const auto counter = QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) {
-        writes += f == CWStore::Field::clips;
-    });
+    QObject::connect(store.get(), &CWStore::changed,
+                     [&](CWStore::Field f) { writes += f == CWStore::Field::clips; });
     store->setOut(12);
     EXPECT_EQ(writes, 1);
     store->setZoom(2);
     store->setCenterX(0.25);
     EXPECT_EQ(writes, 3);
-    QObject::disconnect(counter);
     EXPECT_EQ(savedSession().value().clips, store->clips());
     EXPECT_EQ(savedSession().value().allSources().value(0).trimBorders, true);  // a new source's
 
