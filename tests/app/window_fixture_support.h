@@ -5,17 +5,10 @@
 #include "app/cwapp.h"
 #include "app/delegate.h"
 #include "app/mainwindow.h"
-#include "common/storeaccess.h"
-#include "common/testutil.h"
-#include "store/scriptedplayer_support.h"
-#include "store/scriptedservices_support.h"
-#include "store/store.h"
+#include "store/store_fixture_support.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QSignalSpy>
 #include <QTest>
-#include <memory>
 
 // The main window around a store on a scripted player, with a delegate whose
 // quit is counted instead of ending the test.
@@ -23,11 +16,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QFile::remove(CWStore::sessionURL());
-        player = new ScriptedPlayer;
-        services = new ScriptedServices;
-        store = new CWStore(player, services);
-        CWStoreTestAccess::stopObserver(*store);
+        store = storetest::scriptedStore(player, services).release();
         delegate = std::make_unique<CWDelegate>();
         delegate->terminate = [this] { ++terminated; };
         delegate->confirmQuitDuringExport = [this] {
@@ -51,16 +40,10 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
+    // A source made by hand (no media opened), selected.
     CWSource addSource(const QString& file, double duration, float fps = 25)
     {
-        CWSource s;
-        s.id = QUuid::createUuid();
-        s.media.original = s.media.playable = file;
-        s.media.duration = duration;
-        s.media.hasVideo = true;
-        s.media.naturalSize = QSizeF(1920, 1080);
-        s.media.nominalFrameRate = fps;
-        CWStoreTestAccess::addSource(*store, s);
+        const CWSource s = storetest::addSource(*store, file, duration, fps);
         store->select(s.id);
         return s;
     }

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
@@ -66,8 +65,7 @@ TEST(SessionCrash, KilledWritersNeverLoseACompleteSave)
     writer.closeWriteChannel();
     EXPECT_TRUE(writer.waitForFinished(30000));
     // A kill can leave the writer's temporary beside the session; nothing else.
-    const QStringList leftovers = QDir(QFileInfo(session).path()).entryList(QDir::Files);
-    for (const QString& name : leftovers)
+    for (const QString& name : QDir(QFileInfo(session).path()).entryList(QDir::Files))
         EXPECT_TRUE(name == QLatin1String("session.json") ||
                     name.startsWith(QLatin1String("session.json.")))
             << name.toStdString();

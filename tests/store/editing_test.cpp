@@ -5,7 +5,8 @@
 using namespace storetest;
 
 // Marks keep half a second apart within the source; "mark" at the playhead
-// moves the other mark five seconds away when it would cross.
+// moves the other mark five seconds away when it would cross. The half-second
+// gap on either side is the nudge test's; the Out clamp's own cases are TrimMath's.
 TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
 {
     enum Op { markIn, markOut, setIn, setOut };
@@ -16,13 +17,10 @@ TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
     } cases[] = {
         {14, 0, 10, markIn, 12, 12, 14},  // 12 + 5 capped at the duration
         {14, 8, 14, markOut, 3, 0, 3},    // 3 − 5 floored at 0
-        {600, 0, 10, setIn, 9.8, 9.5, 10},  {600, 0, 10, setIn, -2, 0, 10},
-        {600, 4, 600, setOut, 2, 4, 4.5},   {600, 4, 600, setOut, 1e6, 4, 600},
+        {600, 0, 10, setIn, -2, 0, 10},    {600, 4, 600, setOut, 1e6, 4, 600},
         {0.3, 0, 0.3, setIn, 0.2, 0, 0.3},  // too short for half a second: stays whole
-        {0.3, 0, 0.3, setOut, 0.1, 0, 0.3},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.duration << " op " << c.op << " " << c.value);
         store->select(addSource("/v/a.mov", c.duration).id);
         CWStoreTestAccess::setMarks(*store, c.in, c.out);
         if (c.op == markIn || c.op == markOut)
@@ -31,8 +29,8 @@ TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
         : c.op == markOut ? store->markOut()
         : c.op == setIn   ? store->setIn(c.value)
                           : store->setOut(c.value);
-        EXPECT_DOUBLE_EQ(store->inMark(), c.expectIn);
-        EXPECT_DOUBLE_EQ(store->outMark(), c.expectOut);
+        EXPECT_DOUBLE_EQ(store->inMark(), c.expectIn) << "op " << c.op << " " << c.value;
+        EXPECT_DOUBLE_EQ(store->outMark(), c.expectOut) << "op " << c.op << " " << c.value;
     }
 }
 
@@ -41,7 +39,6 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
     QSignalSpy beeps(store.get(), &CWStore::alerted);
     store->addClip();
     EXPECT_EQ(services->panels, QStringList{"Choose one or more videos to cut into clips"});
-    EXPECT_TRUE(store->clips().isEmpty());
 
     store->select(addSource("/v/Beach Day.mov", 60).id);
     CWStoreTestAccess::setMarks(*store, 4.0, 4.05);
@@ -52,11 +49,11 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
     EXPECT_FALSE(store->note());
 
     CWStoreTestAccess::setMarks(*store, 4.0, 4.1);
+    store->setAspect(Aspect::wide);
     store->addClip();
-    ASSERT_EQ(store->clips().size(), 1);
-    const Clip& c = store->clips()[0];
-    EXPECT_EQ(c.name, QString::fromUtf8("Beach Day – clip 1"));
-    EXPECT_EQ(store->selectedClipID(), c.id);
+    ASSERT_EQ(store->clips().size(), 1);  // none without a source or a tenth of a second
+    EXPECT_EQ(store->clips()[0].name, QString::fromUtf8("Beach Day – clip 1"));
+    EXPECT_EQ(store->clips()[0].aspect, Aspect::wide);  // the shape (and frame) chosen
     EXPECT_EQ(*store->note(),
               QString::fromUtf8("Added “Beach Day – clip 1” (0:00.1). Set new In/Out points for "
                                 "the next clip."));
@@ -75,28 +72,24 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
 }
 
 // Edits reach the selected clip only, and only clip changes rewrite the
-// session (never before the restore has started).
-TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSessionDuplicateAndDelete)
+// session (never before the restore has started); a held gesture saves later.
+TEST_F(StoreTest, EditsFollowTheSelectedClipAndRewriteTheSessionAtMostTwiceASecondWhenHeld)
 {
-    store->select(addSource("/v/a.mov", 60).id);
+    const CWSource a = addSource("/v/a.mov", 60);
+    store->select(a.id);
     store->addClip();
     const QUuid id = store->clips()[0].id;
     EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
     CWStoreTestAccess::setRestoreStarted(*store, true);
     // Each drag step changes the clip, and so writes the session, once.
     int writes = 0;
-    const auto counter = QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) {
-        writes += f == CWStore::Field::clips;
-    });
+    QObject::connect(store.get(), &CWStore::changed,
+                     [&](CWStore::Field f) { writes += f == CWStore::Field::clips; });
     store->setOut(12);
     EXPECT_EQ(writes, 1);
     store->setZoom(2);
     store->setCenterX(0.25);
     EXPECT_EQ(writes, 3);
-    QObject::disconnect(counter);
-    EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
-    EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
-    EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);
     EXPECT_EQ(savedSession().value().clips, store->clips());
     EXPECT_EQ(savedSession().value().allSources().value(0).trimBorders, true);  // a new source's
 
@@ -104,14 +97,12 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSessionDuplicateAnd
     QFile::remove(CWStore::sessionURL());
     store->setZoom(3);
     store->setOut(20);
-    store->setCenterX(0.1);
-    store->setAspect(Aspect::wide);
+    // The selected clip took the edits above; these leave it.
     EXPECT_DOUBLE_EQ(store->clips()[0].zoom, 2);
     EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 12);
     EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
 
     store->rename(id, "");
-    EXPECT_EQ(store->clips()[0].name, "");
     EXPECT_EQ(savedSession()->clips[0].name, "");
     store->rename(QUuid::createUuid(), "nobody");
     store->resetFrame();
@@ -128,7 +119,6 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSessionDuplicateAnd
     EXPECT_EQ(store->selectedClipID(), store->clips()[2].id);
     EXPECT_NE(store->clips()[2].id, id);
     store->deleteClip(second);  // not selected: the selection stays
-    EXPECT_EQ(store->clips().size(), 2);
     EXPECT_EQ(store->selectedClipID(), store->clips()[1].id);
     store->deleteClip(store->clips()[1].id);
     EXPECT_FALSE(store->selectedClipID());
@@ -136,26 +126,16 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipOnlyAndRewriteTheSessionDuplicateAnd
     EXPECT_EQ(store->clips()[0].aspect, Aspect::portrait);
     EXPECT_EQ(store->aspect(), Aspect::portrait);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);  // centre untouched
-}
 
-TEST_F(StoreTest, SelectClipAcrossSourcesKeepsTheClipsValues)
-{
-    const CWSource a = addSource("/v/a.mov", 60);
-    const CWSource b = addSource("/v/b.mov", 30);
-    store->select(a.id);
-    CWStoreTestAccess::setMarks(*store, 5, 9);
-    store->setAspect(Aspect::square);
-    store->setZoom(1.5);
-    store->setCenterX(0.3);
-    store->setCenterY(0.7);
-    store->addClip();
+    // Selecting a clip of another video brings its video, marks and frame
+    // back without rewriting the clip.
+    store->selectClip(store->clips()[0]);
+    store->setIn(5);
     const Clip clip = store->clips()[0];
-
-    store->select(b.id);
+    store->select(addSource("/v/b.mov", 30).id);
     EXPECT_FALSE(store->selectedClipID());  // the clip belongs to the other source
     store->setAspect(Aspect::wide);
     store->setZoom(3);
-
     QList<CWStore::Field> seen;
     QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) { seen.append(f); });
     store->selectClip(clip);
@@ -163,29 +143,22 @@ TEST_F(StoreTest, SelectClipAcrossSourcesKeepsTheClipsValues)
     EXPECT_EQ(store->selectedClipID(), clip.id);
     EXPECT_EQ(store->clips()[0], clip);  // not rewritten on the way
     EXPECT_DOUBLE_EQ(store->inMark(), 5);
-    EXPECT_DOUBLE_EQ(store->outMark(), 9);
-    EXPECT_EQ(store->aspect(), Aspect::square);
-    EXPECT_DOUBLE_EQ(store->zoom(), 1.5);
+    EXPECT_DOUBLE_EQ(store->outMark(), 12);
+    EXPECT_EQ(store->aspect(), Aspect::portrait);
+    EXPECT_DOUBLE_EQ(store->zoom(), 2);
     EXPECT_EQ(player->calls.last(), "seek 5");
     EXPECT_FALSE(seen.contains(CWStore::Field::clips));
     EXPECT_FALSE(CWStoreTestAccess::loading(*store));
-}
 
-// A drag's steps are written at most twice a second and once more when it
-// lets go; the quit's save and a store going away never leave a step unsaved.
-TEST_F(StoreTest, AHeldGestureSavesItsLastStepWhenItLetsGo)
-{
-    CWStoreTestAccess::setRestoreStarted(*store, true);
-    store->select(addSource("/v/a.mov", 600).id);
-    store->addClip();
-    store->selectClip(store->clips().first());
+    // A drag's steps are written at most twice a second and once more when it
+    // lets go; the quit's save and a store going away never leave a step unsaved.
     const auto savedOut = [] { return savedSession()->clips.first().outTime; };
-    ASSERT_DOUBLE_EQ(savedOut(), 15);
+    ASSERT_DOUBLE_EQ(savedOut(), 12);
     {
         CWStore::SaveHold hold(store.get());
         store->setOut(20);
         store->setOut(21);
-        EXPECT_DOUBLE_EQ(savedOut(), 15);  // not at every step
+        EXPECT_DOUBLE_EQ(savedOut(), 12);  // not at every step
         ASSERT_TRUE(testutil::waitUntil([&] { return savedOut() == 21; }, 5000));
         store->setOut(22);
         store->saveOnQuit();

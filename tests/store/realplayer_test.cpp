@@ -1,12 +1,7 @@
-#include "common/storeaccess.h"
-#include "common/testutil.h"
 #include "platform/mpvplayer.h"
-#include "store/scriptedservices_support.h"
-#include "store/store.h"
+#include "store_fixture_support.h"
 
-#include <QFile>
 #include <cmath>
-#include <gtest/gtest.h>
 
 // What only libmpv's own clock and frames show through the store; the rules
 // themselves (In point first, start over at the end, steps, nudges, switching
@@ -28,11 +23,9 @@ TEST(RealPlayer, AClipStopsExactlyAtItsOutPointAndTheStoreKeepsTheAskedTime)
     store.selectClip(clip);
     ASSERT_TRUE(shows(1.0));
     store.togglePlay();
-    EXPECT_TRUE(store.playing());
     ASSERT_TRUE(testutil::waitUntil([&] { return store.time() > 1.2; }));
     ASSERT_TRUE(shows(2.0));
-    EXPECT_EQ(store.time(), 2.0);
-    EXPECT_EQ(player->rate(), 0.0);
+    EXPECT_EQ(store.time(), 2.0);  // paused there: shows() waits for the pause
 
     // No frame at 3.5 s at 25 fps: the next one shows, the store keeps 3.5.
     store.seek(3.5);

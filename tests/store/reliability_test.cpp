@@ -1,57 +1,75 @@
+#include "model/jsontext.h"
 #include "store_fixture_support.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
-#include <utility>
 
 using namespace storetest;
 
 namespace {
-// Only the files whose rows ended "Done" may be in the folder.
-void expectOnlyFinishedFiles(const CWStore& store, const QString& folder)
+const QString kSavedId = QStringLiteral("5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21");
+const QString kOtherId = QStringLiteral("7D1F3062-9F5C-4D2C-AD6E-1F6B9F7C8E32");
+const QString kClipId = QStringLiteral("0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9");
+
+QByteArray sessionWith(const QList<std::pair<QString, QString>>& sources)
 {
-    QStringList done;
-    for (const ExportRow& row : store.exportRows()) {
-        if (row.state == QLatin1String("Done"))
-            done << row.name;
-    }
-    QStringList present = QDir(folder).entryList(QDir::Files);
-    present.sort();
-    done.sort();
-    EXPECT_EQ(present, done);
+    QStringList entries;
+    for (const auto& [id, path] : sources)
+        entries << QStringLiteral(R"({"id":"%1","path":"%2","trimBorders":false})").arg(id, path);
+    return QStringLiteral(R"({"version":2,"sources":[%1],"clips":[{"id":"%2","sourceID":"%3",)"
+                          R"("name":"Opening","inTime":0.5,"outTime":2,"aspect":"9:16","zoom":1,)"
+                          R"("centerX":0.5,"centerY":0.5}]})")
+        .arg(entries.join(','), kClipId, kSavedId)
+        .toUtf8();
+}
+
+// The one clip is in the bin under the one source, and the file says so too.
+void expectClipShownUnder(const CWStore& store, const QString& sourceId)
+{
+    ASSERT_EQ(store.sources().size(), 1);
+    EXPECT_EQ(uuidText(store.sources()[0].id), sourceId);
+    ASSERT_EQ(store.clips().size(), 1);
+    EXPECT_EQ(uuidText(store.clips()[0].id), kClipId);
+    EXPECT_EQ(uuidText(store.clips()[0].sourceID), sourceId);
+    const auto saved = savedSession().value();
+    EXPECT_EQ(saved.clips, store.clips());
+    ASSERT_EQ(saved.allSources().size(), 1);
+    EXPECT_EQ(saved.allSources()[0].id, sourceId);
 }
 }  // namespace
 
 // A session file the store cannot use is never overwritten: it is moved aside
 // under a name of its own that says so, before anything is saved, and the note
-// names it. One hand-edited field is enough to make a file unusable.
-TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
+// names it. One hand-edited field is enough to make a file unusable (what the
+// decoder refuses is the session tests'). Restore removes nothing beside the
+// session: no file there can be proved to be a save's leftover rather than the
+// user's own ("session.json.backup" has the very shape of the temporaries Qt
+// names). Saved videos whose files are missing stay in the file as they were
+// saved, across launches and edits.
+TEST_F(StoreTest, RestoreKeepsUnusableFilesAsideAndMissingVideosSavedAndRemovesNothing)
 {
     const QDir folder = QFileInfo(CWStore::sessionURL()).dir();
     const auto aside = [&] { return folder.entryList({"session.json.unreadable-*"}, QDir::Files); };
-    for (const QByteArray& bytes :
-         {QByteArray("{not json"), QByteArray(R"({"sources":[],"clips":[{"id":1}]})")}) {
-        QStringList added = aside();
-        writeSession(bytes);
+    const QStringList beside{"session.json.backup", "session.json.AbCdEf", "session.json.old"};
+    for (const QString& name : beside)
+        writeSession(name.toUtf8(), folder.filePath(name));
+    const QByteArray bytes = R"({"sources":[],"clips":[{"id":1}]})";
+    writeSession(bytes);
+    {
         const auto store = launched();
-        EXPECT_TRUE(store->sources().isEmpty());
-        for (const QString& old : std::exchange(added, aside()))
-            added.removeOne(old);
-        ASSERT_EQ(added.size(), 1) << bytes.toStdString();
-        QFile kept(folder.filePath(added[0]));
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), bytes);
+        ASSERT_EQ(aside().size(), 1);
+        const QString kept = folder.filePath(aside()[0]);
+        EXPECT_EQ(readSession(kept), bytes);
         EXPECT_EQ(store->note().value_or(QString()),
                   QString::fromUtf8("The last session couldn't be read, so nothing was restored. "
                                     "It is kept as “") +
-                      kept.fileName() + QString::fromUtf8("”."));
+                      kept + QString::fromUtf8("”."));
         // The next change writes a fresh session beside the kept file.
-        addClipIn(*store);
-        EXPECT_TRUE(CWSession::decode(readSession()));
+        store->select(storetest::addSource(*store, "/v/a.mov", 60).id);
+        store->addClip();
+        EXPECT_TRUE(savedSession());
     }
 
     // An empty file holds nothing to keep: it is left for the next save, silently.
@@ -59,61 +77,39 @@ TEST_F(StoreTest, UnusableSessionFilesAreKeptAsideAndNamed)
     EXPECT_FALSE(launched()->note());
     EXPECT_EQ(readSession(), QByteArray());
     if (geteuid() != 0) {  // root reads anything: the permission case needs a user
-        const QByteArray bytes = R"({"sources":[{"id":"A","path":"/a.mov"}],"clips":[]})";
-        writeSession(bytes);
+        writeSession(R"({"sources":[{"id":"A","path":"/a.mov"}],"clips":[]})");
         QFile::setPermissions(CWStore::sessionURL(), QFileDevice::WriteOwner);
         EXPECT_TRUE(launched()->sources().isEmpty());
         EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
-        EXPECT_EQ(aside().size(), 3);
+        EXPECT_EQ(aside().size(), 2);
     } else {  // root reads any file, but not a folder where the file should be
         QFile::remove(CWStore::sessionURL());
         ASSERT_TRUE(QDir().mkpath(CWStore::sessionURL()));
-        const auto store = launched();
-        EXPECT_TRUE(store->sources().isEmpty());
-        EXPECT_FALSE(store->note());
+        EXPECT_FALSE(launched()->note());
         EXPECT_TRUE(QFileInfo(CWStore::sessionURL()).isDir());  // nothing can write over it
         QDir(CWStore::sessionURL()).removeRecursively();
     }
-}
 
-// Restore removes nothing beside the session: no file there can be proved to
-// be a save's leftover rather than the user's own ("session.json.backup" has
-// the very shape of the temporaries Qt names). Saved videos whose files are
-// missing stay in the file as they were saved, across launches and edits.
-TEST_F(StoreTest, RestoreKeepsMissingVideosSavedAndTouchesNothingBesideTheSession)
-{
-    writeSession(
-        R"({"version":2,"sources":[{"id":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/talk.mp4","trimBorders":true},)"
-        R"({"id":"6C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","path":"/gone/b.mov"}],"clips":[)"
-        R"({"id":"0A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9","sourceID":"5C0E2F51-8E4B-4C1B-9C5D-0F5A8E6B7D21","name":"Opening",)"
-        R"("inTime":12.5,"outTime":41.25,"aspect":"9:16","zoom":1.2,"centerX":0.5,"centerY":0.45}]})");
-    const QDir folder = QFileInfo(CWStore::sessionURL()).dir();
-    const QStringList beside{"session.json.backup", "session.json.AbCdEf", "session.json.123456",
-                             "session.json.old"};
-    for (const QString& name : beside) {
-        QFile f(folder.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(name.toUtf8());
-    }
+    writeSession(sessionWith({{kSavedId, "/gone/talk.mp4"}, {kOtherId, "/gone/b.mov"}}));
     for (int launch = 0; launch < 2; ++launch) {
         const auto store = launched();
         EXPECT_TRUE(store->sources().isEmpty());
-        if (launch == 1)
-            addClipIn(*store);
+        if (launch == 1) {  // an edit: a new video and its clip
+            store->select(storetest::addSource(*store, "/v/a.mov", 60).id);
+            store->addClip();
+        }
         const auto session = savedSession().value();
         EXPECT_EQ(session.allSources().size(), 2 + launch);
         EXPECT_EQ(session.clips.size(), 1 + launch);
+        // Saved as they were (bars kept), not as a new video's default.
         for (const CWSession::Source& source : session.allSources())
-            EXPECT_TRUE(source.path != "/gone/b.mov" || !source.trimBorders);  // as saved
+            EXPECT_TRUE(!source.path.startsWith("/gone/") || source.trimBorders == false);
     }
-    for (const QString& name : beside) {
-        QFile f(folder.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
-        EXPECT_EQ(f.readAll(), name.toUtf8());
-    }
+    for (const QString& name : beside)
+        EXPECT_EQ(readSession(folder.filePath(name)), name.toUtf8()) << name.toStdString();
 }
 
-TEST_F(StoreTest, AFullDiskOrAVanishedSourceFailsOnlyItsOwnClips)
+TEST_F(StoreTest, AFullDiskFailsOnlyTheClipsThatDoNotFit)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "mounting a small tmpfs as the full disk needs root";
@@ -131,29 +127,33 @@ TEST_F(StoreTest, AFullDiskOrAVanishedSourceFailsOnlyItsOwnClips)
     exportAndWait(*store);
     EXPECT_TRUE(store->exportRows()[0].state.startsWith("Failed: "))
         << store->exportRows()[0].state.toStdString();
-    EXPECT_EQ(store->exportRows()[1].state, "Done") << store->exportRows()[1].state.toStdString();
-    expectOnlyFinishedFiles(*store, out.path());
+    // Only the small clip's file, finished, is in the folder.
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{store->exportRows()[1].name});
     umount(QFile::encodeName(out.path()).constData());
 }
 
-TEST_F(StoreTest, ASourceDeletedDuringTheBatchFailsTheClipsNotYetStarted)
+// A saved video that comes back through a file already in the bin, or through
+// an import of the file the restore could not find, brings its clips with it:
+// visible, exported and saved under the id of the source that shows them.
+TEST_F(StoreTest, ASavedVideoMatchedByItsFileOrImportedAgainBringsBackItsClips)
 {
-    services->folder = out.path();
-    services->cores = 2;
-    const QString file = copy("export_long.mp4", "long.mp4");
-    const QString other = copy("h264_aac.mp4", "other.mp4");
-    importNow(*store, {file, other});
-    const QUuid gone = store->sources()[0].id;
-    const QUuid kept = store->sources()[1].id;
-    QList<Clip> clips;
-    for (int i = 0; i < 3; ++i)
-        clips << clipOf(gone, "gone", i * 2.0, i * 2.0 + 2, Aspect::wide);
-    clips << clipOf(kept, "kept", 0, 2, Aspect::wide);
-    CWStoreTestAccess::setClips(*store, clips);
+    // Two entries for one file (the file imported again under a new id while
+    // the old entry waited): the clip of the second follows the file to the first.
+    const QString file = copy("h264_aac.mp4", "talk.mp4");
+    writeSession(sessionWith({{kOtherId, file}, {kSavedId, file}}));
+    for (int launch = 0; launch < 2; ++launch) {
+        const auto restored = launched();
+        EXPECT_EQ(*restored->note(), "Restored your last session: 1 video, 1 clip.");
+        expectClipShownUnder(*restored, kOtherId);
+    }
 
-    // The first clip may still read it through its open handle.
-    exportAndWait(*store, [&] { QFile::remove(file); });
-    EXPECT_TRUE(store->exportRows()[2].state.startsWith("Failed: "));
-    EXPECT_EQ(store->exportRows()[3].state, "Done");
-    expectOnlyFinishedFiles(*store, out.path());
+    // The restore says "Not found"; the user finds the file and imports it: it
+    // comes back as the saved video, with its id, its clips and its bar choice.
+    writeSession(sessionWith({{kSavedId, media.filePath("found.mp4")}}));
+    const auto restored = launched();
+    importNow(*restored, {copy("h264_aac.mp4", "found.mp4")});
+    expectClipShownUnder(*restored, kSavedId);
+    EXPECT_FALSE(restored->sources()[0].trimBorders);
+    EXPECT_EQ(restored->currentSourceID(), restored->sources()[0].id);
+    expectClipShownUnder(*launched(), kSavedId);
 }

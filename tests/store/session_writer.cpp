@@ -39,13 +39,11 @@ namespace {
                           double(i) + 1, Aspect::vertical, 1, 0.5, 0.5});
     CWStoreTestAccess::setClips(store, clips);
     std::printf("%lld\n", (long long)store.clips().size());
-    std::fflush(stdout);
     for (;;) {
         store.addClip();  // saves, then the rename saves again
         store.rename(store.clips().last().id,
                      QStringLiteral("gen %1 clip %2").arg(generation).arg(store.clips().size()));
         std::printf("%lld\n", (long long)store.clips().size());
-        std::fflush(stdout);
     }
 }
 
@@ -54,15 +52,15 @@ namespace {
 // Nothing of Qt runs in this process before a fork: no thread to lose.
 int main(int argc, char** argv)
 {
+    // Each line reaches the test as it is printed, from the children too.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     char line[32];
     while (std::fgets(line, sizeof line, stdin)) {
         const pid_t child = fork();
         if (child == 0)
             saveUntilKilled(argc, argv, atoi(line));
         std::printf("child %d\n", int(child));
-        std::fflush(stdout);
         waitpid(child, nullptr, 0);
         std::printf("end\n");
-        std::fflush(stdout);
     }
 }

@@ -15,24 +15,49 @@
 #include <memory>
 #include <optional>
 
-// The session file and the waits that the store tests share.
+// The session file (or a file beside it) and the waits that the store tests share.
 namespace storetest {
-inline void writeSession(const QByteArray& bytes)
+inline void writeSession(const QByteArray& bytes, const QString& file = CWStore::sessionURL())
 {
-    QFile f(CWStore::sessionURL());
+    QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-inline QByteArray readSession()
+inline QByteArray readSession(const QString& file = CWStore::sessionURL())
 {
-    QFile f(CWStore::sessionURL());
+    QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 inline std::optional<CWSession> savedSession()
 {
     return CWSession::decode(readSession());
+}
+
+// A store on a scripted player and desktop, from no saved session; its clock
+// moves only when a test calls observeTime().
+inline std::unique_ptr<CWStore> scriptedStore(ScriptedPlayer*& player, ScriptedServices*& services)
+{
+    QFile::remove(CWStore::sessionURL());
+    auto store =
+        std::make_unique<CWStore>(player = new ScriptedPlayer, services = new ScriptedServices);
+    CWStoreTestAccess::stopObserver(*store);
+    return store;
+}
+
+// A source of the given length and frame rate, named after file (no media opened).
+inline CWSource addSource(CWStore& store, const QString& file, double duration, float fps = 25)
+{
+    CWSource s;
+    s.id = QUuid::createUuid();
+    s.media.original = s.media.playable = file;
+    s.media.duration = duration;
+    s.media.hasVideo = true;
+    s.media.naturalSize = QSizeF(1920, 1080);
+    s.media.nominalFrameRate = fps;
+    CWStoreTestAccess::addSource(store, s);
+    return s;
 }
 
 // A clip with the frame centred at zoom 1.
@@ -76,37 +101,11 @@ inline void exportAndWait(CWStore& store, const std::function<void()>& meanwhile
 // A store on a scripted player, with sources made by hand (no media opened).
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        QFile::remove(CWStore::sessionURL());
-        player = new ScriptedPlayer;
-        services = new ScriptedServices;
-        store = std::make_unique<CWStore>(player, services);
-        CWStoreTestAccess::stopObserver(*store);  // ticks come from observeTime() calls
-    }
+    void SetUp() override { store = storetest::scriptedStore(player, services); }
 
-    // A source of the given length and frame rate, named after file.
     CWSource addSource(const QString& file, double duration, float fps = 25)
     {
-        CWSource s;
-        s.id = QUuid::createUuid();
-        s.media.original = file;
-        s.media.playable = file;
-        s.media.duration = duration;
-        s.media.hasVideo = true;
-        s.media.naturalSize = QSizeF(1920, 1080);
-        s.media.nominalFrameRate = fps;
-        CWStoreTestAccess::addSource(*store, s);
-        return s;
-    }
-
-    // An edit in store (a new source and a clip of it), which saves the session.
-    void addClipIn(CWStore& in)
-    {
-        const CWSource s = addSource("/v/a.mov", 60);
-        CWStoreTestAccess::addSource(in, s);
-        in.select(s.id);
-        in.addClip();
+        return storetest::addSource(*store, file, duration, fps);
     }
 
     // Plays the scripted player to t and lets the observer see it.
