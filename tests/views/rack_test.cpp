@@ -15,11 +15,7 @@ protected:
     {
         return storetest::clipOf(source.id, name, in, out, Aspect::vertical);
     }
-    void setClips(const QList<Clip>& clips)
-    {
-        CWStoreTestAccess::setClips(*store, clips);
-        QCoreApplication::processEvents();
-    }
+    void setClips(const QList<Clip>& clips) { CWStoreTestAccess::setClips(*store, clips); }
     QStringList names() const
     {
         QStringList out;
@@ -32,20 +28,18 @@ protected:
 };
 }  // namespace
 
-TEST_F(RackTest, ClickSelectsCrossDeletesRenumberingAndManyChipsScroll)
+TEST_F(RackTest, ChipsSelectDeleteRenumberScrollAndKeepLongNamesInTheirColumn)
 {
     EXPECT_TRUE(view->hint()->isVisible());
-    EXPECT_TRUE(view->caption()->isVisible());
     const Clip a = clip("Opening", 0, 5), b = clip("Middle", 10, 20), c = clip("End", 30, 42);
     setClips({a, b, c});
     ASSERT_EQ(names(), QStringList({"1 Opening", "2 Middle", "3 End"}));
     EXPECT_FALSE(view->hint()->isVisible());
 
     click(view->chips()[1]);
-    ASSERT_EQ(store->selectedClipID(), b.id);
+    EXPECT_EQ(store->selectedClipID(), b.id);
     EXPECT_TRUE(view->chips()[1]->selected());
     EXPECT_FALSE(view->chips()[0]->selected());
-    EXPECT_EQ(store->inMark(), 10);
 
     // ✕ on the first chip deletes that clip only; the later ones move up.
     click(view->chips()[0], view->chips()[0]->closeRect().center());
@@ -54,8 +48,6 @@ TEST_F(RackTest, ClickSelectsCrossDeletesRenumberingAndManyChipsScroll)
     click(view->chips()[0], view->chips()[0]->closeRect().center());
     EXPECT_EQ(names(), QStringList({"1 End"}));
     EXPECT_FALSE(view->chips()[0]->selected());
-    click(view->chips()[0], view->chips()[0]->closeRect().center());
-    EXPECT_TRUE(view->hint()->isVisible());
 
     // Many chips scroll, a plain wheel turn sideways, while the caption stays.
     QList<Clip> many;
@@ -74,15 +66,13 @@ TEST_F(RackTest, ClickSelectsCrossDeletesRenumberingAndManyChipsScroll)
     QCoreApplication::processEvents();
     EXPECT_EQ(view->caption()->pos(), caption);
     EXPECT_LT(view->chips().first()->mapTo(view.get(), QPoint(0, 0)).x(), 0);
-}
 
-TEST_F(RackTest, ChipsShowShapeAndLengthAndLongNamesStayInTheirColumn)
-{
-    Clip c = clip("x", 10, 22.57);
-    EXPECT_EQ(CWRackChip::info(c), "9:16 · 0:12.5");
-    c.aspect = Aspect::wide;
-    c.outTime = 4;  // never a negative length
-    EXPECT_EQ(CWRackChip::info(c), "16:9 · 0:00.0");
+    // Chips show shape and length; long names stay in their column.
+    Clip chip = clip("x", 10, 22.57);
+    EXPECT_EQ(CWRackChip::info(chip), "9:16 · 0:12.5");
+    chip.aspect = Aspect::wide;
+    chip.outTime = 4;  // never a negative length
+    EXPECT_EQ(CWRackChip::info(chip), "16:9 · 0:00.0");
 
     MWUI::shared()->setZoom(1.5);
     setClips({clip(QString(200, 'W'), 0, 5), clip("Short", 0, 5)});

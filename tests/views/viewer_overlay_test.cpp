@@ -8,8 +8,12 @@ class OverlayTest : public ViewTest<CWCropOverlay, 960, 540> {
 protected:
     void prepare() override
     {
-        source = addSource("/videos/wide.mp4", 120);
+        const CWSource source = addSource("/videos/wide.mp4", 120);
         store->select(source.id);
+        CWStoreTestAccess::setPicture(*store, source.id, QRectF(240, 0, 1440, 1080));
+        const Clip clip = storetest::clipOf(source.id, "One", 0, 5, Aspect::vertical);
+        CWStoreTestAccess::setClips(*store, {clip});
+        store->selectClip(clip);
     }
     // A press, moves in eight steps, and a release: the frame follows the
     // pointer from the drag's start, whatever the steps.
@@ -20,11 +24,11 @@ protected:
             QTest::mouseMove(view.get(), (from + by * i / 8).toPoint());
         QTest::mouseRelease(view.get(), Qt::LeftButton, {}, (from + by).toPoint());
     }
-
-    CWSource source;
 };
 }  // namespace
 
+// Where the frame stops is the crop frame's own test; here, that the overlay
+// drags through it, inside the bars, and writes the selected clip.
 TEST_F(OverlayTest, ADragOnTheFrameMovesItByTheTranslationAndWritesTheClip)
 {
     const QPointF mid = view->geometry().frame.center();
@@ -34,12 +38,6 @@ TEST_F(OverlayTest, ADragOnTheFrameMovesItByTheTranslationAndWritesTheClip)
     drag(mid, {96, 0});  // a tenth of the displayed width
     EXPECT_DOUBLE_EQ(store->centerX(), 0.6);
     EXPECT_DOUBLE_EQ(store->centerY(), 0.5);
-
-    // Inside bars, fully left stops at the bar; the selected clip takes the centre.
-    CWStoreTestAccess::setPicture(*store, source.id, QRectF(240, 0, 1440, 1080));
-    const Clip clip = storetest::clipOf(source.id, "One", 0, 5, Aspect::vertical);
-    CWStoreTestAccess::setClips(*store, {clip});
-    store->selectClip(clip);
     drag(view->geometry().frame.center(), {-900, 0});
     EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, store->centerX());
