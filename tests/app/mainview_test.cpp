@@ -3,16 +3,12 @@
 #include "theme/mwui.h"
 #include "theme/text.h"
 #include "views/bin.h"
-#include "views/cropframewidget.h"
-#include "views/exportqueue.h"
 #include "views/header.h"
 #include "views/inspector.h"
 #include "views/mainview.h"
 #include "views/timeline.h"
-#include "views/viewer.h"
 
 #include <QLabel>
-#include <QLineEdit>
 
 namespace {
 class MainViewTest : public WindowTest {
@@ -118,58 +114,4 @@ TEST_F(MainViewTest, ActionsEnableWithAVideoClipsAndNoBatch)
     EXPECT_FALSE(header->exportAllButton()->isEnabled());
     CWStoreTestAccess::setExport(*store, store->exportRows(), false);
     EXPECT_TRUE(header->exportAllButton()->isEnabled());
-}
-
-TEST_F(MainViewTest, KeysTypeIntoTheNameFieldUntilTheUserClicksAway)
-{
-    showWindow();
-    addSource("/videos/talk.mp4", 60);
-    store->addClip();
-    ASSERT_EQ(store->clips().size(), 1);
-    store->selectClip(store->clips().first());
-    QCoreApplication::processEvents();
-    QLineEdit* name = main->inspector()->nameField();
-    const QString before = name->text();
-    QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
-    name->end(false);
-    for (char c : QByteArray(" io"))
-        QTest::keyClick(window->windowHandle(), c);
-    EXPECT_EQ(store->clips().first().name, before + " io");
-    EXPECT_FALSE(store->playing());
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-
-    tickAt(3);
-    QWidget* picture = main->viewer()->overlay();
-    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(4, 4));
-    QTest::keyClick(window->windowHandle(), 'i');
-    EXPECT_DOUBLE_EQ(store->inMark(), 3);
-    EXPECT_EQ(store->clips().first().name, before + " io");
-}
-
-TEST_F(MainViewTest, TheExportQueueTakesTheKeysWhileItCoversTheWindow)
-{
-    showWindow();
-    addSource("/videos/talk.mp4", 60);
-    store->addClip();
-    const ExportRow done{store->clips().first().id, "talk – clip 1.mp4", 1, "Done", std::nullopt};
-    CWStoreTestAccess::setExport(*store, {done}, false);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(main->exportQueue()->isVisible());
-    tickAt(3);
-    for (char key : QByteArray("io3"))
-        QTest::keyClick(window->windowHandle(), key);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    EXPECT_EQ(store->aspect(), Aspect::vertical);
-    // Tab never takes the focus behind the backdrop.
-    for (const auto modifier : {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
-        QTest::keyClick(window->windowHandle(), Qt::Key_Tab, modifier);
-        EXPECT_TRUE(main->exportQueue()->isAncestorOf(QApplication::focusWidget()));
-    }
-    QTest::keyClick(window->windowHandle(), Qt::Key_Return);
-    EXPECT_EQ(store->clips().size(), 1);
-    EXPECT_TRUE(store->exportRows().isEmpty());
-    EXPECT_FALSE(main->exportQueue()->isVisible());
-    // Closed, the keys edit again.
-    QTest::keyClick(window->windowHandle(), 'i');
-    EXPECT_DOUBLE_EQ(store->inMark(), 3);
 }
