@@ -1,39 +1,24 @@
 // The real program as the desktop starts it: a private home, its own session
 // bus and X server (the test runs under dbus-run-session and xvfb-run).
-#include "common/testutil.h"
 #include "program_fixture.h"
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-namespace {
-const QString busName = QStringLiteral("com.marrowick.Cutwright");
-}
 
 class LaunchTest : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        makeHome({"videos"});
-        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
-    }
-
-    static bool ownsTheName()
-    {
-        return QDBusConnection::sessionBus().interface()->isServiceRegistered(busName);
-    }
+    void SetUp() override { makeHome({"videos"}); }
 };
 
 // A file on the command line is imported at launch: see the whole-job test.
 TEST_F(LaunchTest, ASecondLaunchHandsItsFilesToTheFirstWhichSavesOnSigterm)
 {
     QProcess* first = launch({});
-    ASSERT_TRUE(testutil::waitUntil(ownsTheName, 60000));
+    ASSERT_TRUE(testutil::waitUntil(
+        [] {
+            return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                "com.marrowick.Cutwright");
+        },
+        60000));
     const QString file = testutil::copyFixture("h264_aac.mp4", home.filePath("videos"), "a.mp4");
     QProcess* second = launch({"file://" + file}, home.filePath("videos"));
     ASSERT_TRUE(second->waitForFinished(60000));
