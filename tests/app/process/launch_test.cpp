@@ -13,17 +13,12 @@ protected:
 TEST_F(LaunchTest, ASecondLaunchHandsItsFilesToTheFirstWhichSavesOnSigterm)
 {
     QProcess* first = launch({});
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
     ASSERT_TRUE(testutil::waitUntil(
-        [] {
-            return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-                "com.marrowick.Cutwright");
-        },
-        60000));
+        [&] { return bus->isServiceRegistered("com.marrowick.Cutwright"); }, 60000));
     const QString file = testutil::copyFixture("h264_aac.mp4", home.filePath("videos"), "a.mp4");
     QProcess* second = launch({"file://" + file}, home.filePath("videos"));
-    ASSERT_TRUE(second->waitForFinished(60000));
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 0);
+    expectEnd(second);
     ASSERT_EQ(sessionSources(1), QStringList{file});
     EXPECT_EQ(first->state(), QProcess::Running);
     // The edit is on disk already; without its file the quit-time save shows.
@@ -66,9 +61,7 @@ TEST_F(LaunchTest, WithoutASessionBusASecondCopyExplainsAndEndsWithoutWriting)
             .section('\n', 0, 0);
     ASSERT_FALSE(alert.isEmpty());
     xdotool({"windowfocus", "--sync", alert, "key", "Return"});  // "OK"
-    ASSERT_TRUE(second->waitForFinished(60000));
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 1);
+    expectEnd(second, 1);
     EXPECT_FALSE(QFile::exists(sessionPath())) << "nothing written before a restore";
     EXPECT_EQ(first->state(), QProcess::Running);
     terminate(first);

@@ -48,10 +48,8 @@ protected:
     void TearDown() override
     {
         for (const auto& p : running) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished();
-            }
+            p->kill();  // nothing to do for one that has ended
+            p->waitForFinished();
         }
     }
 
@@ -88,25 +86,35 @@ protected:
         return held ? found : std::nullopt;
     }
 
+    static QStringList sourcePaths(const CWSession& session)
+    {
+        QStringList paths;
+        for (const auto& source : session.allSources())
+            paths << source.path;
+        return paths;
+    }
+
     // The paths of the sources in the session file, once it holds count of them.
     QStringList sessionSources(int count)
     {
-        QStringList paths;
-        if (const auto s = sessionWhen(
-                [&](const CWSession& s) { return s.allSources().size() >= qsizetype(count); },
-                120000))
-            for (const auto& source : s->allSources())
-                paths << source.path;
-        return paths;
+        const auto s = sessionWhen(
+            [&](const CWSession& s) { return s.allSources().size() >= qsizetype(count); }, 120000);
+        return s ? sourcePaths(*s) : QStringList();
+    }
+
+    // Waits for p to end by itself with code.
+    static void expectEnd(QProcess* p, int code = 0)
+    {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << "ended by itself, not killed";
+        EXPECT_EQ(p->exitCode(), code);
     }
 
     // SIGTERM, as a logout or `kill` sends it; the program must end by itself.
     static void terminate(QProcess* p)
     {
         ::kill(pid_t(p->processId()), SIGTERM);
-        ASSERT_TRUE(p->waitForFinished(60000));
-        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << "ended by the signal itself";
-        EXPECT_EQ(p->exitCode(), 0);
+        expectEnd(p);
     }
 
     QTemporaryDir home;

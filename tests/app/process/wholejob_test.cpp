@@ -73,11 +73,9 @@ protected:
     static bool answer(const QString& title, const QString& path)
     {
         const QString dialog = visibleWindow(title);
-        if (dialog.isEmpty())
-            return false;
         xdotool({"windowfocus", "--sync", dialog, "type", "--delay", "15", path});
         xdotool({"windowfocus", "--sync", dialog, "key", "Return"});
-        return true;
+        return !dialog.isEmpty();
     }
 
     // Drags the crop frame by dx points from the middle of the viewer, where
@@ -90,14 +88,10 @@ protected:
         const QRect w = windowGeometry(window);
         const int x = w.left() + (12 + 230 + 10 + w.width() - 12 - 300 - 10) / 2;
         const int y = w.top() + (12 + 62 + 10 + w.height() - 12 - 20 - 10 - 190 - 10) / 2;
-        QStringList steps{"mousemove",        "--sync",    QString::number(x),
-                          QString::number(y), "mousedown", "1"};
+        QStringList steps = QString("mousemove --sync %1 %2 mousedown 1").arg(x).arg(y).split(' ');
         for (int step = 1; step <= 4; ++step)
-            steps << "mousemove"
-                  << "--sync" << QString::number(x + dx * step / 4) << QString::number(y);
-        steps << "mouseup"
-              << "1";
-        xdotool(steps);
+            steps += QString("mousemove --sync %1 %2").arg(x + dx * step / 4).arg(y).split(' ');
+        xdotool(steps + QStringList{"mouseup", "1"});
     }
 
     FileManager fileManager;
@@ -163,9 +157,7 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
     press(window, {"Escape"});
     const auto saved = stamp(sessionPath());
     press(window, {"ctrl+q"});
-    ASSERT_TRUE(app->waitForFinished(60000));
-    EXPECT_EQ(app->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app->exitCode(), 0);
+    expectEnd(app);
     ASSERT_NE(stamp(sessionPath()), saved) << "the quit saves the session";
 
     // Again, with nothing on the command line: the last session comes back.
@@ -175,10 +167,7 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
         return stamp(sessionPath()) != quitSave && s.clips.size() == 2;
     });
     ASSERT_TRUE(restored) << "the restore writes the session back";
-    QStringList paths;
-    for (const auto& s : restored->allSources())
-        paths << s.path;
-    EXPECT_EQ(paths, (QStringList{wide, broadcast}));
+    EXPECT_EQ(sourcePaths(*restored), (QStringList{wide, broadcast}));
     ASSERT_EQ(restored->clips.size(), 2);
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(outputs[i].name.toStdString());
@@ -196,8 +185,7 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
     const QString second = visibleWindow("^MWSO Cutwright$");
     ASSERT_FALSE(second.isEmpty());
     press(second, {"ctrl+q"});
-    ASSERT_TRUE(again->waitForFinished(60000));
-    EXPECT_EQ(again->exitCode(), 0);
+    expectEnd(again);
 }
 
 #include "wholejob_test.moc"
