@@ -14,9 +14,7 @@ namespace {
 std::optional<CWSession> savedSession()
 {
     QFile file(CWStore::sessionURL());
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return CWSession::decode(file.readAll());
+    return file.open(QIODevice::ReadOnly) ? CWSession::decode(file.readAll()) : std::nullopt;
 }
 
 // The converter processes still running as children of this test.
@@ -26,13 +24,11 @@ int childConverters()
     const QString me = QString::number(::getpid());
     for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
         QFile stat("/proc/" + pid + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (comm) state ppid …"
-        const QString line = QString::fromUtf8(stat.readAll());
-        const QStringList rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() > 1 && rest[1] == me && line.contains("(ffmpeg)"))
-            ++count;
+        // "pid (comm) state ppid …"; the converter's name has no space in it.
+        const QStringList f = stat.open(QIODevice::ReadOnly)
+                                  ? QString::fromUtf8(stat.readAll()).split(' ')
+                                  : QStringList();
+        count += f.size() > 3 && f[1] == "(ffmpeg)" && f[3] == me;
     }
     return count;
 }
@@ -49,7 +45,6 @@ TEST_F(WindowTest, AQuitBeforeTheRestoreWritesNoSession)
 
     showWindow();  // publishes the store and starts the restore
     ASSERT_TRUE(store->restoreStarted());
-    EXPECT_EQ(CWApp::store(), store);
     delegate->willTerminate();
     ASSERT_TRUE(savedSession());
 }
