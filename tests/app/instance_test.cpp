@@ -6,17 +6,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-class InstanceTest : public ::testing::Test {
-protected:
-    // No session bus: the lock alone keeps a second copy out.
-    void SetUp() override { qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"); }
-
-    QTemporaryDir dir;
-    QString lock = dir.filePath("session.lock");
-};
-
-TEST_F(InstanceTest, WithoutABusTheLockKeepsASecondCopyOut)
+// No session bus: the lock alone keeps a second copy out.
+TEST(InstanceTest, WithoutABusTheLockKeepsASecondCopyOut)
 {
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    QTemporaryDir dir;
+    const QString lock = dir.filePath("session.lock");
     auto first = std::make_unique<CWInstance>("com.marrowick.CutwrightTest", lock);
     EXPECT_EQ(first->start({}), CWInstance::Outcome::first);
 

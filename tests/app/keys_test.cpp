@@ -1,7 +1,16 @@
 #include "app/window_fixture_support.h"
+#include "views/cropframewidget.h"
+#include "views/exportqueue.h"
+#include "views/inspector.h"
+#include "views/mainview.h"
+#include "views/viewer.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace {
 
@@ -25,9 +34,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        source = addSource("/videos/talk.mp4", 60);
-        showWindow();
-        player->calls.clear();
+        addSource("/videos/talk.mp4", 60);
     }
 
     // A key as the window system delivers it: to the window, then its focus widget.
@@ -35,144 +42,130 @@ protected:
     {
         QTest::keyClick(window->windowHandle(), key, modifiers);
     }
-    void type(char c) { QTest::keyClick(window->windowHandle(), c); }
+    void type(const QByteArray& keys)
+    {
+        for (const char c : keys)
+            QTest::keyClick(window->windowHandle(), c);
+    }
 
-    QWidget* content() { return window->findChild<QWidget*>("content"); }
+    QAction* item(const QString& text)
+    {
+        for (QAction* a : window->menuBar()->findChildren<QAction*>())
+            if (a->text() == text)
+                return a;
+        ADD_FAILURE() << "no item " << text.toStdString();
+        return nullptr;
+    }
 
-    CWSource source;
+    CWMain* main() { return window->findChild<CWMain*>(); }
 };
 
 TEST_F(KeysTest, PlainKeysActOnTheStore)
 {
-    store->seek(10);
-    type('i');
-    EXPECT_DOUBLE_EQ(store->inMark(), 10);
-    store->seek(14);
-    type('O');  // upper case acts as lower case
-    EXPECT_DOUBLE_EQ(store->outMark(), 14);
-    type('j');
-    EXPECT_DOUBLE_EQ(store->time(), 12);
-    type('l');
-    type('l');
-    EXPECT_DOUBLE_EQ(store->time(), 16);
+    showWindow();
+    // Key, modifiers, trim focus; then time, In and Out after the key, from
+    // time 10, In 8, Out 12 at 25 fps.
+    using Arrow =
+        std::tuple<Qt::Key, Qt::KeyboardModifiers, std::optional<int>, double, double, double>;
+    for (const auto& [key, modifiers, focus, time, in, out] :
+         {Arrow{Qt::Key_Right, Qt::NoModifier, std::nullopt, 10.04, 8, 12},
+          Arrow{Qt::Key_Left, Qt::ShiftModifier, std::nullopt, 9.6, 8, 12},
+          Arrow{Qt::Key_Left, Qt::NoModifier, 0, 7.96, 7.96, 12},
+          Arrow{Qt::Key_Right, Qt::ShiftModifier, 1, 12.4, 8, 12.4}}) {
+        SCOPED_TRACE(testing::Message() << key << " " << modifiers.toInt());
+        CWStoreTestAccess::setMarks(*store, 8, 12);
+        store->seek(10);
+        store->setTrimFocus(focus);
+        press(key, modifiers);
+        EXPECT_NEAR(store->time(), time, 1e-9);
+        EXPECT_NEAR(store->inMark(), in, 1e-9);
+        EXPECT_NEAR(store->outMark(), out, 1e-9);
+        EXPECT_EQ(store->trimFocus(), focus);
+    }
 
+    store->seek(10);
+    type("i");
+    store->seek(14);
+    type("Ojll");  // upper case acts as lower case
+    EXPECT_DOUBLE_EQ(store->inMark(), 10);
+    EXPECT_DOUBLE_EQ(store->outMark(), 14);
+    EXPECT_DOUBLE_EQ(store->time(), 16);
     press(Qt::Key_Return);
     ASSERT_EQ(store->clips().size(), 1);
-    EXPECT_DOUBLE_EQ(store->clips()[0].inTime, 10);
-    EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 14);
-
-    const std::pair<char, Aspect> shapes[] = {{'4', Aspect::wide},
-                                              {'3', Aspect::portrait},
-                                              {'2', Aspect::square},
-                                              {'1', Aspect::vertical}};
-    for (const auto& [key, aspect] : shapes) {
-        type(key);
+    for (const auto& [key, aspect] : {std::pair{'4', Aspect::wide},
+                                      {'3', Aspect::portrait},
+                                      {'2', Aspect::square},
+                                      {'1', Aspect::vertical}}) {
+        type(QByteArray(1, key));
         EXPECT_EQ(store->aspect(), aspect) << key;
         EXPECT_EQ(store->clips()[0].aspect, aspect) << "the selected clip takes the shape";
     }
-}
 
-TEST_F(KeysTest, SpaceTogglesAndKOnlyStops)
-{
-    type('k');  // paused already: nothing starts
+    player->calls.clear();
+    type("k");  // paused already: nothing starts
     EXPECT_FALSE(player->calls.contains("play"));
     for (const auto& [key, rate] : {std::pair{' ', 1}, {'k', 0}, {'k', 0}, {' ', 1}, {' ', 0}}) {
-        type(key);
+        type(QByteArray(1, key));
         EXPECT_EQ(player->rate(), rate) << key;
     }
-}
 
-TEST_F(KeysTest, ArrowsMoveThePlayheadOrTheFocusedTrimPoint)
-{
-    struct Case {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        std::optional<int> focus;
-        double time, in, out;  // after the key, from time 10, In 8, Out 12 at 25 fps
-    };
-    const Case cases[] = {
-        {Qt::Key_Right, Qt::NoModifier, std::nullopt, 10.04, 8, 12},
-        {Qt::Key_Right, Qt::ShiftModifier, std::nullopt, 10.4, 8, 12},
-        {Qt::Key_Left, Qt::ShiftModifier, std::nullopt, 9.6, 8, 12},
-        {Qt::Key_Left, Qt::NoModifier, 0, 7.96, 7.96, 12},
-        {Qt::Key_Right, Qt::ShiftModifier, 1, 12.4, 8, 12.4},
-        {Qt::Key_Left, Qt::ShiftModifier, 1, 11.6, 8, 11.6},
-    };
-    for (const Case& c : cases) {
-        store->seek(8);
-        store->markIn();
-        store->seek(12);
-        store->markOut();
-        store->seek(10);
-        store->setTrimFocus(c.focus);
-        press(c.key, c.modifiers);
-        EXPECT_NEAR(store->time(), c.time, 1e-9) << c.key << " " << c.modifiers.toInt();
-        EXPECT_NEAR(store->inMark(), c.in, 1e-9) << c.key;
-        EXPECT_NEAR(store->outMark(), c.out, 1e-9) << c.key;
-        EXPECT_EQ(store->trimFocus(), c.focus);
-    }
-}
-
-TEST_F(KeysTest, EscapeLeavesTheTrimFocusOrGoesOn)
-{
-    auto* probe = new KeyProbe(content());
+    auto* probe = new KeyProbe(window->findChild<QWidget*>("content"));
     probe->show();
     probe->setFocus();
     store->setTrimFocus(1);
     press(Qt::Key_Escape);
     EXPECT_FALSE(store->trimFocus());
     EXPECT_TRUE(probe->keys.isEmpty()) << "consumed";
-
     press(Qt::Key_Escape);
     EXPECT_EQ(probe->keys, QList<int>{Qt::Key_Escape}) << "nothing to leave: passed on";
-    type('x');
+    type("x");
     EXPECT_EQ(probe->keys.size(), 2) << "keys of no command pass on";
     press(Qt::Key_Return);
     EXPECT_EQ(probe->keys.size(), 2) << "handled keys are consumed";
 }
 
-TEST_F(KeysTest, ATextFieldGetsItsKeysButCtrlKStillAddsAClip)
+TEST_F(KeysTest, KeysLeftToATextFieldTheMenusAnotherWindowOrTheQueue)
 {
-    auto* field = new QLineEdit(content());
-    field->show();
-    field->setFocus();
+    showWindow();
+    store->addClip();
+    store->selectClip(store->clips().first());
+    QCoreApplication::processEvents();
+    QLineEdit* name = main()->inspector()->nameField();
+    const QString before = name->text();
+    QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
+    name->end(false);
     store->seek(3);
-    type('i');
-    type('o');
+    type(" io1");
     press(Qt::Key_Space);
     press(Qt::Key_Right);
-    type('1');
-    press(Qt::Key_Return);
-    EXPECT_EQ(field->text(), "io 1");
+    EXPECT_EQ(store->clips().first().name, before + " io1 ");
     EXPECT_DOUBLE_EQ(store->inMark(), 0);
     EXPECT_DOUBLE_EQ(store->time(), 3);
     EXPECT_FALSE(store->playing());
-    EXPECT_TRUE(store->clips().isEmpty());
+    EXPECT_EQ(store->aspect(), Aspect::vertical);
 
-    // Ctrl+K is the menu's Add Clip here too, and the text stays as it is.
-    field->setCursorPosition(0);
+    // Ctrl+K is the menu's Add Clip in a text field too, and types nothing.
     press(Qt::Key_K, Qt::ControlModifier);
-    EXPECT_EQ(store->clips().size(), 1);
-    EXPECT_EQ(field->text(), "io 1");
-
+    EXPECT_EQ(store->clips().size(), 2);
+    EXPECT_EQ(store->clips().first().name, before + " io1 ");
     // A read-only field edits nothing: the window's keys work there.
-    field->setReadOnly(true);
-    type('i');
+    name->setReadOnly(true);
+    type("i");
     EXPECT_DOUBLE_EQ(store->inMark(), 3);
-}
+    name->setReadOnly(false);
+    // A click on the picture takes the keys back from the field.
+    QTest::mouseClick(main()->viewer()->overlay(), Qt::LeftButton, {}, QPoint(4, 4));
+    store->seek(5);
+    type("o");
+    EXPECT_DOUBLE_EQ(store->outMark(), 5);
 
-TEST_F(KeysTest, KeysWithCtrlGoToTheMenusNotTheHandler)
-{
-    store->seek(7);
-    press(Qt::Key_I, Qt::ControlModifier);  // Import Videos…, not Set In
-    EXPECT_EQ(services->panels, QStringList{"Choose one or more videos to cut into clips"});
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
+    // Keys with Ctrl are the menus': Import Videos…, not Set In; nothing for Ctrl+Return.
+    press(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(services->panels.size(), 1);
+    EXPECT_DOUBLE_EQ(store->inMark(), 3);
     press(Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_TRUE(store->clips().isEmpty());
-}
+    EXPECT_EQ(store->clips().size(), 2);
 
-TEST_F(KeysTest, KeysInAnotherWindowAreLeftToIt)
-{
     // An alert or a dialog answers Return and Space itself; the window's
     // handler must not add a clip or start playing behind it.
     KeyProbe other;
@@ -182,6 +175,77 @@ TEST_F(KeysTest, KeysInAnotherWindowAreLeftToIt)
     QTest::keyClick(other.windowHandle(), Qt::Key_Return);
     QTest::keyClick(other.windowHandle(), Qt::Key_Space);
     EXPECT_EQ(other.keys, (QList<int>{Qt::Key_Return, Qt::Key_Space}));
-    EXPECT_TRUE(store->clips().isEmpty());
+    EXPECT_EQ(store->clips().size(), 2);
     EXPECT_FALSE(store->playing());
+    other.close();
+    showWindow();
+
+    // While the export queue covers the window its buttons take the keys.
+    const ExportRow done{store->clips().first().id, "talk – clip 1.mp4", 1, "Done", std::nullopt};
+    CWStoreTestAccess::setExport(*store, {done}, false);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main()->exportQueue()->isVisible());
+    store->seek(7);
+    type("io3");
+    EXPECT_DOUBLE_EQ(store->inMark(), 3);
+    EXPECT_EQ(store->aspect(), Aspect::vertical);
+    // Tab never takes the focus behind the backdrop.
+    for (const auto modifier : {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
+        press(Qt::Key_Tab, modifier);
+        EXPECT_TRUE(main()->exportQueue()->isAncestorOf(QApplication::focusWidget()));
+    }
+    press(Qt::Key_Return);
+    EXPECT_EQ(store->clips().size(), 2);
+    EXPECT_FALSE(main()->exportQueue()->isVisible());
+    type("i");  // closed, the keys edit again
+    EXPECT_DOUBLE_EQ(store->inMark(), 7);
+}
+
+// The menu items reach the same store calls as the keys above; what is theirs
+// is the list itself, the published store and the items without a key.
+TEST_F(KeysTest, MenuItemsInOrderActOnThePublishedStoreOnly)
+{
+    QStringList titles;
+    QMap<QString, QStringList> items;  // "text shortcut", "-" for a separator
+    for (const QAction* title : window->menuBar()->actions()) {
+        titles << title->text();
+        for (const QAction* a : title->menu()->actions())
+            items[title->text()] << (a->isSeparator() ? "-"
+                                                      : a->text() + " " + a->shortcut().toString());
+    }
+    EXPECT_EQ(titles, QStringList({"File", "View", "Clip", "Help"}));
+    EXPECT_EQ(items["File"].join("|"),
+              "Import Videos… Ctrl+I|Export All Clips… Ctrl+E|-|Quit Ctrl+Q");
+    EXPECT_EQ(items["Clip"].join("|"),
+              "Set In |Set Out |Add Clip Ctrl+K|-|Aspect 9:16 — Reels · TikTok · Shorts |"
+              "Aspect 1:1 — Feed posts |Aspect 4:5 — Instagram / Facebook feed |"
+              "Aspect 16:9 — YouTube · web |Reset Frame |-|Cancel Export Ctrl+.");
+
+    store->seek(4);
+    item("Set In")->trigger();
+    EXPECT_DOUBLE_EQ(store->inMark(), 0) << "no store is published before the window appears";
+    showWindow();
+    // Cancel Export without a batch does nothing at all.
+    QSignalSpy changed(store, &CWStore::changed);
+    item("Cancel Export")->trigger();
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(services->beeps + services->alerts.size(), 0);
+
+    item("Set In")->trigger();
+    store->seek(9);
+    item("Set Out")->trigger();
+    item("Add Clip")->trigger();
+    ASSERT_EQ(store->clips().size(), 1);
+    EXPECT_DOUBLE_EQ(store->clips()[0].inTime, 4);
+    EXPECT_DOUBLE_EQ(store->clips()[0].outTime, 9);
+    item("Aspect 4:5 — Instagram / Facebook feed")->trigger();
+    EXPECT_EQ(store->aspect(), Aspect::portrait);
+    store->setZoom(2);
+    item("Reset Frame")->trigger();
+    EXPECT_DOUBLE_EQ(store->zoom(), 1);
+    item("Export All Clips…")->trigger();
+    EXPECT_EQ(services->panels.size(), 1);  // the folder panel; answered with none
+    EXPECT_FALSE(store->exporting());
+    item("Quit")->trigger();
+    EXPECT_EQ(terminated, 1);
 }

@@ -3,16 +3,12 @@
 #include "theme/mwui.h"
 #include "theme/text.h"
 #include "views/bin.h"
-#include "views/cropframewidget.h"
-#include "views/exportqueue.h"
 #include "views/header.h"
 #include "views/inspector.h"
 #include "views/mainview.h"
 #include "views/timeline.h"
-#include "views/viewer.h"
 
 #include <QLabel>
-#include <QLineEdit>
 
 namespace {
 class MainViewTest : public WindowTest {
@@ -22,8 +18,8 @@ protected:
         WindowTest::SetUp();
         MWUI::shared()->resetZoom();
         main = window->findChild<CWMain*>();
-        ASSERT_NE(main, nullptr);
         header = main->header();
+        showWindow();
     }
     void TearDown() override
     {
@@ -37,12 +33,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    void tickAt(double t)
-    {
-        player->now = t;
-        store->observeTime();
-    }
-
     CWMain* main = nullptr;
     CWHeader* header = nullptr;
 };
@@ -50,7 +40,6 @@ protected:
 
 TEST_F(MainViewTest, ZoomScalesTheColumnsButNeverTheWindowMinimum)
 {
-    showWindow();
     EXPECT_EQ(window->centralWidget()->size(), QSize(1440, 900));
     for (const auto& [zoom, bin, inspector, timeline] :
          {std::tuple{1.0, 230, 300, 190}, std::tuple{1.5, 345, 450, 285}}) {
@@ -64,10 +53,16 @@ TEST_F(MainViewTest, ZoomScalesTheColumnsButNeverTheWindowMinimum)
     }
 }
 
-TEST_F(MainViewTest, HeaderOrbsPlayStepAndMark)
+// The header's actions enable with a video, its orbs play, step and mark, and
+// Export All counts the clips while no batch runs.
+TEST_F(MainViewTest, HeaderActionsAndOrbs)
 {
-    showWindow();
-    addSource("/videos/talk.mp4", 60);
+    EXPECT_FALSE(header->addClipButton()->isEnabled());
+    EXPECT_EQ(header->exportAllButton()->text(), "Export All (0)");
+    EXPECT_FALSE(header->exportAllButton()->isEnabled());
+    EXPECT_EQ(main->status()->text(), CWMain::keyHint());
+
+    addSource("/videos/Beach Day.mp4", 60);
     EXPECT_FALSE(header->playOrb()->lit());
     click(header->playOrb());
     EXPECT_TRUE(store->playing());
@@ -77,99 +72,27 @@ TEST_F(MainViewTest, HeaderOrbsPlayStepAndMark)
     EXPECT_FALSE(store->playing());
     EXPECT_EQ(header->playOrb()->symbol(), "play.fill");
 
-    tickAt(10);
+    player->now = 2;
+    store->observeTime();
     click(header->inOrb());
-    EXPECT_DOUBLE_EQ(store->inMark(), 10);
     click(header->forwardOrb());
     click(header->forwardOrb());
     click(header->backOrb());
-    EXPECT_NEAR(store->time(), 10.04, 1e-6);
-    EXPECT_EQ(header->clock()->text(), "0:10.0");
-    tickAt(20);
+    EXPECT_NEAR(store->time(), 2.04, 1e-6);
+    EXPECT_EQ(header->clock()->text(), "0:02.0");
+    player->now = 7.5;
+    store->observeTime();
     click(header->outOrb());
-    EXPECT_DOUBLE_EQ(store->outMark(), 20);
-    EXPECT_EQ(header->clock()->text(), "0:20.0");
-}
-
-TEST_F(MainViewTest, ActionsEnableWithAVideoClipsAndNoBatch)
-{
-    showWindow();
-    EXPECT_FALSE(header->addClipButton()->isEnabled());
-    EXPECT_EQ(header->exportAllButton()->text(), "Export All (0)");
-    EXPECT_FALSE(header->exportAllButton()->isEnabled());
-    EXPECT_EQ(main->status()->text(), CWMain::keyHint());
-
-    // Return still reaches the store without a video: it asks for files.
-    QTest::keyClick(window->windowHandle(), Qt::Key_Return);
-    EXPECT_EQ(services->panels.size(), 1);
-
-    addSource("/videos/Beach Day.mp4", 60);
-    ASSERT_TRUE(header->addClipButton()->isEnabled());
-    CWStoreTestAccess::setMarks(*store, 2, 7.5);
-    emit store->changed(CWStore::Field::inMark);
+    EXPECT_EQ(header->clock()->text(), "0:07.5");
     EXPECT_EQ(header->inValue()->text(), "0:02.0");
     EXPECT_EQ(header->outValue()->text(), "0:07.5");
     click(header->addClipButton());
     ASSERT_EQ(store->clips().size(), 1);
     EXPECT_EQ(header->exportAllButton()->text(), "Export All (1)");
-    EXPECT_TRUE(main->status()->text().startsWith("Added “Beach Day – clip 1”"));
+    EXPECT_EQ(main->status()->text(), store->note());
 
     CWStoreTestAccess::setExport(*store, store->exportRows(), true);
     EXPECT_FALSE(header->exportAllButton()->isEnabled());
     CWStoreTestAccess::setExport(*store, store->exportRows(), false);
     EXPECT_TRUE(header->exportAllButton()->isEnabled());
-}
-
-TEST_F(MainViewTest, KeysTypeIntoTheNameFieldUntilTheUserClicksAway)
-{
-    showWindow();
-    addSource("/videos/talk.mp4", 60);
-    store->addClip();
-    ASSERT_EQ(store->clips().size(), 1);
-    store->selectClip(store->clips().first());
-    QCoreApplication::processEvents();
-    QLineEdit* name = main->inspector()->nameField();
-    const QString before = name->text();
-    QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
-    name->end(false);
-    for (char c : QByteArray(" io"))
-        QTest::keyClick(window->windowHandle(), c);
-    EXPECT_EQ(store->clips().first().name, before + " io");
-    EXPECT_FALSE(store->playing());
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-
-    tickAt(3);
-    QWidget* picture = main->viewer()->overlay();
-    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(4, 4));
-    QTest::keyClick(window->windowHandle(), 'i');
-    EXPECT_DOUBLE_EQ(store->inMark(), 3);
-    EXPECT_EQ(store->clips().first().name, before + " io");
-}
-
-TEST_F(MainViewTest, TheExportQueueTakesTheKeysWhileItCoversTheWindow)
-{
-    showWindow();
-    addSource("/videos/talk.mp4", 60);
-    store->addClip();
-    const ExportRow done{store->clips().first().id, "talk – clip 1.mp4", 1, "Done", std::nullopt};
-    CWStoreTestAccess::setExport(*store, {done}, false);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(main->exportQueue()->isVisible());
-    tickAt(3);
-    for (char key : QByteArray("io3"))
-        QTest::keyClick(window->windowHandle(), key);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    EXPECT_EQ(store->aspect(), Aspect::vertical);
-    // Tab never takes the focus behind the backdrop.
-    for (const auto modifier : {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
-        QTest::keyClick(window->windowHandle(), Qt::Key_Tab, modifier);
-        EXPECT_TRUE(main->exportQueue()->isAncestorOf(QApplication::focusWidget()));
-    }
-    QTest::keyClick(window->windowHandle(), Qt::Key_Return);
-    EXPECT_EQ(store->clips().size(), 1);
-    EXPECT_TRUE(store->exportRows().isEmpty());
-    EXPECT_FALSE(main->exportQueue()->isVisible());
-    // Closed, the keys edit again.
-    QTest::keyClick(window->windowHandle(), 'i');
-    EXPECT_DOUBLE_EQ(store->inMark(), 3);
 }

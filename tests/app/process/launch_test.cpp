@@ -1,44 +1,24 @@
 // The real program as the desktop starts it: a private home, its own session
 // bus and X server (the test runs under dbus-run-session and xvfb-run).
-#include "common/testutil.h"
 #include "program_fixture.h"
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-namespace {
-const QString busName = QStringLiteral("com.marrowick.Cutwright");
-}
 
 class LaunchTest : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        makeHome({"videos"});
-        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
-    }
-
-    static bool ownsTheName()
-    {
-        return QDBusConnection::sessionBus().interface()->isServiceRegistered(busName);
-    }
+    void SetUp() override { makeHome({"videos"}); }
 };
 
 // A file on the command line is imported at launch: see the whole-job test.
 TEST_F(LaunchTest, ASecondLaunchHandsItsFilesToTheFirstWhichSavesOnSigterm)
 {
     QProcess* first = launch({});
-    ASSERT_TRUE(testutil::waitUntil(ownsTheName, 60000));
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    ASSERT_TRUE(testutil::waitUntil(
+        [&] { return bus->isServiceRegistered("com.marrowick.Cutwright"); }, 60000));
     const QString file = testutil::copyFixture("h264_aac.mp4", home.filePath("videos"), "a.mp4");
     QProcess* second = launch({"file://" + file}, home.filePath("videos"));
-    ASSERT_TRUE(second->waitForFinished(60000));
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 0);
+    expectEnd(second);
     ASSERT_EQ(sessionSources(1), QStringList{file});
     EXPECT_EQ(first->state(), QProcess::Running);
     // The edit is on disk already; without its file the quit-time save shows.
@@ -81,9 +61,7 @@ TEST_F(LaunchTest, WithoutASessionBusASecondCopyExplainsAndEndsWithoutWriting)
             .section('\n', 0, 0);
     ASSERT_FALSE(alert.isEmpty());
     xdotool({"windowfocus", "--sync", alert, "key", "Return"});  // "OK"
-    ASSERT_TRUE(second->waitForFinished(60000));
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 1);
+    expectEnd(second, 1);
     EXPECT_FALSE(QFile::exists(sessionPath())) << "nothing written before a restore";
     EXPECT_EQ(first->state(), QProcess::Running);
     terminate(first);

@@ -5,17 +5,12 @@
 #include "common/testutil.h"
 #include "model/session.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
 #include <QTemporaryDir>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <signal.h>
-#include <vector>
 
 // xdotool, as a person's keys and mouse; its output, or nothing on failure.
 inline QString xdotool(const QStringList& args)
@@ -24,35 +19,37 @@ inline QString xdotool(const QStringList& args)
     return r.exitCode == 0 ? QString::fromUtf8(r.out).trimmed() : QString();
 }
 
-// The real program run as on a desktop whose home is a fresh folder: the XDG
-// folders (and any extra folders) inside it, the X platform, the program's
-// own converter. Whatever a test launched is killed when it ends.
+// The real program run as on a desktop whose home is a fresh folder, on the
+// test's own session bus: the XDG folders (and any extra folders) inside it,
+// the X platform, the program's own converter. Whatever a test launched is killed when it ends.
 class ProgramTest : public ::testing::Test {
 protected:
     void makeHome(const QStringList& extra)
     {
         ASSERT_TRUE(home.isValid());
-        for (const QString& dir : QStringList{"data", "config", "cache", "runtime"} + extra)
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+        for (const QString& dir : extra)
             QDir(home.path()).mkpath(dir);
-        QFile::setPermissions(home.filePath("runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", home.path());
-        env.insert("XDG_DATA_HOME", home.filePath("data"));
-        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-        env.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.remove("CUTWRIGHT_CONVERTER");
+        for (const auto& [var, dir] : {std::pair{"XDG_DATA_HOME", "data"},
+                                       {"XDG_CONFIG_HOME", "config"},
+                                       {"XDG_CACHE_HOME", "cache"},
+                                       {"XDG_RUNTIME_DIR", "runtime"}}) {
+            QDir(home.path()).mkpath(dir);
+            env.insert(var, home.filePath(dir));
+        }
+        QFile::setPermissions(home.filePath("runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void TearDown() override
     {
         for (const auto& p : running) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished();
-            }
+            p->kill();  // nothing to do for one that has ended
+            p->waitForFinished();
         }
     }
 
@@ -89,25 +86,35 @@ protected:
         return held ? found : std::nullopt;
     }
 
+    static QStringList sourcePaths(const CWSession& session)
+    {
+        QStringList paths;
+        for (const auto& source : session.allSources())
+            paths << source.path;
+        return paths;
+    }
+
     // The paths of the sources in the session file, once it holds count of them.
     QStringList sessionSources(int count)
     {
-        QStringList paths;
-        if (const auto s = sessionWhen(
-                [&](const CWSession& s) { return s.allSources().size() >= qsizetype(count); },
-                120000))
-            for (const auto& source : s->allSources())
-                paths << source.path;
-        return paths;
+        const auto s = sessionWhen(
+            [&](const CWSession& s) { return s.allSources().size() >= qsizetype(count); }, 120000);
+        return s ? sourcePaths(*s) : QStringList();
+    }
+
+    // Waits for p to end by itself with code.
+    static void expectEnd(QProcess* p, int code = 0)
+    {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << "ended by itself, not killed";
+        EXPECT_EQ(p->exitCode(), code);
     }
 
     // SIGTERM, as a logout or `kill` sends it; the program must end by itself.
     static void terminate(QProcess* p)
     {
         ::kill(pid_t(p->processId()), SIGTERM);
-        ASSERT_TRUE(p->waitForFinished(60000));
-        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << "ended by the signal itself";
-        EXPECT_EQ(p->exitCode(), 0);
+        expectEnd(p);
     }
 
     QTemporaryDir home;

@@ -2,23 +2,12 @@
 // driven only through its window with real keys and a real mouse, from two
 // imported videos to two exported clips, and both clips back after a restart.
 #include "common/export_probe.h"
-#include "common/testutil.h"
-#include "model/aspect.h"
 #include "model/clip.h"
-#include "model/session.h"
 #include "program_fixture.h"
 
-#include <QDBusConnection>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMap>
-#include <QProcess>
 #include <QRect>
-#include <QTemporaryDir>
 #include <QUrl>
-#include <gtest/gtest.h>
-#include <memory>
 #include <sys/stat.h>
 #include <tuple>
 
@@ -68,17 +57,9 @@ protected:
     {
         makeHome({"Videos", "Clips"});
         QDBusConnection bus = QDBusConnection::sessionBus();
-        ASSERT_TRUE(bus.isConnected()) << "run under dbus-run-session";
         ASSERT_TRUE(bus.registerObject("/org/freedesktop/FileManager1", &fileManager,
                                        QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(bus.registerService("org.freedesktop.FileManager1"));
-    }
-
-    void TearDown() override
-    {
-        QDBusConnection::sessionBus().unregisterService("org.freedesktop.FileManager1");
-        QDBusConnection::sessionBus().unregisterObject("/org/freedesktop/FileManager1");
-        ProgramTest::TearDown();
     }
 
     // Keys pressed one after another with the window in front.
@@ -92,11 +73,9 @@ protected:
     static bool answer(const QString& title, const QString& path)
     {
         const QString dialog = visibleWindow(title);
-        if (dialog.isEmpty())
-            return false;
         xdotool({"windowfocus", "--sync", dialog, "type", "--delay", "15", path});
         xdotool({"windowfocus", "--sync", dialog, "key", "Return"});
-        return true;
+        return !dialog.isEmpty();
     }
 
     // Drags the crop frame by dx points from the middle of the viewer, where
@@ -109,14 +88,10 @@ protected:
         const QRect w = windowGeometry(window);
         const int x = w.left() + (12 + 230 + 10 + w.width() - 12 - 300 - 10) / 2;
         const int y = w.top() + (12 + 62 + 10 + w.height() - 12 - 20 - 10 - 190 - 10) / 2;
-        QStringList steps{"mousemove",        "--sync",    QString::number(x),
-                          QString::number(y), "mousedown", "1"};
+        QStringList steps = QString("mousemove --sync %1 %2 mousedown 1").arg(x).arg(y).split(' ');
         for (int step = 1; step <= 4; ++step)
-            steps << "mousemove"
-                  << "--sync" << QString::number(x + dx * step / 4) << QString::number(y);
-        steps << "mouseup"
-              << "1";
-        xdotool(steps);
+            steps += QString("mousemove --sync %1 %2").arg(x + dx * step / 4).arg(y).split(' ');
+        xdotool(steps + QStringList{"mouseup", "1"});
     }
 
     FileManager fileManager;
@@ -153,23 +128,24 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
         << "the finished files are shown once the batch is over";
 
     const struct {
-        QString name;
-        int width, height;
+        QString file, name;
+        Aspect aspect;
+        QSize size;
     } outputs[] = {
-        {"01 Beach Day – clip 1 (9x16).mp4", 1080, 1920},
-        {"02 match – clip 1 (1x1).mp4", 1080, 1080},
+        {"01 Beach Day – clip 1 (9x16).mp4", "Beach Day – clip 1", Aspect::vertical, {1080, 1920}},
+        {"02 match – clip 1 (1x1).mp4", "match – clip 1", Aspect::square, {1080, 1080}},
     };
     QStringList expected;
     for (const auto& o : outputs)
-        expected << QUrl::fromLocalFile(QDir(clips).filePath(o.name)).toString();
+        expected << QUrl::fromLocalFile(QDir(clips).filePath(o.file)).toString();
     EXPECT_EQ(fileManager.shown, expected);
     EXPECT_EQ(QDir(clips).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              (QStringList{outputs[0].name, outputs[1].name}))
+              (QStringList{outputs[0].file, outputs[1].file}))
         << "no partial or temporary file left";
     for (const auto& o : outputs) {
-        SCOPED_TRACE(o.name.toStdString());
-        const exporttest::Probe p = exporttest::probe(QDir(clips).filePath(o.name));
-        EXPECT_EQ(p.size(), QSize(o.width, o.height));
+        SCOPED_TRACE(o.file.toStdString());
+        const exporttest::Probe p = exporttest::probe(QDir(clips).filePath(o.file));
+        EXPECT_EQ(p.size(), o.size);
         EXPECT_EQ(p.field("codec_name"), "h264");
         ASSERT_TRUE(p.audio);
         EXPECT_EQ(p.audio->value("codec_name"), "aac");
@@ -181,9 +157,7 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
     press(window, {"Escape"});
     const auto saved = stamp(sessionPath());
     press(window, {"ctrl+q"});
-    ASSERT_TRUE(app->waitForFinished(60000));
-    EXPECT_EQ(app->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app->exitCode(), 0);
+    expectEnd(app);
     ASSERT_NE(stamp(sessionPath()), saved) << "the quit saves the session";
 
     // Again, with nothing on the command line: the last session comes back.
@@ -193,20 +167,13 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
         return stamp(sessionPath()) != quitSave && s.clips.size() == 2;
     });
     ASSERT_TRUE(restored) << "the restore writes the session back";
-    QStringList paths;
-    for (const auto& s : restored->allSources())
-        paths << s.path;
-    EXPECT_EQ(paths, (QStringList{wide, broadcast}));
-    const struct {
-        QString name;
-        Aspect aspect;
-    } kept[] = {{"Beach Day – clip 1", Aspect::vertical}, {"match – clip 1", Aspect::square}};
+    EXPECT_EQ(sourcePaths(*restored), (QStringList{wide, broadcast}));
     ASSERT_EQ(restored->clips.size(), 2);
     for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(kept[i].name.toStdString());
+        SCOPED_TRACE(outputs[i].name.toStdString());
         const Clip& c = restored->clips[i];
-        EXPECT_EQ(c.name, kept[i].name);
-        EXPECT_EQ(c.aspect, kept[i].aspect);
+        EXPECT_EQ(c.name, outputs[i].name);
+        EXPECT_EQ(c.aspect, outputs[i].aspect);
         EXPECT_NEAR(c.inTime, 0.0, 1e-6);
         EXPECT_NEAR(c.outTime, 4.0, 1e-6);
         EXPECT_DOUBLE_EQ(c.centerY, 0.5);
@@ -218,8 +185,7 @@ TEST_F(WholeJobTest, TwoVideosBecomeTwoExportedClipsThatComeBackAfterARestart)
     const QString second = visibleWindow("^MWSO Cutwright$");
     ASSERT_FALSE(second.isEmpty());
     press(second, {"ctrl+q"});
-    ASSERT_TRUE(again->waitForFinished(60000));
-    EXPECT_EQ(again->exitCode(), 0);
+    expectEnd(again);
 }
 
 #include "wholejob_test.moc"
