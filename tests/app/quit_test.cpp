@@ -80,28 +80,39 @@ TEST_F(WindowTest, FilesHandedOverBeforeTheStoreExistsAreImportedOnceItDoes)
     EXPECT_EQ(store->sources().size(), 2);
 }
 
+// A long export through the real converter, for a quit to meet: one clip
+// running, one waiting, and a finished file of the user's beside them.
+class ExportQuitTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        showWindow();
+        const QUuid source = CWStoreTestAccess::addFixtureSource(*store, "export_long.mp4").id;
+        QList<Clip> clips;
+        for (const char* name : {"One", "Two"})
+            clips << Clip{QUuid::createUuid(), source, name, 0, 11, Aspect::square, 1, 0.5, 0.5};
+        CWStoreTestAccess::setClips(*store, clips);
+        services->folder = out.path();
+        services->cores = 4;  // one clip at a time: the second is waiting
+        // A finished clip from before is the user's and stays.
+        QFile kept(out.filePath("earlier.mp4"));
+        ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+        kept.write("mine");
+        kept.close();
+        store->exportAll();
+        ASSERT_TRUE(store->exporting());
+        ASSERT_TRUE(testutil::waitUntil(
+            [&] { return store->exportRows()[0].progress > 0 && childConverters() > 0; }, 60000));
+    }
+
+    QTemporaryDir out;
+};
+
 // The user is asked and can keep exporting; a signal then quits without
 // asking, stops the real converter, removes the partial file and saves.
-TEST_F(WindowTest, DuringAnExportTheUserIsAskedASignalQuitsWithoutAskingAndCleansUp)
+TEST_F(ExportQuitTest, TheUserIsAskedASignalQuitsWithoutAskingAndCleansUp)
 {
-    QTemporaryDir out;
-    showWindow();
-    const QUuid source = CWStoreTestAccess::addFixtureSource(*store, "export_long.mp4").id;
-    QList<Clip> clips;
-    for (const char* name : {"One", "Two"})
-        clips << Clip{QUuid::createUuid(), source, name, 0, 11, Aspect::square, 1, 0.5, 0.5};
-    CWStoreTestAccess::setClips(*store, clips);
-    services->folder = out.path();
-    services->cores = 4;  // one clip at a time: the second is waiting
-    // A finished clip from before is the user's and stays.
-    QFile kept(out.filePath("earlier.mp4"));
-    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
-    kept.write("mine");
-    kept.close();
-    store->exportAll();
-    ASSERT_TRUE(store->exporting());
-    ASSERT_TRUE(testutil::waitUntil(
-        [&] { return store->exportRows()[0].progress > 0 && childConverters() > 0; }, 60000));
     delegate->requestQuit(CWDelegate::QuitBy::user);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(terminated, 0);
@@ -131,4 +142,15 @@ TEST_F(WindowTest, DuringAnExportTheUserIsAskedASignalQuitsWithoutAskingAndClean
     QCoreApplication::processEvents();
     EXPECT_EQ(terminated, 1);
     EXPECT_EQ(asked, 1);
+}
+
+TEST_F(ExportQuitTest, AYesQuitsOnceTheExportHasStopped)
+{
+    answer = true;
+    window->close();
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(testutil::waitUntil([&] { return terminated == 1; }, 60000));
+    EXPECT_FALSE(store->exporting());
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"earlier.mp4"});
+    EXPECT_EQ(childConverters(), 0);
 }
