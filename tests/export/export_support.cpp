@@ -34,7 +34,6 @@ Outcome outcome(QCoro::Task<void> task)
     } catch (const MWCancelled&) {
         result.kind = Outcome::cancelled;
     } catch (const MWError& error) {
-        result.kind = Outcome::failed;
         result.message = error.message;
     }
     return result;

@@ -7,7 +7,6 @@
 #include "model/openedmedia.h"
 
 #include <QCoroTask>
-#include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
