@@ -98,7 +98,6 @@ TEST(MpvPlayer, LoadsPausedSeeksFrameExactlyPlaysKeepsTheLastFrameAndReplacesIte
 {
     MWMpvPlayer player({.video = false, .audio = false});
     EXPECT_TRUE(std::isnan(player.currentTime()));
-    EXPECT_EQ(player.rate(), 0.0);
 
     QSignalSpy restarted(&player, &MWMpvPlayer::restarted);
     player.replaceItem(openFixture("frames_counter.mp4"));
@@ -160,7 +159,6 @@ TEST(MpvPlayer, LoadsPausedSeeksFrameExactlyPlaysKeepsTheLastFrameAndReplacesIte
     ASSERT_TRUE(testutil::waitUntil([&] { return std::isfinite(player.shownTime()); }));
     EXPECT_NEAR(player.shownTime(), 2.0, 1e-6);
     EXPECT_EQ(player.seeksIssued(), before + 2);
-    EXPECT_EQ(player.currentTime(), 2.0);
 
     player.replaceItem(nullptr);
     EXPECT_TRUE(std::isnan(player.currentTime()));
