@@ -99,16 +99,14 @@ TEST(HelpWindow, OneWindowItsPagesSearchSizeMarkersAndZoom)
 
     // A closed window left narrower than its minimum is reset on the next
     // opening; a wide one is kept.
-    window->close();
-    window->setMinimumSize(0, 0);
-    window->resize(500, 400);
-    MWHelpWindow::show(u"keys"_s);
-    EXPECT_EQ(window->size(), QSize(900, 640));
-    window->close();
-    window->setMinimumSize(640, 420);
-    window->resize(1000, 700);
-    MWHelpWindow::show(u"tips"_s);
-    EXPECT_EQ(window->size(), QSize(1000, 700));
+    for (const auto& [left, opened] :
+         {std::pair{QSize(500, 400), QSize(900, 640)}, {QSize(1000, 700), QSize(1000, 700)}}) {
+        window->close();
+        window->setMinimumSize(0, 0);
+        window->resize(left);
+        MWHelpWindow::show(u"keys"_s);
+        EXPECT_EQ(window->size(), opened);
+    }
 
     // Every block kind is drawn with its marker: each page's headings, steps,
     // bullets, keycaps and tips.
