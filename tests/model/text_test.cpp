@@ -26,7 +26,6 @@ TEST(Clock, Examples)
 TEST(FileName, ExamplesForbiddenCharactersAndEightyCharacters)
 {
     const std::tuple<QString, Aspect, int, const char*> cases[] = {
-        {"Interview: part 1", Aspect::vertical, 1, "01 Interview- part 1 (9x16).mp4"},
         {"x", Aspect::wide, 123, "123 x (16x9).mp4"},
         {" :/ ", Aspect::square, 1, "01 -- (1x1).mp4"},
         {"   \t", Aspect::square, 1, "01 Clip (1x1).mp4"},
