@@ -102,5 +102,4 @@ TEST_F(StoreTest, SeeksClampPlayStopsAtOutStepsMoveWholeFramesAndRemovalMovesOn)
     EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);  // pushed right into the picture
     store->setTrimBorders(false);
     EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);  // never moved back
-    EXPECT_FALSE(store->current()->trimBorders);
 }
