@@ -6,7 +6,7 @@ using namespace storetest;
 
 // Marks keep half a second apart within the source; "mark" at the playhead
 // moves the other mark five seconds away when it would cross. The half-second
-// gap on either side is the nudge test's; the Out clamp's own cases are TrimMath's.
+// gap is the nudge test's and the timeline's; the Out clamp's own cases are TrimMath's.
 TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
 {
     enum Op { markIn, markOut, setIn, setOut };

@@ -63,13 +63,11 @@ TEST_F(StoreTest, SeeksClampPlayStopsAtOutStepsMoveWholeFramesAndRemovalMovesOn)
     store->step(-10);
     EXPECT_EQ(player->rate(), 0);
 
-    store->setTrimFocus(0);
+    // The In side of the gap: the timeline's drag of In past Out.
     store->setOut(1.0);
-    store->nudgeTrim(20);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0.5);
     store->setTrimFocus(1);
-    store->nudgeTrim(-10);
-    EXPECT_DOUBLE_EQ(store->outMark(), 1.0);
+    store->nudgeTrim(-20);
+    EXPECT_DOUBLE_EQ(store->outMark(), 0.5);
 
     store->select(addSource("/v/zero.mov", 60, 0).id);
     store->seek(1.0);
