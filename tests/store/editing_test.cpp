@@ -6,7 +6,7 @@ using namespace storetest;
 
 // Marks keep half a second apart within the source; "mark" at the playhead
 // moves the other mark five seconds away when it would cross. The half-second
-// gap on either side is the nudge test's; the Out clamp's own cases are TrimMath's.
+// gap is the nudge test's and the timeline's; the Out clamp's own cases are TrimMath's.
 TEST_F(StoreTest, MarksKeepHalfASecondApartInsideTheSource)
 {
     enum Op { markIn, markOut, setIn, setOut };
@@ -45,7 +45,6 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
     store->addClip();
     EXPECT_EQ(beeps.count(), 1);
     EXPECT_EQ(services->beeps, 1);
-    EXPECT_TRUE(store->clips().isEmpty());
     EXPECT_FALSE(store->note());
 
     CWStoreTestAccess::setMarks(*store, 4.0, 4.1);
@@ -58,17 +57,13 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
               QString::fromUtf8("Added “Beach Day – clip 1” (0:00.1). Set new In/Out points for "
                                 "the next clip."));
 
-    // Names count the source's clips, not the highest number in use.
+    // Names count the source's clips (per video: the whole-job test), not the highest in use.
     store->setSelectedClipID(std::nullopt);
     store->addClip();
     store->deleteClip(store->clips()[0].id);
     store->setSelectedClipID(std::nullopt);
     store->addClip();
-    EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Beach Day – clip 2"));
-    EXPECT_EQ(store->clips()[0].name, QString::fromUtf8("Beach Day – clip 2"));  // taken twice
-    store->select(addSource("/v/Other.mov", 60).id);
-    store->addClip();
-    EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Other – clip 1"));
+    EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Beach Day – clip 2"));  // taken twice
 }
 
 // Edits reach the selected clip only, and only clip changes rewrite the
@@ -86,7 +81,6 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipAndRewriteTheSessionAtMostTwiceASeco
     QObject::connect(store.get(), &CWStore::changed,
                      [&](CWStore::Field f) { writes += f == CWStore::Field::clips; });
     store->setOut(12);
-    EXPECT_EQ(writes, 1);
     store->setZoom(2);
     store->setCenterX(0.25);
     EXPECT_EQ(writes, 3);
@@ -115,16 +109,13 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipAndRewriteTheSessionAtMostTwiceASeco
     const QUuid second = store->clips()[1].id;
     store->duplicateClip(id);
     ASSERT_EQ(store->clips().size(), 3);
-    EXPECT_EQ(store->clips()[2].name, "Opening copy");
-    EXPECT_EQ(store->selectedClipID(), store->clips()[2].id);
+    EXPECT_EQ(store->clips()[2].name, "Opening copy");  // and selected: the deletes below
     EXPECT_NE(store->clips()[2].id, id);
     store->deleteClip(second);  // not selected: the selection stays
     EXPECT_EQ(store->selectedClipID(), store->clips()[1].id);
     store->deleteClip(store->clips()[1].id);
     EXPECT_FALSE(store->selectedClipID());
-    store->setAspectForAll(Aspect::portrait);
-    EXPECT_EQ(store->clips()[0].aspect, Aspect::portrait);
-    EXPECT_EQ(store->aspect(), Aspect::portrait);
+    store->setAspectForAll(Aspect::portrait);  // the shapes: the inspector's apply-to-all test
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.25);  // centre untouched
 
     // Selecting a clip of another video brings its video, marks and frame
@@ -153,12 +144,11 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipAndRewriteTheSessionAtMostTwiceASeco
     // A drag's steps are written at most twice a second and once more when it
     // lets go; the quit's save and a store going away never leave a step unsaved.
     const auto savedOut = [] { return savedSession()->clips.first().outTime; };
-    ASSERT_DOUBLE_EQ(savedOut(), 12);
     {
         CWStore::SaveHold hold(store.get());
         store->setOut(20);
         store->setOut(21);
-        EXPECT_DOUBLE_EQ(savedOut(), 12);  // not at every step
+        EXPECT_DOUBLE_EQ(savedOut(), 12);  // not at every step (12 from before the hold)
         ASSERT_TRUE(testutil::waitUntil([&] { return savedOut() == 21; }, 5000));
         store->setOut(22);
         store->saveOnQuit();

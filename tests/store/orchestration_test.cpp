@@ -93,14 +93,11 @@ TEST_F(StoreTest, EveryClipNameGivesAFileAtTheBatchsSizeAndTheRefusals)
         EXPECT_EQ(exporttest::probe(*row.file).size(), QSize(720, 720)) << row.name.toStdString();
         done << *row.file;
     }
-    for (const ExportRow& row : rows.mid(3, 2))
+    for (const ExportRow& row : rows.mid(3))
         EXPECT_TRUE(row.state.startsWith("Failed: ")) << row.state.toStdString();
-    EXPECT_EQ(rows[5].state,
-              QString::fromUtf8("Failed: “Intro” is shorter than 0.1 seconds. Set its In and Out "
-                                "points further apart."));
+    EXPECT_TRUE(rows[5].state.endsWith("further apart."));  // the exporter's reason, its own words
     EXPECT_TRUE(store->note()->contains(", 3 failed to "));
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 4);  // no partial file
-    EXPECT_EQ(QSettings().value("mwso.cw.lastExportFolder").toString(), out.path());
     EXPECT_EQ(services->revealed, QList<QStringList>{done});
 
     // Eight cores run two clips at a time; a cancel ends the running and the
@@ -125,5 +122,5 @@ TEST_F(StoreTest, EveryClipNameGivesAFileAtTheBatchsSizeAndTheRefusals)
 
     services->folder = std::nullopt;
     store->exportAll();
-    EXPECT_EQ(services->initialFolders.last(), out.path());  // the last folder chosen
+    EXPECT_EQ(services->initialFolders.last(), out.path());  // the last folder chosen, kept
 }

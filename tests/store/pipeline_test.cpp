@@ -51,13 +51,12 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     store->enqueueImport({gone, ts});
     QTimer::singleShot(300, store.get(), [&] { store->enqueueImport(later); });
     ASSERT_TRUE(imported.wait(120000));
-    ASSERT_EQ(services->alerts.size(), 1);
-    EXPECT_EQ(services->alerts[0].first, "1 of 4 files couldn't be opened (3 loaded fine)");
-    EXPECT_EQ(store->note(), services->alerts[0].first);
+    EXPECT_EQ(services->alerts.value(0).first, "1 of 4 files couldn't be opened (3 loaded fine)");
+    EXPECT_EQ(store->note(), services->alerts.value(0).first);
     store->enqueueImport({mp4});
     ASSERT_TRUE(imported.wait(120000));
-    EXPECT_EQ(imported.count(), 4);  // the two close drops were one run
-    EXPECT_EQ(services->alerts.size(), 1);
+    EXPECT_EQ(imported.count(), 4);         // the two close drops were one run
+    EXPECT_EQ(services->alerts.size(), 1);  // one for the run, none for the repeat
     ASSERT_EQ(store->sources().size(), 3);
     EXPECT_FALSE(store->busy());
     EXPECT_FALSE(store->progress());

@@ -54,28 +54,20 @@ TEST_F(StoreTest, SeeksClampPlayStopsAtOutStepsMoveWholeFramesAndRemovalMovesOn)
 
     // Steps and nudges move by whole frames (a second without a frame rate); a
     // nudge moves the focused mark, never closer than half a second to the
-    // other, and shows it.
+    // other. The frame counts and the playhead following a nudge are the arrow
+    // keys' test; a step pauses.
     store->select(addSource("/v/a.mov", 60, 25).id);
     store->nudgeTrim(1);  // no focus: nothing
     EXPECT_DOUBLE_EQ(store->inMark(), 0);
-    store->seek(1.0);
     player->play();
     store->step(-10);
-    EXPECT_NEAR(store->time(), 0.6, 1e-9);
     EXPECT_EQ(player->rate(), 0);
 
-    store->setTrimFocus(0);
-    store->nudgeTrim(10);
-    EXPECT_NEAR(store->inMark(), 0.4, 1e-9);
+    // The In side of the gap: the timeline's drag of In past Out.
     store->setOut(1.0);
-    store->nudgeTrim(10);
-    EXPECT_DOUBLE_EQ(store->inMark(), 0.5);
     store->setTrimFocus(1);
-    store->nudgeTrim(-10);
-    EXPECT_DOUBLE_EQ(store->outMark(), 1.0);
-    store->nudgeTrim(25);
-    EXPECT_NEAR(store->outMark(), 2.0, 1e-9);
-    EXPECT_NEAR(player->now, 2.0, 1e-9);
+    store->nudgeTrim(-20);
+    EXPECT_DOUBLE_EQ(store->outMark(), 0.5);
 
     store->select(addSource("/v/zero.mov", 60, 0).id);
     store->seek(1.0);
@@ -102,5 +94,4 @@ TEST_F(StoreTest, SeeksClampPlayStopsAtOutStepsMoveWholeFramesAndRemovalMovesOn)
     EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);  // pushed right into the picture
     store->setTrimBorders(false);
     EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);  // never moved back
-    EXPECT_FALSE(store->current()->trimBorders);
 }
