@@ -10,7 +10,9 @@ bool cwHandleKey(CWStore& s, const QKeyEvent& event)
     const bool shift = event.modifiers() & Qt::ShiftModifier;
     switch (event.key()) {
     case Qt::Key_Return:
-        s.addClip();
+        // Held down, the key repeats: one press is one clip.
+        if (!event.isAutoRepeat())
+            s.addClip();
         return true;
     case Qt::Key_Space:
         s.togglePlay();

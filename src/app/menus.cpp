@@ -39,6 +39,7 @@ void addFileMenu(QMenuBar* bar, const std::function<void()>& quit)
     menu->addSeparator();
     QAction* quitItem = menu->addAction(QStringLiteral("Quit"));
     quitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quitItem->setShortcutContext(Qt::ApplicationShortcut);  // from the help window too
     quitItem->setMenuRole(QAction::QuitRole);
     QObject::connect(quitItem, &QAction::triggered, quitItem, [quit] { quit(); });
 }
@@ -57,9 +58,11 @@ void addClipMenu(QMenuBar* bar)
     menu->setObjectName(QStringLiteral("clipMenu"));
     storeItem(menu, QStringLiteral("Set In"), [](CWStore& s) { s.markIn(); });
     storeItem(menu, QStringLiteral("Set Out"), [](CWStore& s) { s.markOut(); });
+    // Held down, the shortcut adds one clip, not one per key repeat.
     storeItem(
         menu, QStringLiteral("Add Clip"), [](CWStore& s) { s.addClip(); },
-        QKeySequence(Qt::CTRL | Qt::Key_K));
+        QKeySequence(Qt::CTRL | Qt::Key_K))
+        ->setAutoRepeat(false);
     menu->addSeparator();
     for (const Aspect aspect : allAspects()) {
         storeItem(menu,

@@ -101,7 +101,11 @@ void CWStore::addClip()
     QList<Clip> list = clips_;
     list.append(clip);
     setClips(std::move(list));
-    setSelectedClipID(clip.id);
+    // The window stays in "making new clips": the next marks and frame are
+    // the next clip's, never a rewrite of the clip just added. Editing a clip
+    // is the user's own choice (its chip or bar, Duplicate).
+    if (selectedClipID_)
+        setSelectedClipID(std::nullopt);
     setNote(QStringLiteral("Added “") + name + QStringLiteral("” (") +
             MWTime::clock(std::max(outMark_ - inMark_, 0.0), true) +
             QStringLiteral("). Set new In/Out points for the next clip."));

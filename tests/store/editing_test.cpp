@@ -58,10 +58,8 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
                                 "the next clip."));
 
     // Names count the source's clips (per video: the whole-job test), not the highest in use.
-    store->setSelectedClipID(std::nullopt);
     store->addClip();
     store->deleteClip(store->clips()[0].id);
-    store->setSelectedClipID(std::nullopt);
     store->addClip();
     EXPECT_EQ(store->clips().last().name, QString::fromUtf8("Beach Day – clip 2"));  // taken twice
 }
@@ -73,6 +71,8 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipAndRewriteTheSessionAtMostTwiceASeco
     const CWSource a = addSource("/v/a.mov", 60);
     store->select(a.id);
     store->addClip();
+    EXPECT_FALSE(store->selectedClipID()) << "still making new clips";
+    store->selectClip(store->clips()[0]);
     const QUuid id = store->clips()[0].id;
     EXPECT_FALSE(QFileInfo::exists(CWStore::sessionURL()));
     CWStoreTestAccess::setRestoreStarted(*store, true);

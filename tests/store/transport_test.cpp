@@ -36,6 +36,7 @@ TEST_F(StoreTest, SeeksClampPlayStopsAtOutStepsMoveWholeFramesAndRemovalMovesOn)
     store->togglePlay();
     CWStoreTestAccess::setMarks(*store, 10, 20);
     store->addClip();
+    store->selectClip(store->clips().last());
     tickAt(25);
     store->togglePlay();  // outside the clip: from the In point
     EXPECT_DOUBLE_EQ(player->now, 10);
