@@ -169,6 +169,7 @@ CWExportQueue::CWExportQueue(CWStore* store, QWidget* parent) : QWidget(parent),
 
     auto* buttons = new QHBoxLayout;
     cancel_ = new MWChromeButton(tr("Cancel"), panel_);
+    cancel_->setFocusPolicy(Qt::NoFocus);
     close_ = new MWChromeButton(tr("Close"), panel_);
     close_->setProminent(true);
     buttons->addStretch(1);
@@ -211,29 +212,35 @@ void CWExportQueue::paintEvent(QPaintEvent*)
 
 void CWExportQueue::keyPressEvent(QKeyEvent* event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (event->key() == Qt::Key_Escape) {
-        if (store_->exporting())
-            store_->cancelExport();
-        else
-            store_->closeExportRows();
-    } else if (enter && !store_->exporting()) {
+    // Stopping a batch is deliberate: a click on Cancel or the Clip menu's
+    // Cancel Export. Space (the play key everywhere else), Return and Escape
+    // are swallowed while it runs; once it has ended, Return and Escape close.
+    const int key = event->key();
+    const bool closing =
+        key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    if (closing && !store_->exporting())
         store_->closeExportRows();
-    } else if (!enter) {
+    else if (!closing && key != Qt::Key_Space) {
         QWidget::keyPressEvent(event);
         return;
     }
-    // Return during a batch is swallowed too: nothing behind the backdrop
-    // should act on it.
     event->accept();
 }
 
 bool CWExportQueue::focusNextPrevChild(bool)
 {
-    // Tab stays on the queue's one button: nothing behind the backdrop may
-    // take the keys while the queue covers it.
-    (store_->exporting() ? cancel_ : close_)->setFocus(Qt::TabFocusReason);
+    // Tab stays on the queue: nothing behind the backdrop may take the keys
+    // while it covers the window. During a batch the queue itself holds them.
+    takeKeys(Qt::TabFocusReason);
     return true;
+}
+
+void CWExportQueue::takeKeys(Qt::FocusReason reason)
+{
+    if (store_->exporting())
+        setFocus(reason);
+    else
+        close_->setFocus(reason);
 }
 
 void CWExportQueue::mousePressEvent(QMouseEvent* event)
@@ -297,9 +304,10 @@ void CWExportQueue::showExporting()
     title_->setText(exporting ? tr("Exporting clips…") : tr("Export finished"));
     cancel_->setVisible(exporting);
     close_->setVisible(!exporting);
-    // The one button takes the keys, so Return and Space act on it at once.
+    // Once the batch has ended, Close takes the keys so Return and Space act
+    // on it at once; Cancel never holds them (a stray key must not stop a batch).
     if (!isHidden())
-        (exporting ? cancel_ : close_)->setFocus();
+        takeKeys(Qt::OtherFocusReason);
 }
 
 void CWExportQueue::fitList()

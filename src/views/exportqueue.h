@@ -84,6 +84,8 @@ protected:
 
 private:
     void showRows();
+    // Gives the keys to the queue while a batch runs, to Close after it.
+    void takeKeys(Qt::FocusReason reason);
     void showExporting();
     void fitList();
     void restyle();

@@ -126,6 +126,15 @@ TEST_F(QueueTest, CancelDuringARealBatchEndsItThenOffersClose)
     ASSERT_EQ(rows.size(), 2);
     ASSERT_TRUE(testutil::waitUntil([&] { return rows[0]->bar()->value() > 0; }, 60000));
 
+    // Stray keys never stop a batch: Space is the play key everywhere else.
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,
+                              Qt::Key_Space, Qt::Key_Enter})
+        QTest::keyClick(view->windowHandle(), key);
+    EXPECT_TRUE(store->exporting());
+    for (CWQueueRow* row : rows)
+        EXPECT_NE(row->stateLabel()->text(), "Cancelled");
+    EXPECT_FALSE(queue->cancelButton()->hasFocus());
+
     QTest::mouseClick(queue->cancelButton(), Qt::LeftButton);
     ASSERT_TRUE(finished.wait(60000));
     QCoreApplication::processEvents();
@@ -133,6 +142,6 @@ TEST_F(QueueTest, CancelDuringARealBatchEndsItThenOffersClose)
     for (CWQueueRow* row : rows)
         EXPECT_EQ(row->stateLabel()->text(), "Cancelled");
     EXPECT_EQ(queue->title()->text(), "Export finished");
-    click(queue->closeButton());
+    QTest::keyClick(view->windowHandle(), Qt::Key_Escape);  // ended: Escape closes
     EXPECT_FALSE(queue->isVisible());
 }
