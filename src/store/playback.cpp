@@ -32,7 +32,9 @@ void CWStore::select(QUuid id)
             break;
         }
     }
-    if (!source)
+    // The video already shown stays as it is: its marks may be a selected
+    // clip's, and a reset here would be written into that clip.
+    if (!source || currentSourceID_ == id)
         return;
     player_->pause();
     assign(currentSourceID_, std::optional<QUuid>(id), Field::currentSourceID);

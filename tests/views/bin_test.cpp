@@ -63,6 +63,15 @@ TEST_F(BinTest, RowsCountClipsSelectRemoveCutLongNamesShowTheirThumbAndTakeDropp
     EXPECT_EQ(store->currentSourceID(), c.id);
     EXPECT_TRUE(rowC->selected());
     EXPECT_FALSE(rowA->selected());
+    // Clicked again, the row shown changes nothing: a selected clip's marks stay.
+    const Clip clipC = storetest::clipOf(c.id, "c1", 20, 30);
+    CWStoreTestAccess::setClips(*store, store->clips() + QList<Clip>{clipC});
+    store->selectClip(clipC);
+    click(rowC, rowC->pictureRect().center());
+    EXPECT_EQ(store->selectedClipID(), clipC.id);
+    EXPECT_DOUBLE_EQ(store->inMark(), 20);
+    EXPECT_DOUBLE_EQ(store->outMark(), 30);
+    EXPECT_EQ(store->clips().last(), clipC);
 
     // A long name stays on one line, cut in the middle.
     MWUI::shared()->setZoom(1.5);
