@@ -166,6 +166,11 @@ void MWKnob::mousePressEvent(QMouseEvent* event)
 
 void MWKnob::mouseMoveEvent(QMouseEvent* event)
 {
+    // A turn lasts only while its button is down (an alert may have taken the release).
+    if (press_ && !(event->buttons() & Qt::LeftButton) && event->type() == QEvent::MouseMove) {
+        press_.reset();
+        dragStart_.reset();
+    }
     if (!press_)
         return;
     const QPointF travel = event->position() - *press_;

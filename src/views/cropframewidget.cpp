@@ -118,8 +118,16 @@ void CWCropOverlay::paintFrame(QPainter& p, const QRectF& frame)
     p.drawText(capsule, Qt::AlignCenter, label);
 }
 
+void CWCropOverlay::endDrag()
+{
+    pressAt_.reset();
+    dragStart_.reset();
+    hold_.reset();
+}
+
 void CWCropOverlay::mousePressEvent(QMouseEvent* event)
 {
+    endDrag();  // a release that never came (an alert opened mid-drag) ends here
     if (event->button() == Qt::LeftButton && store_->current() &&
         geometry().frame.contains(event->position())) {
         pressAt_ = event->position();
@@ -130,6 +138,9 @@ void CWCropOverlay::mousePressEvent(QMouseEvent* event)
 
 void CWCropOverlay::mouseMoveEvent(QMouseEvent* event)
 {
+    // A drag lasts only while its button is down, whatever came in between.
+    if (pressAt_ && !(event->buttons() & Qt::LeftButton))
+        endDrag();
     if (!pressAt_) {
         const bool over = store_->current() && geometry().frame.contains(event->position());
         setCursor(over ? Qt::OpenHandCursor : Qt::ArrowCursor);
@@ -158,14 +169,16 @@ void CWCropOverlay::mouseReleaseEvent(QMouseEvent* event)
         event->ignore();
         return;
     }
-    pressAt_.reset();
-    dragStart_.reset();
-    hold_.reset();
+    endDrag();
     setCursor(geometry().frame.contains(event->position()) ? Qt::OpenHandCursor : Qt::ArrowCursor);
 }
 
 bool CWCropOverlay::event(QEvent* event)
 {
+    // Another window took the pointer (an alert, a window switch): no
+    // release will come.
+    if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide)
+        endDrag();
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const QRectF frame = geometry().frame;

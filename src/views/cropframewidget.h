@@ -32,6 +32,9 @@ protected:
 
 private:
     void paintFrame(QPainter& painter, const QRectF& frame);
+    // Lets go of the drag, whether its release arrived or not; the held
+    // saves are written.
+    void endDrag();
 
     CWStore* store_;
     bool grid_ = true;

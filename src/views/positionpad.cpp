@@ -114,6 +114,7 @@ void CWPositionPad::mousePressEvent(QMouseEvent* event)
         event->ignore();
         return;
     }
+    endDrag();  // a release that never came ends here
     dragging_ = true;
     hold_.emplace(store_);
     moveTo(event->position());
@@ -121,14 +122,30 @@ void CWPositionPad::mousePressEvent(QMouseEvent* event)
 
 void CWPositionPad::mouseMoveEvent(QMouseEvent* event)
 {
+    // A drag lasts only while its button is down, whatever came in between.
+    if (dragging_ && !(event->buttons() & Qt::LeftButton))
+        endDrag();
     if (dragging_)
         moveTo(event->position());
 }
 
 void CWPositionPad::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        dragging_ = false;
-        hold_.reset();
-    }
+    if (event->button() == Qt::LeftButton)
+        endDrag();
+}
+
+void CWPositionPad::endDrag()
+{
+    dragging_ = false;
+    hold_.reset();  // the held saves are written now
+}
+
+bool CWPositionPad::event(QEvent* event)
+{
+    // Another window took the pointer (an alert, a window switch): no
+    // release will come.
+    if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide)
+        endDrag();
+    return QWidget::event(event);
 }

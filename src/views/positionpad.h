@@ -31,10 +31,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     CropFrame::Input input() const;
     void moveTo(QPointF location);
+    // Lets go of the drag, whether its release arrived or not.
+    void endDrag();
     void restyle();
 
     CWStore* store_;

@@ -214,6 +214,7 @@ void CWTimelineTrack::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || !store_)
         return;
+    endDrag();  // a release that never came (an alert opened mid-drag) ends here
     pressPos_ = event->position();
     if (const std::optional<Clip> bar = barAt(pressPos_)) {
         // The bar's click wins over the track's drag.
@@ -226,6 +227,9 @@ void CWTimelineTrack::mousePressEvent(QMouseEvent* event)
 
 void CWTimelineTrack::mouseMoveEvent(QMouseEvent* event)
 {
+    // A drag lasts only while its button is down, whatever came in between.
+    if ((dragging_ || pressedBar_) && !(event->buttons() & Qt::LeftButton))
+        endDrag();
     if (dragging_ && (event->buttons() & Qt::LeftButton))
         dragTo(event->position());
     else if (!dragging_)
@@ -246,13 +250,30 @@ void CWTimelineTrack::mouseReleaseEvent(QMouseEvent* event)
     }
     if (!dragging_)
         return;
+    endDrag();
+    updateCursor(event->position());
+}
+
+void CWTimelineTrack::endDrag()
+{
+    pressedBar_.reset();
+    if (!dragging_)
+        return;
     dragging_ = false;
     const bool hadLabel = grab_ && *grab_ != Grab::playhead;
     grab_.reset();
     hold_.reset();  // the mark where it was let go is saved now
     if (hadLabel)
         update();
-    updateCursor(event->position());
+}
+
+bool CWTimelineTrack::event(QEvent* event)
+{
+    // Another window took the pointer (an alert, a window switch): no
+    // release will come.
+    if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide)
+        endDrag();
+    return QWidget::event(event);
 }
 
 void CWTimelineTrack::leaveEvent(QEvent*)

@@ -27,6 +27,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void storeChanged(CWStore::Field field);
@@ -36,6 +37,9 @@ private:
     QRect playheadRect(double t) const;
     std::optional<Clip> barAt(QPointF pos) const;
     void dragTo(QPointF pos);
+    // Lets go of the grab, whether its release arrived or not; the held
+    // mark is saved.
+    void endDrag();
     void updateCursor(QPointF pos);
 
     void paintFilmstrip(QPainter& painter);

@@ -87,6 +87,17 @@ TEST_F(TimelineTest, HandlesTrimAndSaveOnLettingGoBarsSelectAndThePlayheadMovesA
     EXPECT_DOUBLE_EQ(store->inMark(), 29.5);
     EXPECT_EQ(timeline.selectionText(), "Selection 0:10.5");
 
+    // A release that never came (an alert opened mid-drag): the grab ends
+    // with its button, the mark is saved, and the next press is its own.
+    send(QEvent::MouseButtonPress, {x(40) + 7, 40}, Qt::LeftButton);
+    send(QEvent::MouseMove, {x(42) + 7, 40}, Qt::LeftButton);
+    send(QEvent::MouseMove, {x(60), 40}, Qt::NoButton);
+    EXPECT_FALSE(view->held());
+    EXPECT_DOUBLE_EQ(storetest::savedSession()->clips.first().outTime, 42);
+    drag({x(70), 85}, {x(70), 85}, 0);
+    EXPECT_DOUBLE_EQ(store->outMark(), 42);
+    EXPECT_NEAR(store->time(), 70, 1e-9);
+
     // A click on a bar selects its clip and moves nothing.
     Clip a{QUuid::createUuid(), source.id, "a", 40, 50};
     Clip b{QUuid::createUuid(), source.id, "b", 60, 60.1};  // narrower than 3 points

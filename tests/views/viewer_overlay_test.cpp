@@ -42,3 +42,33 @@ TEST_F(OverlayTest, ADragOnTheFrameMovesItByTheTranslationAndWritesTheClip)
     EXPECT_DOUBLE_EQ(store->centerX(), (240 + 303.75) / 1920);
     EXPECT_DOUBLE_EQ(store->clips()[0].centerX, store->centerX());
 }
+
+// A release that never came (an alert opened mid-drag, a window switch): the
+// drag ends with its button, hovering afterwards moves nothing, and the
+// position reached is saved.
+TEST_F(OverlayTest, ADragEndsWithItsButtonEvenWithoutARelease)
+{
+    CWStoreTestAccess::setRestoreStarted(*store, true);
+    const auto hover = [&](QPointF at) {
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view.get(), &move);
+    };
+    const auto lostRelease = [&](const std::function<void(QPointF)>& interruption) {
+        const QPointF at = view->geometry().frame.center();
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, at.toPoint());
+        QTest::mouseMove(view.get(), (at + QPointF(48, 0)).toPoint());
+        const double moved = store->centerX();
+        interruption(at + QPointF(48, 0));
+        hover(at + QPointF(200, 0));
+        EXPECT_DOUBLE_EQ(store->centerX(), moved);
+        EXPECT_DOUBLE_EQ(storetest::savedSession()->clips[0].centerX, moved);
+    };
+    lostRelease([&](QPointF at) { hover(at); });  // the button came up elsewhere
+    EXPECT_GT(store->centerX(), 0.5);
+    lostRelease([&](QPointF) {
+        QEvent away(QEvent::WindowDeactivate);
+        QApplication::sendEvent(view.get(), &away);
+    });
+    QTest::mouseRelease(view.get(), Qt::LeftButton);
+}
