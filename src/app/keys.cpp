@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -36,6 +37,10 @@ public:
         // press, also while a text field has focus).
         auto* key = static_cast<QKeyEvent*>(event);
         if (editsText(widget) || (key->modifiers() & Qt::ControlModifier))
+            return false;
+        // The menu bar walked from the keyboard (F10, Alt) takes its arrows,
+        // Return and Space; so does a control that says it uses them itself.
+        if (qobject_cast<QMenuBar*>(widget) || widget->property("cwTakesKeys").toBool())
             return false;
         return handler_(*key);
     }

@@ -13,7 +13,8 @@ using Handler = std::function<bool(const QKeyEvent&)>;
 
 // Replaces the monitor installed before, if any. Keys reach the handler only
 // when pressed in window itself, without Ctrl, and not into an editable text
-// widget.
+// widget, the menu bar, or a widget whose "cwTakesKeys" property is true
+// (a control that uses arrows, Return or Space itself).
 void install(QWidget* window, Handler handler);
 void uninstall();
 }  // namespace MWKeys

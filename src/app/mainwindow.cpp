@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QShortcut>
 
 CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent)
     : QMainWindow(parent), store_(store), delegate_(delegate)
@@ -29,6 +30,14 @@ CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent
     mwsoRoot(this);
 
     cwBuildMenuBar(menuBar(), [this] { delegate_->requestQuit(CWDelegate::QuitBy::user); });
+    // F10 opens the first menu, as on every desktop; the arrows then walk the menus.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        if (!menuBar()->actions().isEmpty()) {
+            menuBar()->setFocus(Qt::MenuBarFocusReason);
+            menuBar()->setActiveAction(menuBar()->actions().first());
+        }
+    });
     // The menu bar sits above the content, which opens at 1440 × 900.
     resize(1440, 900 + menuBar()->sizeHint().height());
 }

@@ -57,6 +57,8 @@ void MWAbout::show(const QString& appName)
     }
     aboutView() = new MWAboutView(appName, window);
     window->layout()->addWidget(aboutView());
+    // Chosen again, a minimised window comes back rather than staying in the dock.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     // The offscreen platform (tests, pictures) has no stacking order and says so.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))

@@ -18,6 +18,8 @@ void MWHelpCommands::addTo(QMenu* help, const QString& appName)
 {
     QAction* manual = help->addAction(appName + u" Help"_s, [] { MWHelpWindow::show(); });
     manual->setShortcuts({QKeySequence(u"Ctrl+?"_s), QKeySequence(Qt::Key_F1)});
+    // Help opens from every window of the program, the help window itself included.
+    manual->setShortcutContext(Qt::ApplicationShortcut);
     help->addAction(u"Quick Start"_s, [] { MWHelpWindow::show(u"quickstart"_s); });
     help->addAction(u"Keyboard Shortcuts"_s, [] { MWHelpWindow::show(u"keys"_s); });
     help->addSeparator();
@@ -45,6 +47,10 @@ void MWViewCommands::addTo(QMenu* view, MWUI* ui)
     out->setShortcut(QKeySequence(u"Ctrl+-"_s));
     QAction* actual = view->addAction(u"Actual Size (100%)"_s, ui, &MWUI::resetZoom);
     actual->setShortcut(QKeySequence(u"Ctrl+0"_s));
+    // The zoom is the whole program's: its keys work in the help and about
+    // windows too, whose pages say so.
+    for (QAction* zoom : {in, out, actual})
+        zoom->setShortcutContext(Qt::ApplicationShortcut);
 
     QAction* label = view->addAction(MWChromeText::zoomLabel(ui->zoom()));
     label->setEnabled(false);

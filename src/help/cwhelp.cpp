@@ -140,9 +140,11 @@ HelpPage keyboardShortcuts()
          HelpKey{u"J / K / L"_s, u"Back 2 s / pause / forward 2 s"_s},
          HelpKey{u"1 2 3 4"_s, u"9:16 / 1:1 / 4:5 / 16:9"_s},
          HelpKey{u"Ctrl+I"_s, u"Import videos"_s}, HelpKey{u"Ctrl+E"_s, u"Export all"_s},
-         HelpKey{u"Ctrl+."_s, u"Cancel export"_s},
+         HelpKey{u"Ctrl+."_s,
+                 u"Cancel export (Space, Return and Esc never stop a running export)"_s},
          HelpKey{u"Ctrl+= / Ctrl+− / Ctrl+0"_s, u"Interface zoom"_s},
-         HelpKey{u"Ctrl+? or F1"_s, u"This Help"_s}}};
+         HelpKey{u"Ctrl+? or F1"_s, u"This Help"_s},
+         HelpKey{u"F10"_s, u"Open the menus; the arrow keys move through them"_s}}};
 }
 
 HelpPage tips()

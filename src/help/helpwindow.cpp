@@ -103,6 +103,8 @@ void MWHelpWindow::show(const QString& page)
         window->resize(kSize);
         centre(window);
     }
+    // Chosen again, a minimised window comes back rather than staying in the dock.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     // The offscreen platform (tests, pictures) has no stacking order and says so.
     if (QGuiApplication::platformName() != u"offscreen"_s)

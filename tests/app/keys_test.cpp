@@ -1,4 +1,6 @@
 #include "app/window_fixture_support.h"
+#include "help/helpwindow.h"
+#include "theme/mwui.h"
 #include "views/cropframewidget.h"
 #include "views/exportqueue.h"
 #include "views/inspector.h"
@@ -92,6 +94,32 @@ TEST_F(KeysTest, PlainKeysActOnTheStore)
     EXPECT_DOUBLE_EQ(store->time(), 16);
     press(Qt::Key_Return);
     ASSERT_EQ(store->clips().size(), 1);
+    // The keys after Return make the next clip; the one just added keeps its
+    // range and shape (they were once written into it).
+    store->setSelectedClipID(std::nullopt);
+    CWStoreTestAccess::setClips(*store, {});
+    store->seek(0);
+    type("ill1");
+    type("o1");
+    press(Qt::Key_Return);
+    type("lilllo3");
+    press(Qt::Key_Return);
+    ASSERT_EQ(store->clips().size(), 2);
+    EXPECT_FALSE(store->selectedClipID());
+    for (const auto& [i, in, out, aspect] :
+         {std::tuple{0, 0.0, 4.0, Aspect::vertical}, {1, 6.0, 12.0, Aspect::portrait}}) {
+        EXPECT_DOUBLE_EQ(store->clips()[i].inTime, in) << i;
+        EXPECT_DOUBLE_EQ(store->clips()[i].outTime, out) << i;
+        EXPECT_EQ(store->clips()[i].aspect, aspect) << i;
+    }
+    // Held down, Return adds one clip, not one per repeat.
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+        QWidget* focus = QApplication::focusWidget();
+        QApplication::sendEvent(focus ? focus : window.get(), &repeat);
+    }
+    EXPECT_EQ(store->clips().size(), 2);
+    store->selectClip(store->clips()[0]);
     for (const auto& [key, aspect] : {std::pair{'4', Aspect::wide},
                                       {'3', Aspect::portrait},
                                       {'2', Aspect::square},
@@ -248,4 +276,47 @@ TEST_F(KeysTest, MenuItemsInOrderActOnThePublishedStoreOnly)
     EXPECT_FALSE(store->exporting());
     item("Quit")->trigger();
     EXPECT_EQ(terminated, 1);
+}
+
+// The zoom, Help and Quit are the program's, not the main window's: they work
+// from the help window too. F10 opens the menus and the arrows walk them
+// without reaching the player behind.
+TEST_F(KeysTest, ProgramKeysWorkInEveryWindowAndTheMenuBarWalksFromTheKeyboard)
+{
+    showWindow();
+    press(Qt::Key_F1);
+    QWidget* help = MWHelpWindow::window();
+    ASSERT_TRUE(help && help->isVisible());
+    help->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    const double before = MWUI::shared()->zoom();
+    QTest::keyClick(help->windowHandle(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_GT(MWUI::shared()->zoom(), before);
+    QTest::keyClick(help->windowHandle(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(MWUI::shared()->zoom(), 1.0);
+    help->showMinimized();
+    press(Qt::Key_F1);  // chosen again, the minimised window comes back
+    EXPECT_FALSE(help->windowState() & Qt::WindowMinimized);
+    QTest::keyClick(help->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(terminated, 1);
+    help->close();
+
+    showWindow();
+    store->seek(10);
+    press(Qt::Key_F10);
+    const auto openMenu = [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu ? menu->title() : QString();
+    };
+    EXPECT_EQ(openMenu(), "File");
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
+    EXPECT_EQ(openMenu(), "View");
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    press(Qt::Key_Right);  // the menu bar's, not a frame step
+    press(Qt::Key_Space);
+    EXPECT_DOUBLE_EQ(store->time(), 10);
+    EXPECT_FALSE(store->playing());
+    for (QWidget* popup = QApplication::activePopupWidget(); popup;
+         popup = QApplication::activePopupWidget())
+        popup->close();
 }
