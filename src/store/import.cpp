@@ -74,10 +74,34 @@ std::optional<CWSession::Source> CWStore::pendingSourceWithFile(const QString& p
     return std::nullopt;
 }
 
-void CWStore::setBusy(std::optional<QString> text, std::optional<double> fraction)
+int CWStore::beginBusy()
 {
-    assign(busy_, text, Field::busy);
-    assign(progress_, fraction, Field::progress);
+    return ++lastBusyRun_;
+}
+
+void CWStore::setBusy(int run, const QString& text, std::optional<double> fraction)
+{
+    busyRuns_.removeIf([run](const BusyRun& r) { return r.id == run; });
+    busyRuns_.append({run, text, fraction});
+    showBusy();
+}
+
+void CWStore::endBusy(int run)
+{
+    busyRuns_.removeIf([run](const BusyRun& r) { return r.id == run; });
+    showBusy();
+}
+
+void CWStore::showBusy()
+{
+    const std::optional<QString> text =
+        busyRuns_.isEmpty() ? std::nullopt : std::optional(busyRuns_.last().text);
+    const std::optional<double> fraction =
+        busyRuns_.isEmpty() ? std::nullopt : busyRuns_.last().fraction;
+    if (busy_ != text)
+        assign(busy_, text, Field::busy);
+    if (progress_ != fraction)
+        assign(progress_, fraction, Field::progress);
 }
 
 void CWStore::appendSource(CWSource source)
@@ -91,17 +115,18 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
     // The store lives for the whole run, but a task must never outlive it unnoticed.
     QPointer<CWStore> self(this);
     QList<Failure> failures;
+    const int run = beginBusy();
     for (const QString& path : paths) {
         if (hasFile(path))
             continue;
         const QString name = QFileInfo(path).fileName();
-        setBusy(QStringLiteral("Loading ") + name + QStringLiteral("…"), std::nullopt);
+        setBusy(run, QStringLiteral("Loading ") + name + QStringLiteral("…"), std::nullopt);
 
         // Callbacks are named locals, never temporaries inside a co_await:
         // GCC 12 destroys such temporaries twice.
-        const MWStatus status = [self](const QString& text, std::optional<double> fraction) {
+        const MWStatus status = [self, run](const QString& text, std::optional<double> fraction) {
             if (self)
-                self->setBusy(text, fraction);
+                self->setBusy(run, text, fraction);
         };
         MWOpenedMedia media;
         try {
@@ -151,7 +176,7 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
             co_await QCoro::sleepFor(std::chrono::milliseconds(20));
         if (!self)
             co_return;
-        setBusy(QStringLiteral("Making the filmstrip…"), std::nullopt);
+        setBusy(run, QStringLiteral("Making the filmstrip…"), std::nullopt);
         const CWSource made = co_await withFilmstripAndBars(std::move(source));
         if (!self)
             co_return;
@@ -180,7 +205,7 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
                              QString::number(qint64(media.naturalSize.width())),
                              QString::number(qint64(media.naturalSize.height()))));
     }
-    setBusy(std::nullopt, std::nullopt);
+    endBusy(run);
     cwReleaseFreedMemory();
     if (const auto summary = importSummary(failures, int(paths.size()))) {
         setNote(summary->title);

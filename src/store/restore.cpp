@@ -1,4 +1,5 @@
 // Bringing the last session back at launch.
+#include "export/partfile.h"
 #include "media/opener.h"
 #include "model/jsontext.h"
 #include "platform/services.h"
@@ -56,6 +57,9 @@ QCoro::Task<> CWStore::restore()
     if (restoreStarted_)
         co_return;
     restoreStarted_ = true;
+    // Exports a crash cut short left their hidden temporaries; this is the
+    // one run of the user's, so none of them can still be written.
+    CWPartFile::sweepLeftovers();
     // Nothing beside the session is removed: a leftover of a save killed
     // half-way looks exactly like a user's own "session.json.backup".
 
@@ -87,6 +91,7 @@ QCoro::Task<> CWStore::restore()
 
     QPointer<CWStore> self(this);
     QStringList missing;
+    const int run = beginBusy();
     for (const CWSession::Source& entry : saved) {
         QString path = entry.path;
         bool resolvedBookmark = false;
@@ -106,14 +111,15 @@ QCoro::Task<> CWStore::restore()
             adopt(entry.id, *inBin);
             continue;
         }
-        setBusy(QStringLiteral("Restoring ") + name + QStringLiteral("…"), std::nullopt);
+        setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral("…"), std::nullopt);
         if (!QFileInfo::exists(path)) {
             missing << name;
             continue;
         }
-        const MWStatus status = [self, name](const QString& text, std::optional<double> fraction) {
+        const MWStatus status = [self, name, run](const QString& text,
+                                                  std::optional<double> fraction) {
             if (self)
-                self->setBusy(QStringLiteral("Restoring ") + name + QStringLiteral(" — ") + text,
+                self->setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — ") + text,
                               fraction);
         };
         MWOpenedMedia media;
@@ -135,7 +141,7 @@ QCoro::Task<> CWStore::restore()
         source.bookmark =
             entry.bookmark && resolvedBookmark ? entry.bookmark : services_->makeBookmark(path);
         source.trimBorders = entry.trimBorders.value_or(true);
-        setBusy(QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
+        setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
                 std::nullopt);
         source.media = media;
         source = co_await withFilmstripAndBars(std::move(source));
@@ -154,7 +160,7 @@ QCoro::Task<> CWStore::restore()
             select(id);
     }
 
-    setBusy(std::nullopt, std::nullopt);
+    endBusy(run);
     const auto plural = [](qsizetype n, const char* word) {
         return QStringLiteral("%1 %2%3")
             .arg(n)

@@ -196,7 +196,13 @@ protected:
     void applyFrame();
     void updateSelectedRange();
     void alertSound();
-    void setBusy(std::optional<QString> text, std::optional<double> fraction);
+    // The progress card belongs to every import run and the restore at once:
+    // each begins its own run, reports under it and ends it; the card shows
+    // the latest report of the runs still working, and goes when none is left.
+    int beginBusy();
+    void setBusy(int run, const QString& text, std::optional<double> fraction);
+    void endBusy(int run);
+    void showBusy();
     void appendSource(CWSource source);
     // The filmstrip and the picture inside any black bars, made off the main thread.
     static QCoro::Task<CWSource> withFilmstripAndBars(CWSource source);
@@ -239,6 +245,13 @@ protected:
     int shortSide_ = 1080;
     std::optional<QString> busy_;
     std::optional<double> progress_;
+    struct BusyRun {
+        int id;
+        QString text;
+        std::optional<double> fraction;
+    };
+    QList<BusyRun> busyRuns_;  // oldest report first
+    int lastBusyRun_ = 0;
     QList<ExportRow> exportRows_;
     bool exporting_ = false;
     std::optional<QString> note_;

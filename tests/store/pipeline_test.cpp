@@ -32,6 +32,11 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     store->importFiles({mp4});
     ASSERT_TRUE(testutil::waitUntil([&] { return store->current() != nullptr; }));
     EXPECT_EQ(store->busy(), QString::fromUtf8("Loading %1%2%3%4%5.mp4…"));
+    // A second run that ends meanwhile leaves the card to the run still working.
+    store->importFiles({media.filePath("nowhere.mp4")});
+    ASSERT_TRUE(testutil::waitUntil([&] { return imported.count() == 1; }));
+    EXPECT_EQ(store->busy(), QString::fromUtf8("Loading %1%2%3%4%5.mp4…"));
+    services->alerts.clear();
     player->picture = true;
     ASSERT_TRUE(imported.wait(60000));
     EXPECT_EQ(*store->note(), QString::fromUtf8("Loaded %1%2%3%4%5.mp4 (0:04, 320×240)."));
@@ -55,7 +60,7 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     EXPECT_EQ(store->note(), services->alerts.value(0).first);
     store->enqueueImport({mp4});
     ASSERT_TRUE(imported.wait(120000));
-    EXPECT_EQ(imported.count(), 4);         // the two close drops were one run
+    EXPECT_EQ(imported.count(), 5);         // the two close drops were one run
     EXPECT_EQ(services->alerts.size(), 1);  // one for the run, none for the repeat
     ASSERT_EQ(store->sources().size(), 3);
     EXPECT_FALSE(store->busy());
