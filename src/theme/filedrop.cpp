@@ -29,8 +29,10 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         QPen pen(QColor::fromRgbF(1, 1, 1, 0.8f), kWidth);
-        // Qt counts dashes in pen widths: 8 points on, 6 off.
+        // Qt counts dashes in pen widths: 8 points on, 6 off. Flat caps, or
+        // each dash grows by a pen width and eats the gaps.
         pen.setDashPattern({8 / kWidth, 6 / kWidth});
+        pen.setCapStyle(Qt::FlatCap);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
         const QRectF inside =
