@@ -35,7 +35,7 @@ QCoro::Task<int> exportThenCancel(MWOpenedMedia media, QString out, int afterMs)
     });
     bool cancelled = false;
     try {
-        QCoro::Task<void> task = ClipExporter::exportClip(clip, media, {}, 1080, out, job, {});
+        QCoro::Task<QString> task = ClipExporter::exportClip(clip, media, {}, 1080, out, job, {});
         co_await std::move(task);
     } catch (const MWCancelled&) {
         cancelled = true;

@@ -51,7 +51,7 @@ QCoro::Task<int> runAll(MWOpenedMedia media, int shortSide, bool fast, QString d
         const double step = media.duration / clips;
         const QString to = dir + QStringLiteral("/clip%1.mp4").arg(i + 1);
         try {
-            QCoro::Task<void> task = ClipExporter::exportClip(centred(i * step, (i + 1) * step),
+            QCoro::Task<QString> task = ClipExporter::exportClip(centred(i * step, (i + 1) * step),
                                                               media, {}, shortSide, to, job, {});
             co_await std::move(task);
         } catch (const MWError& e) {

@@ -2,6 +2,7 @@
 
 #include "export/avexport.h"
 #include "export/fastexport.h"
+#include "export/partfile.h"
 #include "media/converter.h"
 #include "model/aspect.h"
 #include "model/cropmath.h"
@@ -22,29 +23,12 @@ QString quoted(const QString& name)
 
 enum class FastResult { done, failed, cancelled };
 
-}  // namespace
 
-QCoro::Task<void> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRectF> area,
-                             int shortSide, QString to, std::shared_ptr<Job> job, Progress progress)
+// Writes the clip to the temporary `to`, through the converter or the composition.
+QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRectF crop,
+                            QSizeF render, QString to, std::shared_ptr<Job> job,
+                            Progress progress)
 {
-    const double d = media.duration;
-    const double start = std::max(0.0, std::min(clip.inTime, d));
-    const double end = std::max(start, std::min(clip.outTime, d));
-    if (!(end - start >= 0.1)) {
-        throw MWError(quoted(clip.name) +
-                      QStringLiteral(" is shorter than 0.1 seconds. Set its In and Out points "
-                                     "further apart."));
-    }
-    if (job->cancelled())
-        throw MWCancelled();
-
-    const QSizeF render = renderSize(clip.aspect, shortSide);
-    const QRectF crop = CropMath::cropFrame(clip.aspect, clip.zoom, clip.centerX, clip.centerY,
-                                            media.naturalSize, area);
-    if (!(crop.width() >= 2) || !(crop.height() >= 2))
-        throw MWError(QStringLiteral("The frame for ") + quoted(clip.name) +
-                      QStringLiteral(" is empty."));
-
     const std::optional<QString> exe = MWMediaOpener::converterURL();
     if (exe && !job->forceAVFoundation) {
         QFile::remove(to);
@@ -74,6 +58,43 @@ QCoro::Task<void> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRect
     }
     QCoro::Task<void> composition = avExport(media, start, end, crop, render, to, job, progress);
     co_await std::move(composition);
+}
+
+}  // namespace
+
+QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRectF> area,
+                                int shortSide, QString to, std::shared_ptr<Job> job,
+                                Progress progress)
+{
+    const double d = media.duration;
+    const double start = std::max(0.0, std::min(clip.inTime, d));
+    const double end = std::max(start, std::min(clip.outTime, d));
+    if (!(end - start >= 0.1)) {
+        throw MWError(quoted(clip.name) +
+                      QStringLiteral(" is shorter than 0.1 seconds. Set its In and Out points "
+                                     "further apart."));
+    }
+    if (job->cancelled())
+        throw MWCancelled();
+
+    const QSizeF render = renderSize(clip.aspect, shortSide);
+    const QRectF crop = CropMath::cropFrame(clip.aspect, clip.zoom, clip.centerX, clip.centerY,
+                                            media.naturalSize, area);
+    if (!(crop.width() >= 2) || !(crop.height() >= 2))
+        throw MWError(QStringLiteral("The frame for ") + quoted(clip.name) +
+                      QStringLiteral(" is empty."));
+
+    const QString part = CWPartFile::beside(to);
+    CWPartFile::remember(part);
+    try {
+        QCoro::Task<void> writing =
+            writeClip(media, start, end, crop, render, part, job, progress);
+        co_await std::move(writing);
+    } catch (...) {
+        CWPartFile::discard(part);
+        throw;
+    }
+    co_return CWPartFile::commit(part, to);
 }
 
 }  // namespace ClipExporter

@@ -1,5 +1,6 @@
 #include "export/fastexport.h"
 
+#include "media/childprocess.h"
 #include "media/converter.h"
 #include "model/cropmath.h"
 #include "model/mwerror.h"
@@ -130,6 +131,7 @@ QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, dou
     const double length = std::max(end - start, 0.1);
     auto process = std::make_unique<QProcess>();
     QProcess* p = process.get();
+    cwEndsWithProgram(*p);
     p->setProgram(exe);
     p->setArguments(fastArgs(media, start, end, crop, render, to));
     p->setStandardOutputFile(QProcess::nullDevice());

@@ -1,5 +1,6 @@
 #include "media/converter.h"
 
+#include "media/childprocess.h"
 #include "media/opener_worker.h"
 #include "model/mwerror.h"
 #include "platform/asset.h"
@@ -141,6 +142,7 @@ QString failureReason(const QString& tail)
 QCoro::Task<void> runConverter(QString exe, QStringList args, double duration, MWStatus status)
 {
     QProcess process;
+    cwEndsWithProgram(process);
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setInputChannelMode(QProcess::ForwardedInputChannel);
     process.setReadChannel(QProcess::StandardError);
@@ -226,6 +228,7 @@ double probeDuration(const QString& src, int limitMs)
     if (!exe)
         return 0;
     QProcess process;
+    cwEndsWithProgram(process);
     process.setStandardOutputFile(QProcess::nullDevice());
     process.start(
         *exe,

@@ -166,14 +166,17 @@ QCoro::Task<> CWStore::runItem(std::shared_ptr<Batch> batch, WorkItem item)
     const std::optional<QRectF> area = item.source.trimBorders ? item.source.picture : std::nullopt;
     std::optional<QString> failure;
     bool cancelled = false;
+    QString written = item.path;
     // A named callback: GCC 12 mishandles temporaries inside co_await.
     const ClipExporter::Progress progress = [self, id](double fraction) {
         if (self)
             self->setRow(id, [fraction](ExportRow& r) { r.progress = fraction; });
     };
     try {
-        co_await ClipExporter::exportClip(item.clip, item.source.media, area, batch->shortSide,
-                                          item.path, batch->job, progress);
+        // Named, not a temporary inside co_await (GCC 12).
+        QCoro::Task<QString> exporting = ClipExporter::exportClip(
+            item.clip, item.source.media, area, batch->shortSide, item.path, batch->job, progress);
+        written = co_await std::move(exporting);
     } catch (const MWCancelled&) {
         cancelled = true;
     } catch (const MWError& error) {
@@ -191,11 +194,11 @@ QCoro::Task<> CWStore::runItem(std::shared_ptr<Batch> batch, WorkItem item)
         setRow(id, [&](ExportRow& r) { r.state = QStringLiteral("Failed: ") + *failure; });
     } else {
         ++batch->done;
-        const QString path = item.path;
         setRow(id, [&](ExportRow& r) {
             r.state = QStringLiteral("Done");
             r.progress = 1.0;
-            r.file = path;
+            r.name = QFileInfo(written).fileName();  // another name only if the first was taken
+            r.file = written;
         });
     }
     launchNext(batch);

@@ -27,9 +27,18 @@ QByteArray fileBytes(const QString& path)
 
 Outcome outcome(QCoro::Task<void> task)
 {
+    const auto written = [](QCoro::Task<void> t) -> QCoro::Task<QString> {
+        co_await std::move(t);
+        co_return QString();
+    };
+    return outcome(written(std::move(task)));
+}
+
+Outcome outcome(QCoro::Task<QString> task)
+{
     Outcome result;
     try {
-        testutil::await(std::move(task));
+        result.written = testutil::await(std::move(task));
         result.kind = Outcome::done;
     } catch (const MWCancelled&) {
         result.kind = Outcome::cancelled;

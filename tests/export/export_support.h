@@ -18,7 +18,9 @@ namespace exporttest {
 struct Outcome {
     enum Kind { done, failed, cancelled } kind = failed;
     QString message;
+    QString written;  // the path the clip took, when done
 };
+Outcome outcome(QCoro::Task<QString> task);
 Outcome outcome(QCoro::Task<void> task);
 
 // The media record the opener would make for a fixture.

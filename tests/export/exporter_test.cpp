@@ -2,12 +2,16 @@
 #include "export/avexport.h"
 #include "export/exporter.h"
 #include "export/fastexport.h"
+#include "export/partfile.h"
 #include "export_support.h"
 #include "model/cropmath.h"
 #include "platform/composition.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 using namespace ClipExporter;
 using exporttest::Outcome;
@@ -67,6 +71,7 @@ TEST_F(ExporterTest, RefusalsAndTheFallBackToTheComposition)
     EXPECT_EQ(run(clip("A", 0, 1), quad).kind, Outcome::cancelled);
     EXPECT_FALSE(QFileInfo::exists(ran));  // for any clip so far
     EXPECT_TRUE(QFileInfo::exists(out));
+    QFile::remove(out);
 
     // The real converter, and the composition when forced: the OutputTest.
     job = std::make_shared<Job>();
@@ -78,6 +83,7 @@ TEST_F(ExporterTest, RefusalsAndTheFallBackToTheComposition)
     for (const auto& [body, kept] : engines) {
         SCOPED_TRACE(body);
         testutil::ConverterAt converter(*body ? exporttest::fakeConverter(dir, body) : QString());
+        QFile::remove(out);  // the last engine's clip
         progress.clear();
         const Outcome o = run(clip("A", 0, 0.5), quad);
         EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
@@ -236,4 +242,70 @@ TEST_F(ExporterTest, FastExportFailuresAndProgress)
         EXPECT_EQ(fast(fake(body + ": > \"$out\""), start).kind, Outcome::done);
         EXPECT_EQ(progress, expected) << body.toStdString();
     }
+}
+
+// A clip is written under a hidden temporary beside its name and takes the
+// name only when complete, never over a file that took it meanwhile. A program
+// killed mid-export takes its converter with it; the temporary it left is
+// removed at the next launch only because it is listed as this program's.
+TEST_F(ExporterTest, ExportsTakeTheirNameOnlyWhenCompleteAndAKilledProgramLeavesNothingRunning)
+{
+    const auto entries = [&] {
+        return QDir(dir.path()).entryList({"*.mp4", "*.part"}, QDir::Files | QDir::Hidden);
+    };
+    // Meanwhile, another program takes the name: the clip is numbered instead.
+    testutil::ConverterAt racing(exporttest::fakeConverter(
+        dir, "echo theirs > \"" + out + "\"; head -c 2000 /dev/zero > \"$out\""));
+    const Outcome o = run(clip("A", 0, 0.5), quad);
+    ASSERT_EQ(o.kind, Outcome::done) << o.message.toStdString();
+    EXPECT_EQ(o.written, dir.filePath("01 Clip (1x1) 2.mp4"));
+    EXPECT_EQ(QFileInfo(o.written).size(), 2000);
+    QFile theirs(out);
+    ASSERT_TRUE(theirs.open(QIODevice::ReadOnly));
+    EXPECT_EQ(theirs.readAll(), "theirs\n");
+    theirs.close();
+    EXPECT_EQ(entries(), (QStringList{"01 Clip (1x1) 2.mp4", "01 Clip (1x1).mp4"}));
+    QFile::remove(o.written);
+    QFile::remove(out);
+
+    // Killed one moment into its export, a program leaves no converter and
+    // nothing under the clip's name.
+    const QString pidFile = dir.filePath("converter.pid");
+    testutil::ConverterAt slow(exporttest::fakeConverter(
+        dir, "echo $$ > \"" + pidFile + "\"; echo partial > \"$out\"; exec sleep 600"));
+    QProcess writer;
+    writer.start(QCoreApplication::applicationDirPath() + "/export_writer",
+                 {testutil::fixture("export_long.mp4"), out});
+    ASSERT_TRUE(testutil::waitUntil([&] { return QFileInfo(pidFile).size() > 0; }, 30000));
+    writer.kill();
+    ASSERT_TRUE(writer.waitForFinished(10000));
+    // Ended: gone, or a zombie left for whatever adopted it to reap.
+    const auto ended = [&] {
+        QFile pid(pidFile), stat;
+        if (!pid.open(QIODevice::ReadOnly))
+            return false;
+        stat.setFileName("/proc/" + pid.readAll().trimmed() + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            return true;
+        const QByteArray line = stat.readAll();
+        return line.mid(line.lastIndexOf(')') + 2, 1) == "Z";
+    };
+    EXPECT_TRUE(testutil::waitUntil(ended, 10000)) << "the converter ended with the program";
+    ASSERT_EQ(entries().size(), 1);
+    const QString left = entries()[0];
+    EXPECT_TRUE(left.startsWith(".01 Clip (1x1).mp4.cutwright-") && left.endsWith(".part"))
+        << left.toStdString();
+
+    // A user's file of the same form, never listed, stays; so does whatever a
+    // damaged list names that is not of that form.
+    const QString users = dir.filePath(".holiday.mp4.cutwright-0badcafe.part");
+    QFile(users).open(QIODevice::WriteOnly);
+    QFile list(CWPartFile::listPath());
+    ASSERT_TRUE(list.open(QIODevice::Append));
+    list.write(out.toUtf8() + "\n");
+    list.close();
+    QFile(out).open(QIODevice::WriteOnly);
+    CWPartFile::sweepLeftovers();
+    EXPECT_EQ(entries(), (QStringList{".holiday.mp4.cutwright-0badcafe.part", "01 Clip (1x1).mp4"}));
+    EXPECT_FALSE(QFileInfo::exists(CWPartFile::listPath()));
 }

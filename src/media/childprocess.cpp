@@ -1,0 +1,19 @@
+#include "media/childprocess.h"
+
+#include <QProcess>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+void cwEndsWithProgram(QProcess& process)
+{
+    const pid_t parent = ::getpid();
+    // Runs in the child between fork and exec: async-signal-safe calls only.
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The program may have ended before the line above took effect.
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
+}

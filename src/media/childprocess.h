@@ -1,0 +1,9 @@
+#pragma once
+
+class QProcess;
+
+// Ties a converter run to the program's life: however the program ends (a
+// crash, SIGKILL, the end of the login session), the kernel ends the child
+// too, so no converter goes on writing in the background. Call before start()
+// on the thread that will wait for the process (the tie is to that thread).
+void cwEndsWithProgram(QProcess& process);
