@@ -64,6 +64,7 @@ QString fakeConverter(const QTemporaryDir& dir, const QString& body)
 QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,
                    int shortSide)
 {
+    QFile::remove(out);  // a test's earlier clip: exports never replace a file
     auto job = std::make_shared<ClipExporter::Job>();
     job->forceAVFoundation = engine == Engine::composition;
     const Outcome o = outcome(ClipExporter::exportClip(clip, media, {}, shortSide, out, job, {}));
