@@ -1,3 +1,6 @@
+#include "common/urlcatcher.h"
+#include "theme/access.h"
+#include "theme/badge.h"
 #include "theme/buttons.h"
 #include "theme/knob.h"
 #include "theme/panel.h"
@@ -128,4 +131,19 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     EXPECT_EQ(a11y(&lcd)->text(QAccessible::Name), "00:13.0");
     MWChromeTitle title("Cutwright", "Pro");
     EXPECT_EQ(a11y(&title)->text(QAccessible::Name), "Cutwright Pro");
+
+    // The maker's credit is a link a reader can follow.
+    testutil::UrlCatcher catcher;
+    MWSOCredit credit;
+    EXPECT_EQ(a11y(&credit)->role(), QAccessible::Link);
+    act(a11y(&credit), QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl(QLatin1String(kMarrowickSite))});
+
+    // A plain row given a role keeps it, even when Qt made its interface first.
+    QWidget status;
+    ASSERT_NE(a11y(&status), nullptr);
+    mwSetAccessibleRole(&status, QAccessible::StatusBar);
+    status.setAccessibleName("Status");
+    EXPECT_EQ(a11y(&status)->role(), QAccessible::StatusBar);
+    EXPECT_EQ(a11y(&status)->text(QAccessible::Name), "Status");
 }
