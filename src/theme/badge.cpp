@@ -1,5 +1,6 @@
 #include "theme/badge.h"
 
+#include "theme/access.h"
 #include "theme/fonts.h"
 #include "theme/kit.h"
 #include "theme/mwui.h"
@@ -32,6 +33,18 @@ QFont nameFont(bool hovered)
 }
 
 const QString kName = QStringLiteral("Marrowick");
+
+// A link a reader can follow: pressed through the bus, it opens the site.
+class CreditAccessible : public MWAccessibleWidget {
+public:
+    explicit CreditAccessible(QWidget* widget) : MWAccessibleWidget(widget, QAccessible::Link) {}
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction())
+            static_cast<MWSOCredit*>(widget())->open();
+    }
+};
 constexpr double kGap = 6;
 
 }  // namespace
@@ -68,6 +81,9 @@ void MWSOBadge::paintEvent(QPaintEvent*)
 
 MWSOCredit::MWSOCredit(QWidget* parent) : QWidget(parent), badge_(new MWSOBadge(this))
 {
+    mwRegisterAccessible(QStringLiteral("MWSOCredit"), [](QWidget* w) -> QAccessibleInterface* {
+        return new CreditAccessible(w);
+    });
     badge_->setAttribute(Qt::WA_TransparentForMouseEvents);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);

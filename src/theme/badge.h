@@ -29,6 +29,8 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+    // Opens the site, as a click does (a screen reader's press does too).
+    void open();
 
 signals:
     // The site was asked to open.
@@ -43,7 +45,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void open();
     void placeBadge();
 
     MWSOBadge* badge_;

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 #include <QStyleOptionButton>
 #include <algorithm>
 #include <cmath>
@@ -73,8 +74,6 @@ void MWChromeButton::setCompact(bool compact)
 void MWChromeButton::setSymbol(const QString& symbol)
 {
     symbol_ = symbol;
-    if (text().isEmpty() && accessibleName().isEmpty())
-        setAccessibleName(toolTip().isEmpty() ? symbol : toolTip());
     updateGeometry();
     update();
 }
@@ -234,7 +233,13 @@ void MWOrbButton::setHelp(const QString& help)
 
 void MWOrbButton::updateName()
 {
-    setAccessibleName(help_.isEmpty() ? symbol_ : help_);
+    // The words of the help without the key that does the same ("Set In" of
+    // "Set In (I)") are what a person calls the orb; the key stays in the
+    // description, which the tooltip gives. A symbol's name is never said.
+    static const QRegularExpression key(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    QString words = help_;
+    words.remove(key);
+    setText(words);
 }
 
 QSize MWOrbButton::sizeHint() const

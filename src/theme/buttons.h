@@ -44,7 +44,8 @@ private:
 // A round button of diameter size (points at 100 %): a gradient-filled circle
 // with a rim, the symbol in the middle and a glassy highlight. lit selects the
 // accent colouring. Only the circle takes clicks. help, when not empty, is its
-// tooltip and its accessible name (otherwise the symbol name is).
+// tooltip; a screen reader calls the orb by the help's words without the key
+// in brackets, unless it is given an accessible name of its own.
 class MWOrbButton : public QAbstractButton {
     Q_OBJECT
 public:

@@ -1,9 +1,10 @@
 #include "theme/kit.h"
 
+#include "theme/access.h"
 #include "theme/mwui.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QHash>
 #include <QPainter>
 #include <QWidget>
@@ -26,7 +27,6 @@ QAccessibleInterface* kitAccessible(const QString& className, QObject* object)
         {QStringLiteral("MWPanel"), QAccessible::Pane},
         {QStringLiteral("MWWell"), QAccessible::Pane},
         {QStringLiteral("BrushedLines"), QAccessible::Graphic},
-        {QStringLiteral("MWSegment"), QAccessible::PageTabList},
         {QStringLiteral("MWLCD"), QAccessible::StaticText},
         {QStringLiteral("MWCaption"), QAccessible::Heading},
         {QStringLiteral("MWChromeTitle"), QAccessible::Heading},
@@ -35,12 +35,17 @@ QAccessibleInterface* kitAccessible(const QString& className, QObject* object)
     };
     if (!object || !object->isWidgetType())
         return nullptr;
+    auto* widget = static_cast<QWidget*>(object);
     if (const auto maker = makers().constFind(className); maker != makers().constEnd())
-        return (*maker)(static_cast<QWidget*>(object));
-    const auto role = roles.constFind(className);
-    if (role == roles.constEnd())
-        return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget*>(object), *role);
+        return (*maker)(widget);
+    if (const auto role = roles.constFind(className); role != roles.constEnd())
+        return new MWAccessibleWidget(widget, *role);
+    // A container the views gave a role of their own (a plain row, a scroll
+    // area): asked first with its own class, before Qt's interface for it.
+    if (className == QLatin1String(object->metaObject()->className()) &&
+        object->property("mwAccessibleRole").isValid())
+        return new MWAccessibleWidget(widget, QAccessible::Client);
+    return nullptr;
 }
 
 }  // namespace
@@ -58,6 +63,16 @@ void mwInstallAccessibility()
 {
     static std::once_flag once;
     std::call_once(once, [] { QAccessible::installFactory(kitAccessible); });
+    // Qt asks the factory installed last first, and the application installs
+    // the one for its own widgets when it starts: once it has, the kit's goes
+    // in again after it, so a plain widget given a role is the kit's to make.
+    if (QCoreApplication::instance()) {
+        static std::once_flag late;
+        std::call_once(late, [] {
+            QAccessible::removeFactory(kitAccessible);
+            QAccessible::installFactory(kitAccessible);
+        });
+    }
 }
 
 namespace {

@@ -3,8 +3,9 @@
 #include "theme/fonts.h"
 #include "theme/mwui.h"
 
+#include "theme/access.h"
+
 #include <QAccessibleValueInterface>
-#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,30 +34,39 @@ QFont valueFont()
     return mwMono(11, QFont::Medium);
 }
 
-class KnobAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class KnobAccessible : public MWAccessibleWidget, public QAccessibleValueInterface {
 public:
-    explicit KnobAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Dial) {}
+    explicit KnobAccessible(QWidget* widget) : MWAccessibleWidget(widget, QAccessible::Dial) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override
     {
         if (type == QAccessible::ValueInterface)
             return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value)
-            return knob()->valueText();
-        return QAccessibleWidget::text(t);
+        return MWAccessibleWidget::interface_cast(type);
     }
     QVariant currentValue() const override { return knob()->value(); }
-    void setCurrentValue(const QVariant& value) override { knob()->setValue(value.toDouble()); }
+    // A value set through the bus stays in the range, as a drag's does.
+    void setCurrentValue(const QVariant& value) override
+    {
+        knob()->setValue(std::clamp(value.toDouble(), knob()->minimum(), knob()->maximum()));
+    }
     QVariant maximumValue() const override { return knob()->maximum(); }
     QVariant minimumValue() const override { return knob()->minimum(); }
     QVariant minimumStepSize() const override
     {
         return (knob()->maximum() - knob()->minimum()) / 100.0;
     }
+
+    QStringList actionNames() const override { return {increaseAction(), decreaseAction()}; }
+    void doAction(const QString& name) override
+    {
+        const double step = (knob()->maximum() - knob()->minimum()) / 100.0;
+        const double sign = name == increaseAction() ? 1 : name == decreaseAction() ? -1 : 0;
+        setCurrentValue(knob()->value() + sign * step);
+    }
+
+protected:
+    QString valueText() const override { return knob()->valueText(); }
 
 private:
     MWKnob* knob() const { return static_cast<MWKnob*>(widget()); }
@@ -99,6 +109,7 @@ void MWKnob::setValue(double value)
         return;
     value_ = value;
     update();
+    mwAccessibleValueChanged(this, value_);
     emit valueChanged(value_);
 }
 

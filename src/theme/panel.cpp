@@ -57,7 +57,6 @@ void paintBrushedLines(QPainter& painter, const QRectF& rect, double opacity)
 BrushedLines::BrushedLines(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAccessibleName(QStringLiteral("Brushed metal"));
     mwFollowInterface(this);
 }
 
@@ -73,7 +72,6 @@ void BrushedLines::paintEvent(QPaintEvent*)
 MWPanel::MWPanel(QWidget* parent, double radius, double padding)
     : QWidget(parent), radius_(radius), padding_(padding)
 {
-    setAccessibleName(QStringLiteral("Panel"));
     mwFollowInterface(this);
     connect(MWUI::shared(), &MWUI::zoomChanged, this, [this] { applyPadding(); });
     applyPadding();
@@ -151,7 +149,6 @@ void MWPanel::paintEvent(QPaintEvent*)
 
 MWWell::MWWell(QWidget* parent, double radius) : QWidget(parent), radius_(radius)
 {
-    setAccessibleName(QStringLiteral("Well"));
     mwFollowInterface(this);
 }
 

@@ -38,6 +38,8 @@ private:
 // the caller's layout) inside padding on all sides. Radius and padding are
 // points at 100 % and follow the zoom; the padding replaces the layout's own
 // margins, which are set to 0 (the style's margins would not follow the zoom).
+// A screen reader finds it as a group under the accessible name its view gives
+// it ("Media bin"), and passes over an unnamed one.
 class MWPanel : public QWidget {
     Q_OBJECT
 public:

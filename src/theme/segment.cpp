@@ -1,7 +1,9 @@
 #include "theme/segment.h"
 
+#include "theme/access.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "theme/segmentaccess.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -29,6 +31,7 @@ QFont labelFont()
 
 MWSegment::MWSegment(QWidget* parent) : QWidget(parent)
 {
+    mwSegmentAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
@@ -39,7 +42,7 @@ void MWSegment::setItems(const QVector<Item>& items)
 {
     items_ = items;
     hovered_ = -1;
-    updateName();
+    mwAccessibleChanged(this, QAccessible::DescriptionChanged);
     updateGeometry();
     update();
 }
@@ -47,11 +50,13 @@ void MWSegment::setItems(const QVector<Item>& items)
 void MWSegment::setSelection(const QVariant& value)
 {
     const bool differs = value != selection_;
+    const int before = selectedIndex();
     selection_ = value;
-    updateName();
     update();
-    if (differs)
+    if (differs) {
+        mwSegmentSelectionMoved(this, before, selectedIndex());
         emit selectionChanged(selection_);
+    }
 }
 
 int MWSegment::selectedIndex() const
@@ -61,16 +66,6 @@ int MWSegment::selectedIndex() const
             return i;
     }
     return -1;
-}
-
-void MWSegment::updateName()
-{
-    QStringList labels;
-    for (const Item& item : items_)
-        labels.append(item.label);
-    setAccessibleName(labels.join(QStringLiteral(", ")));
-    const int index = selectedIndex();
-    setAccessibleDescription(index < 0 ? QString() : items_[index].label);
 }
 
 QRectF MWSegment::itemRect(int index) const
@@ -154,6 +149,12 @@ void MWSegment::keyPressEvent(QKeyEvent* event)
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+void MWSegment::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    mwSegmentFocused(this);
 }
 
 void MWSegment::paintEvent(QPaintEvent*)

@@ -14,6 +14,8 @@
 // can compare (enums, strings, numbers, or a type with operator==); the typed
 // helpers below hide the QVariant. A selection that matches no item shows no
 // highlight. Clicking an item (or Left/Right with the keyboard focus) selects it.
+// A screen reader finds a group of radio buttons named by the accessible name
+// the caller gives (what is being chosen), the selected item checked.
 class MWSegment : public QWidget {
     Q_OBJECT
 public:
@@ -49,6 +51,8 @@ public:
 
     // Where item index is drawn, in widget coordinates.
     QRectF itemRect(int index) const;
+    // Selects item index as a click on it does (activated is emitted).
+    void choose(int index);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -64,11 +68,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     int itemAt(const QPointF& pos) const;
-    void choose(int index);
-    void updateName();
     // Everything but the focus ring, into the cached face.
     void drawFace(QPainter& painter);
 

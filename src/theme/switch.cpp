@@ -3,7 +3,8 @@
 #include "theme/fonts.h"
 #include "theme/mwui.h"
 
-#include <QAccessibleWidget>
+#include "theme/access.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,21 +28,23 @@ QFont titleFont()
 }
 
 // Screen readers know a switch best as a check box with its checked state.
-class SwitchAccessible : public QAccessibleWidget {
+class SwitchAccessible : public MWAccessibleWidget {
 public:
-    explicit SwitchAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::CheckBox) {}
+    explicit SwitchAccessible(QWidget* widget) : MWAccessibleWidget(widget, QAccessible::CheckBox)
+    {}
     QAccessible::State state() const override
     {
-        QAccessible::State state = QAccessibleWidget::state();
+        QAccessible::State state = MWAccessibleWidget::state();
         state.checkable = true;
         state.checked = static_cast<MWSwitch*>(widget())->isChecked();
         return state;
     }
     QStringList actionNames() const override { return {toggleAction()}; }
+    // As a click: the view hears clicked and toggled, not only the new state.
     void doAction(const QString& name) override
     {
-        if (name == toggleAction())
-            static_cast<MWSwitch*>(widget())->toggle();
+        if (name == toggleAction() && widget()->isEnabled())
+            static_cast<MWSwitch*>(widget())->click();
     }
 };
 

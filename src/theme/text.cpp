@@ -152,7 +152,7 @@ void MWCaption::paintEvent(QPaintEvent*)
 MWChromeTitle::MWChromeTitle(const QString& first, const QString& second, QWidget* parent)
     : QWidget(parent), first_(first), second_(second)
 {
-    setAccessibleName(first + second);
+    setAccessibleName(first + QLatin1Char(' ') + second);
     mwFollowInterface(this);
 }
 
@@ -160,7 +160,7 @@ void MWChromeTitle::setText(const QString& first, const QString& second)
 {
     first_ = first;
     second_ = second;
-    setAccessibleName(first + second);
+    setAccessibleName(first + QLatin1Char(' ') + second);
     updateGeometry();
     update();
 }

@@ -26,6 +26,7 @@ using CWViewKit::zoom;
 
 CWBin::CWBin(CWStore* store, QWidget* parent) : MWPanel(parent, 22, 10), store_(store)
 {
+    setAccessibleName(tr("Media bin"));
     auto* column = new QVBoxLayout(this);
     auto* header = new QHBoxLayout;
     caption_ = new MWCaption(tr("Media bin"), this);

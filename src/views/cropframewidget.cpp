@@ -1,8 +1,10 @@
 #include "views/cropframewidget.h"
 
 #include "store/store.h"
+#include "theme/access.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "views/viewaccess.h"
 #include "views/viewkit.h"
 
 #include <QFontMetricsF>
@@ -22,11 +24,15 @@ CWCropOverlay::CWCropOverlay(CWStore* store, QWidget* parent) : QWidget(parent),
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
+    cwCropFrameAccessibility();
+    setAccessibleName(tr("Crop frame"));
     connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
         using F = CWStore::Field;
         if (field == F::aspect || field == F::zoom || field == F::centerX || field == F::centerY ||
-            field == F::sources || field == F::currentSourceID)
+            field == F::sources || field == F::currentSourceID) {
             update();
+            mwAccessibleChanged(this, QAccessible::DescriptionChanged);
+        }
     });
     connect(MWUI::shared(), &MWUI::changed, this, qOverload<>(&QWidget::update));
 }

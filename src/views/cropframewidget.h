@@ -13,6 +13,8 @@ class CWStore;
 // that moves the frame. A transparent widget stacked above the surface: Qt
 // composes it over the surface's texture in the same frame, so a drag repaints
 // only this layer and never asks the player to render the picture again.
+// A screen reader finds it as the "Crop frame" with its shape and centre; it
+// takes no keys (the position pad and the inspector place it otherwise).
 class CWCropOverlay : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +24,7 @@ public:
     // The frame's inputs as the store and its current source give them now.
     CropFrame::Input input() const;
     CropFrame::Geometry geometry() const;
+    CWStore* store() const { return store_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

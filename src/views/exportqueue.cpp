@@ -1,11 +1,13 @@
 #include "views/exportqueue.h"
 
 #include "store/store.h"
+#include "theme/access.h"
 #include "theme/buttons.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
 #include "theme/panel.h"
 #include "theme/symbols.h"
+#include "views/viewaccess.h"
 #include "views/viewkit.h"
 
 #include <QApplication>
@@ -28,6 +30,7 @@ constexpr double listHigh = 320;  // most the rows take before they scroll, poin
 
 CWQueueBar::CWQueueBar(QWidget* parent) : QWidget(parent)
 {
+    cwQueueAccessibility();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -38,6 +41,7 @@ void CWQueueBar::setValue(double value)
         return;
     value_ = value;
     update();
+    mwAccessibleValueChanged(this, value_);
 }
 
 QSize CWQueueBar::sizeHint() const
@@ -92,8 +96,16 @@ QColor CWQueueRow::stateColour(const QString& state)
     return MWUI::shared()->theme().dim;
 }
 
+QString CWQueueRow::spokenState(const ExportRow& row)
+{
+    if (row.state.startsWith(QLatin1String("Exporting")))
+        return row.state + QLatin1Char(' ') + mwPercent(std::clamp(row.progress, 0.0, 1.0));
+    return row.state;
+}
+
 void CWQueueRow::setRow(const ExportRow& row)
 {
+    const bool spokenChanged = spokenState(row) != spokenState(row_);
     const bool first = name_->text().isEmpty() && state_->text().isEmpty();
     if (first || row.name != row_.name)
         name_->setText(row.name);
@@ -105,6 +117,8 @@ void CWQueueRow::setRow(const ExportRow& row)
     bar_->setValue(row.progress);
     row_ = row;
     placeLine();
+    if (spokenChanged)
+        mwAccessibleChanged(this, QAccessible::DescriptionChanged);
 }
 
 bool CWQueueRow::eventFilter(QObject* watched, QEvent* event)
@@ -148,8 +162,10 @@ void CWQueueRow::restyle()
 
 CWExportQueue::CWExportQueue(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
 {
+    // Before anything here tells a listening reader about the queue, which
+    // makes (and keeps) its interface.
+    cwQueueAccessibility();
     setFocusPolicy(Qt::StrongFocus);
-    setAccessibleName(tr("Export queue"));
     auto* outer = new QVBoxLayout(this);
     panel_ = new MWPanel(this, 26, 16);
     outer->addWidget(panel_, 0, Qt::AlignCenter);
@@ -264,6 +280,8 @@ void CWExportQueue::showRows()
         // A progress tick: the same rows in the same order, changed in place.
         for (qsizetype i = 0; i < rows.size(); ++i)
             rows_[i]->setRow(rows[i]);
+        if (!rows.isEmpty())
+            mwAccessibleValueChanged(this, overall());
     } else {
         qDeleteAll(rows_);
         rows_.clear();
@@ -302,12 +320,38 @@ void CWExportQueue::showExporting()
 {
     const bool exporting = store_->exporting();
     title_->setText(exporting ? tr("Exporting clips…") : tr("Export finished"));
+    mwAccessibleChanged(this, QAccessible::NameChanged);
     cancel_->setVisible(exporting);
     close_->setVisible(!exporting);
     // Once the batch has ended, Close takes the keys so Return and Space act
     // on it at once; Cancel never holds them (a stray key must not stop a batch).
     if (!isHidden())
         takeKeys(Qt::OtherFocusReason);
+}
+
+double CWExportQueue::overall() const
+{
+    if (rows_.isEmpty())
+        return 0;
+    double sum = 0;
+    for (const CWQueueRow* entry : rows_) {
+        const ExportRow& row = entry->row();
+        const bool running = row.state == QLatin1String("Waiting") ||
+                             row.state.startsWith(QLatin1String("Exporting"));
+        sum += running ? std::clamp(row.progress, 0.0, 1.0) : 1.0;
+    }
+    return sum / double(rows_.size());
+}
+
+QString CWExportQueue::overallText() const
+{
+    qsizetype ended = 0;
+    for (const CWQueueRow* entry : rows_) {
+        const QString& state = entry->row().state;
+        if (state != QLatin1String("Waiting") && !state.startsWith(QLatin1String("Exporting")))
+            ++ended;
+    }
+    return tr("%1 of %2 finished, %3").arg(ended).arg(rows_.size()).arg(mwPercent(overall()));
 }
 
 void CWExportQueue::fitList()

@@ -44,6 +44,9 @@ public:
     // The colour a state is written in: red for a failure, green when done,
     // the finish's secondary text otherwise.
     static QColor stateColour(const QString& state);
+    // The state as a screen reader says it: with the share done while the
+    // clip is being exported ("Exporting… 42 %").
+    static QString spokenState(const ExportRow& row);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,7 +64,8 @@ private:
 // The export batch over the whole window: a dimmed backdrop and a panel with
 // one row per clip, Cancel while the batch runs and Close after it. It shows
 // itself while the store has export rows and keeps itself the size of its
-// parent, which should be the window's content.
+// parent, which should be the window's content. A screen reader finds a
+// dialog named by the title, with the batch's progress as its value.
 class CWExportQueue : public QWidget {
     Q_OBJECT
 public:
@@ -73,6 +77,10 @@ public:
     MWChromeButton* closeButton() const { return close_; }
     MWPanel* panel() const { return panel_; }
     QScrollArea* scrollArea() const { return scroll_; }
+    // The batch's progress: the mean of its rows, a row that has ended counting
+    // as whole; and in words, "2 of 5 finished, 48 %".
+    double overall() const;
+    QString overallText() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

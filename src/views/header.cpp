@@ -2,6 +2,7 @@
 
 #include "model/mwtime.h"
 #include "store/store.h"
+#include "theme/access.h"
 #include "theme/badge.h"
 #include "theme/buttons.h"
 #include "theme/fonts.h"
@@ -58,6 +59,8 @@ protected:
 
 CWHeader::CWHeader(CWStore* store, QWidget* parent) : MWPanel(parent, 26, 8), store_(store)
 {
+    setAccessibleName(tr("Header"));
+    mwSetAccessibleRole(this, QAccessible::ToolBar);
     auto* row = new QHBoxLayout(this);
     mark_ = new HeaderMark(this);
     title_ = new MWChromeTitle(QStringLiteral("Cutwright"), QStringLiteral("Pro"), this);
@@ -67,6 +70,7 @@ CWHeader::CWHeader(CWStore* store, QWidget* parent) : MWPanel(parent, 26, 8), st
     forward_ = orb(QStringLiteral("forward.frame.fill"), 30, tr("Forward one frame (→)"));
     out_ = orb(QStringLiteral("arrow.right.to.line"), 30, tr("Set Out (O)"));
     lcd_ = new MWLCD(MWTime::clock(0, true), 17, this);
+    lcd_->setAccessibleDescription(tr("Playhead"));
     addClip_ = new MWChromeButton(tr("Add Clip"), this);
     addClip_->setSymbol(QStringLiteral("plus.rectangle.on.rectangle"));
     addClip_->setToolTip(tr("Add the In–Out range as a clip (Return)"));
@@ -152,12 +156,16 @@ void CWHeader::showPlaying()
     const bool playing = store_->playing();
     play_->setSymbol(playing ? QStringLiteral("pause.fill") : QStringLiteral("play.fill"));
     play_->setLit(playing);
+    play_->setAccessibleName(playing ? tr("Pause") : tr("Play"));
 }
 
 void CWHeader::showMarks()
 {
     inValue_->setText(MWTime::clock(store_->inMark(), true));
     outValue_->setText(MWTime::clock(store_->outMark(), true));
+    // Read alone, a time says nothing of which mark it is.
+    inValue_->setAccessibleName(tr("In %1").arg(inValue_->text()));
+    outValue_->setAccessibleName(tr("Out %1").arg(outValue_->text()));
 }
 
 void CWHeader::showTime()

@@ -2,6 +2,7 @@
 
 #include "model/mwtime.h"
 #include "store/store.h"
+#include "theme/access.h"
 #include "theme/buttons.h"
 #include "theme/fonts.h"
 #include "theme/knob.h"
@@ -62,6 +63,8 @@ QString barsHelp()
 
 CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent), store_(store)
 {
+    setAccessibleName(tr("Inspector"));
+    mwSetAccessibleRole(this, QAccessible::Grouping);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -88,6 +91,7 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
     qualityCaption_ = new MWCaption(tr("Output quality"), content_);
     column->addWidget(qualityCaption_, 0, Qt::AlignLeft);
     quality_ = new MWSegment(content_);
+    quality_->setAccessibleName(tr("Output quality"));
     quality_->setItems(
         std::vector<std::pair<int, QString>>{{1080, tr("1080p")}, {720, tr("720p")}});
     // Only the user's choice writes the store; showing the store's value must not.
@@ -210,6 +214,7 @@ QWidget* CWInspector::makeClipSection(QWidget* parent)
 
     name_ = new QLineEdit(section_);
     name_->setPlaceholderText(tr("Clip name"));
+    name_->setAccessibleName(tr("Clip name"));
     // Only the user's edits rename: the text the store sends back is the text
     // already in the field, so the cursor stays where the user is typing.
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {

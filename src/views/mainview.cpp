@@ -1,6 +1,7 @@
 #include "views/mainview.h"
 
 #include "store/store.h"
+#include "theme/access.h"
 #include "theme/badge.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
@@ -46,6 +47,8 @@ CWMain::CWMain(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
     column->addWidget(timeline_);
 
     statusLine_ = new QWidget(this);
+    statusLine_->setAccessibleName(tr("Status"));
+    mwSetAccessibleRole(statusLine_, QAccessible::StatusBar);
     auto* status = new QHBoxLayout(statusLine_);
     statusSymbol_ = new QLabel(statusLine_);
     status_ = new CWElidedLabel(statusLine_);

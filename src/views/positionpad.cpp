@@ -1,7 +1,9 @@
 #include "views/positionpad.h"
 
 #include "store/store.h"
+#include "theme/access.h"
 #include "theme/mwui.h"
+#include "views/viewaccess.h"
 #include "views/viewkit.h"
 
 #include <QMouseEvent>
@@ -21,10 +23,13 @@ CWPositionPad::CWPositionPad(CWStore* store, QWidget* parent) : QWidget(parent),
 {
     setCursor(Qt::CrossCursor);
     setToolTip(tr("Click or drag to place the frame"));
+    cwPadAccessibility();
     setAccessibleName(tr("Position"));
     connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
-        if (field == CWStore::Field::centerX || field == CWStore::Field::centerY)
+        if (field == CWStore::Field::centerX || field == CWStore::Field::centerY) {
             update();
+            mwAccessibleChanged(this, QAccessible::DescriptionChanged);
+        }
     });
     connect(MWUI::shared(), &MWUI::changed, this, &CWPositionPad::restyle);
     restyle();
@@ -106,6 +111,12 @@ void CWPositionPad::moveTo(QPointF location)
         return;  // no picture: there is no frame to move
     store_->setCenterX(centre->x());
     store_->setCenterY(centre->y());
+}
+
+void CWPositionPad::place(QPointF wanted)
+{
+    const CWStore::SaveHold hold(store_);  // the two halves saved as one change
+    moveTo(wanted * side());
 }
 
 void CWPositionPad::mousePressEvent(QMouseEvent* event)

@@ -12,7 +12,9 @@ class CWStore;
 // A small square that shows the centre of the current frame as a dot and
 // moves it: a press puts the frame there at once and a drag keeps it under the
 // pointer, always through the crop frame rule, so the dot only ever stands
-// where the frame can really be.
+// where the frame can really be. A screen reader finds it as "Position" with
+// the centre in words ("Centre 50 %, 50 %"), and two sliders in it, across
+// and down, that a reader can set.
 class CWPositionPad : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +24,10 @@ public:
     static double side();
     // Where the dot's centre is drawn, in the pad's coordinates.
     QPointF dotCentre() const;
+    CWStore* store() const { return store_; }
+    // Puts the frame's centre as near the wanted one (fractions of the
+    // picture) as the frame can go, as a click there would.
+    void place(QPointF wanted);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -2,8 +2,10 @@
 
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "views/viewaccess.h"
 #include "views/viewkit.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QGraphicsDropShadowEffect>
 #include <QPainter>
@@ -32,7 +34,9 @@ constexpr double miniatureBox = 38;
 
 CWShapeTile::CWShapeTile(Aspect aspect, QWidget* parent) : QAbstractButton(parent), aspect_(aspect)
 {
+    cwShapeTileAccessibility();
     setText(rawValue(aspect));
+    setAccessibleName(rawValue(aspect) + QStringLiteral(", ") + audience(aspect));
     setToolTip(rawValue(aspect) + QStringLiteral(" — ") + audience(aspect));
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -52,6 +56,12 @@ void CWShapeTile::setSelected(bool selected)
     selected_ = selected;
     glow_->setEnabled(selected);
     update();
+    if (QAccessible::isActive()) {
+        QAccessible::State checked;
+        checked.checked = true;
+        QAccessibleStateChangeEvent event(this, checked);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CWShapeTile::restyle()

@@ -8,7 +8,8 @@ class QGraphicsDropShadowEffect;
 
 // One shape to choose in the inspector: a miniature of the shape over its
 // ratio and the line naming where it is used, on a rounded face that lights up
-// while the shape is the current one. The whole face takes clicks.
+// while the shape is the current one. The whole face takes clicks. A screen
+// reader finds one of four radio buttons, the current shape checked.
 class CWShapeTile : public QAbstractButton {
     Q_OBJECT
 public:

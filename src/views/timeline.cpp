@@ -15,6 +15,7 @@
 
 CWTimeline::CWTimeline(CWStore* store, QWidget* parent) : MWPanel(parent, 22, 10), store_(store)
 {
+    setAccessibleName(tr("Timeline"));
     column_ = new QVBoxLayout(this);
     auto* header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);

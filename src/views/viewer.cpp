@@ -3,6 +3,7 @@
 #include "model/formats.h"
 #include "platform/playersurface.h"
 #include "store/store.h"
+#include "theme/access.h"
 #include "theme/buttons.h"
 #include "theme/filedrop.h"
 #include "theme/fonts.h"
@@ -47,6 +48,7 @@ protected:
 
 CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), store_(store)
 {
+    setAccessibleName(tr("Reframe viewer"));
     auto* column = new QVBoxLayout(this);
 
     auto* header = new QHBoxLayout;
@@ -192,11 +194,14 @@ void CWViewer::showBusy()
     if (!busy)
         return;
     busyText_->setText(*busy);
+    bar_->setAccessibleName(*busy);
     if (const auto progress = store_->progress()) {
         bar_->setRange(0, 1000);
         bar_->setValue(qRound(std::clamp(*progress, 0.0, 1.0) * 1000));
+        bar_->setAccessibleDescription(mwPercent(std::clamp(*progress, 0.0, 1.0)));
     } else {
         bar_->setRange(0, 0);  // indeterminate
+        bar_->setAccessibleDescription(QString());
     }
     card_->raise();
     layoutStage();

@@ -34,9 +34,11 @@ std::vector<Control> kit(QWidget& window)
         all.push_back({name, role, widget});
     };
     auto* panel = new MWPanel;
+    panel->setAccessibleName("Inspector");
     (new QVBoxLayout(panel))->addWidget(new MWCaption("Shape"));
     add("MWPanel", QAccessible::Pane, panel);
     auto* well = new MWWell;
+    well->setAccessibleName("Picture");
     (new QVBoxLayout(well))->addWidget(new MWLCD("00:01:02.3"));
     add("MWWell", QAccessible::Pane, well);
     add("MWChromeButton", QAccessible::Button, new MWChromeButton("Add Clip"));
@@ -49,9 +51,10 @@ std::vector<Control> kit(QWidget& window)
     orb->setHelp("Play");
     add("MWOrbButton", QAccessible::Button, orb);
     auto* segment = new MWSegment;
+    segment->setAccessibleName("Shape");
     segment->setItems<int>({{0, "9:16"}, {1, "1:1"}, {2, "4:5"}, {3, "16:9"}});
     segment->select(1);
-    add("MWSegment", QAccessible::PageTabList, segment);
+    add("MWSegment", QAccessible::Grouping, segment);
     auto* knob = new MWKnob("Zoom", 1, 3);
     knob->setValue(2);
     add("MWKnob", QAccessible::Dial, knob);
