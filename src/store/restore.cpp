@@ -32,6 +32,7 @@ std::optional<QString> keepAside(const QString& path)
 
 void CWStore::adopt(const QString& savedId, const QUuid& into)
 {
+    willChange();
     QList<Clip> toAdd;
     QSet<QUuid> have;
     for (const Clip& c : clips_)
@@ -82,8 +83,11 @@ QCoro::Task<> CWStore::restore()
     const QList<CWSession::Source> saved = session->allSources();
     if (saved.isEmpty())
         co_return;
-    pendingSources_ = saved;
-    pendingClips_ = session->clips;
+    {
+        const Unrecorded restoring(this);
+        pendingSources_ = saved;
+        pendingClips_ = session->clips;
+    }
 
     QPointer<CWStore> self(this);
     QStringList missing;
@@ -103,6 +107,7 @@ QCoro::Task<> CWStore::restore()
         const std::optional<QUuid> inBin =
             known != sources_.end() ? std::optional(known->id) : sourceWithFile(path);
         if (inBin) {
+            const Unrecorded restoring(this);
             adopt(entry.id, *inBin);
             continue;
         }
@@ -143,6 +148,7 @@ QCoro::Task<> CWStore::restore()
             co_return;
         // Imported while it was opening here (the import then took its id):
         // one source for the file, holding the clips.
+        const Unrecorded restoring(this);
         if (const std::optional<QUuid> arrived = sourceWithFile(path)) {
             adopt(entry.id, *arrived);
             continue;
