@@ -54,7 +54,7 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
                 QStringList(7, u"control"_s).join(' '),
             u"timeline|Timeline & Clips Rack|timeline.selection|text bullets text"_s,
             u"export|Batch Export|square.and.arrow.up.on.square.fill|text text tip"_s,
-            u"keys|Keyboard Shortcuts|keyboard|"_s + QStringList(12, u"key"_s).join(' '),
+            u"keys|Keyboard Shortcuts|keyboard|"_s + QStringList(14, u"key"_s).join(' '),
             u"tips|Tips|lightbulb.fill|bullets"_s,
             u"look|Themes & Zoom|paintpalette.fill|text bullets heading text key key key tip"_s,
             u"about|About MWSO|info.circle.fill|text text text"_s,
@@ -71,6 +71,8 @@ TEST(HelpCatalogue, TextsNameLinuxKeysAndFoldersAndTheGivenApplication)
     for (const QString& text : {u"Return or Ctrl+K Add clip"_s, u"Ctrl+. Cancel export"_s,
                                 u"Ctrl+= / Ctrl+− / Ctrl+0 Interface zoom"_s,
                                 u"Ctrl+? or F1 This Help"_s, u"Ctrl+0 Back to 100%"_s,
+                                u"Ctrl+Z Undo the last change (Edit > Undo)"_s,
+                                u"Ctrl+Shift+Z or Ctrl+Y Redo (Edit > Redo)"_s,
                                 u"Converted MPEG copies are kept in ~/.cache/Marrowick/Cutwright. "
                                 u"Safe to delete."_s})
         EXPECT_TRUE(texts.contains(text)) << text.toStdString();
