@@ -78,8 +78,15 @@ void CWStore::putBack(const CWHistory::State& state)
                                  [&](const CWSource& s) { return s.id == *id; });
     };
     const QList<CWSource> before = sources_;
-    sources_ = state.sources;
-    emit changed(Field::sources);
+    // A list the step did not touch still shares its data: the bin is not
+    // rebuilt for a clip's change.
+    const auto same = [](const auto& a, const auto& b) {
+        return a.size() == b.size() && a.constData() == b.constData();
+    };
+    if (!same(sources_, state.sources)) {
+        sources_ = state.sources;
+        emit changed(Field::sources);
+    }
     pendingSources_ = state.pendingSources;
     pendingClips_ = state.pendingClips;
     clips_ = state.clips;

@@ -302,6 +302,23 @@ TEST_F(UndoTest, RemovedVideoComesBackAsItWasInMemory)
     EXPECT_EQ(store->sources().size(), 1);
     EXPECT_EQ(store->clips().size(), 0);
     expectSavedAsShown();
+
+    // An import undone before its filmstrip is made: the filmstrip still
+    // reaches the video kept for Redo.
+    const QString film = copy("h264_aac.mp4", "film.mp4");
+    QSignalSpy finished(store.get(), &CWStore::importFinished);
+    player->picture = false;  // the filmstrip waits for the player's picture
+    store->importFiles({film});
+    ASSERT_TRUE(testutil::waitUntil([&] { return store->sources().size() == 2; }));
+    EXPECT_TRUE(store->sources()[1].thumbs.isEmpty());
+    store->undo();
+    EXPECT_EQ(store->sources().size(), 1);
+    ASSERT_TRUE(finished.wait(120000));
+    EXPECT_EQ(store->sources().size(), 1) << "undone stays undone";
+    store->redo();
+    ASSERT_EQ(store->sources().size(), 2);
+    EXPECT_EQ(store->sources()[1].media.original, film);
+    EXPECT_FALSE(store->sources()[1].thumbs.isEmpty());
 }
 
 // The restore brings back what no step made: what was recorded before no
