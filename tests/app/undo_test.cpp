@@ -148,3 +148,28 @@ TEST_F(UndoKeysTest, UndoKeysInTheNameFieldAreTheFieldsOwn)
     press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(store->clips().size(), 2);
 }
+
+// A drag of the frame with the mouse is one step, however many moves it
+// makes; Ctrl+Z puts the selected clip's frame back and the viewer with it.
+TEST_F(UndoKeysTest, AFrameDragIsOneStep)
+{
+    store->addClip();
+    const Clip clip = store->clips().first();
+    store->selectClip(clip);
+    CWCropOverlay* overlay = main()->viewer()->overlay();
+    QCoreApplication::processEvents();
+    const QPoint from = overlay->geometry().frame.center().toPoint();
+    QTest::mousePress(overlay, Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 8; ++i)
+        QTest::mouseMove(overlay, from + QPoint(8 * i, 0));
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, from + QPoint(64, 0));
+    ASSERT_GT(store->clips().first().centerX, 0.5);
+    EXPECT_EQ(undoItem()->text(), "Undo Move Frame");
+
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(store->clips().first(), clip);
+    EXPECT_DOUBLE_EQ(store->centerX(), 0.5) << "the viewer's frame follows";
+    EXPECT_EQ(overlay->geometry().frame.center().toPoint(), from);
+    EXPECT_EQ(undoItem()->text(), "Undo Add Clip");
+    EXPECT_EQ(redoItem()->text(), "Redo Move Frame");
+}
