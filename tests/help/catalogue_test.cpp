@@ -68,13 +68,13 @@ TEST(HelpCatalogue, TextsNameLinuxKeysAndFoldersAndTheGivenApplication)
     const QString texts = allTexts(MWHelp::catalogue(app)).join('\n');
     for (const QString& foreign : {u"macOS"_s, u"⌘"_s, u"~/Library"_s, u"Caches"_s})
         EXPECT_FALSE(texts.contains(foreign)) << foreign.toStdString();
-    for (const QString& text : {u"Return or Ctrl+K Add clip"_s, u"Ctrl+. Cancel export"_s,
-                                u"Ctrl+= / Ctrl+− / Ctrl+0 Interface zoom"_s,
-                                u"Ctrl+? or F1 This Help"_s, u"Ctrl+0 Back to 100%"_s,
-                                u"Ctrl+Z Undo the last change (Edit > Undo)"_s,
-                                u"Ctrl+Shift+Z or Ctrl+Y Redo (Edit > Redo)"_s,
-                                u"Converted MPEG copies are kept in ~/.cache/Marrowick/Cutwright. "
-                                u"Safe to delete."_s})
+    for (const QString& text :
+         {u"Return or Ctrl+K Add clip"_s, u"Ctrl+. Cancel export"_s,
+          u"Ctrl+= / Ctrl+− / Ctrl+0 Interface zoom"_s, u"Ctrl+? or F1 This Help"_s,
+          u"Ctrl+0 Back to 100%"_s, u"Ctrl+Z Undo the last change (Edit > Undo)"_s,
+          u"Ctrl+Shift+Z or Ctrl+Y Redo (Edit > Redo)"_s,
+          u"Converted MPEG copies are kept in ~/.cache/Marrowick/Cutwright. "
+          u"Safe to delete."_s})
         EXPECT_TRUE(texts.contains(text)) << text.toStdString();
 
     // The maker's pages name whichever application shows them.
