@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -16,6 +17,43 @@ bool editsText(const QWidget* w)
            !w->inputMethodQuery(Qt::ImReadOnly).toBool();
 }
 
+bool redoKey(const QKeyEvent& key)
+{
+    const QKeyCombination combination = key.keyCombination();
+    return key.matches(QKeySequence::Redo) ||
+           combination == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z) ||
+           combination == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+}
+
+// The keys of the Edit menu's Undo and Redo, and the platform's own.
+bool historyKey(const QKeyEvent& key)
+{
+    return key.matches(QKeySequence::Undo) ||
+           key.keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Z) || redoKey(key);
+}
+
+// Undo and Redo pressed in a text field being edited are the field's own: its
+// typing is undone there, never a clip behind it. The shortcut is overridden
+// so the field gets the key; a Redo key the field does not know as its own
+// (Ctrl+Y outside KDE) redoes there all the same.
+bool leftToTextField(QWidget* widget, QEvent* event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (widget != QApplication::focusWidget() || !editsText(widget) || !historyKey(*key))
+        return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+        key->accept();
+        return true;
+    }
+    auto* field = qobject_cast<QLineEdit*>(widget);
+    if (!field || !redoKey(*key) || key->matches(QKeySequence::Redo))
+        return false;
+    field->redo();
+    return true;
+}
+
 class Monitor : public QObject {
 public:
     Monitor(QWidget* window, MWKeys::Handler handler)
@@ -24,11 +62,13 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && leftToTextField(widget, event))
+            return true;
         if (event->type() != QEvent::KeyPress)
             return false;
         // A key press visits its window, the focus widget and then each parent
         // in turn: only its first widget counts, so it is acted on once.
-        auto* widget = qobject_cast<QWidget*>(watched);
         QWidget* focus = QApplication::focusWidget();
         if (!widget || !window_ || widget != (focus ? focus : widget->window()) ||
             widget->window() != window_)

@@ -10,6 +10,7 @@
 #include "views/exportqueue.h"
 #include "views/mainview.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QShortcut>
@@ -38,6 +39,10 @@ CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent
             menuBar()->setActiveAction(menuBar()->actions().first());
         }
     });
+    cwFollowHistory(menuBar(), store_);
+    // A run of typing in a field is one step of the history until the field
+    // is left.
+    connect(qApp, &QApplication::focusChanged, store_, &CWStore::endUndoRun);
     // The menu bar sits above the content, which opens at 1440 × 900.
     resize(1440, 900 + menuBar()->sizeHint().height());
 }

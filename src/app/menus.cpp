@@ -1,7 +1,5 @@
 #include "app/menus.h"
 
-#include "help/commands.h"
-
 #include "app/cwapp.h"
 #include "help/commands.h"
 #include "model/aspect.h"
@@ -42,6 +40,23 @@ void addFileMenu(QMenuBar* bar, const std::function<void()>& quit)
     quitItem->setShortcutContext(Qt::ApplicationShortcut);  // from the help window too
     quitItem->setMenuRole(QAction::QuitRole);
     QObject::connect(quitItem, &QAction::triggered, quitItem, [quit] { quit(); });
+}
+
+// The Edit menu: Undo and Redo, saying what they would take back.
+void addEditMenu(QMenuBar* bar)
+{
+    QMenu* menu = bar->addMenu(QStringLiteral("Edit"));
+    menu->setObjectName(QStringLiteral("editMenu"));
+    QAction* undo = storeItem(
+        menu, QStringLiteral("Undo"), [](CWStore& s) { s.undo(); },
+        QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setObjectName(QStringLiteral("undoItem"));
+    QAction* redo = storeItem(menu, QStringLiteral("Redo"), [](CWStore& s) { s.redo(); });
+    redo->setObjectName(QStringLiteral("redoItem"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    undo->setEnabled(false);
+    redo->setEnabled(false);
 }
 
 // The View menu: the interface zoom and the finish.
@@ -90,7 +105,27 @@ void addHelpCommands(QMenuBar* bar)
 void cwBuildMenuBar(QMenuBar* bar, const std::function<void()>& quit)
 {
     addFileMenu(bar, quit);
+    addEditMenu(bar);
     addViewCommands(bar);
     addClipMenu(bar);
     addHelpCommands(bar);
+}
+
+void cwFollowHistory(QMenuBar* bar, CWStore* store)
+{
+    auto* undo = bar->findChild<QAction*>(QStringLiteral("undoItem"));
+    auto* redo = bar->findChild<QAction*>(QStringLiteral("redoItem"));
+    if (!undo || !redo)
+        return;
+    const auto show = [store, undo, redo] {
+        const auto label = [](const QString& verb, const QString& step) {
+            return step.isEmpty() ? verb : verb + QLatin1Char(' ') + step;
+        };
+        undo->setText(label(QStringLiteral("Undo"), store->undoLabel()));
+        undo->setEnabled(store->canUndo());
+        redo->setText(label(QStringLiteral("Redo"), store->redoLabel()));
+        redo->setEnabled(store->canRedo());
+    };
+    QObject::connect(store, &CWStore::historyChanged, undo, show);
+    show();
 }

@@ -15,7 +15,8 @@ HelpPage overview()
          HelpBullets{
              {u"Opens MP4, MOV, M4V and MPEG/MPG/TS (MPEG files are converted automatically with the built-in converter)."_s,
               u"Several videos can be in the media bin at once; clips from all of them go into one export."_s,
-              u"Your clips are saved automatically and come back next time you open the app."_s}}}};
+              u"Your clips are saved automatically and come back next time you open the app."_s,
+              u"Edit > Undo (Ctrl+Z) takes back any change to your clips and videos, one step at a time, and Edit > Redo puts it back. The steps are kept while the app is open."_s}}}};
 }
 
 HelpPage quickStart()
@@ -49,7 +50,7 @@ HelpPage mediaBin()
              u"Click to show that video in the viewer and timeline. Shows length, size and how many clips you made from it."_s},
          HelpControl{
              u"ⓧ"_s,
-             u"Removes the video and its clips from the bin (your file on disk is untouched)."_s},
+             u"Removes the video and its clips from the bin (your file on disk is untouched). Edit > Undo brings them back."_s},
          HelpText{
              u"Files that Linux can't play directly (MPEG-1/2 program and transport streams, some MKV/AVI) are converted automatically; you'll see a progress bar. Audio-only files and damaged files show a clear message."_s}}};
 }
@@ -88,8 +89,9 @@ HelpPage inspector()
              u"1080p (1080 wide for vertical, 1920 wide for 16:9) or 720p for smaller files."_s},
          HelpControl{u"Selected clip"_s,
                      u"Rename, duplicate, export just this clip, or click Done Editing."_s},
-         HelpControl{u"Apply aspect to all clips"_s,
-                     u"Switches every clip to one shape at once."_s}}};
+         HelpControl{
+             u"Apply aspect to all clips"_s,
+             u"Switches every clip to one shape at once. Edit > Undo gives each clip its own shape back."_s}}};
 }
 
 HelpPage timeline()
@@ -107,7 +109,7 @@ HelpPage timeline()
               u"After you click a handle, ← / → move it one frame (Shift: 10 frames). Click the timeline or press Esc to make the arrow keys move the playhead again."_s,
               u"Click a coloured bar to edit that clip."_s}},
          HelpText{
-             u"The Clips rack under the timeline lists every clip in export order. Click one to edit it; ✕ deletes it."_s}}};
+             u"The Clips rack under the timeline lists every clip in export order. Click one to edit it; ✕ deletes it (Edit > Undo brings it back)."_s}}};
 }
 
 HelpPage batchExport()
@@ -142,6 +144,9 @@ HelpPage keyboardShortcuts()
          HelpKey{u"Ctrl+I"_s, u"Import videos"_s}, HelpKey{u"Ctrl+E"_s, u"Export all"_s},
          HelpKey{u"Ctrl+."_s,
                  u"Cancel export (Space, Return and Esc never stop a running export)"_s},
+         HelpKey{u"Ctrl+Z"_s,
+                 u"Undo the last change (Edit > Undo); in a text field, undo your typing there"_s},
+         HelpKey{u"Ctrl+Shift+Z or Ctrl+Y"_s, u"Redo (Edit > Redo)"_s},
          HelpKey{u"Ctrl+= / Ctrl+− / Ctrl+0"_s, u"Interface zoom"_s},
          HelpKey{u"Ctrl+? or F1"_s, u"This Help"_s},
          HelpKey{u"F10"_s, u"Open the menus; the arrow keys move through them"_s}}};

@@ -7,8 +7,22 @@
 #include <QFileInfo>
 #include <algorithm>
 
+namespace {
+// A mark of the selected clip: a key held or pressed again soon joins the step.
+CWHistory::Change markChange(const QString& label, const std::optional<QUuid>& clip)
+{
+    return {label, label + (clip ? clip->toString() : QString()), CWHistory::Joining::burst};
+}
+
+CWHistory::Change once(const QString& label)
+{
+    return {label, QString(), CWHistory::Joining::never};
+}
+}  // namespace
+
 void CWStore::markIn()
 {
+    const Step step(this, markChange(QStringLiteral("Set In"), selectedClipID_));
     assign(inMark_, time_, Field::inMark);
     if (outMark_ <= inMark_)
         assign(outMark_, std::min(inMark_ + 5.0, currentDuration()), Field::outMark);
@@ -17,6 +31,7 @@ void CWStore::markIn()
 
 void CWStore::markOut()
 {
+    const Step step(this, markChange(QStringLiteral("Set Out"), selectedClipID_));
     assign(outMark_, time_, Field::outMark);
     if (outMark_ <= inMark_)
         assign(inMark_, std::max(outMark_ - 5.0, 0.0), Field::inMark);
@@ -25,6 +40,7 @@ void CWStore::markOut()
 
 void CWStore::setIn(double t)
 {
+    const Step step(this, markChange(QStringLiteral("Set In"), selectedClipID_));
     const double d = currentDuration();
     const double upper = std::max(0.0, std::min(outMark_, d) - std::min(0.5, d));
     assign(inMark_, std::min(std::max(t, 0.0), upper), Field::inMark);
@@ -33,6 +49,7 @@ void CWStore::setIn(double t)
 
 void CWStore::setOut(double t)
 {
+    const Step step(this, markChange(QStringLiteral("Set Out"), selectedClipID_));
     assign(outMark_, TrimMath::clampOut(t, inMark_, currentDuration()), Field::outMark);
     updateSelectedRange();
 }
@@ -69,6 +86,7 @@ void CWStore::applyFrame()
 
 void CWStore::resetFrame()
 {
+    const Step step(this, once(QStringLiteral("Reset Frame")));
     setZoom(1.0);
     setCenterX(0.5);
     setCenterY(0.5);
@@ -76,6 +94,7 @@ void CWStore::resetFrame()
 
 void CWStore::addClip()
 {
+    const Step step(this, once(QStringLiteral("Add Clip")));
     const CWSource* source = current();
     if (!source) {
         chooseFiles();
@@ -129,6 +148,7 @@ void CWStore::selectClip(Clip clip)
 
 void CWStore::deleteClip(QUuid id)
 {
+    const Step step(this, once(QStringLiteral("Delete Clip")));
     QList<Clip> list = clips_;
     list.removeIf([&](const Clip& c) { return c.id == id; });
     setClips(std::move(list));
@@ -138,6 +158,7 @@ void CWStore::deleteClip(QUuid id)
 
 void CWStore::duplicateClip(QUuid id)
 {
+    const Step step(this, once(QStringLiteral("Duplicate Clip")));
     const qsizetype i = indexOfClip(id);
     if (i < 0)
         return;
@@ -152,6 +173,9 @@ void CWStore::duplicateClip(QUuid id)
 
 void CWStore::rename(QUuid id, const QString& name)
 {
+    // Each key typed renames: the run of typing is one step.
+    const Step step(this, {QStringLiteral("Rename Clip"), QStringLiteral("name ") + id.toString(),
+                           CWHistory::Joining::typing});
     const qsizetype i = indexOfClip(id);
     if (i >= 0)
         updateClip(i, [&](Clip& c) { c.name = name; });
@@ -159,6 +183,7 @@ void CWStore::rename(QUuid id, const QString& name)
 
 void CWStore::setAspectForAll(Aspect aspect)
 {
+    const Step step(this, once(QStringLiteral("Apply Aspect to All Clips")));
     QList<Clip> list = clips_;
     for (Clip& c : list)
         c.aspect = aspect;

@@ -106,6 +106,7 @@ void CWStore::showBusy()
 
 void CWStore::appendSource(CWSource source)
 {
+    willChange();
     sources_.append(std::move(source));
     emit changed(Field::sources);
 }
@@ -163,11 +164,15 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         // black bars follow, so the user sees the picture without waiting for
         // two passes over a long file.
         const QUuid id = source.id;
-        appendSource(source);
-        if (returning)
-            adopt(returning->id, id);
-        select(id);
-        save();
+        {
+            const Step step(this,
+                            {QStringLiteral("Import Video"), QString(), CWHistory::Joining::never});
+            appendSource(source);
+            if (returning)
+                adopt(returning->id, id);
+            select(id);
+            save();
+        }
 
         // The player's first picture comes first: the filmstrip's decoding
         // would take the processor from it. A second at the most, for a
@@ -181,6 +186,16 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         if (!self)
             co_return;
         const std::optional<QRectF> picture = made.picture;
+        // Undo may have taken the video out, or put it back, meanwhile: the
+        // filmstrip goes wherever the video is kept.
+        history_.updateStates([&](CWHistory::State& state) {
+            for (qsizetype i = 0; i < state.sources.size(); ++i) {
+                if (std::as_const(state.sources)[i].id == id) {
+                    state.sources[i].thumbs = made.thumbs;
+                    state.sources[i].picture = picture;
+                }
+            }
+        });
         // Removed meanwhile: the run goes on with the next file.
         const auto at = std::find_if(sources_.begin(), sources_.end(),
                                      [&](const CWSource& s) { return s.id == id; });
@@ -244,6 +259,10 @@ std::optional<CWStore::Summary> CWStore::importSummary(const QList<Failure>& fai
 
 void CWStore::removeSource(QUuid id)
 {
+    // The removed video is kept whole in the history, opened and with its
+    // filmstrip, and comes back with its clips.
+    const Step step(this, {QStringLiteral("Remove Video"), QString(), CWHistory::Joining::never});
+    willChange();
     QList<CWSource> kept = sources_;
     kept.removeIf([&](const CWSource& s) { return s.id == id; });
     assign(sources_, kept, Field::sources);
@@ -268,6 +287,10 @@ void CWStore::setTrimBorders(bool on)
     }
     if (index < 0)
         return;
+    const Step step(this,
+                    {on ? QStringLiteral("Remove Black Bars") : QStringLiteral("Keep Black Bars"),
+                     QString(), CWHistory::Joining::never});
+    willChange();
     sources_[index].trimBorders = on;
     emit changed(Field::sources);
 

@@ -33,6 +33,7 @@ std::optional<QString> keepAside(const QString& path)
 
 void CWStore::adopt(const QString& savedId, const QUuid& into)
 {
+    willChange();
     QList<Clip> toAdd;
     QSet<QUuid> have;
     for (const Clip& c : clips_)
@@ -86,8 +87,11 @@ QCoro::Task<> CWStore::restore()
     const QList<CWSession::Source> saved = session->allSources();
     if (saved.isEmpty())
         co_return;
-    pendingSources_ = saved;
-    pendingClips_ = session->clips;
+    {
+        const Unrecorded restoring(this);
+        pendingSources_ = saved;
+        pendingClips_ = session->clips;
+    }
 
     QPointer<CWStore> self(this);
     QStringList missing;
@@ -108,6 +112,7 @@ QCoro::Task<> CWStore::restore()
         const std::optional<QUuid> inBin =
             known != sources_.end() ? std::optional(known->id) : sourceWithFile(path);
         if (inBin) {
+            const Unrecorded restoring(this);
             adopt(entry.id, *inBin);
             continue;
         }
@@ -149,6 +154,7 @@ QCoro::Task<> CWStore::restore()
             co_return;
         // Imported while it was opening here (the import then took its id):
         // one source for the file, holding the clips.
+        const Unrecorded restoring(this);
         if (const std::optional<QUuid> arrived = sourceWithFile(path)) {
             adopt(entry.id, *arrived);
             continue;

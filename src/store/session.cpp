@@ -59,7 +59,9 @@ void CWStore::save()
 
 CWStore::SaveHold::SaveHold(CWStore* store) : store_(store)
 {
-    ++store_->saveHolds_;
+    // A new gesture: its changes make one step of the history.
+    if (store_->saveHolds_++ == 0)
+        ++store_->gestures_;
 }
 
 CWStore::SaveHold::~SaveHold()
@@ -72,6 +74,7 @@ void CWStore::releaseSaveHold()
 {
     if (--saveHolds_ > 0)
         return;
+    history_.endRun();
     saveThrottle_->stop();
     if (std::exchange(savePending_, false))
         writeSession();

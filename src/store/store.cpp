@@ -28,8 +28,20 @@ CWStore::~CWStore()
     delete services_;
 }
 
+namespace {
+// A working-frame change joins the steps of the same kind on the same clip.
+CWHistory::Change frameChange(const QString& label, const QString& kind,
+                              const std::optional<QUuid>& clip)
+{
+    return {label, kind + (clip ? clip->toString() : QString()), CWHistory::Joining::burst};
+}
+}  // namespace
+
 void CWStore::setSelectedClipID(std::optional<QUuid> id)
 {
+    // A run of typing or nudging belongs to one clip.
+    if (id != selectedClipID_)
+        history_.endRun();
     assign(selectedClipID_, id, Field::selectedClipID);
 }
 
@@ -40,24 +52,32 @@ void CWStore::setTrimFocus(std::optional<int> focus)
 
 void CWStore::setAspect(Aspect aspect)
 {
+    const Step step(this, frameChange(QStringLiteral("Set Aspect"), QStringLiteral("aspect "),
+                                      selectedClipID_));
     assign(aspect_, aspect, Field::aspect);
     applyFrame();
 }
 
 void CWStore::setZoom(double zoom)
 {
+    const Step step(this,
+                    frameChange(QStringLiteral("Zoom"), QStringLiteral("zoom "), selectedClipID_));
     assign(zoom_, zoom, Field::zoom);
     applyFrame();
 }
 
 void CWStore::setCenterX(double x)
 {
+    const Step step(
+        this, frameChange(QStringLiteral("Move Frame"), QStringLiteral("move "), selectedClipID_));
     assign(centerX_, x, Field::centerX);
     applyFrame();
 }
 
 void CWStore::setCenterY(double y)
 {
+    const Step step(
+        this, frameChange(QStringLiteral("Move Frame"), QStringLiteral("move "), selectedClipID_));
     assign(centerY_, y, Field::centerY);
     applyFrame();
 }
@@ -69,6 +89,7 @@ void CWStore::setShortSide(int side)
 
 void CWStore::setClips(QList<Clip> clips)
 {
+    willChange();
     clips_ = std::move(clips);
     clipsDidChange();
 }

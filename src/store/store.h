@@ -5,6 +5,7 @@
 #include "model/exportrow.h"
 #include "model/session.h"
 #include "model/source.h"
+#include "store/history.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>
@@ -164,6 +165,18 @@ public:
     };
     bool restoreStarted() const { return restoreStarted_; }
 
+    // Undo and Redo over every change the session records. A pointer gesture
+    // (a SaveHold) or a run of typing in one clip's name is one step.
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    // What Undo or Redo would take back, "Delete Clip"; empty when nothing.
+    QString undoLabel() const { return history_.undoLabel(); }
+    QString redoLabel() const { return history_.redoLabel(); }
+    void undo();
+    void redo();
+    // Ends a run of typing or of small steps: the next change is a step of its own.
+    void endUndoRun();
+
 signals:
     void changed(CWStore::Field field);
     // An import run or the restore has finished; an export batch has finished.
@@ -172,6 +185,8 @@ signals:
     void exportFinished();
     // The system alert sound played (a refused operation).
     void alerted();
+    // What Undo and Redo would do has changed.
+    void historyChanged();
 
 protected:
     // Everything that changes a field goes through here so observers hear of it.
@@ -184,6 +199,7 @@ protected:
     // Changes one clip in place; the clips hook saves.
     template <typename F> void updateClip(qsizetype index, F&& change)
     {
+        willChange();
         change(clips_[index]);
         clipsDidChange();
     }
@@ -224,6 +240,37 @@ protected:
     void launchNext(std::shared_ptr<Batch> batch);
     void writeSession();
     void releaseSaveHold();
+
+    // One user operation: the changes it makes are one step of the history,
+    // under its label. Nested operations belong to the outermost.
+    class Step {
+    public:
+        Step(CWStore* store, CWHistory::Change change);
+        ~Step();
+        Step(const Step&) = delete;
+        Step& operator=(const Step&) = delete;
+
+    private:
+        CWStore* store_;
+    };
+    // Changes that are no step of the user's (the restore bringing videos
+    // back): they are not recorded, and what was recorded before no longer
+    // fits them, so the history is cleared when the scope ends.
+    class Unrecorded {
+    public:
+        explicit Unrecorded(CWStore* store);
+        ~Unrecorded();
+        Unrecorded(const Unrecorded&) = delete;
+        Unrecorded& operator=(const Unrecorded&) = delete;
+
+    private:
+        CWStore* store_;
+    };
+    // Called before anything the session records is changed.
+    void willChange();
+    CWHistory::State historyState() const;
+    void putBack(const CWHistory::State& state);
+    void showSelectedClip();
 
     QCoro::Task<> runItem(std::shared_ptr<Batch> batch, WorkItem item);
     void finishBatch(std::shared_ptr<Batch> batch);
@@ -269,6 +316,12 @@ protected:
     int saveHolds_ = 0;
     bool savePending_ = false;
     QTimer* saveThrottle_ = nullptr;
+    CWHistory history_;
+    std::optional<CWHistory::Change> change_;  // the operation under way
+    int stepDepth_ = 0;
+    bool stepRecorded_ = false;
+    int unrecorded_ = 0;
+    quint64 gestures_ = 0;  // pointer gestures so far; the latest names the one held
 
     friend class CWStoreTestAccess;
 };

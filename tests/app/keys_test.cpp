@@ -241,7 +241,7 @@ TEST_F(KeysTest, MenuItemsInOrderActOnThePublishedStoreOnly)
             items[title->text()] << (a->isSeparator() ? "-"
                                                       : a->text() + " " + a->shortcut().toString());
     }
-    EXPECT_EQ(titles, QStringList({"File", "View", "Clip", "Help"}));
+    EXPECT_EQ(titles, QStringList({"File", "Edit", "View", "Clip", "Help"}));
     EXPECT_EQ(items["File"].join("|"),
               "Import Videos… Ctrl+I|Export All Clips… Ctrl+E|-|Quit Ctrl+Q");
     EXPECT_EQ(items["Clip"].join("|"),

@@ -59,6 +59,12 @@ public:
         store.assign(store.exporting_, exporting, CWStore::Field::exporting);
         store.assign(store.exportRows_, rows, CWStore::Field::exportRows);
     }
+    // The history's clock, so a test says how far apart two changes are.
+    static void setHistoryClock(CWStore& store, std::function<qint64()> clock)
+    {
+        store.history_.clock = std::move(clock);
+    }
+    static qsizetype undoCount(const CWStore& store) { return store.history_.undoCount(); }
     static int parallelism(const CWStore& store) { return store.parallelism(); }
     static void stopObserver(CWStore& store) { store.observer_->stop(); }
     static bool loading(const CWStore& store) { return store.loading_; }

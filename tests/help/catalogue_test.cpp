@@ -54,7 +54,7 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
                 QStringList(7, u"control"_s).join(' '),
             u"timeline|Timeline & Clips Rack|timeline.selection|text bullets text"_s,
             u"export|Batch Export|square.and.arrow.up.on.square.fill|text text tip"_s,
-            u"keys|Keyboard Shortcuts|keyboard|"_s + QStringList(13, u"key"_s).join(' '),
+            u"keys|Keyboard Shortcuts|keyboard|"_s + QStringList(15, u"key"_s).join(' '),
             u"tips|Tips|lightbulb.fill|bullets"_s,
             u"look|Themes & Zoom|paintpalette.fill|text bullets heading text key key key tip"_s,
             u"about|About MWSO|info.circle.fill|text text text"_s,
@@ -68,11 +68,13 @@ TEST(HelpCatalogue, TextsNameLinuxKeysAndFoldersAndTheGivenApplication)
     const QString texts = allTexts(MWHelp::catalogue(app)).join('\n');
     for (const QString& foreign : {u"macOS"_s, u"⌘"_s, u"~/Library"_s, u"Caches"_s})
         EXPECT_FALSE(texts.contains(foreign)) << foreign.toStdString();
-    for (const QString& text : {u"Return or Ctrl+K Add clip"_s, u"Ctrl+. Cancel export"_s,
-                                u"Ctrl+= / Ctrl+− / Ctrl+0 Interface zoom"_s,
-                                u"Ctrl+? or F1 This Help"_s, u"Ctrl+0 Back to 100%"_s,
-                                u"Converted MPEG copies are kept in ~/.cache/Marrowick/Cutwright. "
-                                u"Safe to delete."_s})
+    for (const QString& text :
+         {u"Return or Ctrl+K Add clip"_s, u"Ctrl+. Cancel export"_s,
+          u"Ctrl+= / Ctrl+− / Ctrl+0 Interface zoom"_s, u"Ctrl+? or F1 This Help"_s,
+          u"Ctrl+0 Back to 100%"_s, u"Ctrl+Z Undo the last change (Edit > Undo)"_s,
+          u"Ctrl+Shift+Z or Ctrl+Y Redo (Edit > Redo)"_s,
+          u"Converted MPEG copies are kept in ~/.cache/Marrowick/Cutwright. "
+          u"Safe to delete."_s})
         EXPECT_TRUE(texts.contains(text)) << text.toStdString();
 
     // The maker's pages name whichever application shows them.
