@@ -63,7 +63,10 @@ QWidget* makeWindow()
     frame->setSizeConstraint(QLayout::SetNoConstraint);
     mwsoRoot(window);
     fitToZoom(window, true);
-    QObject::connect(MWUI::shared(), &MWUI::changed, window, [window] { fitToZoom(window); });
+    // Once the view has taken the new zoom (it restyles on the same signal).
+    QObject::connect(
+        MWUI::shared(), &MWUI::changed, window, [window] { fitToZoom(window); },
+        Qt::QueuedConnection);
     return window;
 }
 
