@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QtMath>
 #include <algorithm>
@@ -34,17 +35,27 @@ using CWViewKit::zoom;
 // word ends only when the well is narrower than that.
 class WrappingLine : public QLabel {
 public:
-    WrappingLine(const QString& text, QWidget* parent) : QLabel(text, parent)
+    using QLabel::QLabel;
+    // Wraps, centred, only where width is narrower than the whole line, so a
+    // line with room is drawn exactly as a plain label.
+    void fitTo(int width)
     {
-        setWordWrap(true);
-        setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        const bool wrap = singleLineWidth() > width;
+        setWordWrap(wrap);
+        setAlignment(wrap ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignLeft | Qt::AlignVCenter);
     }
     QSize sizeHint() const override
     {
-        const QFontMetrics metrics(font());
+        if (!wordWrap())
+            return QLabel::sizeHint();
+        return {singleLineWidth(), heightForWidth(QWIDGETSIZE_MAX)};
+    }
+
+private:
+    int singleLineWidth() const
+    {
         const QMargins m = contentsMargins();
-        return {metrics.horizontalAdvance(text()) + 1 + m.left() + m.right(),
-                heightForWidth(QWIDGETSIZE_MAX)};
+        return QFontMetrics(font()).horizontalAdvance(text()) + 1 + m.left() + m.right();
     }
 };
 
@@ -144,7 +155,6 @@ QWidget* CWViewer::makeEmptyState(QWidget* parent)
     area->viewport()->setAutoFillBackground(false);
     mwThinScrollBars(area);
     auto* box = new QWidget;
-    box->setAutoFillBackground(false);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addStretch(1);
@@ -162,6 +172,8 @@ QWidget* CWViewer::makeEmptyState(QWidget* parent)
         layout->addWidget(w, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     area->setWidget(box);
+    // setWidget makes the content paint the window colour; the well shows through.
+    box->setAutoFillBackground(false);
     return area;
 }
 
@@ -175,7 +187,6 @@ QWidget* CWViewer::makeProgressCard(QWidget* parent)
     bar_ = new QProgressBar(card);
     bar_->setTextVisible(false);
     busyText_ = new CWElidedLabel(card);
-    busyText_->setAlignment(Qt::AlignCenter);
     setTextColour(busyText_, Qt::white);
     layout->addWidget(bar_, 0, Qt::AlignHCenter);
     layout->addWidget(busyText_, 0, Qt::AlignHCenter);
@@ -197,7 +208,18 @@ void CWViewer::layoutStage()
     empty_->setGeometry(all);
     // The symbol only decorates: it goes first when the invitation would
     // otherwise have to scroll.
-    QWidget* box = static_cast<QScrollArea*>(empty_)->widget();
+    // The button keeps its symbol where its label would widen the invitation
+    // past the well (its name stays for the screen reader and the tooltip).
+    const bool symbolOnly = import_->sizeHintShowing(true).width() > all.width();
+    import_->setSymbolOnly(symbolOnly);
+    import_->setToolTip(symbolOnly ? import_->text() : QString());
+    auto* area = static_cast<QScrollArea*>(empty_);
+    QWidget* box = area->widget();
+    // A scrolling invitation leaves its bar's width to the lines.
+    const int bar =
+        box->sizeHint().height() > all.height() ? area->verticalScrollBar()->sizeHint().width() : 0;
+    for (QLabel* line : {emptyTitle_, emptyText_})
+        static_cast<WrappingLine*>(line)->fitTo(all.width() - bar);
     const int width = std::max(all.width(), box->minimumSizeHint().width());
     int need = box->heightForWidth(width);
     if (need < 0)
