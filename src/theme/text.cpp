@@ -140,7 +140,6 @@ QSize MWCaption::minimumSizeHint() const
 {
     if (!elides_)
         return sizeHint();
-    // Where not even "…" fits, nothing is drawn.
     return QSize(0, sizeHint().height());
 }
 
@@ -156,10 +155,9 @@ QString MWCaption::shownText() const
     const QString upper = text_.toUpper();
     if (!elides_ || width() >= sizeHint().width())
         return upper;
-    const QFontMetricsF metrics(font());
-    if (width() - 1 < metrics.horizontalAdvance(QStringLiteral("…")))
-        return QString();
-    return metrics.elidedText(upper, Qt::ElideRight, width() - 1);
+    // An ellipsis alone says nothing: then nothing is drawn.
+    const QString shown = QFontMetricsF(font()).elidedText(upper, Qt::ElideRight, width() - 1);
+    return shown == QStringLiteral("…") ? QString() : shown;
 }
 
 void MWCaption::paintEvent(QPaintEvent*)
