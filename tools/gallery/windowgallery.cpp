@@ -3,7 +3,9 @@
 // filmstrips and three clips; with a conversion under way; and with the export
 // queue over it. Each picture starts from the usual 1440 × 900 window, grown
 // for the zoom as the program grows it on the screen it runs on.
-//   cw_window_gallery [--zooms 1,1.5,2] [--finishes gunmetal-blue,...] OUTPUT_FOLDER VIDEO...
+// --size starts from another window size (the whole window, menu bar included).
+//   cw_window_gallery [--zooms 1,1.5,2] [--finishes gunmetal-blue,...] [--size 1440x900]
+//                     OUTPUT_FOLDER VIDEO...
 // The first video is also imported under a very long name, to show how names
 // give way. The program runs in a home of its own, so the user's session is
 // never read or written.
@@ -87,6 +89,7 @@ QList<ExportRow> queueRows(const QString& name)
 struct Choice {
     QList<double> zooms{1.0, 1.5};
     QStringList finishes;  // every finish when empty
+    QSize size;            // the window's own when empty
 };
 
 bool run(const QDir& out, QStringList videos, const QString& home, const Choice& choice)
@@ -106,7 +109,7 @@ bool run(const QDir& out, QStringList videos, const QString& home, const Choice&
     window.show();
     CWViewer* viewer = window.findChild<CWMain*>()->viewer();
     bool ok = true;
-    const QSize usual = window.size();
+    const QSize usual = choice.size.isEmpty() ? window.size() : choice.size;
     const auto shoot = [&](const QString& name, double, bool drawn) {
         // The window's minimum follows the zoom a round later.
         waitFor([] { return false; }, 20);
@@ -191,11 +194,15 @@ int main(int argc, char** argv)
                 choice.zooms << v.toDouble();
         } else if (option == u"--finishes"_s) {
             choice.finishes = values;
+        } else if (option == u"--size"_s && !values.isEmpty()) {
+            const QStringList sides = values.first().split(u'x');
+            if (sides.size() == 2)
+                choice.size = QSize(sides[0].toInt(), sides[1].toInt());
         }
     }
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: cw_window_gallery [--zooms 1,1.5] [--finishes id,...] "
-                             "OUTPUT_FOLDER VIDEO...\n");
+                             "[--size WxH] OUTPUT_FOLDER VIDEO...\n");
         return 2;
     }
     // A home of its own before anything reads the folders.
