@@ -6,6 +6,7 @@
 #include "app/keytable.h"
 #include "app/menus.h"
 #include "store/store.h"
+#include "theme/mwui.h"
 #include "theme/root.h"
 #include "views/exportqueue.h"
 #include "views/mainview.h"
@@ -13,7 +14,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <QShortcut>
+#include <algorithm>
 
 CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent)
     : QMainWindow(parent), store_(store), delegate_(delegate)
@@ -24,8 +27,8 @@ CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent
 
     auto* content = new CWMain(store_, this);
     content->setObjectName(QStringLiteral("content"));
-    // Fixed sizes in points: the interface zoom scales what is inside, not the window.
-    content->setMinimumSize(1180, 760);
+    // The content's minimum is its own (CWMain::minimumSizeHint): 1180 × 760
+    // unless a large zoom needs more.
     setCentralWidget(content);
     // The finish's background, palette and zoomed font, following every change.
     mwsoRoot(this);
@@ -43,8 +46,20 @@ CWMainWindow::CWMainWindow(CWStore* store, CWDelegate* delegate, QWidget* parent
     // A run of typing in a field is one step of the history until the field
     // is left.
     connect(qApp, &QApplication::focusChanged, store_, &CWStore::endUndoRun);
-    // The menu bar sits above the content, which opens at 1440 × 900.
+    // The menu bar sits above the content, which opens at 1440 × 900, or
+    // larger when the remembered zoom wants more and the screen has room.
     resize(1440, 900 + menuBar()->sizeHint().height());
+    zoom_ = MWUI::shared()->zoom();
+    growToZoom();
+    // Bigger type needs a bigger window; a smaller zoom leaves the size the
+    // user has.
+    connect(MWUI::shared(), &MWUI::changed, this, [this] {
+        const double zoom = MWUI::shared()->zoom();
+        const bool grew = zoom > zoom_;
+        zoom_ = zoom;
+        if (grew)
+            growToZoom();
+    });
 }
 
 CWMainWindow::~CWMainWindow()
@@ -80,6 +95,38 @@ void CWMainWindow::closeEvent(QCloseEvent* event)
         return;
     event->ignore();
     delegate_->requestQuit(CWDelegate::QuitBy::user);
+}
+
+void CWMainWindow::growToZoom()
+{
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        return;
+    const QScreen* display = screen();
+    if (!display)
+        return;
+    const QRect free = display->availableGeometry();
+    // The desktop's frame around the window takes its share of the free area.
+    const QRect outer = frameGeometry();
+    const QSize frame = outer.size() - size();
+    const QSize natural = CWMain::naturalSize(MWUI::shared()->zoom())
+                              .expandedTo(centralWidget()->minimumSizeHint())
+                              .grownBy(QMargins(0, menuBar()->sizeHint().height(), 0, 0));
+    const QSize wanted = size().expandedTo(natural.boundedTo(free.size() - frame));
+    if (wanted == size())
+        return;
+    resize(wanted);
+    // A window not yet shown is placed by the desktop. One on screen grows to
+    // the right and down from where it stands, and is moved back inside the
+    // free area where that would leave it.
+    if (!isVisible())
+        return;
+    QRect placed(outer.topLeft(), wanted + frame);
+    placed.moveRight(std::min(placed.right(), free.right()));
+    placed.moveBottom(std::min(placed.bottom(), free.bottom()));
+    placed.moveLeft(std::max(placed.left(), free.left()));
+    placed.moveTop(std::max(placed.top(), free.top()));
+    if (placed.topLeft() != outer.topLeft())
+        move(placed.topLeft());
 }
 
 void CWMainWindow::bringToFront()

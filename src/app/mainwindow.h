@@ -18,6 +18,9 @@ public:
     CWStore* store() const { return store_; }
     // Shows the window in front of the others (a second launch handed files over).
     void bringToFront();
+    // Grows the window toward the layout's size at the current zoom, as far as
+    // the screen's free area allows; never shrinks it.
+    void growToZoom();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -27,4 +30,5 @@ private:
     CWStore* store_;
     CWDelegate* delegate_;
     bool appeared_ = false;
+    double zoom_;
 };

@@ -1,6 +1,7 @@
 #include "help/aboutwindow.h"
 
 #include "help/aboutview.h"
+#include "theme/mwui.h"
 #include "theme/root.h"
 
 #include <QGuiApplication>
@@ -8,6 +9,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -23,21 +25,48 @@ QPointer<MWAboutView>& aboutView()
     return view;
 }
 
+// The window is drawn for 420 × 380 at 100 %; its icon, padding and type grow
+// with the zoom, so its size does too, as far as the screen's free area allows.
+// It keeps its centre, inside that area; a new window is centred on it.
+void fitToZoom(QWidget* window, bool centre = false)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QRect outer = window->frameGeometry();
+    const QSize frame = outer.size() - window->size();
+    const double zoom = MWUI::shared()->zoom();
+    QSize size(qRound(420 * zoom), qRound(380 * zoom));
+    if (const MWAboutView* view = aboutView())
+        size = size.expandedTo(view->sizeHint());
+    size = size.boundedTo(free.size() - frame);
+    if (size == window->size() && !centre)
+        return;
+    QRect placed(QPoint(), size + frame);
+    placed.moveCenter(centre ? free.center() : outer.center());
+    placed.moveRight(std::min(placed.right(), free.right()));
+    placed.moveBottom(std::min(placed.bottom(), free.bottom()));
+    placed.moveLeft(std::max(placed.left(), free.left()));
+    placed.moveTop(std::max(placed.top(), free.top()));
+    window->setFixedSize(size);
+    window->move(placed.topLeft());
+}
+
 QWidget* makeWindow()
 {
     // Titled and closable only; closing hides it.
     auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                             Qt::WindowCloseButtonHint);
-    window->setFixedSize(420, 380);
     auto* frame = new QVBoxLayout(window);
     frame->setContentsMargins(0, 0, 0, 0);
     frame->setSizeConstraint(QLayout::SetNoConstraint);
     mwsoRoot(window);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect placed = window->frameGeometry();
-        placed.moveCenter(screen->availableGeometry().center());
-        window->move(placed.topLeft());
-    }
+    fitToZoom(window, true);
+    // Once the view has taken the new zoom (it restyles on the same signal).
+    QObject::connect(
+        MWUI::shared(), &MWUI::changed, window, [window] { fitToZoom(window); },
+        Qt::QueuedConnection);
     return window;
 }
 
@@ -57,6 +86,7 @@ void MWAbout::show(const QString& appName)
     }
     aboutView() = new MWAboutView(appName, window);
     window->layout()->addWidget(aboutView());
+    fitToZoom(window);
     // Chosen again, a minimised window comes back rather than staying in the dock.
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();

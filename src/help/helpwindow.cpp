@@ -2,6 +2,7 @@
 
 #include "help/helpnavigation.h"
 #include "help/helpview.h"
+#include "theme/mwui.h"
 #include "theme/root.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -41,6 +43,30 @@ void centre(QWidget* window)
     window->move(frame.topLeft());
 }
 
+// The window is drawn for 900 × 640 at 100 %: it grows toward that size at the
+// zoom, as far as the screen's free area allows, and stays inside that area.
+void growToZoom(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen || window->isMaximized() || window->isFullScreen())
+        return;
+    const QRect free = screen->availableGeometry();
+    const QRect outer = window->frameGeometry();
+    const QSize frame = outer.size() - window->size();
+    const double zoom = MWUI::shared()->zoom();
+    const QSize natural(qRound(kSize.width() * zoom), qRound(kSize.height() * zoom));
+    const QSize wanted = window->size().expandedTo(natural.boundedTo(free.size() - frame));
+    if (wanted == window->size())
+        return;
+    window->resize(wanted);
+    QRect placed(outer.topLeft(), wanted + frame);
+    placed.moveRight(std::min(placed.right(), free.right()));
+    placed.moveBottom(std::min(placed.bottom(), free.bottom()));
+    placed.moveLeft(std::max(placed.left(), free.left()));
+    placed.moveTop(std::max(placed.top(), free.top()));
+    window->move(placed.topLeft());
+}
+
 QWidget* makeWindow()
 {
     // Top level and never deleted on close: closing only hides it.
@@ -54,7 +80,15 @@ QWidget* makeWindow()
     // The layout must not grow the window to its content's size; the content scrolls.
     frame->setSizeConstraint(QLayout::SetNoConstraint);
     mwsoRoot(window);
+    growToZoom(window);
     centre(window);
+    // Bigger type needs a bigger window; a smaller zoom leaves the user's size.
+    QObject::connect(MWUI::shared(), &MWUI::zoomChanged, window,
+                     [window, last = MWUI::shared()->zoom()](double zoom) mutable {
+                         if (zoom > last)
+                             growToZoom(window);
+                         last = zoom;
+                     });
     return window;
 }
 

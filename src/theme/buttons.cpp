@@ -78,6 +78,15 @@ void MWChromeButton::setSymbol(const QString& symbol)
     update();
 }
 
+void MWChromeButton::setSymbolOnly(bool symbolOnly)
+{
+    if (symbolOnly_ == symbolOnly)
+        return;
+    symbolOnly_ = symbolOnly;
+    updateGeometry();
+    update();
+}
+
 bool MWChromeButton::event(QEvent* event)
 {
     if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave)
@@ -87,12 +96,18 @@ bool MWChromeButton::event(QEvent* event)
 
 QSize MWChromeButton::sizeHint() const
 {
+    return sizeHintShowing(!symbolOnly_);
+}
+
+QSize MWChromeButton::sizeHintShowing(bool withText) const
+{
     const double z = zoom();
     const QFontMetricsF metrics(mwFont(textSize(), QFont::DemiBold));
     const double height = (compact_ ? 22 : 30) * z;
-    double width = metrics.horizontalAdvance(text()) + 2 * (compact_ ? 10 : 16) * z;
+    const QString shown = withText || symbol_.isEmpty() ? text() : QString();
+    double width = metrics.horizontalAdvance(shown) + 2 * (compact_ ? 10 : 16) * z;
     if (!symbol_.isEmpty())
-        width += metrics.height() + (text().isEmpty() ? 0 : 5 * z);
+        width += metrics.height() + (shown.isEmpty() ? 0 : 5 * z);
     if (menu())
         width += 14 * z;
     width = std::max(width, height);
@@ -105,11 +120,16 @@ QSize MWChromeButton::minimumSizeHint() const
     return sizeHint();
 }
 
+QString MWChromeButton::shownText() const
+{
+    return symbolOnly_ && !symbol_.isEmpty() ? QString() : text();
+}
+
 void MWChromeButton::paintEvent(QPaintEvent*)
 {
     const double z = zoom();
     const QString variant = QStringLiteral("%1|%2|%3|%4|%5")
-                                .arg(stateName(this), text(), symbol_)
+                                .arg(stateName(this), shownText(), symbol_)
                                 .arg(prominent_)
                                 .arg(menu() != nullptr);
     QPainter painter(this);
@@ -164,8 +184,9 @@ void MWChromeButton::drawFace(QPainter& painter)
     const QFont font = mwFont(textSize(), QFont::DemiBold);
     const QFontMetricsF metrics(font);
     const double glyph = symbol_.isEmpty() ? 0 : metrics.height();
-    const double gap = (!symbol_.isEmpty() && !text().isEmpty()) ? 5 * z : 0;
-    const double content = glyph + gap + metrics.horizontalAdvance(text());
+    const QString text = shownText();
+    const double gap = (!symbol_.isEmpty() && !text.isEmpty()) ? 5 * z : 0;
+    const double content = glyph + gap + metrics.horizontalAdvance(text);
     const double menuRoom = menu() ? 14 * z : 0;
     double x = face.center().x() - (content + menuRoom) / 2;
     // Dark ink with a light bevel reads on the bright metal and on the accent alike.
@@ -178,11 +199,11 @@ void MWChromeButton::drawFace(QPainter& painter)
         x += glyph + gap;
     }
     painter.setFont(font);
-    const QRectF label(x, face.top(), metrics.horizontalAdvance(text()) + 1, face.height());
+    const QRectF label(x, face.top(), metrics.horizontalAdvance(text) + 1, face.height());
     painter.setPen(shine);
-    painter.drawText(label.translated(0, 1), Qt::AlignVCenter | Qt::AlignLeft, text());
+    painter.drawText(label.translated(0, 1), Qt::AlignVCenter | Qt::AlignLeft, text);
     painter.setPen(ink);
-    painter.drawText(label, Qt::AlignVCenter | Qt::AlignLeft, text());
+    painter.drawText(label, Qt::AlignVCenter | Qt::AlignLeft, text);
     if (menu()) {
         const QPointF tip(label.right() + 8.5 * z, face.center().y() + 2 * z);
         QPainterPath chevron;

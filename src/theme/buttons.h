@@ -22,6 +22,12 @@ public:
     // A symbol name (see MWSymbols) drawn before the text; empty for none.
     QString symbol() const { return symbol_; }
     void setSymbol(const QString& symbol);
+    // Draws only the symbol where a row has no room for the text; the text is
+    // kept (it is still the button's accessible name).
+    bool symbolOnly() const { return symbolOnly_; }
+    void setSymbolOnly(bool symbolOnly);
+    // The size the button asks for with its text, or with its symbol alone.
+    QSize sizeHintShowing(bool withText) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -32,11 +38,13 @@ protected:
 
 private:
     double textSize() const { return compact_ ? 11 : 13; }
+    QString shownText() const;
     // Everything but the focus ring, into the cached face.
     void drawFace(QPainter& painter);
 
     bool prominent_ = false;
     bool compact_ = false;
+    bool symbolOnly_ = false;
     QString symbol_;
     MWFace face_;
 };

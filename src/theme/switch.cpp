@@ -60,6 +60,8 @@ MWSwitch::MWSwitch(const QString& title, QWidget* parent) : QAbstractButton(pare
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    // A click flips it anywhere inside: a row must not stretch it past its title.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(title);
     connect(this, &QAbstractButton::toggled, this, [this] { update(); });
     mwFollowInterface(this);

@@ -136,16 +136,41 @@ QSize MWCaption::sizeHint() const
                  int(std::ceil(metrics.height())));
 }
 
+QSize MWCaption::minimumSizeHint() const
+{
+    if (!elides_)
+        return sizeHint();
+    return QSize(0, sizeHint().height());
+}
+
+void MWCaption::setElides(bool elides)
+{
+    elides_ = elides;
+    updateGeometry();
+    update();
+}
+
+QString MWCaption::shownText() const
+{
+    const QString upper = text_.toUpper();
+    if (!elides_ || width() >= sizeHint().width())
+        return upper;
+    // An ellipsis alone says nothing: then nothing is drawn.
+    const QString shown = QFontMetricsF(font()).elidedText(upper, Qt::ElideRight, width() - 1);
+    return shown == QStringLiteral("…") ? QString() : shown;
+}
+
 void MWCaption::paintEvent(QPaintEvent*)
 {
+    const QString shown = shownText();
     QPainter painter(this);
     painter.drawPixmap(0, 0,
-                       face_.get(QWidget::size(), devicePixelRatioF(), text_,
-                                 [this](QPainter& p, const QSizeF& s) {
+                       face_.get(QWidget::size(), devicePixelRatioF(), shown,
+                                 [shown](QPainter& p, const QSizeF& s) {
                                      p.setFont(font());
                                      p.setPen(MWUI::shared()->theme().dim);
                                      p.drawText(QRectF(QPointF(), s),
-                                                Qt::AlignLeft | Qt::AlignVCenter, text_.toUpper());
+                                                Qt::AlignLeft | Qt::AlignVCenter, shown);
                                  }));
 }
 

@@ -41,15 +41,21 @@ public:
     void setText(const QString& text);
     // The font the caption is drawn in.
     static QFont font();
+    // Lets a row narrower than the text cut it with "…" instead of overrunning
+    // its neighbours; off by default.
+    void setElides(bool elides);
+    // The text as drawn at the current width.
+    QString shownText() const;
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QString text_;
+    bool elides_ = false;
     MWFace face_;
 };
 

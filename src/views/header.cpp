@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 using CWViewKit::zoom;
@@ -89,7 +90,8 @@ CWHeader::CWHeader(CWStore* store, QWidget* parent) : MWPanel(parent, 26, 8), st
     row->addStretch(1);
     row->addWidget(addClip_, 0, Qt::AlignVCenter);
     row->addWidget(exportAll_, 0, Qt::AlignVCenter);
-    row->addWidget(new MWSOBadge(this), 0, Qt::AlignVCenter);
+    badge_ = new MWSOBadge(this);
+    row->addWidget(badge_, 0, Qt::AlignVCenter);
 
     connect(in_, &QAbstractButton::clicked, store_, &CWStore::markIn);
     connect(back_, &QAbstractButton::clicked, store_, [this] { store_->step(-1); });
@@ -179,6 +181,67 @@ void CWHeader::showActions()
     const qsizetype count = store_->clips().size();
     exportAll_->setText(tr("Export All (%1)").arg(count));
     exportAll_->setEnabled(count > 0 && !store_->exporting());
+    // A longer count can leave the row without room for the title.
+    updateGeometry();
+    applyFit();
+}
+
+int CWHeader::rowWidth(Fit fit) const
+{
+    const QMargins margins = contentsMargins();
+    const QLayout* row = layout();
+    int width = margins.left() + margins.right();
+    int shown = 0;
+    for (int i = 0; i < row->count(); ++i) {
+        QLayoutItem* item = row->itemAt(i);
+        if (item->spacerItem()) {
+            // A flexible space takes no spacing of its own, only its minimum.
+            width += item->minimumSize().width();
+            continue;
+        }
+        QWidget* w = item->widget();
+        if ((w == title_ && fit != Fit::full) || (w == badge_ && fit == Fit::symbols))
+            continue;
+        if (w == addClip_ || w == exportAll_)
+            width += static_cast<MWChromeButton*>(w)->sizeHintShowing(fit != Fit::symbols).width();
+        else
+            width += w->sizeHint().expandedTo(w->minimumSize()).width();
+        ++shown;
+    }
+    return width + std::max(shown - 1, 0) * row->spacing();
+}
+
+QSize CWHeader::sizeHint() const
+{
+    return {rowWidth(Fit::full), MWPanel::sizeHint().height()};
+}
+
+QSize CWHeader::minimumSizeHint() const
+{
+    return {rowWidth(Fit::symbols), MWPanel::minimumSizeHint().height()};
+}
+
+void CWHeader::resizeEvent(QResizeEvent* event)
+{
+    MWPanel::resizeEvent(event);
+    applyFit();
+}
+
+void CWHeader::applyFit()
+{
+    const int room = width();
+    Fit fit = Fit::symbols;
+    if (room >= rowWidth(Fit::full))
+        fit = Fit::full;
+    else if (room >= rowWidth(Fit::noTitle))
+        fit = Fit::noTitle;
+    if (fit == fit_ && title_->isHidden() == (fit != Fit::full))
+        return;
+    fit_ = fit;
+    title_->setVisible(fit == Fit::full);
+    badge_->setVisible(fit != Fit::symbols);
+    addClip_->setSymbolOnly(fit == Fit::symbols);
+    exportAll_->setSymbolOnly(fit == Fit::symbols);
 }
 
 void CWHeader::restyle()
@@ -211,4 +274,6 @@ void CWHeader::restyle()
     lcd_->setMinimumWidth(lcd_->sizeHint().width());
     lcd_->setText(shown);
     layout()->invalidate();
+    updateGeometry();
+    applyFit();
 }

@@ -27,8 +27,26 @@ public:
     MWLCD* clock() const { return lcd_; }
     MWChromeButton* addClipButton() const { return addClip_; }
     MWChromeButton* exportAllButton() const { return exportAll_; }
+    MWChromeTitle* title() const { return title_; }
+
+    // How much of the row a width has room for: everything; everything but the
+    // title (the window's own title still names the program); and then the two
+    // actions as their symbols alone, without the maker's badge (the status
+    // line's credit still shows it).
+    enum class Fit { full, noTitle, symbols };
+    Fit fit() const { return fit_; }
+    // The row's width at the current zoom when it shows what fit allows.
+    int rowWidth(Fit fit) const;
+
+    // The whole row as wanted; at least its most compact form.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void applyFit();
     MWOrbButton* orb(const QString& symbol, double size, const QString& help);
     QWidget* readout(const QString& text, QLabel*& label, QLabel*& value);
     void showPlaying();
@@ -52,4 +70,6 @@ private:
     MWLCD* lcd_;
     MWChromeButton* addClip_;
     MWChromeButton* exportAll_;
+    QWidget* badge_;
+    Fit fit_ = Fit::full;
 };

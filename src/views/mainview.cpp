@@ -20,8 +20,6 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-namespace {}  // namespace
-
 CWMain::CWMain(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
 {
     // A click on anything that takes no focus of its own (the picture, the
@@ -73,6 +71,16 @@ QString CWMain::keyHint()
 {
     return tr("I / O set In and Out · Return adds the clip · Space play · ←/→ frame step · "
               "1–4 aspect");
+}
+
+QSize CWMain::minimumSizeHint() const
+{
+    return QWidget::minimumSizeHint().expandedTo(QSize(1180, 760));
+}
+
+QSize CWMain::naturalSize(double zoom)
+{
+    return QSize(qRound(1440 * zoom), qRound(900 * zoom));
 }
 
 void CWMain::showNote()

@@ -32,6 +32,13 @@ public:
     // The status line's text while the store has no note.
     static QString keyHint();
 
+    // The smallest size the window's content may take: 1180 × 760, or more
+    // where a large zoom needs more for its columns and the header's compact
+    // row, so nothing is ever pressed into its neighbour.
+    QSize minimumSizeHint() const override;
+    // The size the layout is drawn for: the usual 1440 × 900 window at the zoom.
+    static QSize naturalSize(double zoom);
+
 private:
     void showNote();
     void restyle();

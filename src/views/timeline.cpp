@@ -7,6 +7,7 @@
 #include "theme/text.h"
 #include "views/timelinepaint.h"
 #include "views/timelinetrack.h"
+#include "views/viewkit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,12 +21,10 @@ CWTimeline::CWTimeline(CWStore* store, QWidget* parent) : MWPanel(parent, 22, 10
     auto* header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);
     header->addWidget(new MWCaption(QStringLiteral("Timeline"), this));
-    hint_ = new QLabel(QStringLiteral("Drag the yellow handles to trim In / Out · ←/→ nudge the "
-                                      "selected handle · click to move the playhead"),
-                       this);
-    hint_->setWordWrap(false);
-    // The hint gives way first when the panel is narrow.
-    hint_->setMinimumWidth(0);
+    // The hint gives way first when the panel is narrow, cut with "…".
+    hint_ = new CWElidedLabel(this);
+    hint_->setText(QStringLiteral("Drag the yellow handles to trim In / Out · ←/→ nudge the "
+                                  "selected handle · click to move the playhead"));
     hint_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     header->addWidget(hint_, 1);
     selection_ = new QLabel(this);

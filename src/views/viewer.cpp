@@ -8,6 +8,7 @@
 #include "theme/filedrop.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "theme/scrollbars.h"
 #include "theme/switch.h"
 #include "theme/symbols.h"
 #include "theme/text.h"
@@ -20,6 +21,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QtMath>
 #include <algorithm>
@@ -27,6 +30,35 @@
 namespace {
 using CWViewKit::setTextColour;
 using CWViewKit::zoom;
+
+// A centred line of the invitation: it asks for its whole text on one line
+// (a plain wrapping label would break it at half its length), and wraps at
+// word ends only when the well is narrower than that.
+class WrappingLine : public QLabel {
+public:
+    using QLabel::QLabel;
+    // Wraps, centred, only where width is narrower than the whole line, so a
+    // line with room is drawn exactly as a plain label.
+    void fitTo(int width)
+    {
+        const bool wrap = singleLineWidth() > width;
+        setWordWrap(wrap);
+        setAlignment(wrap ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    QSize sizeHint() const override
+    {
+        if (!wordWrap())
+            return QLabel::sizeHint();
+        return {singleLineWidth(), heightForWidth(QWIDGETSIZE_MAX)};
+    }
+
+private:
+    int singleLineWidth() const
+    {
+        const QMargins m = contentsMargins();
+        return QFontMetrics(font()).horizontalAdvance(text()) + 1 + m.left() + m.right();
+    }
+};
 
 // The card's rounded black glass behind the bar and the busy text.
 class ProgressCard : public QWidget {
@@ -57,8 +89,12 @@ CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), s
     editing_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     grid_ = new MWSwitch(tr("Thirds grid"), this);
     grid_->setOn(true);
+    // In a narrow viewer the clip's name gives way first, then the caption;
+    // the switch keeps its title and the right edge, selected clip or not.
+    caption_->setElides(true);
     header->addWidget(caption_, 0, Qt::AlignVCenter);
-    header->addWidget(editing_, 1, Qt::AlignVCenter);
+    header->addWidget(editing_, 0, Qt::AlignVCenter);
+    header->addStretch(1);
     header->addWidget(grid_, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
@@ -112,13 +148,22 @@ CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), s
 
 QWidget* CWViewer::makeEmptyState(QWidget* parent)
 {
-    auto* box = new QWidget(parent);
+    // A large zoom in a small window can leave the well smaller than the
+    // invitation: its lines wrap, and what still does not fit scrolls.
+    auto* area = new QScrollArea(parent);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setAutoFillBackground(false);
+    area->viewport()->setAutoFillBackground(false);
+    mwThinScrollBars(area);
+    auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch(1);
     emptySymbol_ = new QLabel(box);
     emptySymbol_->setGraphicsEffect(new QGraphicsDropShadowEffect(emptySymbol_));
-    emptyTitle_ = new QLabel(tr("Import a video to start cutting clips"), box);
-    emptyText_ = new QLabel(
+    emptyTitle_ = new WrappingLine(tr("Import a video to start cutting clips"), box);
+    emptyText_ = new WrappingLine(
         tr("MP4 · MOV · M4V · MPEG/MPG · TS — drag files onto the media bin or here"), box);
     import_ = new MWChromeButton(tr("Import Videos…"), box);
     import_->setProminent(true);
@@ -127,7 +172,11 @@ QWidget* CWViewer::makeEmptyState(QWidget* parent)
     for (QWidget* w : {static_cast<QWidget*>(emptySymbol_), static_cast<QWidget*>(emptyTitle_),
                        static_cast<QWidget*>(emptyText_), static_cast<QWidget*>(import_)})
         layout->addWidget(w, 0, Qt::AlignHCenter);
-    return box;
+    layout->addStretch(1);
+    area->setWidget(box);
+    // setWidget makes the content paint the window colour; the well shows through.
+    box->setAutoFillBackground(false);
+    return area;
 }
 
 QWidget* CWViewer::makeProgressCard(QWidget* parent)
@@ -139,7 +188,7 @@ QWidget* CWViewer::makeProgressCard(QWidget* parent)
     auto* layout = new QVBoxLayout(card);
     bar_ = new QProgressBar(card);
     bar_->setTextVisible(false);
-    busyText_ = new QLabel(card);
+    busyText_ = new CWElidedLabel(card);
     setTextColour(busyText_, Qt::white);
     layout->addWidget(bar_, 0, Qt::AlignHCenter);
     layout->addWidget(busyText_, 0, Qt::AlignHCenter);
@@ -158,11 +207,39 @@ void CWViewer::layoutStage()
     const QRect all = stage_->rect();
     surface_->setGeometry(all);
     overlay_->setGeometry(all);
-    for (QWidget* w : {empty_, card_}) {
-        const QSize size = w->sizeHint().boundedTo(all.size());
-        w->setGeometry(QRect(QPoint(0, 0), size)
-                           .translated(all.center() - QRect(QPoint(0, 0), size).center()));
-    }
+    empty_->setGeometry(all);
+    // The symbol only decorates: it goes first when the invitation would
+    // otherwise have to scroll.
+    // The button keeps its symbol where its label would widen the invitation
+    // past the well (its name stays for the screen reader and the tooltip).
+    const bool symbolOnly = import_->sizeHintShowing(true).width() > all.width();
+    import_->setSymbolOnly(symbolOnly);
+    import_->setToolTip(symbolOnly ? import_->text() : QString());
+    auto* area = static_cast<QScrollArea*>(empty_);
+    QWidget* box = area->widget();
+    // A scrolling invitation leaves its bar's width to the lines.
+    const int bar =
+        box->sizeHint().height() > all.height() ? area->verticalScrollBar()->sizeHint().width() : 0;
+    for (QLabel* line : {emptyTitle_, emptyText_})
+        static_cast<WrappingLine*>(line)->fitTo(all.width() - bar);
+    const int width = std::max(all.width(), box->minimumSizeHint().width());
+    int need = box->heightForWidth(width);
+    if (need < 0)
+        need = box->sizeHint().height();
+    if (emptySymbol_->isHidden())
+        need += emptySymbol_->sizeHint().height() + box->layout()->spacing();
+    emptySymbol_->setVisible(need <= all.height());
+
+    // Before the card would leave the well its padding gives way, the bar
+    // shortens and the busy text is cut with "…".
+    const int gap = card_->layout()->spacing();
+    const int lines = bar_->height() + gap + busyText_->sizeHint().height();
+    const int pad = std::clamp((all.height() - lines) / 2, 0, qRound(20 * zoom()));
+    card_->layout()->setContentsMargins(QMargins() + pad);
+    bar_->setFixedWidth(std::max(0, std::min(qRound(260 * zoom()), all.width() - 2 * pad)));
+    const QSize size = card_->sizeHint().boundedTo(all.size());
+    card_->setGeometry(
+        QRect(QPoint(0, 0), size).translated(all.center() - QRect(QPoint(0, 0), size).center()));
 }
 
 void CWViewer::showSource()
@@ -179,12 +256,31 @@ void CWViewer::showSource()
     overlay_->update();
 }
 
+void CWViewer::resizeEvent(QResizeEvent* event)
+{
+    MWPanel::resizeEvent(event);
+    arrangeHeader();
+}
+
 void CWViewer::showSelection()
 {
-    const Clip* clip = store_->selectedClip();
-    editing_->setVisible(clip != nullptr);
-    if (clip)
+    if (const Clip* clip = store_->selectedClip())
         editing_->setText(tr("Editing: ") + clip->name);
+    arrangeHeader();
+}
+
+void CWViewer::arrangeHeader()
+{
+    // A row shortens its items alike; here the whole caption comes first and
+    // the clip's name takes what is left, shown only with room for a word.
+    const int gap = layout()->itemAt(0)->layout()->spacing();
+    const int room =
+        contentsRect().width() - grid_->sizeHint().width() - caption_->sizeHint().width() - 2 * gap;
+    const QFontMetrics metrics(editing_->font());
+    const bool shown = store_->selectedClip() != nullptr &&
+                       room >= metrics.horizontalAdvance(tr("Editing: ") + QStringLiteral("…"));
+    editing_->setMaximumWidth(std::max(room, 0));
+    editing_->setVisible(shown);
 }
 
 void CWViewer::showBusy()
@@ -220,6 +316,7 @@ void CWViewer::restyle()
 
     editing_->setFont(mwFont(10.5, QFont::DemiBold, MWDesign::Rounded));
     setTextColour(editing_, t.accent2);
+    arrangeHeader();
 
     emptySymbol_->setPixmap(MWSymbols::pixmap("rectangle.portrait.and.arrow.right", t.accent2,
                                               48 * z, devicePixelRatioF()));
@@ -231,11 +328,9 @@ void CWViewer::restyle()
     setTextColour(emptyTitle_, t.text);
     emptyText_->setFont(mwFont(11.5));
     setTextColour(emptyText_, t.dim);
-    empty_->layout()->setSpacing(qRound(12 * z));
+    static_cast<QScrollArea*>(empty_)->widget()->layout()->setSpacing(qRound(12 * z));
 
-    card_->layout()->setContentsMargins(QMargins() + qRound(20 * z));
     card_->layout()->setSpacing(qRound(8 * z));
-    bar_->setFixedWidth(qRound(260 * z));
     bar_->setFixedHeight(qRound(6 * z));
     QPalette barPalette = bar_->palette();
     barPalette.setColor(QPalette::Highlight, t.accent);

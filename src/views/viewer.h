@@ -31,6 +31,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* makeEmptyState(QWidget* parent);
@@ -38,6 +39,7 @@ private:
     void layoutStage();
     void showSource();
     void showSelection();
+    void arrangeHeader();
     void showBusy();
     void restyle();
 

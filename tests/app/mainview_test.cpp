@@ -49,7 +49,7 @@ TEST_F(MainViewTest, ZoomScalesTheColumnsButNeverTheWindowMinimum)
         EXPECT_EQ(main->bin()->width(), bin);
         EXPECT_EQ(main->inspector()->width(), inspector);
         EXPECT_EQ(main->timeline()->height(), timeline);
-        EXPECT_EQ(window->centralWidget()->minimumSize(), QSize(1180, 760));
+        EXPECT_EQ(window->centralWidget()->minimumSizeHint(), QSize(1180, 760));
     }
 }
 

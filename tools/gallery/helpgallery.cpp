@@ -1,5 +1,5 @@
 // Pictures of the help and about windows for looking at: the help window on
-// three pages and the about window, in two finishes at 100 % and 150 %.
+// three pages and the about window, in two finishes at 100 %, 150 % and 200 %.
 //   cw_help_gallery OUTPUT_FOLDER
 #include "help/aboutwindow.h"
 #include "help/helpview.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     bool ok = true;
     for (const QString& theme : {QStringLiteral("gunmetal-blue"), QStringLiteral("rose-gold")}) {
         MWUI::shared()->setTheme(MWTheme::named(theme));
-        for (const double zoom : {1.0, 1.5}) {
+        for (const double zoom : {1.0, 1.5, 2.0}) {
             MWUI::shared()->setZoom(zoom);
             const QString suffix = QStringLiteral("-%1-%2").arg(theme).arg(int(zoom * 100));
             for (const QString& page : {QStringLiteral("quickstart"), QStringLiteral("keys"),

@@ -1,7 +1,11 @@
 // Pictures of the whole window for looking at, in every finish at 100 % and
-// 150 %: empty; with the given videos, their filmstrips and three clips; with a
-// conversion under way; and with the export queue over it.
-//   cw_window_gallery OUTPUT_FOLDER VIDEO...
+// 150 % (or the finishes and zooms given): empty; with the given videos, their
+// filmstrips and three clips; with a conversion under way; and with the export
+// queue over it. Each picture starts from the usual 1440 × 900 window, grown
+// for the zoom as the program grows it on the screen it runs on.
+// --size starts from another window size (the whole window, menu bar included).
+//   cw_window_gallery [--zooms 1,1.5,2] [--finishes gunmetal-blue,...] [--size 1440x900]
+//                     OUTPUT_FOLDER VIDEO...
 // The first video is also imported under a very long name, to show how names
 // give way. The program runs in a home of its own, so the user's session is
 // never read or written.
@@ -82,7 +86,13 @@ QList<ExportRow> queueRows(const QString& name)
     return rows;
 }
 
-bool run(const QDir& out, QStringList videos, const QString& home)
+struct Choice {
+    QList<double> zooms{1.0, 1.5};
+    QStringList finishes;  // every finish when empty
+    QSize size;            // the window's own when empty
+};
+
+bool run(const QDir& out, QStringList videos, const QString& home, const Choice& choice)
 {
     // A copy under a long name shows how the bin and the queue cut names.
     const QString longName =
@@ -99,8 +109,12 @@ bool run(const QDir& out, QStringList videos, const QString& home)
     window.show();
     CWViewer* viewer = window.findChild<CWMain*>()->viewer();
     bool ok = true;
-    const auto shoot = [&](const QString& name, double zoom, bool drawn) {
-        window.resize(QSize(1440, 900) * zoom);
+    const QSize usual = choice.size.isEmpty() ? window.size() : choice.size;
+    const auto shoot = [&](const QString& name, double, bool drawn) {
+        // The window's minimum follows the zoom a round later.
+        waitFor([] { return false; }, 20);
+        window.resize(usual);
+        window.growToZoom();
         if (drawn) {
             bool rendered = false;
             QObject::connect(viewer->surface(), &MWPlayerSurface::frameRendered, &window,
@@ -113,7 +127,9 @@ bool run(const QDir& out, QStringList videos, const QString& home)
     };
     const auto everyFinish = [&](const std::function<void(const QString&, double)>& take) {
         for (const MWTheme& theme : MWTheme::all())
-            for (const double zoom : {1.0, 1.5}) {
+            for (const double zoom : choice.zooms) {
+                if (!choice.finishes.isEmpty() && !choice.finishes.contains(theme.id))
+                    continue;
                 MWUI::shared()->setTheme(theme);
                 MWUI::shared()->setZoom(zoom);
                 take(QStringLiteral("%1-%2").arg(theme.id).arg(qRound(zoom * 100)), zoom);
@@ -165,8 +181,28 @@ bool run(const QDir& out, QStringList videos, const QString& home)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: cw_window_gallery OUTPUT_FOLDER VIDEO...\n");
+    Choice choice;
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    while (args.size() >= 2 && args.first().startsWith(u"--"_s)) {
+        const QString option = args.takeFirst();
+        const QStringList values = args.takeFirst().split(u',', Qt::SkipEmptyParts);
+        if (option == u"--zooms"_s) {
+            choice.zooms.clear();
+            for (const QString& v : values)
+                choice.zooms << v.toDouble();
+        } else if (option == u"--finishes"_s) {
+            choice.finishes = values;
+        } else if (option == u"--size"_s && !values.isEmpty()) {
+            const QStringList sides = values.first().split(u'x');
+            if (sides.size() == 2)
+                choice.size = QSize(sides[0].toInt(), sides[1].toInt());
+        }
+    }
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: cw_window_gallery [--zooms 1,1.5] [--finishes id,...] "
+                             "[--size WxH] OUTPUT_FOLDER VIDEO...\n");
         return 2;
     }
     // A home of its own before anything reads the folders.
@@ -177,11 +213,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     cwNameApplication();
     std::setlocale(LC_NUMERIC, "C");  // libmpv refuses to start otherwise
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QDir out(args.takeFirst());
     if (!QDir().mkpath(out.path()))
         return 1;
     QStringList videos;
-    for (int i = 2; i < argc; ++i)
-        videos << QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
-    return run(out, videos, home.path()) ? 0 : 1;
+    for (const QString& video : std::as_const(args))
+        videos << QFileInfo(video).absoluteFilePath();
+    return run(out, videos, home.path(), choice) ? 0 : 1;
 }

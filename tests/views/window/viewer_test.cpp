@@ -61,3 +61,36 @@ TEST_F(ViewerTest, InvitationProgressCardPictureAndTheEditedClip)
     EXPECT_FALSE(view->overlay()->grid());
     EXPECT_EQ(view->overlay()->geometry().frame, frame);
 }
+
+// "Thirds grid" stays at the header's right edge whether a clip is selected
+// or not, and only the switch itself takes its clicks: the room the header
+// leaves free beside it does not flip it.
+TEST_F(ViewerTest, ThirdsGridKeepsTheRightEdgeAndItsOwnClicks)
+{
+    MWSwitch* grid = view->gridSwitch();
+    const auto rightEdge = [&] {
+        return grid->mapTo(view.get(), QPoint(grid->width(), 0)).x() - 1;
+    };
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rightEdge(), view->contentsRect().right());
+    EXPECT_EQ(grid->size(), grid->sizeHint());
+    const QRect alone = grid->geometry();
+
+    const CWSource s = addSource("/videos/wide.mp4", 60);
+    store->select(s.id);
+    const Clip clip{QUuid::createUuid(), s.id, "Interview", 0, 5, Aspect::square, 2};
+    CWStoreTestAccess::setClips(*store, {clip});
+    store->selectClip(clip);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(view->editingLabel()->isVisible());
+    EXPECT_EQ(grid->geometry(), alone);
+
+    // A press just left of the switch, in the header's free room, leaves it on.
+    const QPoint beside = grid->mapTo(view.get(), QPoint(-4, grid->height() / 2));
+    ASSERT_GT(beside.x(), view->editingLabel()->mapTo(view.get(), QPoint(0, 0)).x() +
+                              view->editingLabel()->width());
+    click(view.get(), beside);
+    EXPECT_TRUE(grid->isOn());
+    click(grid, QPointF(grid->width() - 3, grid->height() / 2.0));
+    EXPECT_FALSE(grid->isOn());
+}
