@@ -37,6 +37,9 @@ public:
         auto* key = static_cast<QKeyEvent*>(event);
         if (editsText(widget) || (key->modifiers() & Qt::ControlModifier))
             return false;
+        // A focused chip, row or handle names the plain keys it acts on itself.
+        if (widget->property("cwTakesKeys").toList().contains(key->key()))
+            return false;
         return handler_(*key);
     }
 
