@@ -79,8 +79,10 @@ public:
         if (editsText(widget) || (key->modifiers() & Qt::ControlModifier))
             return false;
         // The menu bar walked from the keyboard (F10, Alt) takes its arrows,
-        // Return and Space; so does a control that says it uses them itself.
-        if (qobject_cast<QMenuBar*>(widget) || widget->property("cwTakesKeys").toBool())
+        // Return and Space; a focused chip, row or handle names the plain keys
+        // it acts on itself.
+        if (qobject_cast<QMenuBar*>(widget) ||
+            widget->property("cwTakesKeys").toList().contains(key->key()))
             return false;
         return handler_(*key);
     }

@@ -8,6 +8,7 @@
 #include "theme/mwui.h"
 #include "theme/symbols.h"
 #include "theme/text.h"
+#include "views/binaccess.h"
 #include "views/binrow.h"
 #include "views/viewkit.h"
 
@@ -45,6 +46,9 @@ CWBin::CWBin(CWStore* store, QWidget* parent) : MWPanel(parent, 22, 10), store_(
     // area's content paints by default.
     scroll_ = new QScrollArea(this);
     list_ = CWViewKit::scrollingColumn(scroll_);
+    CWBinAccess::install();
+    scroll_->widget()->setObjectName(CWBinAccess::listName);
+    scroll_->widget()->setAccessibleName(tr("Media bin"));
 
     hint_ = new QWidget(scroll_->widget());
     auto* hintLayout = new QVBoxLayout(hint_);
@@ -94,27 +98,35 @@ QList<CWBinRow*> CWBin::rows() const
 void CWBin::rebuild()
 {
     // Rows are kept by source so a row keeps its scaled picture while the bin
-    // changes around it; rows of removed sources go (later: the ✕ that removed
-    // one may still be handling its click).
+    // changes around it, and the layout moves only rows that are out of
+    // place; rows of removed sources go (later: the ✕ that removed one may
+    // still be handling its click).
     QHash<QUuid, CWBinRow*> old;
-    for (CWBinRow* row : std::as_const(rows_)) {
+    for (CWBinRow* row : std::as_const(rows_))
         old.insert(row->id(), row);
-        list_->removeWidget(row);
-    }
-    rows_.clear();
+    QList<CWBinRow*> next;
     for (const CWSource& source : store_->sources()) {
         CWBinRow* row = old.take(source.id);
         if (!row)
             row = new CWBinRow(store_, scroll_->widget());
         row->setSource(source);
-        list_->insertWidget(int(rows_.size()) + 1, row);
-        row->show();
-        rows_.append(row);
+        next.append(row);
     }
     for (CWBinRow* gone : std::as_const(old)) {
         gone->hide();
+        list_->removeWidget(gone);
         gone->deleteLater();
     }
+    // The column holds the hint first, then the rows.
+    for (qsizetype i = 0; i < next.size(); ++i) {
+        QLayoutItem* item = list_->itemAt(int(i) + 1);
+        if (item && item->widget() == next[i])
+            continue;
+        list_->removeWidget(next[i]);
+        list_->insertWidget(int(i) + 1, next[i]);
+        next[i]->show();
+    }
+    rows_ = next;
     hint_->setVisible(rows_.isEmpty());
     updateCounts();
     updateSelection();

@@ -7,11 +7,15 @@
 #include "theme/symbols.h"
 #include "views/viewkit.h"
 
+#include <QAccessible>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -62,6 +66,12 @@ CWBinRow::CWBinRow(CWStore* store, QWidget* parent)
     : QWidget(parent), store_(store), remove_(new CWBinRemoveButton(this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Tab reaches each video; a click leaves the focus where it was, so the
+    // editing keys keep working after choosing a video with the mouse.
+    setFocusPolicy(Qt::TabFocus);
+    // The key monitor leaves these to a focused row; letters still go to it.
+    setProperty("cwTakesKeys", QVariantList{Qt::Key_Up, Qt::Key_Down, Qt::Key_Return,
+                                            Qt::Key_Enter, Qt::Key_Space});
     connect(remove_, &QAbstractButton::clicked, this, [this] {
         // The bin drops this row from the store's change signal (later, as
         // the click is still being delivered to the ✕).
@@ -71,12 +81,17 @@ CWBinRow::CWBinRow(CWStore* store, QWidget* parent)
 
 void CWBinRow::setSource(const CWSource& source)
 {
+    const QString name = QFileInfo(source.media.original).fileName();
+    const QImage thumb = pickThumb(source.thumbs);
+    if (source.id == id_ && name == name_ && source.media.naturalSize == naturalSize_ &&
+        source.media.duration == duration_ && thumb.cacheKey() == thumb_.cacheKey())
+        return;  // a change elsewhere in the bin: nothing here to draw again
     id_ = source.id;
-    name_ = QFileInfo(source.media.original).fileName();
+    name_ = name;
     naturalSize_ = source.media.naturalSize;
     duration_ = source.media.duration;
-    thumb_ = pickThumb(source.thumbs);
-    setAccessibleName(name_);
+    thumb_ = thumb;
+    setAccessibleName(spokenName());
     update();
 }
 
@@ -85,6 +100,7 @@ void CWBinRow::setClipCount(int count)
     if (count == clipCount_)
         return;
     clipCount_ = count;
+    setAccessibleName(spokenName());
     update();
 }
 
@@ -93,7 +109,27 @@ void CWBinRow::setSelected(bool selected)
     if (selected == selected_)
         return;
     selected_ = selected;
+    setAccessibleDescription(selected ? tr("Current video") : QString());
+    QAccessible::State state;
+    state.selected = true;
+    QAccessibleStateChangeEvent event(this, state);
+    QAccessible::updateAccessibility(&event);
     update();
+}
+
+QString CWBinRow::spokenName() const
+{
+    return tr("%1, %2×%3, %4 clips, %5")
+        .arg(name_)
+        .arg(qRound(naturalSize_.width()))
+        .arg(qRound(naturalSize_.height()))
+        .arg(clipCount_)
+        .arg(MWTime::clock(duration_, false));
+}
+
+void CWBinRow::choose()
+{
+    store_->select(id_);
 }
 
 QImage CWBinRow::pickThumb(const QList<Thumb>& thumbs)
@@ -249,6 +285,13 @@ void CWBinRow::paintEvent(QPaintEvent*)
     p.setPen(t.dim);
     p.drawText(infoBox, Qt::AlignLeft | Qt::AlignVCenter,
                QFontMetricsF(infoFont()).elidedText(info(), Qt::ElideRight, infoBox.width()));
+
+    // Where the keyboard is, only while it is here: the look is otherwise unchanged.
+    if (hasFocus()) {
+        p.setPen(QPen(t.accent2, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 14 * z - 1, 14 * z - 1);
+    }
 }
 
 void CWBinRow::mousePressEvent(QMouseEvent* event)
@@ -260,5 +303,47 @@ void CWBinRow::mousePressEvent(QMouseEvent* event)
 void CWBinRow::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        store_->select(id_);
+        choose();
+}
+
+void CWBinRow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            choose();
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        // The rows in their order on screen, which is the bin's order.
+        QList<CWBinRow*> rows = parentWidget()->findChildren<CWBinRow*>(Qt::FindDirectChildrenOnly);
+        rows.removeIf([](CWBinRow* r) { return !r->isVisible(); });
+        std::sort(rows.begin(), rows.end(), [](CWBinRow* a, CWBinRow* b) { return a->y() < b->y(); });
+        const qsizetype at = rows.indexOf(this) + (event->key() == Qt::Key_Up ? -1 : 1);
+        if (at >= 0 && at < rows.size())
+            rows[at]->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CWBinRow::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(w)) {
+            scroll->ensureWidgetVisible(this, 0, 0);
+            break;
+        }
+    update();
+}
+
+void CWBinRow::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }

@@ -22,7 +22,8 @@ protected:
 
 // One imported video in the bin: its picture with the length, its file name,
 // its size and clip count, and a ✕ that takes it out of the bin. A click
-// anywhere else makes it the current video.
+// anywhere else makes it the current video; so do Return and Space while it
+// has the keyboard, and the up and down arrows move to the other rows.
 class CWBinRow : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +33,11 @@ public:
     void setSource(const CWSource& source);
     void setClipCount(int count);
     void setSelected(bool selected);
+
+    // What a screen reader says: "talk.mp4, 1920×1080, 3 clips, 10:00".
+    QString spokenName() const;
+    // What a click on the row does.
+    void choose();
 
     QUuid id() const { return id_; }
     bool selected() const { return selected_; }
@@ -57,6 +63,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "model/clip.h"
+#include "views/rackchip.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class CWStore;
@@ -9,37 +10,6 @@ class QHBoxLayout;
 class QLabel;
 class QScrollArea;
 class MWCaption;
-
-// One clip in the rack: its position, name, shape and length, and a ✕ that
-// deletes it. A click elsewhere on the chip selects the clip.
-class CWRackChip : public QWidget {
-    Q_OBJECT
-public:
-    CWRackChip(CWStore* store, const Clip& clip, int number, bool selected,
-               QWidget* parent = nullptr);
-    const Clip& clip() const { return clip_; }
-    int number() const { return number_; }
-    bool selected() const { return selected_; }
-    // Where the ✕ takes clicks, in the chip's coordinates.
-    QRectF closeRect() const;
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-    // The shape and length line: "9:16 · 0:12.5", never a negative length.
-    static QString info(const Clip& clip);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    bool event(QEvent* event) override;
-
-private:
-    double columnWidth() const;
-
-    CWStore* store_;
-    Clip clip_;
-    int number_;
-    bool selected_;
-};
 
 // The row of every clip in export order under the timeline: the caption stays
 // put while the chips scroll sideways.
@@ -53,11 +23,21 @@ public:
     QScrollArea* scrollArea() const { return scroll_; }
     MWCaption* caption() const { return caption_; }
 
+    // The chip that Tab reaches: the focused one, else the selected, else the first.
+    CWRackChip* tabStop() const;
+    // Moves the keyboard from one chip by step chips, stopping at either end;
+    // false when it could not move.
+    bool moveFocus(CWRackChip* from, int step);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void rebuild();
+    // Brings the chips in step with the store: chips are kept by clip, so a
+    // change to one clip touches one chip and the layout moves only for
+    // chips added, removed or reordered.
+    void sync();
+    void placeTabStop();
     void restyle();
 
     CWStore* store_;
@@ -66,4 +46,5 @@ private:
     QHBoxLayout* row_;
     QLabel* hint_;
     QList<CWRackChip*> chips_;
+    QPointer<CWRackChip> tabStop_;
 };

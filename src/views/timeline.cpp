@@ -5,6 +5,7 @@
 #include "theme/fonts.h"
 #include "theme/mwui.h"
 #include "theme/text.h"
+#include "views/timelinehandle.h"
 #include "views/timelinepaint.h"
 #include "views/timelinetrack.h"
 #include "views/viewkit.h"
@@ -35,6 +36,8 @@ CWTimeline::CWTimeline(CWStore* store, QWidget* parent) : MWPanel(parent, 22, 10
     well_ = new MWWell(this, 12);
     auto* inside = new QVBoxLayout(well_);
     track_ = new CWTimelineTrack(store, well_);
+    inHandle_ = new CWTrimHandle(store, track_, true);
+    outHandle_ = new CWTrimHandle(store, track_, false);
     inside->addWidget(track_);
     column_->addWidget(well_, 1);
 

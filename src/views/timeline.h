@@ -6,6 +6,7 @@
 
 class CWStore;
 class CWTimelineTrack;
+class CWTrimHandle;
 class QLabel;
 class QVBoxLayout;
 
@@ -17,6 +18,9 @@ public:
     explicit CWTimeline(CWStore* store, QWidget* parent = nullptr);
 
     CWTimelineTrack* track() const { return track_; }
+    // The keyboard's hold on the In and Out handles.
+    CWTrimHandle* inHandle() const { return inHandle_; }
+    CWTrimHandle* outHandle() const { return outHandle_; }
     // Puts the clips rack under the track; the timeline keeps it 40 points high.
     void setRack(QWidget* rack);
 
@@ -34,5 +38,7 @@ private:
     QLabel* selection_ = nullptr;
     MWWell* well_ = nullptr;
     CWTimelineTrack* track_ = nullptr;
+    CWTrimHandle* inHandle_ = nullptr;
+    CWTrimHandle* outHandle_ = nullptr;
     QWidget* rack_ = nullptr;
 };

@@ -52,9 +52,14 @@ void CWTimelineTrack::storeChanged(CWStore::Field field)
         update(playheadRect(store_->time()));
         break;
     }
+    case F::clips:
+        // A frame or a name changes the clip list without moving a bar: the
+        // track with its many bars is drawn again only when one moved.
+        if (barsMoved())
+            update();
+        break;
     case F::sources:
     case F::currentSourceID:
-    case F::clips:
     case F::selectedClipID:
     case F::inMark:
     case F::outMark:
@@ -64,6 +69,20 @@ void CWTimelineTrack::storeChanged(CWStore::Field field)
     default:
         break;
     }
+}
+
+bool CWTimelineTrack::barsMoved()
+{
+    QList<QPointF> spans;
+    const CWSource* source = store_ ? store_->current() : nullptr;
+    if (source)
+        for (const Clip& clip : store_->clips())
+            if (clip.sourceID == source->id)
+                spans.append({clip.inTime, clip.outTime});
+    if (spans == barSpans_)
+        return false;
+    barSpans_ = spans;
+    return true;
 }
 
 void CWTimelineTrack::paintEvent(QPaintEvent*)

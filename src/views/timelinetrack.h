@@ -18,6 +18,7 @@ class CWTimelineTrack : public QWidget {
 public:
     explicit CWTimelineTrack(CWStore* store, QWidget* parent = nullptr);
 
+    CWStore* store() const { return store_; }
     // What the current drag holds (the grab); nothing between drags.
     std::optional<TrimMath::Grab> held() const { return grab_; }
 
@@ -31,6 +32,8 @@ protected:
 
 private:
     void storeChanged(CWStore::Field field);
+    // Whether a bar of the current video moved since the last call.
+    bool barsMoved();
     double zoom() const;
     TrimMath::Track track() const;
     // The part of the track the playhead and its knob cover at time t.
@@ -59,4 +62,5 @@ private:
     std::optional<QUuid> pressedBar_;
     double paintedTime_ = 0;  // where the playhead was last drawn
     MWFace strip_;            // the filmstrip row, drawn once per size, finish, zoom and source
+    QList<QPointF> barSpans_;  // In and Out of each bar, as last drawn
 };

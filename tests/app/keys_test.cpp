@@ -5,6 +5,9 @@
 #include "views/exportqueue.h"
 #include "views/inspector.h"
 #include "views/mainview.h"
+#include "views/rack.h"
+#include "views/timeline.h"
+#include "views/timelinehandle.h"
 #include "views/viewer.h"
 
 #include <QAction>
@@ -319,4 +322,40 @@ TEST_F(KeysTest, ProgramKeysWorkInEveryWindowAndTheMenuBarWalksFromTheKeyboard)
     for (QWidget* popup = QApplication::activePopupWidget(); popup;
          popup = QApplication::activePopupWidget())
         popup->close();
+}
+
+TEST_F(KeysTest, AFocusedChipOrTrimHandleTakesItsOwnKeysAndLeavesTheRest)
+{
+    showWindow();
+    const QUuid source = store->sources().first().id;
+    const Clip a = storetest::clipOf(source, "a", 0, 4), b = storetest::clipOf(source, "b", 5, 9);
+    CWStoreTestAccess::setClips(*store, {a, b});
+    QCoreApplication::processEvents();
+    const QList<CWRackChip*> chips = main()->findChild<CWRack*>()->chips();
+    ASSERT_EQ(chips.size(), 2);
+
+    // On a chip the arrows walk the chips and Return chooses one: no step of
+    // the playhead, no new clip. Letters are still the window's.
+    store->seek(10);
+    chips[0]->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Right);
+    EXPECT_TRUE(chips[1]->hasFocus());
+    EXPECT_DOUBLE_EQ(store->time(), 10);
+    press(Qt::Key_Return);
+    EXPECT_EQ(store->selectedClipID(), b.id);
+    EXPECT_EQ(store->clips().size(), 2);
+    type("l");
+    EXPECT_DOUBLE_EQ(store->time(), b.inTime + 2);
+
+    // A focused handle nudges its mark even after Escape let go of the trim focus.
+    CWTrimHandle* out = main()->findChild<CWTimeline*>()->outHandle();
+    out->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(store->trimFocus(), 1);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(store->trimFocus(), std::nullopt);
+    press(Qt::Key_Right);
+    EXPECT_NEAR(store->outMark(), 9.04, 1e-9);
+    EXPECT_EQ(store->trimFocus(), 1);
+    press(Qt::Key_Space);  // not the handle's: plays, as everywhere else
+    EXPECT_NE(player->rate(), 0);
 }

@@ -3,6 +3,7 @@
 #include "views/binrow.h"
 #include "views/views_support.h"
 
+#include <QAccessible>
 #include <QDropEvent>
 #include <QMimeData>
 
@@ -130,4 +131,58 @@ TEST_F(BinTest, RowsCountClipsSelectRemoveCutLongNamesShowTheirThumbAndTakeDropp
     ASSERT_TRUE(finished.wait(120000));
     ASSERT_EQ(store->sources().size(), 4);  // the video only
     EXPECT_EQ(store->sources().last().media.original, file);
+}
+
+TEST_F(BinTest, RowsAreAListOfItemsTheKeyboardAndAScreenReaderOperate)
+{
+    const CWSource a = addSource("/videos/talk.mp4", 600);
+    const CWSource b = addSource("/videos/b-roll.mp4", 65);
+    store->select(a.id);
+    CWStoreTestAccess::setClips(*store, {storetest::clipOf(a.id, "a1", 0, 5),
+                                         storetest::clipOf(a.id, "a2", 5, 9)});
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    CWBinRow* rowA = rowOf(a.id);
+    CWBinRow* rowB = rowOf(b.id);
+
+    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(rowA);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->role(), QAccessible::ListItem);
+    EXPECT_EQ(item->text(QAccessible::Name), "talk.mp4, 1920×1080, 2 clips, 10:00");
+    EXPECT_TRUE(item->state().selected);
+    ASSERT_TRUE(item->parent());
+    EXPECT_EQ(item->parent()->role(), QAccessible::List);
+    EXPECT_EQ(item->parent()->text(QAccessible::Name), "Media bin");
+    // The ✕ inside the row is a button of its own.
+    QAccessibleInterface* cross = QAccessible::queryAccessibleInterface(rowA->removeButton());
+    EXPECT_EQ(cross->role(), QAccessible::Button);
+    EXPECT_EQ(cross->text(QAccessible::Name), "Remove from the bin");
+
+    QAccessibleInterface* other = QAccessible::queryAccessibleInterface(rowB);
+    EXPECT_EQ(other->text(QAccessible::Name), "b-roll.mp4, 1920×1080, 0 clips, 1:05");
+    other->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(store->currentSourceID(), b.id);
+    EXPECT_TRUE(other->state().selected);
+    EXPECT_FALSE(item->state().selected);
+
+    // Tab reaches every row; the arrows move between them, Return and Space choose.
+    EXPECT_EQ(rowA->focusPolicy(), Qt::TabFocus);
+    rowA->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(rowA, Qt::Key_Down);
+    EXPECT_TRUE(rowB->hasFocus());
+    QTest::keyClick(rowB, Qt::Key_Down);  // the last row keeps it
+    EXPECT_TRUE(rowB->hasFocus());
+    QTest::keyClick(rowB, Qt::Key_Up);
+    ASSERT_TRUE(rowA->hasFocus());
+    QTest::keyClick(rowA, Qt::Key_Return);
+    EXPECT_EQ(store->currentSourceID(), a.id);
+    rowB->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(rowB, Qt::Key_Space);
+    EXPECT_EQ(store->currentSourceID(), b.id);
+
+    // A new clip changes the count a screen reader hears.
+    QList<Clip> more = store->clips();
+    more << storetest::clipOf(b.id, "b1", 0, 5);
+    CWStoreTestAccess::setClips(*store, more);
+    EXPECT_EQ(other->text(QAccessible::Name), "b-roll.mp4, 1920×1080, 1 clips, 1:05");
 }

@@ -2,6 +2,7 @@
 #include "views/rack.h"
 #include "views/views_support.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -25,6 +26,20 @@ protected:
     }
 
     CWSource source;
+};
+
+// Counts the paints each watched widget receives.
+class PaintCount : public QObject {
+public:
+    QHash<QObject*, int> paints;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        return false;
+    }
 };
 }  // namespace
 
@@ -79,4 +94,108 @@ TEST_F(RackTest, ChipsSelectDeleteRenumberScrollAndKeepLongNamesInTheirColumn)
     const int most = qCeil((8 + 18 + 6 + 150 + 6 + 12 + 8) * 1.5) + 1;
     EXPECT_LE(view->chips()[0]->sizeHint().width(), most);
     EXPECT_LT(view->chips()[1]->sizeHint().width(), view->chips()[0]->sizeHint().width());
+}
+
+TEST_F(RackTest, AChangeToOneClipTouchesOnlyItsChipAndTheLayoutMovesOnlyForOrder)
+{
+    QList<Clip> clips;
+    for (int i = 0; i < 40; ++i)
+        clips << clip(QString("Interview – clip %1").arg(i + 1), i * 5, i * 5 + 4);
+    setClips(clips);
+    store->selectClip(clips[1]);
+    const QList<CWRackChip*> chips = view->chips();
+    PaintCount count;
+    for (CWRackChip* chip : chips)
+        chip->installEventFilter(&count);
+    QCoreApplication::processEvents();
+    count.paints.clear();
+
+    // The frame of the selected clip moves at every step of a drag: no chip
+    // is made again and none is drawn again, as none shows the frame.
+    for (int i = 1; i <= 10; ++i)
+        store->setCenterX(0.5 - i * 0.01);
+    ASSERT_NE(store->clips()[1].centerX, 0.5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->chips(), chips);
+    EXPECT_TRUE(count.paints.isEmpty());
+
+    // A trim of the selected clip redraws its chip only, with its new length.
+    store->setOut(7.5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->chips(), chips);
+    EXPECT_EQ(count.paints.keys(), QList<QObject*>{chips[1]});
+    EXPECT_EQ(chips[1]->accessibleName(), "Clip 2, Interview – clip 2, 9:16, 0:02.5");
+
+    // A deleted clip takes its chip along; the others stay and renumber.
+    store->deleteClip(clips[2].id);
+    QList<CWRackChip*> left = chips;
+    left.removeAt(2);
+    EXPECT_EQ(view->chips(), left);
+    EXPECT_EQ(left[2]->number(), 3);
+    EXPECT_EQ(left[2]->clip().name, "Interview – clip 4");
+
+    // A new order moves the chips in the row without making them again.
+    QList<Clip> reversed = store->clips();
+    std::reverse(reversed.begin(), reversed.end());
+    setClips(reversed);
+    QCoreApplication::processEvents();
+    std::reverse(left.begin(), left.end());
+    EXPECT_EQ(view->chips(), left);
+    for (qsizetype i = 1; i < left.size(); ++i)
+        EXPECT_GT(left[i]->x(), left[i - 1]->x()) << i;
+    EXPECT_EQ(left.first()->number(), 1);
+    EXPECT_EQ(left.first()->clip().name, "Interview – clip 40");
+}
+
+TEST_F(RackTest, ChipsAreAListOfItemsTheKeyboardAndAScreenReaderOperate)
+{
+    const Clip a = clip("Opening", 0, 5), b = clip("Interview – clip 2", 10, 14),
+               c = clip("End", 30, 42);
+    setClips({a, b, c});
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    const QList<CWRackChip*> chips = view->chips();
+
+    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(chips[1]);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->role(), QAccessible::ListItem);
+    EXPECT_EQ(item->text(QAccessible::Name), "Clip 2, Interview – clip 2, 9:16, 0:04.0");
+    ASSERT_TRUE(item->parent());
+    EXPECT_EQ(item->parent()->role(), QAccessible::List);
+    EXPECT_EQ(item->parent()->text(QAccessible::Name), "Clips");
+    EXPECT_FALSE(item->state().selected);
+    ASSERT_TRUE(item->actionInterface());
+    item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(store->selectedClipID(), b.id);
+    EXPECT_TRUE(item->state().selected);
+
+    // Tab reaches the selected chip only; the arrows, Home and End walk the rest.
+    EXPECT_EQ(view->tabStop(), chips[1]);
+    EXPECT_EQ(chips[0]->focusPolicy(), Qt::NoFocus);
+    chips[1]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(chips[1], Qt::Key_Right);
+    EXPECT_TRUE(chips[2]->hasFocus());
+    QTest::keyClick(chips[2], Qt::Key_Right);  // stays at the end
+    EXPECT_TRUE(chips[2]->hasFocus());
+    QTest::keyClick(chips[2], Qt::Key_Home);
+    EXPECT_TRUE(chips[0]->hasFocus());
+    EXPECT_EQ(view->tabStop(), chips[0]);
+    QTest::keyClick(chips[0], Qt::Key_Space);
+    EXPECT_EQ(store->selectedClipID(), a.id);
+    QTest::keyClick(chips[0], Qt::Key_End);
+    QTest::keyClick(chips[2], Qt::Key_Left);
+    QTest::keyClick(chips[1], Qt::Key_Return);
+    EXPECT_EQ(store->selectedClipID(), b.id);
+
+    // Delete removes the focused chip's clip and the keyboard stays in the row.
+    QTest::keyClick(chips[1], Qt::Key_Delete);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(store->clips().size(), 2);
+    EXPECT_EQ(store->clips()[1].id, c.id);
+    EXPECT_TRUE(view->chips()[1]->hasFocus());
+    // The screen reader's delete does the same as the ✕.
+    QAccessibleInterface* first = QAccessible::queryAccessibleInterface(view->chips()[0]);
+    first->actionInterface()->doAction("Delete clip");
+    ASSERT_EQ(store->clips().size(), 1);
+    EXPECT_EQ(store->clips()[0].id, c.id);
 }
