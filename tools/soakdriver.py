@@ -278,6 +278,7 @@ class Soak:
         if self.app.returncode != 0:
             raise Fault(f"the program quit with status {self.app.returncode}")
         self.check_session()
+        self.check_leftovers()
 
     def check_session(self):
         try:
@@ -294,6 +295,32 @@ class Soak:
         saved_rows = sorted({Path(p).name for p in paths})
         if self.shown_rows != saved_rows:
             self.faults.append(f"the bin showed {self.shown_rows}, session.json lists {saved_rows}")
+
+    def check_leftovers(self):
+        """What a quit must not leave behind: converters still running, and
+        files in the export folder that do not play."""
+        time.sleep(2)
+        ours = []
+        for entry in Path("/proc").iterdir():
+            try:
+                environ = (entry / "environ").read_bytes().split(b"\0")
+                command = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+            except (OSError, ValueError):
+                continue
+            if f"CW_SOAK_HOME={self.home}".encode() in environ and \
+                    ("ffmpeg" in command or "cutwright" in command):
+                ours.append(f"{entry.name}: {command.strip()[:120]}")
+        if ours:
+            self.faults.append("left running after the quit: " + "; ".join(ours))
+        folder = self.home / "Videos"
+        for path in sorted(folder.rglob("*")) if folder.exists() else []:
+            if not path.is_file():
+                continue
+            probe = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                                    "stream=codec_name", "-of", "csv=p=0", str(path)],
+                                   capture_output=True, text=True)
+            if probe.returncode != 0 or not probe.stdout.strip():
+                self.faults.append(f"an export that does not play was left: {path.name}")
 
     def report(self, verdict):
         minutes = (time.monotonic() - self.started) / 60
