@@ -174,7 +174,15 @@ class Soak:
             for i in range(1, steps + 1):
                 path += ["mousemove", str(x + (x2 - x) * i // steps), str(y + (y2 - y) * i // steps),
                          "sleep", "0.02"]
-            self.note(f"drag {x},{y} -> {x2},{y2} in {steps} steps")
+            if self.random.random() < 0.1:
+                # A key mid-drag, as when an alert or another window comes up
+                # before the button is let go.
+                key = self.random.choice(KEYS + RARE_KEYS)
+                middle = len(path) // 2 - len(path) // 2 % 4
+                path[middle:middle] = ["key", key]
+                self.note(f"drag {x},{y} -> {x2},{y2} in {steps} steps, {key} halfway")
+            else:
+                self.note(f"drag {x},{y} -> {x2},{y2} in {steps} steps")
             win.activate(self.main)
             win.xdo("mousemove", str(x), str(y), "mousedown", "1", *path, "mouseup", "1")
             self.counts["drags"] += 1
