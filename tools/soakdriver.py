@@ -4,6 +4,7 @@ import collections
 import json
 import os
 import random
+import signal
 import subprocess
 import time
 from pathlib import Path
@@ -58,7 +59,8 @@ class Soak:
     def alive_or_fault(self):
         status = self.app.poll()
         if status is not None:
-            raise Fault(f"the program ended by itself (exit status {status})")
+            how = f"killed by {signal.Signals(-status).name}" if status < 0 else f"exit status {status}"
+            raise Fault(f"the program ended by itself ({how})")
 
     def imported(self):
         try:
@@ -337,10 +339,11 @@ class Soak:
               + ", ".join(f"{n} {k}" for k, n in sorted(self.counts.items())))
         print(f"soak: {sum(self.dismissed.values())} windows answered or closed: "
               + (", ".join(f"{n} {k}" for k, n in sorted(self.dismissed.items())) or "none"))
-        shown = "not readable (no \"Export All (N)\" on the accessibility bus)" \
-            if getattr(self, "shown_clips", None) is None else str(self.shown_clips)
-        print(f"soak: clips at the end: window {shown}, session.json {getattr(self, 'clips', '?')}; "
-              f"bin rows {getattr(self, 'shown_rows', '?')}")
+        if hasattr(self, "clips"):
+            shown = "not readable (no \"Export All (N)\" on the accessibility bus)" \
+                if self.shown_clips is None else str(self.shown_clips)
+            print(f"soak: clips at the end: window {shown}, session.json {self.clips}; "
+                  f"bin rows {self.shown_rows}")
         exports = sorted(p.name for p in (self.home / "Videos").rglob("*") if p.is_file()) \
             if (self.home / "Videos").exists() else []
         print(f"soak: {len(exports)} files in ~/Videos: {', '.join(exports[:8])}{' …' if len(exports) > 8 else ''}")
