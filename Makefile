@@ -10,9 +10,11 @@ test:
 build:
 	@tools/bootstrap && tools/build
 
-# A .deb of the installed tree (build/cutwright_*.deb).
-package: build
-	@cmake --build build --target package
+# A .deb of the installed tree (build/cutwright_*.deb). It holds only the
+# program and its desktop files, so only they are built (CMake's own package
+# target would build every test first).
+package:
+	@tools/bootstrap && tools/build cutwright cw_icons && cd build && cpack -G DEB
 
 bench: build
 	@bench/run build

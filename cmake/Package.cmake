@@ -13,20 +13,26 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${CW_BUILD_NUMBER})
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
-# What the installed program needs at run time, in one place: the Qt modules
-# (with the platform plugins that open its window), the FFmpeg and mpv
-# libraries, the ffmpeg program its converter runs, bash for that launcher, and
-# the theme's fonts and icon font (QCoro is linked into the program).
+# The libraries the program links (Qt, QCoro, FFmpeg, mpv and theirs) are read
+# from the installed binaries by dpkg-shlibdeps, with the minimum versions
+# their packages declare: a hand-kept list once missed libqcoro6core0 and the
+# package installed cleanly but could not start.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+# What no ELF file in the package names, so dpkg-shlibdeps cannot find it. The
+# window's platform plugin (xcb, with the GLX integration the player surface
+# draws through) is loaded by name at start, but Debian 12 ships it in
+# libqt6gui6, which the program links and whose Depends bring the xcb
+# libraries and Mesa; it needs no line here.
 set(CW_DEB_DEPENDS
-  libc6 libstdc++6 libgcc-s1
-  libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libqt6opengl6 libqt6openglwidgets6
-  qt6-qpa-plugins
-  libavformat59 libavcodec59 libavfilter8 libswscale6 libswresample4 libavutil57
-  libmpv2 ffmpeg bash
+  # the converter: libexec/cutwright/ffmpeg is a bash script that runs it
+  ffmpeg bash
+  # the kit's text and symbol fonts, looked up through fontconfig by family
   ${CW_THEME_DEB_DEPENDS})
 list(REMOVE_DUPLICATES CW_DEB_DEPENDS)
 list(JOIN CW_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
-# The menu entry and the icons reach the desktop through these caches.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, hicolor-icon-theme")
+# The menu entry and the icons reach the desktop through these caches; the
+# other platform plugins (VNC, framebuffers) are only for unusual sessions.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, hicolor-icon-theme, qt6-qpa-plugins")
 
 include(CPack)
