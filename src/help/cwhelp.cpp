@@ -149,7 +149,10 @@ HelpPage keyboardShortcuts()
          HelpKey{u"Ctrl+Shift+Z or Ctrl+Y"_s, u"Redo (Edit > Redo)"_s},
          HelpKey{u"Ctrl+= / Ctrl+− / Ctrl+0"_s, u"Interface zoom"_s},
          HelpKey{u"Ctrl+? or F1"_s, u"This Help"_s},
-         HelpKey{u"F10"_s, u"Open the menus; the arrow keys move through them"_s}}};
+         HelpKey{u"F10"_s, u"Open the menus; the arrow keys move through them"_s},
+         HelpKey{
+             u"Tab"_s,
+             u"Reach the videos in the bin, the clip chips and the trim handles: the arrow keys move, Return or Space chooses, Delete removes a chip"_s}}};
 }
 
 HelpPage tips()
