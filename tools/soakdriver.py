@@ -268,7 +268,9 @@ class Soak:
             raise Fault("the window could not be read through the accessibility bus")
         self.shown_clips = win.shown_clip_count(found)
         names = {Path(v).name for v in self.videos}
-        self.shown_rows = sorted({name for _, name, _, _ in found if name in names})
+        # A bin row reads "name, size, clips, length"; the name may hold commas too.
+        self.shown_rows = sorted({v for _, name, _, _ in found for v in names
+                                  if name == v or name.startswith(v + ", ")})
         subprocess.run(["import", "-window", "root", str(self.home / "end.png")], stderr=subprocess.DEVNULL)
         self.note("Ctrl+Q")
         win.activate(self.main)
