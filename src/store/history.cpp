@@ -94,28 +94,27 @@ QString CWHistory::redoLabel() const
     return redo_.isEmpty() ? QString() : redo_.last().label;
 }
 
-std::optional<CWHistory::State> CWHistory::undo(const State& now)
+std::optional<CWHistory::State> CWHistory::flip(QList<Step>& from, QList<Step>& to,
+                                                const State& now)
 {
-    if (undo_.isEmpty())
+    if (from.isEmpty())
         return std::nullopt;
-    Step step = undo_.takeLast();
-    State back = std::move(step.state);
+    Step step = from.takeLast();
+    State other = std::move(step.state);
     step.state = now;
     step.open = false;
-    redo_.append(std::move(step));
-    return back;
+    to.append(std::move(step));
+    return other;
+}
+
+std::optional<CWHistory::State> CWHistory::undo(const State& now)
+{
+    return flip(undo_, redo_, now);
 }
 
 std::optional<CWHistory::State> CWHistory::redo(const State& now)
 {
-    if (redo_.isEmpty())
-        return std::nullopt;
-    Step step = redo_.takeLast();
-    State forward = std::move(step.state);
-    step.state = now;
-    step.open = false;
-    undo_.append(std::move(step));
-    return forward;
+    return flip(redo_, undo_, now);
 }
 
 void CWHistory::updateStates(const std::function<void(State&)>& change)

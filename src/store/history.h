@@ -90,6 +90,9 @@ private:
         bool open = false;
     };
     bool joins(const Step& top, const Change& change, quint64 gesture, qint64 now) const;
+    // Takes the last step of from, gives back its state and moves it to to,
+    // holding now (the state it takes back to the other way).
+    static std::optional<State> flip(QList<Step>& from, QList<Step>& to, const State& now);
 
     QList<Step> undo_;
     QList<Step> redo_;

@@ -14,7 +14,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScrollArea>
 #include <algorithm>
 #include <cmath>
 
@@ -334,11 +333,7 @@ void CWBinRow::keyPressEvent(QKeyEvent* event)
 void CWBinRow::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* scroll = qobject_cast<QScrollArea*>(w)) {
-            scroll->ensureWidgetVisible(this, 0, 0);
-            break;
-        }
+    CWViewKit::showInScroll(this);  // a focused row or chip is never hidden by the scroll
     update();
 }
 

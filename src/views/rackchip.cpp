@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollArea>
 #include <QToolTip>
 #include <algorithm>
 
@@ -259,12 +258,7 @@ bool CWRackChip::focusSibling(int step)
 void CWRackChip::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
-    // Shown beside the chip as the scroll would otherwise leave it hidden.
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* scroll = qobject_cast<QScrollArea*>(w)) {
-            scroll->ensureWidgetVisible(this, 0, 0);
-            break;
-        }
+    CWViewKit::showInScroll(this);  // a focused row or chip is never hidden by the scroll
     update();
 }
 

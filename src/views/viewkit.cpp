@@ -51,6 +51,15 @@ QVBoxLayout* scrollingColumn(QScrollArea* area)
     mwThinScrollBars(area);
     return column;
 }
+
+void showInScroll(QWidget* widget)
+{
+    for (QWidget* w = widget->parentWidget(); w; w = w->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(w)) {
+            scroll->ensureWidgetVisible(widget, 0, 0);
+            return;
+        }
+}
 }  // namespace CWViewKit
 
 CWElidedLabel::CWElidedLabel(QWidget* parent, Qt::TextElideMode mode) : QLabel(parent), mode_(mode)

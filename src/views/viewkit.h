@@ -20,6 +20,9 @@ CropFrame::Input frameInput(const CWStore& store);
 // returns the column its rows go into (no margins; a stretch below them).
 // Its bars take the finish's slim look.
 QVBoxLayout* scrollingColumn(QScrollArea* area);
+// Scrolls the nearest scroll area around widget so that it shows (a row or
+// chip that has just taken the keyboard focus).
+void showInScroll(QWidget* widget);
 }  // namespace CWViewKit
 
 // One line of text that gives way: a long name is cut with "…" (at the end,
