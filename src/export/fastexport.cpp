@@ -109,7 +109,10 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
                      number(b * 2)};
     if (media.hasAudio) {
         args << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a")
-             << QStringLiteral("192k") << QStringLiteral("-ac") << QStringLiteral("2");
+             << QStringLiteral("192k") << QStringLiteral("-ac") << QStringLiteral("2")
+             // Short-video platforms take AAC at 48 kHz at most; 48 kHz is
+             // what every one of them takes.
+             << QStringLiteral("-ar") << QStringLiteral("48000");
     }
     args << QStringLiteral("-movflags") << QStringLiteral("+faststart") << QStringLiteral("-f")
          << QStringLiteral("mp4") << to;

@@ -17,23 +17,14 @@ namespace {
 constexpr AVSampleFormat kOutFormat = AV_SAMPLE_FMT_FLTP;  // what the AAC encoder takes
 constexpr int kOutChannels = 2;
 
-// The source's rate when AAC can carry it, else 48 kHz.
-int outputRate(const AVCodec* codec, int sourceRate)
-{
-    if (codec->supported_samplerates) {
-        for (const int* r = codec->supported_samplerates; *r; ++r) {
-            if (*r == sourceRate)
-                return sourceRate;
-        }
-        return 48000;
-    }
-    return sourceRate > 0 ? sourceRate : 48000;
-}
+// Every clip's sound leaves at 48 kHz, whatever the source's rate: the rate
+// every short-video platform takes (some refuse more), as the converter writes it.
+constexpr int kOutRate = 48000;
 
 }  // namespace
 
 AudioChain::AudioChain(const AVCodecContext* decoder, double length)
-    : length_(length), decoder_(decoder), decoderRate_(decoder->sample_rate), frame_(newFrame())
+    : length_(length), decoder_(decoder), frame_(newFrame())
 {}
 
 AudioChain::~AudioChain()
@@ -53,7 +44,7 @@ bool AudioChain::open()
     if (!e)
         return false;
     e->sample_fmt = kOutFormat;
-    e->sample_rate = outputRate(codec, decoderRate_);
+    e->sample_rate = kOutRate;
     av_channel_layout_default(&e->ch_layout, kOutChannels);
     e->bit_rate = 192000;
     e->time_base = AVRational{1, e->sample_rate};

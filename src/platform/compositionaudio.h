@@ -46,7 +46,6 @@ private:
 
     const double length_;
     const AVCodecContext* const decoder_;
-    const int decoderRate_;
     CodecPtr encoder_;
     SwrContext* resampler_ = nullptr;
     AVAudioFifo* fifo_ = nullptr;

@@ -167,7 +167,7 @@ TEST(FastArgs, ArgumentsBitRateAndFailureLines)
         "crop=608:1080:656:0,scale=1080:1920:flags=bicubic,setsar=1,format=nv12",
         "-c:v", "h264_videotoolbox", "-allow_sw", "1", "-profile:v", "high",
         "-b:v", "9953280", "-maxrate", "14929920", "-bufsize", "19906560",
-        "-c:a", "aac", "-b:a", "192k", "-ac", "2", "-movflags", "+faststart",
+        "-c:a", "aac", "-b:a", "192k", "-ac", "2", "-ar", "48000", "-movflags", "+faststart",
         "-f", "mp4", "/out/01 A (9x16).mp4"};
     // clang-format on
     EXPECT_EQ(fastArgs(hd, 12.5, 41.25, crop, QSizeF(1080, 1920), "/out/01 A (9x16).mp4"),

@@ -60,6 +60,20 @@ TEST_P(OutputTest, ClipWithSoundIsAPlayableUprightMp4OfTheRightSizeLengthAndSync
     EXPECT_TRUE(exporttest::indexFirst(path));
 }
 
+// Sound leaves as AAC-LC at 48 kHz in stereo, whatever the source's rate and
+// layout: mono in both channels, six channels folded down.
+TEST_P(OutputTest, SoundLeavesAsStereoAt48kHz)
+{
+    for (const char* fixture : {"export_96k_6ch.mp4", "export_44k_mono.mp4"}) {
+        SCOPED_TRACE(fixture);
+        const exporttest::Probe p = exporttest::probe(exportOf(fixture, exporttest::clipOf(0, 1)));
+        ASSERT_TRUE(p.audio);
+        EXPECT_EQ(p.audio->value("sample_rate").toString(), "48000");
+        EXPECT_EQ(p.audio->value("channels").toInt(), 2);
+        EXPECT_EQ(p.audio->value("profile").toString(), "LC");
+    }
+}
+
 TEST_P(OutputTest, FirstFrameIsTheFirstFrameAtOrAfterTheInPoint)
 {
     // Frame n of the counters has luma 16 + 3n (grey 3n × 255 ÷ 219), at 25
