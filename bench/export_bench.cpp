@@ -44,7 +44,7 @@ Clip centred(double in, double out)
 QCoro::Task<int> runAll(MWOpenedMedia media, int shortSide, bool fast, QString dir, int clips)
 {
     auto job = std::make_shared<ClipExporter::Job>();
-    job->forceAVFoundation = !fast;
+    job->forceComposition = !fast;
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < clips; ++i) {

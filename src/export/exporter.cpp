@@ -30,7 +30,7 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
                             Progress progress)
 {
     const std::optional<QString> exe = MWMediaOpener::converterURL();
-    if (exe && !job->forceAVFoundation) {
+    if (exe && !job->forceComposition) {
         QFile::remove(to);
         FastResult result = FastResult::failed;
         try {

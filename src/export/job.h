@@ -44,7 +44,7 @@ public:
     static constexpr int terminateGraceMs = 200;
 
     // When true, every clip takes the composition path. Set before the batch starts.
-    bool forceAVFoundation = false;
+    bool forceComposition = false;
 
 private:
     mutable std::mutex lock_;  // guards the three below; never held across a call out

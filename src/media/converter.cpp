@@ -270,7 +270,7 @@ std::optional<double> progressFromChunk(const QString& chunk, double duration)
     return clockFraction(parseClock(chunk.mid(at + 5, clockLength)), duration, 1.0);
 }
 
-QCoro::Task<void> exportWithAVFoundation(QString src, QString dst, MWStatus status)
+QCoro::Task<void> remuxByStreamCopy(QString src, QString dst, MWStatus status)
 {
     const auto load = [src] { return MWAsset::open(src); };
     const auto asset = co_await onWorker(load);

@@ -69,6 +69,6 @@ double clockFraction(double seconds, double total, double most);
 // posting "Converting…" with its progress every 0.2 s. Throws MWError "Linux
 // can't export this file" when a track cannot go into a movie, else libav's
 // description of the failure; a failed export leaves no file at dst.
-QCoro::Task<void> exportWithAVFoundation(QString src, QString dst, MWStatus status);
+QCoro::Task<void> remuxByStreamCopy(QString src, QString dst, MWStatus status);
 
 }  // namespace MWMediaOpener

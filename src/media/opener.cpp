@@ -158,7 +158,7 @@ QCoro::Task<MWOpenedMedia> open(QString path, bool wantVideo, MWStatus status)
     QString detail;
     if (!convert) {
         try {
-            co_await exportWithAVFoundation(path, out, status);
+            co_await remuxByStreamCopy(path, out, status);
         } catch (const MWError& e) {
             detail = e.message;
         }

@@ -66,7 +66,7 @@ QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, 
 {
     QFile::remove(out);  // a test's earlier clip: exports never replace a file
     auto job = std::make_shared<ClipExporter::Job>();
-    job->forceAVFoundation = engine == Engine::composition;
+    job->forceComposition = engine == Engine::composition;
     const Outcome o = outcome(ClipExporter::exportClip(clip, media, {}, shortSide, out, job, {}));
     EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
     EXPECT_EQ(engineOf(out), engine == Engine::composition ? "composition" : "converter");

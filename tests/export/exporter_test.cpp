@@ -112,7 +112,7 @@ TEST_F(ExporterTest, CancelStopsEitherEngineAndLeavesNoFile)
     for (const bool composition : {false, true}) {
         SCOPED_TRACE(composition ? "composition" : "converter");
         job = std::make_shared<Job>();
-        job->forceAVFoundation = composition;
+        job->forceComposition = composition;
         const Outcome o = exporttest::outcome(
             exportClip(clip("Long", 0, composition ? 8 : 12),
                        exporttest::media(composition ? "export_still.mp4" : "export_long.mp4"), {},

@@ -231,19 +231,19 @@ echo done >"$last"
     // The re-export copies the tracks as they are; the opener's ReExport shows
     // it is tried before the converter, and the length of its copy.
     const QString rotated = dir.filePath("rotated.mov");
-    await(exportWithAVFoundation(testutil::fixture("rotated.mp4"), rotated, {}));
+    await(remuxByStreamCopy(testutil::fixture("rotated.mp4"), rotated, {}));
     const auto copy = MWAsset::open(rotated);
     EXPECT_EQ(copy->preferredTransform,
               MWAsset::open(testutil::fixture("rotated.mp4"))->preferredTransform);
     EXPECT_EQ(copy->audioTracks, 1);
     // A transport stream's clock starts late; the copy's starts at zero.
     const QString ts = dir.filePath("ts.mov");
-    await(exportWithAVFoundation(testutil::fixture("mpeg.ts"), ts, {}));
+    await(remuxByStreamCopy(testutil::fixture("mpeg.ts"), ts, {}));
     EXPECT_NEAR(MWAsset::open(ts)->startTime, 0, 0.1);
 
     // Its failures on random bytes, and that they leave nothing, are the
     // opener's FailuresCarryTheLastDetail.
-    EXPECT_EQ(failure(exportWithAVFoundation(testutil::fixture("matroska.mkv"), ts, {})),
+    EXPECT_EQ(failure(remuxByStreamCopy(testutil::fixture("matroska.mkv"), ts, {})),
               "Linux can't export this file");
 }
 
