@@ -45,14 +45,6 @@ protected:
     CWSource talk;
 };
 
-QStringList names(const QList<Clip>& clips)
-{
-    QStringList list;
-    for (const Clip& c : clips)
-        list << c.name;
-    return list;
-}
-
 }  // namespace
 
 // The Edit menu sits between File and View; its items say what they would
@@ -122,12 +114,12 @@ TEST_F(UndoKeysTest, UndoKeysInTheNameFieldAreTheFieldsOwn)
     QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
     name->end(false);
     type(" one");
-    ASSERT_EQ(names(store->clips()), QStringList{clip.name + " one"});
+    ASSERT_EQ(storetest::clipNames(store->clips()), QStringList{clip.name + " one"});
     EXPECT_EQ(undoItem()->text(), "Undo Rename Clip");
 
     press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(name->text(), clip.name) << "the field's own undo";
-    EXPECT_EQ(names(store->clips()), QStringList{clip.name}) << "the store follows the field";
+    EXPECT_EQ(storetest::clipNames(store->clips()), QStringList{clip.name}) << "the store follows the field";
     EXPECT_EQ(undoItem()->text(), "Undo Delete Clip") << "typed back: no step left";
     press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(name->text(), clip.name + " one");
@@ -137,12 +129,12 @@ TEST_F(UndoKeysTest, UndoKeysInTheNameFieldAreTheFieldsOwn)
     EXPECT_EQ(store->clips().size(), 1) << "the deleted clip stays deleted";
 
     type("!");
-    EXPECT_EQ(names(store->clips()), QStringList{clip.name + " one!"});
+    EXPECT_EQ(storetest::clipNames(store->clips()), QStringList{clip.name + " one!"});
     // Leaving the field: Ctrl+Z is the window's again, and the run is one step.
     QTest::mouseClick(main()->viewer()->overlay(), Qt::LeftButton, {}, QPoint(4, 4));
     ASSERT_NE(QApplication::focusWidget(), name);
     press(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(names(store->clips()), QStringList{clip.name});
+    EXPECT_EQ(storetest::clipNames(store->clips()), QStringList{clip.name});
     QCoreApplication::processEvents();
     EXPECT_EQ(name->text(), clip.name) << "the field shows the name taken back";
     press(Qt::Key_Z, Qt::ControlModifier);

@@ -24,6 +24,15 @@ inline void writeSession(const QByteArray& bytes, const QString& file = CWStore:
     f.write(bytes);
 }
 
+// The clips' names, in the store's order.
+inline QStringList clipNames(const QList<Clip>& clips)
+{
+    QStringList list;
+    for (const Clip& c : clips)
+        list << c.name;
+    return list;
+}
+
 inline QByteArray readSession(const QString& file = CWStore::sessionURL())
 {
     QFile f(file);

@@ -27,14 +27,6 @@ protected:
     qint64 now = 0;
 };
 
-QStringList names(const QList<Clip>& clips)
-{
-    QStringList list;
-    for (const Clip& c : clips)
-        list << c.name;
-    return list;
-}
-
 }  // namespace
 
 // Every kind of change is one step, named in what Undo says; undoing walks
@@ -125,7 +117,7 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepBackAndForth)
     EXPECT_FALSE(store->canRedo());
     EXPECT_EQ(store->undoLabel(), "Rename Clip");
     store->undo();
-    EXPECT_EQ(names(store->clips()), QStringList{"Intro"});
+    EXPECT_EQ(clipNames(store->clips()), QStringList{"Intro"});
     expectSavedAsShown();
 }
 
@@ -222,10 +214,10 @@ TEST_F(UndoTest, GesturesTypingAndBurstsAreOneStepEach)
     store->rename(b.id, "Outro");
     EXPECT_EQ(CWStoreTestAccess::undoCount(*store), base + 3);
     store->undo();
-    EXPECT_EQ(names(store->clips()), (QStringList{"Intro!", "b"}));
+    EXPECT_EQ(clipNames(store->clips()), (QStringList{"Intro!", "b"}));
     store->undo();
     store->undo();
-    EXPECT_EQ(names(store->clips()), (QStringList{"a", "b"}));
+    EXPECT_EQ(clipNames(store->clips()), (QStringList{"a", "b"}));
     // Typed back to what it was: nothing to undo.
     store->rename(b.id, "bx");
     store->rename(b.id, "b");
