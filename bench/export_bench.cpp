@@ -52,7 +52,7 @@ QCoro::Task<int> runAll(MWOpenedMedia media, int shortSide, bool fast, QString d
         const QString to = dir + QStringLiteral("/clip%1.mp4").arg(i + 1);
         try {
             QCoro::Task<QString> task = ClipExporter::exportClip(centred(i * step, (i + 1) * step),
-                                                              media, {}, shortSide, to, job, {});
+                                                                 media, {}, shortSide, to, job, {});
             co_await std::move(task);
         } catch (const MWError& e) {
             std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
@@ -81,10 +81,10 @@ int main(int argc, char** argv)
 
     if (a[1] == QLatin1String("describe")) {
         const auto px = CropMath::pixelCrop(crop, media.naturalSize);
-        const int fps = ClipExporter::compositionFrameRate(media.nominalFrameRate);
+        const ClipExporter::Delivery d = ClipExporter::deliveryFor(media, render);
         out << "crop=" << px.w << ':' << px.h << ':' << px.x << ':' << px.y
-            << " scale=" << render.width() << ':' << render.height() << " fps=" << fps
-            << " bitrate=" << ClipExporter::fastBitRate(render, float(fps)) << Qt::endl;
+            << " scale=" << render.width() << ':' << render.height()
+            << " fps=" << d.frameRate.text() << " bitrate=" << d.bitRate << Qt::endl;
         return 0;
     }
     if (a[1] == QLatin1String("args") && (a.size() == 5 || a.size() == 7)) {

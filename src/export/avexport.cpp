@@ -1,5 +1,6 @@
 #include "export/avexport.h"
 
+#include "export/delivery.h"
 #include "export/fastexport.h"
 #include "model/cropmath.h"
 #include "model/mwerror.h"
@@ -14,15 +15,6 @@
 #include <cmath>
 
 namespace ClipExporter {
-
-int compositionFrameRate(float nominalFrameRate)
-{
-    if (!(nominalFrameRate > 1))
-        return 30;
-    // Clamped before rounding, so that no rate is too large to round.
-    const double rate = std::min(double(nominalFrameRate), 61.0);
-    return std::clamp(int(std::lround(rate)), 10, 60);
-}
 
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress)
@@ -39,8 +31,14 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     composition.preferredTransform = media.preferredTransform;
     composition.crop = QRect(int(px.x), int(px.y), int(px.w), int(px.h));
     composition.renderSize = render.toSize();
-    composition.frameRate = compositionFrameRate(media.nominalFrameRate);
-    composition.videoBitRate = fastBitRate(render, float(composition.frameRate));
+    const Delivery d = deliveryFor(media, composition.renderSize);
+    composition.frameRateNum = d.frameRate.num;
+    composition.frameRateDen = d.frameRate.den;
+    composition.videoBitRate = d.bitRate;
+    composition.level = d.level;
+    composition.keyFrameInterval = d.keyFrameInterval;
+    composition.pictureFilters = d.pictureChain(QStringLiteral("yuv420p"));
+    composition.bt709 = true;
     composition.output = to;
 
     auto session = std::make_shared<MWCompositionExport>(composition);

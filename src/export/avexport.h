@@ -11,13 +11,9 @@
 
 namespace ClipExporter {
 
-// The composition path's constant frame rate: the source's rate rounded to a
-// whole number and held between 10 and 60, or 30 when it is 1 or less.
-int compositionFrameRate(float nominalFrameRate);
-
 // Writes the clip in-process (libav): the range start…end of the first video
-// track, upright, cropped to crop (upright pixels), scaled to render, with the
-// first audio track as stereo AAC when there is one; reports progress every
+// track, upright, cropped to crop (upright pixels), scaled to render as the
+// clip's Delivery asks, with the first audio track as stereo AAC when there is one; reports progress every
 // 150 ms and 1.0 when complete. Throws MWCancelled when the job is or gets
 // cancelled, else MWError; a failed or cancelled export leaves no file at to.
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,

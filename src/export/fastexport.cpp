@@ -1,5 +1,7 @@
 #include "export/fastexport.h"
 
+#include "export/delivery.h"
+
 #include "media/childprocess.h"
 #include "media/converter.h"
 #include "model/cropmath.h"
@@ -44,15 +46,6 @@ QString number(long long value)
 
 }  // namespace
 
-long long fastBitRate(QSizeF render, float nominalFrameRate)
-{
-    const double fps = nominalFrameRate > 1 ? std::min(double(nominalFrameRate), 60.0) : 30.0;
-    const double rw = double((long long)render.width());
-    const double rh = double((long long)render.height());
-    const auto raw = (long long)(rw * rh * fps * 0.16);
-    return std::max(raw, 4000000LL);
-}
-
 CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
 {
     const QSizeF shown = media.naturalSize;
@@ -73,20 +66,25 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
                      QSizeF render, const QString& to)
 {
     const CropMath::PixelRect px = storedCrop(media, crop);
-    const auto rw = (long long)render.width();
-    const auto rh = (long long)render.height();
-    const long long b = fastBitRate(render, media.nominalFrameRate);
+    const Delivery d = deliveryFor(media, render.toSize());
+    const QString length = QString::asprintf("%.3f", end - start);
+    const long long b = d.bitRate;
+    // The rate first, so that dropped frames are never cropped or scaled. The
+    // rate filter ends with the last frame's start; the picture holds its last
+    // frame to the clip's end instead, as the sound runs on, and the output's
+    // length cuts it there.
     const QString filter =
-        QStringLiteral("crop=%1:%2:%3:%4,scale=%5:%6:flags=bicubic,setsar=1,"
-                       "format=nv12")
-            .arg(number(px.w), number(px.h), number(px.x), number(px.y), number(rw), number(rh));
+        QStringLiteral("fps=%1,tpad=stop_mode=clone:stop_duration=%2,crop=%3:%4:%5:%6,")
+            .arg(d.frameRate.text(), length, number(px.w), number(px.h), number(px.x),
+                 number(px.y)) +
+        d.pictureChain(QStringLiteral("nv12"));
     QStringList args{QStringLiteral("-hide_banner"),
                      QStringLiteral("-nostdin"),
                      QStringLiteral("-y"),
                      QStringLiteral("-ss"),
                      QString::asprintf("%.3f", start),
                      QStringLiteral("-t"),
-                     QString::asprintf("%.3f", end - start),
+                     length,
                      QStringLiteral("-i"),
                      media.playable,
                      QStringLiteral("-map"),
@@ -101,21 +99,44 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
                      QStringLiteral("1"),
                      QStringLiteral("-profile:v"),
                      QStringLiteral("high"),
+                     QStringLiteral("-level:v"),
+                     d.level,
+                     QStringLiteral("-g"),
+                     number(d.keyFrameInterval),
+                     QStringLiteral("-flags"),
+                     QStringLiteral("+cgop"),
                      QStringLiteral("-b:v"),
                      number(b),
                      QStringLiteral("-maxrate"),
                      number(b * 3 / 2),
                      QStringLiteral("-bufsize"),
-                     number(b * 2)};
+                     number(b * 2),
+                     QStringLiteral("-color_primaries"),
+                     QStringLiteral("bt709"),
+                     QStringLiteral("-color_trc"),
+                     QStringLiteral("bt709"),
+                     QStringLiteral("-colorspace"),
+                     QStringLiteral("bt709"),
+                     QStringLiteral("-color_range"),
+                     QStringLiteral("tv")};
     if (media.hasAudio) {
-        args << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a")
-             << QStringLiteral("192k") << QStringLiteral("-ac") << QStringLiteral("2")
+        // The AAC encoder's first 1,024 samples are its own priming. With no
+        // edit list to hide them they play at the start, so as many samples
+        // of the clip's sound are left out there to keep it on the picture.
+        args << QStringLiteral("-af") << QStringLiteral("aresample=48000,atrim=start_sample=1024")
+             << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a")
+             << QStringLiteral("192k") << QStringLiteral("-ac")
+             << QStringLiteral("2")
              // Short-video platforms take AAC at 48 kHz at most; 48 kHz is
              // what every one of them takes.
              << QStringLiteral("-ar") << QStringLiteral("48000");
     }
-    args << QStringLiteral("-movflags") << QStringLiteral("+faststart") << QStringLiteral("-f")
-         << QStringLiteral("mp4") << to;
+    // Both tracks start at 0 without an edit list (some platforms mishandle
+    // them): the picture's reordering delay goes into negative composition
+    // offsets instead.
+    args << QStringLiteral("-t") << length << QStringLiteral("-movflags")
+         << QStringLiteral("+faststart+negative_cts_offsets") << QStringLiteral("-use_editlist")
+         << QStringLiteral("0") << QStringLiteral("-f") << QStringLiteral("mp4") << to;
     return args;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/delivery.h"
 #include "export/job.h"
 #include "model/cropmath.h"
 #include "model/openedmedia.h"
@@ -13,10 +14,6 @@
 
 namespace ClipExporter {
 
-// The H.264 bit rate for an output size: 0.16 bit per pixel and frame at the
-// source's frame rate (over 1 and at most 60, else 30), and at least 4 Mbit/s.
-long long fastBitRate(QSizeF render, float nominalFrameRate);
-
 // The crop frame (in shown pixels of the upright picture, where the crop math
 // works) as whole pixels of the upright picture as the file stores it: where
 // pixels are not square, x and width are divided by the pixel aspect. Both
@@ -24,8 +21,9 @@ long long fastBitRate(QSizeF render, float nominalFrameRate);
 CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop);
 
 // The converter's command line for one clip: input seek to start, the clip's
-// length, crop and scale, hardware H.264 (software allowed), stereo AAC when
-// the source has sound, MP4 with its index at the front. crop is the crop
+// length, crop and scale, hardware H.264 (software allowed) as the clip's
+// Delivery asks, stereo 48 kHz AAC when the source has sound, MP4 with its
+// index at the front and no edit lists. crop is the crop
 // frame in shown upright pixels; render the even output size.
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
                      QSizeF render, const QString& to);

@@ -5,6 +5,7 @@
 
 extern "C" {
 #include <libavutil/display.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <QRectF>
@@ -44,13 +45,32 @@ QTransform displayTransform(const AVStream* st, QSizeF coded)
                       -upright.y());
 }
 
-float frameRate(const AVStream* st)
+AVRational frameRate(const AVStream* st)
 {
     for (const AVRational r : {st->avg_frame_rate, st->r_frame_rate}) {
         if (r.num > 0 && r.den > 0)
-            return float(av_q2d(r));
+            return r;
     }
-    return 0;
+    return AVRational{0, 1};
+}
+
+// Phones write variable-rate tracks: the real rate (the smallest frame step
+// seen) then lies well away from the average. A 1 % slack keeps rounding in
+// the container's clock from calling a steady track variable.
+bool variableRate(const AVStream* st)
+{
+    const AVRational a = st->avg_frame_rate;
+    const AVRational r = st->r_frame_rate;
+    if (a.num <= 0 || a.den <= 0 || r.num <= 0 || r.den <= 0)
+        return false;
+    return std::abs(av_q2d(a) - av_q2d(r)) > 0.01 * av_q2d(r);
+}
+
+QString colourName(const char* name)
+{
+    return name && std::strcmp(name, "unknown") != 0 && std::strcmp(name, "unspecified") != 0
+               ? QString::fromLatin1(name)
+               : QString();
 }
 
 // A pixel aspect far from 1 is a broken header, not a picture anyone films:
@@ -132,7 +152,16 @@ std::shared_ptr<const MWAsset> MWAsset::open(const QString& path)
         asset->naturalSize =
             QSizeF(asset->storedSize.width() * asset->pixelAspect, asset->storedSize.height());
         asset->preferredTransform = displayTransform(st, asset->naturalSize);
-        asset->nominalFrameRate = frameRate(st);
+        const AVRational rate = frameRate(st);
+        asset->nominalFrameRate = float(av_q2d(rate));
+        asset->frameRateNum = rate.num;
+        asset->frameRateDen = rate.den;
+        asset->variableFrameRate = variableRate(st);
+        const AVCodecParameters* par = st->codecpar;
+        asset->colorPrimaries = colourName(av_color_primaries_name(par->color_primaries));
+        asset->colorTransfer = colourName(av_color_transfer_name(par->color_trc));
+        asset->colorMatrix = colourName(av_color_space_name(par->color_space));
+        asset->colorRange = colourName(av_color_range_name(par->color_range));
         asset->playable = hasDecoder(st);
     } else if (asset->audioStream >= 0) {
         asset->playable = hasDecoder(ctx->streams[asset->audioStream]);

@@ -30,6 +30,18 @@ public:
     QSizeF naturalSize;             // storedSize shown with square pixels, before its transform
     QTransform preferredTransform;  // from the display matrix; identity when absent
     float nominalFrameRate = 0;     // average (else real) frame rate; 0 when unknown
+    // The same rate exactly, as a fraction (0/1 when unknown), and whether the
+    // frames come at a varying rate (the average and the real rate disagree),
+    // as phones record.
+    int frameRateNum = 0;
+    int frameRateDen = 1;
+    bool variableFrameRate = false;
+    // The first video track's colour as libav names it ("bt709", "smpte2084",
+    // "bt2020nc", "tv", …); empty where the file says nothing.
+    QString colorPrimaries;
+    QString colorTransfer;
+    QString colorMatrix;
+    QString colorRange;
 
     // Opens and inspects path. Throws MWError with libav's description when the
     // file cannot be opened at all.

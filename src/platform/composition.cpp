@@ -221,7 +221,11 @@ private:
             throw Failure{av::errorText(rc)};
         created_ = true;
         AVDictionary* options = nullptr;
-        av_dict_set(&options, "movflags", "+faststart", 0);
+        // No edit lists (some platforms mishandle them): the picture's
+        // reordering delay goes into negative composition offsets, and the
+        // sound's priming is taken out of the clip (see AudioChain).
+        av_dict_set(&options, "movflags", "+faststart+negative_cts_offsets", 0);
+        av_dict_set(&options, "use_editlist", "0", 0);
         rc = avformat_write_header(out, &options);
         av_dict_free(&options);
         if (rc < 0)

@@ -18,10 +18,18 @@ struct MWComposition {
     // Whole pixels of the upright picture as stored (not yet made square),
     // even width and height; the output has square pixels.
     QRect crop;
-    QSize renderSize;                  // even output size
-    int frameRate = 30;                // constant output frame rate
+    QSize renderSize;       // even output size
+    int frameRateNum = 30;  // constant output frame rate, a fraction
+    int frameRateDen = 1;
     long long videoBitRate = 4000000;  // the peak rate is held to 1.5 × this
-    QString output;                    // the MP4 to write; replaced if it exists
+    QString level{};                   // H.264 level ("4.2"); empty lets the encoder choose
+    int keyFrameInterval = 0;          // most frames between key frames; 0 lets the encoder choose
+    // libavfilter text from the cropped picture to 4:2:0 at renderSize; empty
+    // scales as it is. With bt709 the text makes limited-range BT.709, and
+    // the output is tagged so; without, the source's tags travel on.
+    QString pictureFilters{};
+    bool bt709 = false;
+    QString output;  // the MP4 to write; replaced if it exists
 };
 
 // One export of an MWComposition on libav: the stand-in for an export

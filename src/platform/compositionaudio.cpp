@@ -7,6 +7,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -55,6 +56,7 @@ bool AudioChain::open()
     }
     fifo_ = av_audio_fifo_alloc(kOutFormat, kOutChannels, e->frame_size > 0 ? e->frame_size : 1024);
     maxSamples_ = std::llround(length_ * e->sample_rate);
+    primed_ = std::max(0, e->initial_padding);
     if (!fifo_) {
         encoder_.reset();
         return false;
@@ -184,7 +186,17 @@ void AudioChain::queue(uint8_t** data, int count)
     count = int(std::min<long long>(count, maxSamples_ - queuedTotal_));
     if (count <= 0)
         return;
-    if (av_audio_fifo_write(fifo_, reinterpret_cast<void**>(data), count) < count)
+    // The encoder's priming takes the place of the clip's first samples: with
+    // no edit list to hide it, it plays, and the sound stays on the picture.
+    const int skip = int(std::clamp<long long>(primed_ - queuedTotal_, 0, count));
+    uint8_t* rest[kOutChannels];
+    for (int ch = 0; ch < kOutChannels; ++ch)
+        rest[ch] = data[ch] + skip * av_get_bytes_per_sample(kOutFormat);
+    queuedTotal_ += skip;
+    count -= skip;
+    if (count <= 0)
+        return;
+    if (av_audio_fifo_write(fifo_, reinterpret_cast<void**>(rest), count) < count)
         throw Failure{av::errorText(AVERROR(ENOMEM))};
     queuedTotal_ += count;
 }
@@ -214,7 +226,8 @@ void AudioChain::drain(bool last)
         if (av_frame_get_buffer(frame_.get(), 0) < 0)
             throw Failure{av::errorText(AVERROR(ENOMEM))};
         av_audio_fifo_read(fifo_, reinterpret_cast<void**>(frame_->data), n);
-        frame_->pts = encoded_;
+        // Counted from the first kept sample, which the priming has moved.
+        frame_->pts = primed_ + encoded_;
         encoded_ += n;
         encode(encoder_.get(), frame_.get(), sink);
     }

@@ -56,6 +56,7 @@ private:
     long long queuedTotal_ = 0;  // output samples queued so far
     long long maxSamples_ = 0;   // the clip's length in output samples
     long long encoded_ = 0;      // output samples handed to the encoder
+    long long primed_ = 0;       // the encoder's priming, in samples
     bool done_ = false;
     bool refused_ = false;
     FramePtr frame_;

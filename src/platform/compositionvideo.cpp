@@ -45,8 +45,8 @@ QRect followCrop(QRect crop, QSize from, double fromAspect, QSize to, double toA
 VideoChain::VideoChain(const MWComposition& composition, QSize reference,
                        AVRational referenceAspect)
     : composition_(composition), reference_(reference), referenceAspect_(referenceAspect),
-      slots_(std::max(1LL, std::llround((composition.end - composition.start) *
-                                        std::max(composition.frameRate, 1)))),
+      rate_(std::max(composition.frameRateNum, 1) / double(std::max(composition.frameRateDen, 1))),
+      slots_(std::max(1LL, std::llround((composition.end - composition.start) * rate_))),
       scratch_(newFrame())
 {}
 
@@ -156,7 +156,7 @@ void VideoChain::place(FramePtr frame, double time)
         held_ = std::move(frame);
         return;
     }
-    long long target = std::llround(time * composition_.frameRate + kSlack);
+    long long target = std::llround(time * rate_ + kSlack);
     // Frame 0 belongs to the first frame at or after the start, whatever comes
     // next: above 60 frames a second the next one lies half an output frame
     // later, and a rounding error there must not put it first.
@@ -215,13 +215,17 @@ void VideoChain::openGraph(const AVFrame* first)
                                   upright(first->width, first->height), shownAspect(sar));
     if (!chain.isEmpty())
         chain += QLatin1Char(',');
-    chain += QStringLiteral("crop=%1:%2:%3:%4,scale=%5:%6:flags=bicubic,setsar=1,format=yuv420p")
+    chain += QStringLiteral("crop=%1:%2:%3:%4,")
                  .arg(crop.width())
                  .arg(crop.height())
                  .arg(crop.x())
-                 .arg(crop.y())
-                 .arg(c.renderSize.width())
-                 .arg(c.renderSize.height());
+                 .arg(crop.y());
+    if (c.pictureFilters.isEmpty())
+        chain += QStringLiteral("scale=%1:%2:flags=bicubic,setsar=1,format=yuv420p")
+                     .arg(c.renderSize.width())
+                     .arg(c.renderSize.height());
+    else
+        chain += c.pictureFilters;
 
     const Failure prepare{QStringLiteral("Couldn't prepare the video.")};
     graph_ = avfilter_graph_alloc();
@@ -268,14 +272,26 @@ void VideoChain::openEncoder(const AVFrame* first)
     e->height = first->height;
     e->pix_fmt = AVPixelFormat(first->format);
     e->sample_aspect_ratio = AVRational{1, 1};
-    e->time_base = AVRational{1, composition_.frameRate};
-    e->framerate = AVRational{composition_.frameRate, 1};
-    // The source's colour tags travel with its pixels; scaling keeps them.
-    e->color_primaries = first->color_primaries;
-    e->color_trc = first->color_trc;
-    e->colorspace = first->colorspace;
-    e->color_range = first->color_range;
+    const AVRational rate{std::max(composition_.frameRateNum, 1),
+                          std::max(composition_.frameRateDen, 1)};
+    e->time_base = av_inv_q(rate);
+    e->framerate = rate;
+    if (composition_.bt709) {
+        e->color_primaries = AVCOL_PRI_BT709;
+        e->color_trc = AVCOL_TRC_BT709;
+        e->colorspace = AVCOL_SPC_BT709;
+        e->color_range = AVCOL_RANGE_MPEG;
+    } else {
+        // The source's colour tags travel with its pixels; scaling keeps them.
+        e->color_primaries = first->color_primaries;
+        e->color_trc = first->color_trc;
+        e->colorspace = first->colorspace;
+        e->color_range = first->color_range;
+    }
     e->chroma_sample_location = first->chroma_location;
+    if (composition_.keyFrameInterval > 0)
+        e->gop_size = composition_.keyFrameInterval;
+    e->flags |= AV_CODEC_FLAG_CLOSED_GOP;
     e->rc_max_rate = composition_.videoBitRate * 3 / 2;
     e->rc_buffer_size = int(std::min<long long>(composition_.videoBitRate * 2, INT32_MAX));
     e->thread_count = 0;                      // as many as the machine has
@@ -284,6 +300,8 @@ void VideoChain::openEncoder(const AVFrame* first)
     av_dict_set(&options, "preset", "veryfast", 0);
     av_dict_set(&options, "profile", "high", 0);
     av_dict_set(&options, "crf", "18", 0);
+    if (!composition_.level.isEmpty())
+        av_dict_set(&options, "level", composition_.level.toLatin1().constData(), 0);
     const int rc = avcodec_open2(e, codec, &options);
     av_dict_free(&options);
     if (rc < 0)

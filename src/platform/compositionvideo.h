@@ -64,6 +64,7 @@ private:
     const MWComposition composition_;
     const QSize reference_;
     const AVRational referenceAspect_;
+    const double rate_;      // output frames a second
     const long long slots_;  // output frames: the clip's length on the output grid
     long long nextSlot_ = 0;
     bool done_ = false;
