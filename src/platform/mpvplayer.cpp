@@ -279,6 +279,17 @@ void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
         return;
     }
     holding_ = true;
+    // mpv runs the same libavfilter as the exports, so the picture shown is
+    // the picture written; brackets keep the graph's own commas and colons.
+    // mpv keeps the colour the file declared whatever the filters made of it:
+    // the pictures are SDR BT.709 now, and it is told so.
+    const QByteArray filters =
+        pictureFilter_.isEmpty()
+            ? QByteArray()
+            : "lavfi=[" + pictureFilter_.toUtf8() +
+                  "],format=colormatrix=bt.709:colorlevels=limited:primaries=bt.709:gamma=bt.1886:"
+                  "light=display:sig-peak=1";
+    mpv_set_property_string(mpv_, "vf", filters.constData());
     const QByteArray path = QFileInfo(item_->path).absoluteFilePath().toUtf8();
     command({"loadfile", path.constData(), "replace"}, kLoadReply + generation_);
 }

@@ -33,6 +33,7 @@ public:
     ~MWMpvPlayer() override;
 
     void replaceItem(std::shared_ptr<const MWAsset> asset) override;
+    void setPictureFilter(const QString& filter) override { pictureFilter_ = filter; }
     void play() override;
     void pause() override;
     double rate() const override;
@@ -98,6 +99,7 @@ private:
     // back, and a paused playhead stays where it was put.
     bool holding_ = false;
     double heldTime_ = 0;
+    QString pictureFilter_;
     bool settled_ = false;               // the picture for the newest request is in place
     std::uint64_t lastSeek_ = 0;         // the id of the newest seek command
     bool seekQueued_ = false;            // the core has taken the newest seek

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <memory>
 
 class MWAsset;
@@ -15,6 +16,9 @@ public:
 
     // Loads asset as the current item (paused at 0); nullptr clears the item.
     virtual void replaceItem(std::shared_ptr<const MWAsset> asset) = 0;
+    // libavfilter text the picture goes through before it is shown (the
+    // exports' tone mapping of HDR); empty for none. From the next replaceItem.
+    virtual void setPictureFilter(const QString& filter) { (void)filter; }
     virtual void play() = 0;
     virtual void pause() = 0;
     // 0 when paused, stopped or without an item.

@@ -1,4 +1,5 @@
 // The current source in the player, the playhead and the transport.
+#include "export/delivery.h"
 #include "platform/player.h"
 #include "store/store.h"
 
@@ -38,6 +39,7 @@ void CWStore::select(QUuid id)
         return;
     player_->pause();
     assign(currentSourceID_, std::optional<QUuid>(id), Field::currentSourceID);
+    player_->setPictureFilter(ClipExporter::viewerFilter(source->media));
     player_->replaceItem(source->media.asset);
     assign(time_, 0.0, Field::time);
     assign(inMark_, 0.0, Field::inMark);

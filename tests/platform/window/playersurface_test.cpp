@@ -1,4 +1,6 @@
 #include "common/testutil.h"
+#include "export/delivery.h"
+#include "model/openedmedia.h"
 #include "platform/asset.h"
 #include "platform/mpvplayer.h"
 #include "platform/playersurface.h"
@@ -89,4 +91,41 @@ TEST(PlayerSurface, ShowsTheFrameOfAnExactSeekFittedOnBlackInAnyWindowAndFollows
     delete player;
     EXPECT_EQ(surface->player(), nullptr);
     EXPECT_EQ(surface->grabFramebuffer().pixel(160, 120) & 0xffffff, 0u);
+}
+
+// HDR shown as the export will write it: through the exports' tone mapping,
+// not the player's own. The yardstick is the common tone mapping on the
+// ffmpeg command line; the player's own mapping (without the filter) is far
+// from it, so the comparison can tell the two apart.
+TEST(PlayerSurface, ShowsHdrToneMappedAsTheExportWritesIt)
+{
+    QWidget window;
+    auto* surface = new MWPlayerSurface(&window);
+    surface->resize(320, 180);
+    window.resize(320, 180);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 30000));
+    MWMpvPlayer player({.video = true, .audio = false});
+    surface->setPlayer(&player);
+    const QString path = testutil::fixture("export_hlg.mp4");
+    MWOpenedMedia media;
+    media.asset = MWAsset::open(path);
+    const QImage reference = testutil::ffmpegFrame(
+        path, 0.4,
+        "zscale=t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:desat=0,"
+        "zscale=t=bt709:m=bt709:r=tv,format=yuv420p");
+    double shown[2] = {};
+    for (const bool filtered : {true, false}) {
+        player.setPictureFilter(filtered ? ClipExporter::viewerFilter(media) : QString());
+        player.replaceItem(media.asset);
+        player.seekExact(0.4);
+        ASSERT_TRUE(drawn(player, *surface, 0.4));
+        const QImage grabbed = surface->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        shown[filtered ? 0 : 1] = testutil::difference(grabbed, reference);
+    }
+    RecordProperty("toneMapped", std::to_string(shown[0]));
+    RecordProperty("playersOwn", std::to_string(shown[1]));
+    EXPECT_LT(shown[0], 6.0);
+    EXPECT_GT(shown[1], shown[0] + 3.0) << "the player's own tone mapping";
+    surface->setPlayer(nullptr);
 }
