@@ -8,7 +8,7 @@
 #
 # Columns: which engine wrote the file (the fast path quietly hands a clip it
 # fails to the composition; libx264's settings in the stream tell them apart),
-# the frame rates, H.264 profile and level, the longest run between key frames
+# the frame rates, H.264 profile, pixel format and level, the longest run between key frames
 # ("≥" when the run to the end is the longest), how many key frames are IDR
 # (all IDR means every GOP is closed), colour tags (primaries/transfer/matrix/
 # range), each stream's start, video length less sound length, the edit lists
@@ -111,7 +111,7 @@ written_by() {
 
 row() { # engine kind file
   local v a colour level
-  v=$(stream v:0 r_frame_rate,avg_frame_rate,profile,level,color_primaries,color_transfer,color_space,color_range,start_time,duration "$3")
+  v=$(stream v:0 r_frame_rate,avg_frame_rate,profile,pix_fmt,level,color_primaries,color_transfer,color_space,color_range,start_time,duration "$3")
   a=$(stream a:0 start_time,duration,channel_layout,sample_rate "$3")
   level=$(get level "$v")
   [[ $level =~ ^[0-9]+$ ]] && level="$((level / 10)).$((level % 10))"
@@ -125,7 +125,7 @@ row() { # engine kind file
   IFS=$'\t' read -r edits first < <(boxes "$3")
   printf '| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n' \
     "$1" "$2" "$(written_by "$3")" "$(get r_frame_rate "$v")" "$(get avg_frame_rate "$v")" \
-    "$(get profile "$v")" "$level" "$(key_gap "$3")" "$(idr_keys "$3")" "$colour" \
+    "$(get profile "$v") $(get pix_fmt "$v")" "$level" "$(key_gap "$3")" "$(idr_keys "$3")" "$colour" \
     "$(num "$(get start_time "$v")")" "$(num "$(get start_time "$a")")" "$diff" "$edits" "$first" "$sound"
 }
 
@@ -139,7 +139,7 @@ done
 
 echo "delivery: each source whole (3 s) as a centred 9:16 clip at $side, read with ffprobe"
 echo
-echo "| engine | source | written by | r_frame_rate | avg_frame_rate | profile | level | longest key gap (s) | IDR keys | colour | video start | sound start | video − sound (s) | edit lists (s) | index first | sound |"
+echo "| engine | source | written by | r_frame_rate | avg_frame_rate | profile, pixels | level | longest key gap (s) | IDR keys | colour | video start | sound start | video − sound (s) | edit lists (s) | index first | sound |"
 echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 for engine in fast composition; do
   for kind in "${kinds[@]}"; do
