@@ -35,6 +35,9 @@ const Case kCases[] = {
     // A picture 14 pixels wide, and one that changes size mid-stream.
     {"bars_sliver.mp4",         0,    1,    Aspect::vertical, 180, {180, 320},  false},
     {"export_size_change.ts",   0,    1.6,  Aspect::wide,     180, {320, 180},  false},
+    // A varying rate with sound at 44.1 kHz, and HDR tone-mapped.
+    {"export_flash_vfr.mp4",    0.2,  2.2,  Aspect::vertical, 180, {180, 320},  true},
+    {"export_hlg.mp4",          0,    1,    Aspect::square,   180, {180, 180},  false},
 };
 // clang-format on
 
