@@ -87,14 +87,21 @@ CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), s
     caption_ = new MWCaption(tr("Reframe viewer"), this);
     editing_ = new CWElidedLabel(this);
     editing_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    // The safe zones are a preference of the interface, kept for the next
+    // launch; the switch and the overlay both follow it.
+    safe_ = new MWSwitch(tr("Safe zones"), this);
+    safe_->setOn(MWUI::shared()->safeZones());
+    connect(safe_, &MWSwitch::toggled, MWUI::shared(), &MWUI::setSafeZones);
+    connect(MWUI::shared(), &MWUI::safeZonesChanged, safe_, &MWSwitch::setChecked);
     grid_ = new MWSwitch(tr("Thirds grid"), this);
     grid_->setOn(true);
     // In a narrow viewer the clip's name gives way first, then the caption;
-    // the switch keeps its title and the right edge, selected clip or not.
+    // the switches keep their titles and the right edge, selected clip or not.
     caption_->setElides(true);
     header->addWidget(caption_, 0, Qt::AlignVCenter);
     header->addWidget(editing_, 0, Qt::AlignVCenter);
     header->addStretch(1);
+    header->addWidget(safe_, 0, Qt::AlignVCenter);
     header->addWidget(grid_, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
@@ -274,8 +281,8 @@ void CWViewer::arrangeHeader()
     // A row shortens its items alike; here the whole caption comes first and
     // the clip's name takes what is left, shown only with room for a word.
     const int gap = layout()->itemAt(0)->layout()->spacing();
-    const int room =
-        contentsRect().width() - grid_->sizeHint().width() - caption_->sizeHint().width() - 2 * gap;
+    const int room = contentsRect().width() - safe_->sizeHint().width() -
+                     grid_->sizeHint().width() - caption_->sizeHint().width() - 3 * gap;
     const QFontMetrics metrics(editing_->font());
     const bool shown = store_->selectedClip() != nullptr &&
                        room >= metrics.horizontalAdvance(tr("Editing: ") + QStringLiteral("…"));

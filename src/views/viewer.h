@@ -22,6 +22,7 @@ public:
     CWCropOverlay* overlay() const { return overlay_; }
     MWPlayerSurface* surface() const { return surface_; }
     MWSwitch* gridSwitch() const { return grid_; }
+    MWSwitch* safeZonesSwitch() const { return safe_; }
     QLabel* editingLabel() const { return editing_; }
     QWidget* emptyState() const { return empty_; }
     MWChromeButton* importButton() const { return import_; }
@@ -46,6 +47,7 @@ private:
     CWStore* store_;
     MWCaption* caption_;
     QLabel* editing_;
+    MWSwitch* safe_;
     MWSwitch* grid_;
     QWidget* stage_;
     MWPlayerSurface* surface_;

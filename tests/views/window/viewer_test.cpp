@@ -4,6 +4,11 @@
 #include "views/viewer.h"
 #include "views/views_support.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QScopeGuard>
+#include <QSettings>
+
 #include <QLabel>
 #include <QLayout>
 #include <QProgressBar>
@@ -85,12 +90,58 @@ TEST_F(ViewerTest, ThirdsGridKeepsTheRightEdgeAndItsOwnClicks)
     ASSERT_TRUE(view->editingLabel()->isVisible());
     EXPECT_EQ(grid->geometry(), alone);
 
-    // A press just left of the switch, in the header's free room, leaves it on.
+    // A press just left of the switch, in the gap before "Safe zones", leaves
+    // both as they were.
     const QPoint beside = grid->mapTo(view.get(), QPoint(-4, grid->height() / 2));
-    ASSERT_GT(beside.x(), view->editingLabel()->mapTo(view.get(), QPoint(0, 0)).x() +
-                              view->editingLabel()->width());
+    ASSERT_GT(beside.x(), view->safeZonesSwitch()->geometry().right());
     click(view.get(), beside);
     EXPECT_TRUE(grid->isOn());
+    EXPECT_FALSE(view->safeZonesSwitch()->isOn());
     click(grid, QPointF(grid->width() - 3, grid->height() / 2.0));
     EXPECT_FALSE(grid->isOn());
+}
+
+// "Safe zones" sits just left of "Thirds grid", after the clip's name. It
+// starts from the preference (off until chosen), keeps the choice for the
+// next launch, follows a change made elsewhere, and a reader finds it as a
+// check box by its title and can toggle it; each change repaints the frame.
+TEST_F(ViewerTest, SafeZonesSwitchFollowsThePreferenceBesideTheGrid)
+{
+    const auto off = qScopeGuard([] { MWUI::shared()->setSafeZones(false); });
+    MWSwitch* safe = view->safeZonesSwitch();
+    MWSwitch* grid = view->gridSwitch();
+    EXPECT_FALSE(safe->isOn());
+    const CWSource s = addSource("/videos/wide.mp4", 60);
+    store->select(s.id);
+    const Clip clip{QUuid::createUuid(), s.id, "Interview", 0, 5, Aspect::vertical, 1};
+    CWStoreTestAccess::setClips(*store, {clip});
+    store->selectClip(clip);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(view->editingLabel()->isVisible());
+    const int gap = view->layout()->itemAt(0)->layout()->spacing();
+    EXPECT_EQ(safe->geometry().right() + 1 + gap, grid->geometry().left());
+    EXPECT_EQ(safe->geometry().center().y(), grid->geometry().center().y());
+    EXPECT_EQ(safe->size(), safe->sizeHint());
+    EXPECT_LT(view->editingLabel()->geometry().right(), safe->geometry().left());
+
+    const QImage plain = view->overlay()->grab().toImage();
+    click(safe);
+    EXPECT_TRUE(MWUI::shared()->safeZones());
+    EXPECT_TRUE(QSettings("Marrowick", "Cutwright").value("mwso.ui.safeZones").toBool());
+    EXPECT_TRUE(grid->isOn());
+    EXPECT_NE(view->overlay()->grab().toImage(), plain);
+    // A second viewer (the next launch's) starts with it on.
+    EXPECT_TRUE(CWViewer(store.get()).safeZonesSwitch()->isOn());
+
+    MWUI::shared()->setSafeZones(false);
+    EXPECT_FALSE(safe->isOn());
+    EXPECT_EQ(view->overlay()->grab().toImage(), plain);
+
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(safe);
+    EXPECT_EQ(box->role(), QAccessible::CheckBox);
+    EXPECT_EQ(box->text(QAccessible::Name), "Safe zones");
+    EXPECT_FALSE(box->state().checked);
+    box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(box->state().checked);
+    EXPECT_TRUE(MWUI::shared()->safeZones());
 }
