@@ -157,37 +157,40 @@ void CWCropOverlay::paintSafeZones(QPainter& p, const QRectF& frame, const QRect
                    QPointF(frame.left() + d + frame.height(), frame.top()));
     p.restore();
 
-    // The edge of what every app leaves clear.
-    QPen edge(QColor(255, 255, 255, qRound(0.6 * 255)), 1);
+    // The edge of what every app leaves clear: white dashes on a dark line,
+    // seen over a bright picture as over a dark one.
+    const QRectF clear = SafeZones::place(SafeZones::clearArea(aspect), frame);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0, 0, 0, qRound(0.45 * 255)), 1));
+    p.drawRect(clear);
+    QPen edge(QColor(255, 255, 255, qRound(0.8 * 255)), 1);
     edge.setDashPattern({4 * z, 3 * z});
     p.setPen(edge);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(SafeZones::place(SafeZones::clearArea(aspect), frame));
+    p.drawRect(clear);
 
-    // Each band's words at its lower left; the side columns' read upwards,
-    // centred across the column. A label that would not fit inside its band,
-    // or would touch the shape label, is left out rather than drawn over its
-    // neighbours.
+    // Each band's words on a dark tag at its lower left; the side columns'
+    // read upwards, centred across the column. A tag that would not fit
+    // inside its band, or would touch the shape label, is left out rather
+    // than drawn over its neighbours.
     const QFont font = mwFont(9, QFont::Bold, MWDesign::Rounded);
     const QFontMetricsF metrics(font);
     p.setFont(font);
-    const double pad = 5 * z;
+    const double pad = 4 * z;
     for (const SafeZones::Band& band : bands) {
         const QRectF zone = SafeZones::place(band.rect, frame);
         const QRectF area = zone.adjusted(pad, pad, -pad, -pad);
         const bool upright = zone.width() >= zone.height();
-        const QSizeF text(metrics.horizontalAdvance(band.label), metrics.height());
-        // Where the words lie on the view.
+        const QSizeF tag(metrics.horizontalAdvance(band.label) + 8 * z, metrics.height() + 2 * z);
+        // Where the tag lies on the view.
         const QRectF placed =
-            upright
-                ? QRectF(area.left(), area.bottom() - text.height(), text.width(), text.height())
-                : QRectF(zone.center().x() - text.height() / 2, area.bottom() - text.width(),
-                         text.height(), text.width());
+            upright ? QRectF(area.left(), area.bottom() - tag.height(), tag.width(), tag.height())
+                    : QRectF(zone.center().x() - tag.height() / 2, area.bottom() - tag.width(),
+                             tag.height(), tag.width());
         // Along the words the band keeps its padding; across a narrow side
-        // column the words may come closer to its edges.
+        // column the tag may reach its edges.
         const double along = upright ? area.width() : area.height();
-        const double across = upright ? area.height() : zone.width() - 2;
-        if (text.width() > along || text.height() > across ||
+        const double across = upright ? area.height() : zone.width();
+        if (tag.width() > along || tag.height() > across ||
             placed.intersects(capsule.adjusted(-pad, -pad, pad, pad)))
             continue;
         p.save();
@@ -197,13 +200,12 @@ void CWCropOverlay::paintSafeZones(QPainter& p, const QRectF& frame, const QRect
             p.translate(placed.bottomLeft());
             p.rotate(-90);
         }
-        const QRectF box(QPointF(0, 0), text);
-        // A dark shadow keeps the white words legible over a bright picture.
-        p.setPen(QColor(0, 0, 0, 170));
-        p.drawText(box.translated(0, std::max(1.0, z)), Qt::AlignLeft | Qt::AlignVCenter,
-                   band.label);
-        p.setPen(QColor(255, 255, 255, 235));
-        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, band.label);
+        const QRectF box(QPointF(0, 0), tag);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, qRound(0.6 * 255)));
+        p.drawRoundedRect(box, box.height() / 2, box.height() / 2);
+        p.setPen(QColor(255, 255, 255, 240));
+        p.drawText(box, Qt::AlignCenter, band.label);
         p.restore();
     }
     p.restore();

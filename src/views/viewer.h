@@ -4,6 +4,7 @@
 
 class CWStore;
 class CWCropOverlay;
+class CWSwitchPair;
 class MWCaption;
 class MWChromeButton;
 class MWPlayerSurface;
@@ -49,6 +50,7 @@ private:
     QLabel* editing_;
     MWSwitch* safe_;
     MWSwitch* grid_;
+    CWSwitchPair* switches_;
     QWidget* stage_;
     MWPlayerSurface* surface_;
     CWCropOverlay* overlay_;

@@ -1,3 +1,4 @@
+#include "common/layoutcheck.h"
 #include "theme/buttons.h"
 #include "theme/switch.h"
 #include "views/cropframewidget.h"
@@ -118,11 +119,12 @@ TEST_F(ViewerTest, SafeZonesSwitchFollowsThePreferenceBesideTheGrid)
     store->selectClip(clip);
     QCoreApplication::processEvents();
     ASSERT_TRUE(view->editingLabel()->isVisible());
+    const auto where = [&](QWidget* w) { return QRect(w->mapTo(view.get(), QPoint()), w->size()); };
     const int gap = view->layout()->itemAt(0)->layout()->spacing();
-    EXPECT_EQ(safe->geometry().right() + 1 + gap, grid->geometry().left());
-    EXPECT_EQ(safe->geometry().center().y(), grid->geometry().center().y());
+    EXPECT_EQ(where(safe).right() + 1 + gap, where(grid).left());
+    EXPECT_EQ(where(safe).center().y(), where(grid).center().y());
     EXPECT_EQ(safe->size(), safe->sizeHint());
-    EXPECT_LT(view->editingLabel()->geometry().right(), safe->geometry().left());
+    EXPECT_LT(where(view->editingLabel()).right(), where(safe).left());
 
     const QImage plain = view->overlay()->grab().toImage();
     click(safe);
@@ -144,4 +146,38 @@ TEST_F(ViewerTest, SafeZonesSwitchFollowsThePreferenceBesideTheGrid)
     box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(box->state().checked);
     EXPECT_TRUE(MWUI::shared()->safeZones());
+}
+
+// A viewer too narrow for the two switches side by side, even with the
+// caption and the clip's name gone, stacks them: both keep their titles and
+// whole size inside the viewer, nothing overlaps, and the row comes back
+// with the room.
+TEST_F(ViewerTest, NarrowViewerStacksTheSwitchesWithTheirTitles)
+{
+    MWSwitch* safe = view->safeZonesSwitch();
+    MWSwitch* grid = view->gridSwitch();
+    const auto where = [&](QWidget* w) { return QRect(w->mapTo(view.get(), QPoint()), w->size()); };
+    const int row = safe->sizeHint().width() + grid->sizeHint().width();
+    for (const int width : {row - 20, row + 200, 900}) {
+        SCOPED_TRACE(width);
+        view->resize(width, 600);
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        const bool stacked = width < row + 60;
+        EXPECT_EQ(view->width(), width);
+        EXPECT_EQ(safe->size(), safe->sizeHint());
+        EXPECT_EQ(grid->size(), grid->sizeHint());
+        EXPECT_TRUE(view->contentsRect().contains(where(safe)));
+        EXPECT_TRUE(view->contentsRect().contains(where(grid)));
+        EXPECT_FALSE(where(safe).intersects(where(grid)));
+        EXPECT_EQ(where(safe).bottom() < where(grid).top(), stacked);
+        // Side by side the grid keeps the edge; stacked, the tracks line up.
+        if (stacked) {
+            EXPECT_EQ(where(safe).left(), where(grid).left());
+        }
+        EXPECT_EQ(stacked ? std::max(where(safe).right(), where(grid).right())
+                          : where(grid).right(),
+                  view->contentsRect().right());
+        EXPECT_EQ(testutil::layoutFaults(view.get()), QStringList());
+    }
 }
