@@ -68,11 +68,3 @@ TEST(SafeZones, OtherShapesHaveNoBands)
         EXPECT_EQ(SafeZones::clearArea(a), QRectF(0, 0, 1, 1));
     }
 }
-
-// A band rides on the frame wherever it is placed and however large.
-TEST(SafeZones, PlacedBandsFollowTheFrame)
-{
-    const QRectF band(0.85, 0.14, 0.15, 0.51);
-    EXPECT_EQ(SafeZones::place(band, QRectF(0, 0, 100, 200)), QRectF(85, 28, 15, 102));
-    EXPECT_EQ(SafeZones::place(band, QRectF(40, 10, 200, 400)), QRectF(210, 66, 30, 204));
-}
