@@ -67,7 +67,12 @@ HelpPage viewer()
          HelpControl{
              u"Thirds grid"_s,
              u"Rule-of-thirds guides inside the frame. Put faces and eyes near the top line."_s},
-         HelpControl{u"Aspect badge"_s, u"Shows the current shape on the frame."_s}}};
+         HelpControl{u"Aspect badge"_s, u"Shows the current shape on the frame."_s},
+         HelpControl{
+             u"Safe zones"_s,
+             u"Shades what Reels, TikTok and Shorts cover in a 9:16 frame with their own buttons and text: the top bar, captions & buttons along the bottom, the actions column on the right and the left edge. Keep faces and titles in the clear middle. The shading is never exported, and your choice is remembered."_s},
+         HelpText{
+             u"Each band is as deep as the deepest of the three apps: Meta's published Reels safe zone (top 14%, bottom 35%, sides 6%), the usual TikTok templates (about 150 pixels at the top and right and 440 at the bottom of a 1080 × 1920 video) and YouTube Shorts (the bottom quarter and the right-hand column, about 15%). The apps change from time to time, so treat the bands as a guide. 1:1, 4:5 and 16:9 show no bands: feeds put the caption under the video, not over it."_s}}};
 }
 
 HelpPage inspector()

@@ -8,6 +8,7 @@ namespace {
 
 const char* const kThemeKey = "mwso.ui.theme";
 const char* const kZoomKey = "mwso.ui.zoom";
+const char* const kSafeZonesKey = "mwso.ui.safeZones";
 
 QSettings preferences()
 {
@@ -29,6 +30,7 @@ MWUI::MWUI(QObject* parent) : QObject(parent)
         settings.value(QLatin1String(kThemeKey), MWTheme::all().front().id).toString();
     theme_ = MWTheme::named(id);
     zoom_ = startZoom(settings.value(QLatin1String(kZoomKey), 0.0).toDouble());
+    safeZones_ = settings.value(QLatin1String(kSafeZonesKey), false).toBool();
 }
 
 void MWUI::setTheme(const MWTheme& theme)
@@ -51,6 +53,15 @@ void MWUI::setZoom(double zoom)
         emit zoomChanged(zoom_);
         emit changed();
     }
+}
+
+void MWUI::setSafeZones(bool on)
+{
+    const bool differs = on != safeZones_;
+    safeZones_ = on;
+    preferences().setValue(QLatin1String(kSafeZonesKey), on);
+    if (differs)
+        emit safeZonesChanged(on);
 }
 
 const QVector<double>& MWUI::zoomSteps()

@@ -9,7 +9,8 @@
 // read theme() and zoom() when they paint and lay out, and repaint on changed().
 // Both are kept in the preferences (QSettings "Marrowick"/"Cutwright", keys
 // "mwso.ui.theme" and "mwso.ui.zoom"), read once at creation and written on every
-// assignment.
+// assignment; so is whether the viewer shows the platforms' safe zones
+// ("mwso.ui.safeZones", off until chosen).
 class MWUI : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +44,11 @@ public:
     // else rounded to two decimals and clamped to 0.85…2.0; not a number is 1.0.
     static double startZoom(double stored);
 
+    bool safeZones() const { return safeZones_; }
+    // Stores the choice; emits safeZonesChanged (never changed: nothing
+    // restyles for it) when it differs.
+    void setSafeZones(bool on);
+
     // A size in points at 100 % times the zoom.
     double scaled(double points) const { return points * zoom_; }
 
@@ -51,8 +57,10 @@ signals:
     void zoomChanged(double zoom);
     // Either of the two changed: what a control restyles on.
     void changed();
+    void safeZonesChanged(bool on);
 
 private:
     MWTheme theme_;
     double zoom_ = 1.0;
+    bool safeZones_ = false;
 };

@@ -1,5 +1,6 @@
 #include "views/cropframewidget.h"
 
+#include "model/safezones.h"
 #include "store/store.h"
 #include "theme/access.h"
 #include "theme/fonts.h"
@@ -35,6 +36,7 @@ CWCropOverlay::CWCropOverlay(CWStore* store, QWidget* parent) : QWidget(parent),
         }
     });
     connect(MWUI::shared(), &MWUI::changed, this, qOverload<>(&QWidget::update));
+    connect(MWUI::shared(), &MWUI::safeZonesChanged, this, qOverload<>(&QWidget::update));
 }
 
 void CWCropOverlay::setGrid(bool grid)
@@ -87,6 +89,20 @@ void CWCropOverlay::paintFrame(QPainter& p, const QRectF& frame)
     // The stroke lies inside the frame's own bounds.
     const QRectF border = frame.adjusted(1, 1, -1, -1);
 
+    // The shape label, a capsule centred 14 points below the top edge.
+    const QFont font = mwFont(11, QFont::Black, MWDesign::Rounded);
+    const QFontMetricsF metrics(font);
+    const QString label = rawValue(store_->aspect());
+    const QSizeF size(metrics.horizontalAdvance(label) + 14 * z, metrics.height() + 4 * z);
+    const QRectF capsule(
+        QPointF(frame.center().x() - size.width() / 2, frame.top() + 14 * z - size.height() / 2),
+        size);
+
+    // Under everything else of the frame: the border, the grid and the
+    // capsule stay whole over the shading.
+    if (MWUI::shared()->safeZones())
+        paintSafeZones(p, frame, capsule);
+
     // Glow: the accent spread outwards in fading rings under the border.
     for (int i = 6; i >= 1; --i) {
         QColor glow = t.accent;
@@ -108,20 +124,91 @@ void CWCropOverlay::paintFrame(QPainter& p, const QRectF& frame)
         }
     }
 
-    // The shape label, a capsule centred 14 points below the top edge.
-    const QFont font = mwFont(11, QFont::Black, MWDesign::Rounded);
-    const QFontMetricsF metrics(font);
-    const QString label = rawValue(store_->aspect());
-    const QSizeF size(metrics.horizontalAdvance(label) + 14 * z, metrics.height() + 4 * z);
-    const QRectF capsule(
-        QPointF(frame.center().x() - size.width() / 2, frame.top() + 14 * z - size.height() / 2),
-        size);
     p.setPen(Qt::NoPen);
     p.setBrush(t.accent2);
     p.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
     p.setPen(Qt::black);
     p.setFont(font);
     p.drawText(capsule, Qt::AlignCenter, label);
+}
+
+void CWCropOverlay::paintSafeZones(QPainter& p, const QRectF& frame, const QRectF& capsule)
+{
+    const Aspect aspect = store_->aspect();
+    const QList<SafeZones::Band> bands = SafeZones::bands(aspect);
+    if (bands.isEmpty())
+        return;
+    const double z = MWUI::shared()->zoom();
+    p.save();
+    p.setClipRect(frame);
+
+    // A light veil with a fine hatch: it reads as "covered" rather than as
+    // the dimming outside the frame, and the picture stays clear beneath.
+    QPainterPath covered;
+    for (const SafeZones::Band& band : bands)
+        covered.addRect(SafeZones::place(band.rect, frame));
+    p.fillPath(covered, QColor(0, 0, 0, qRound(0.40 * 255)));
+    p.save();
+    p.setClipPath(covered, Qt::IntersectClip);
+    p.setPen(QPen(QColor(255, 255, 255, qRound(0.13 * 255)), std::max(1.0, z)));
+    const double step = 7 * z;
+    for (double d = -frame.height(); d < frame.width(); d += step)
+        p.drawLine(QPointF(frame.left() + d, frame.bottom()),
+                   QPointF(frame.left() + d + frame.height(), frame.top()));
+    p.restore();
+
+    // The edge of what every app leaves clear: white dashes on a dark line,
+    // seen over a bright picture as over a dark one.
+    const QRectF clear = SafeZones::place(SafeZones::clearArea(aspect), frame);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0, 0, 0, qRound(0.45 * 255)), 1));
+    p.drawRect(clear);
+    QPen edge(QColor(255, 255, 255, qRound(0.8 * 255)), 1);
+    edge.setDashPattern({4 * z, 3 * z});
+    p.setPen(edge);
+    p.drawRect(clear);
+
+    // Each band's words on a dark tag at its lower left; the side columns'
+    // read upwards, centred across the column. A tag that would not fit
+    // inside its band, or would touch the shape label, is left out rather
+    // than drawn over its neighbours.
+    const QFont font = mwFont(9, QFont::Bold, MWDesign::Rounded);
+    const QFontMetricsF metrics(font);
+    p.setFont(font);
+    const double pad = 4 * z;
+    for (const SafeZones::Band& band : bands) {
+        const QRectF zone = SafeZones::place(band.rect, frame);
+        const QRectF area = zone.adjusted(pad, pad, -pad, -pad);
+        const bool upright = zone.width() >= zone.height();
+        const QSizeF tag(metrics.horizontalAdvance(band.label) + 8 * z, metrics.height() + 2 * z);
+        // Where the tag lies on the view.
+        const QRectF placed =
+            upright ? QRectF(area.left(), area.bottom() - tag.height(), tag.width(), tag.height())
+                    : QRectF(zone.center().x() - tag.height() / 2, area.bottom() - tag.width(),
+                             tag.height(), tag.width());
+        // Along the words the band keeps its padding; across a narrow side
+        // column the tag may reach its edges.
+        const double along = upright ? area.width() : area.height();
+        const double across = upright ? area.height() : zone.width();
+        if (tag.width() > along || tag.height() > across ||
+            placed.intersects(capsule.adjusted(-pad, -pad, pad, pad)))
+            continue;
+        p.save();
+        if (upright) {
+            p.translate(placed.topLeft());
+        } else {
+            p.translate(placed.bottomLeft());
+            p.rotate(-90);
+        }
+        const QRectF box(QPointF(0, 0), tag);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, qRound(0.6 * 255)));
+        p.drawRoundedRect(box, box.height() / 2, box.height() / 2);
+        p.setPen(QColor(255, 255, 255, 240));
+        p.drawText(box, Qt::AlignCenter, band.label);
+        p.restore();
+    }
+    p.restore();
 }
 
 void CWCropOverlay::endDrag()

@@ -15,6 +15,8 @@ class CWStore;
 // only this layer and never asks the player to render the picture again.
 // A screen reader finds it as the "Crop frame" with its shape and centre; it
 // takes no keys (the position pad and the inspector place it otherwise).
+// With the interface's safe zones on, what the platforms' apps lay over the
+// shape is shaded inside the frame; like the grid it is never exported.
 class CWCropOverlay : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +37,9 @@ protected:
 
 private:
     void paintFrame(QPainter& painter, const QRectF& frame);
+    // Shading, outline and labels of the safe zones; the capsule is the
+    // shape label's, which no zone label may cover.
+    void paintSafeZones(QPainter& painter, const QRectF& frame, const QRectF& capsule);
     // Lets go of the drag, whether its release arrived or not; the held
     // saves are written.
     void endDrag();

@@ -13,6 +13,7 @@
 #include "theme/symbols.h"
 #include "theme/text.h"
 #include "views/cropframewidget.h"
+#include "views/switchpair.h"
 #include "views/viewkit.h"
 
 #include <QEvent>
@@ -87,15 +88,23 @@ CWViewer::CWViewer(CWStore* store, QWidget* parent) : MWPanel(parent, 24, 10), s
     caption_ = new MWCaption(tr("Reframe viewer"), this);
     editing_ = new CWElidedLabel(this);
     editing_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    // The safe zones are a preference of the interface, kept for the next
+    // launch; the switch and the overlay both follow it.
+    safe_ = new MWSwitch(tr("Safe zones"), this);
+    safe_->setOn(MWUI::shared()->safeZones());
+    connect(safe_, &MWSwitch::toggled, MWUI::shared(), &MWUI::setSafeZones);
+    connect(MWUI::shared(), &MWUI::safeZonesChanged, safe_, &MWSwitch::setChecked);
     grid_ = new MWSwitch(tr("Thirds grid"), this);
     grid_->setOn(true);
-    // In a narrow viewer the clip's name gives way first, then the caption;
-    // the switch keeps its title and the right edge, selected clip or not.
+    // In a narrow viewer the clip's name gives way first, then the caption,
+    // then the switches stack; they keep their titles and the right edge,
+    // selected clip or not.
+    switches_ = new CWSwitchPair(safe_, grid_, this);
     caption_->setElides(true);
     header->addWidget(caption_, 0, Qt::AlignVCenter);
     header->addWidget(editing_, 0, Qt::AlignVCenter);
     header->addStretch(1);
-    header->addWidget(grid_, 0, Qt::AlignVCenter);
+    header->addWidget(switches_, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
     auto* well = new MWWell(this, 16);
@@ -271,11 +280,17 @@ void CWViewer::showSelection()
 
 void CWViewer::arrangeHeader()
 {
-    // A row shortens its items alike; here the whole caption comes first and
-    // the clip's name takes what is left, shown only with room for a word.
+    // A row shortens its items alike; here the switches come first, side by
+    // side until not even an empty caption leaves room for both, then the
+    // whole caption, and the clip's name takes what is left, shown only with
+    // room for a word. The caption is held to what the switches leave, so a
+    // shortage never squeezes them.
     const int gap = layout()->itemAt(0)->layout()->spacing();
-    const int room =
-        contentsRect().width() - grid_->sizeHint().width() - caption_->sizeHint().width() - 2 * gap;
+    const int width = contentsRect().width();
+    switches_->setStacked(width < switches_->rowSize().width() + gap);
+    const int switches = switches_->sizeHint().width();
+    caption_->setMaximumWidth(std::max(0, width - switches - gap));
+    const int room = width - switches - caption_->sizeHint().width() - 2 * gap;
     const QFontMetrics metrics(editing_->font());
     const bool shown = store_->selectedClip() != nullptr &&
                        room >= metrics.horizontalAdvance(tr("Editing: ") + QStringLiteral("…"));

@@ -4,6 +4,7 @@
 
 class CWStore;
 class CWCropOverlay;
+class CWSwitchPair;
 class MWCaption;
 class MWChromeButton;
 class MWPlayerSurface;
@@ -22,6 +23,7 @@ public:
     CWCropOverlay* overlay() const { return overlay_; }
     MWPlayerSurface* surface() const { return surface_; }
     MWSwitch* gridSwitch() const { return grid_; }
+    MWSwitch* safeZonesSwitch() const { return safe_; }
     QLabel* editingLabel() const { return editing_; }
     QWidget* emptyState() const { return empty_; }
     MWChromeButton* importButton() const { return import_; }
@@ -46,7 +48,9 @@ private:
     CWStore* store_;
     MWCaption* caption_;
     QLabel* editing_;
+    MWSwitch* safe_;
     MWSwitch* grid_;
+    CWSwitchPair* switches_;
     QWidget* stage_;
     MWPlayerSurface* surface_;
     CWCropOverlay* overlay_;

@@ -49,7 +49,7 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
             u"overview|What Cutwright Is|scissors|text bullets"_s,
             u"quickstart|Quick Start|bolt.fill|steps tip"_s,
             u"bin|Media Bin|film.stack|control control control text"_s,
-            u"viewer|Reframe Viewer|crop|text control control control"_s,
+            u"viewer|Reframe Viewer|crop|text control control control control text"_s,
             u"inspector|Reframe Controls|slider.horizontal.3|"_s +
                 QStringList(7, u"control"_s).join(' '),
             u"timeline|Timeline & Clips Rack|timeline.selection|text bullets text"_s,

@@ -64,6 +64,27 @@ TEST(MWUI, StartsFromTheStoredChoiceStepsStopAtTheEndsAndChangesAreStored)
     EXPECT_DOUBLE_EQ(preferences().value(QStringLiteral("mwso.ui.zoom")).toDouble(), 1.75);
 }
 
+// The viewer's safe zones start off; a choice is signalled once (never as a
+// restyle), written at once and read back by the next start.
+TEST(MWUI, SafeZonesStartOffAndTheChoiceIsStored)
+{
+    preferences().remove(QStringLiteral("mwso.ui.safeZones"));
+    const auto ui = std::make_unique<MWUI>();
+    EXPECT_FALSE(ui->safeZones());
+    QList<bool> told;
+    int restyles = 0;
+    QObject::connect(ui.get(), &MWUI::safeZonesChanged, [&](bool on) { told << on; });
+    QObject::connect(ui.get(), &MWUI::changed, [&] { ++restyles; });
+    for (bool on : {true, true, false, true})
+        ui->setSafeZones(on);
+    EXPECT_EQ(told, QList<bool>({true, false, true}));
+    EXPECT_EQ(restyles, 0);
+    EXPECT_TRUE(preferences().value(QStringLiteral("mwso.ui.safeZones")).toBool());
+    EXPECT_TRUE(MWUI().safeZones());
+    ui->setSafeZones(false);
+    EXPECT_FALSE(MWUI().safeZones());
+}
+
 TEST(MWTheme, SixFinishesInOrderComparedById)
 {
     QStringList ids;

@@ -1,5 +1,5 @@
 // Pictures of the help and about windows for looking at: the help window on
-// three pages and the about window, in two finishes at 100 %, 150 % and 200 %.
+// five pages, searching, and the about window, in two finishes at 100 %, 150 % and 200 %.
 //   cw_help_gallery OUTPUT_FOLDER
 #include "help/aboutwindow.h"
 #include "help/helpview.h"
@@ -33,8 +33,9 @@ int main(int argc, char** argv)
         for (const double zoom : {1.0, 1.5, 2.0}) {
             MWUI::shared()->setZoom(zoom);
             const QString suffix = QStringLiteral("-%1-%2").arg(theme).arg(int(zoom * 100));
-            for (const QString& page : {QStringLiteral("quickstart"), QStringLiteral("keys"),
-                                        QStringLiteral("look"), QStringLiteral("inspector")}) {
+            for (const QString& page :
+                 {QStringLiteral("quickstart"), QStringLiteral("keys"), QStringLiteral("look"),
+                  QStringLiteral("inspector"), QStringLiteral("viewer")}) {
                 MWHelpWindow::show(page);
                 ok &= save(MWHelpWindow::window(), QStringLiteral("help-") + page + suffix);
             }

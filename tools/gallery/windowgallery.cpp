@@ -1,8 +1,9 @@
 // Pictures of the whole window for looking at, in every finish at 100 % and
 // 150 % (or the finishes and zooms given): empty; with the given videos, their
-// filmstrips and three clips; with a conversion under way; and with the export
-// queue over it. Each picture starts from the usual 1440 × 900 window, grown
-// for the zoom as the program grows it on the screen it runs on.
+// filmstrips and three clips; with a conversion under way; with the export
+// queue over it; and with the 9:16 clip's safe zones shown. Each picture
+// starts from the usual 1440 × 900 window, grown for the zoom as the program
+// grows it on the screen it runs on.
 // --size starts from another window size (the whole window, menu bar included).
 //   cw_window_gallery [--zooms 1,1.5,2] [--finishes gunmetal-blue,...] [--size 1440x900]
 //                     OUTPUT_FOLDER VIDEO...
@@ -172,6 +173,12 @@ bool run(const QDir& out, QStringList videos, const QString& home, const Choice&
         CWStoreTestAccess::setExport(*store, rows, true);
         shoot(u"queue-"_s + name, zoom, false);
         CWStoreTestAccess::setExport(*store, {}, false);
+        // The 9:16 clip with the platforms' safe zones shaded in its frame.
+        store->selectClip(store->clips()[0]);
+        MWUI::shared()->setSafeZones(true);
+        shoot(u"safe-"_s + name, zoom, true);
+        MWUI::shared()->setSafeZones(false);
+        store->selectClip(store->clips()[1]);
     });
     CWApp::publish(nullptr);
     return ok;

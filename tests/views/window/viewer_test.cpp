@@ -1,8 +1,14 @@
+#include "common/layoutcheck.h"
 #include "theme/buttons.h"
 #include "theme/switch.h"
 #include "views/cropframewidget.h"
 #include "views/viewer.h"
 #include "views/views_support.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QScopeGuard>
+#include <QSettings>
 
 #include <QLabel>
 #include <QLayout>
@@ -85,12 +91,93 @@ TEST_F(ViewerTest, ThirdsGridKeepsTheRightEdgeAndItsOwnClicks)
     ASSERT_TRUE(view->editingLabel()->isVisible());
     EXPECT_EQ(grid->geometry(), alone);
 
-    // A press just left of the switch, in the header's free room, leaves it on.
+    // A press just left of the switch, in the gap before "Safe zones", leaves
+    // both as they were.
     const QPoint beside = grid->mapTo(view.get(), QPoint(-4, grid->height() / 2));
-    ASSERT_GT(beside.x(), view->editingLabel()->mapTo(view.get(), QPoint(0, 0)).x() +
-                              view->editingLabel()->width());
+    ASSERT_GT(beside.x(), view->safeZonesSwitch()->geometry().right());
     click(view.get(), beside);
     EXPECT_TRUE(grid->isOn());
+    EXPECT_FALSE(view->safeZonesSwitch()->isOn());
     click(grid, QPointF(grid->width() - 3, grid->height() / 2.0));
     EXPECT_FALSE(grid->isOn());
+}
+
+// "Safe zones" sits after the clip's name. It starts from the preference
+// (off until chosen), keeps the choice for the next launch, follows a change
+// made elsewhere, and a reader finds it as a check box by its title and can
+// toggle it; each change repaints the frame.
+TEST_F(ViewerTest, SafeZonesSwitchFollowsThePreferenceBesideTheGrid)
+{
+    const auto off = qScopeGuard([] { MWUI::shared()->setSafeZones(false); });
+    MWSwitch* safe = view->safeZonesSwitch();
+    MWSwitch* grid = view->gridSwitch();
+    EXPECT_FALSE(safe->isOn());
+    const CWSource s = addSource("/videos/wide.mp4", 60);
+    store->select(s.id);
+    const Clip clip{QUuid::createUuid(), s.id, "Interview", 0, 5, Aspect::vertical, 1};
+    CWStoreTestAccess::setClips(*store, {clip});
+    store->selectClip(clip);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(view->editingLabel()->isVisible());
+    EXPECT_LT(view->editingLabel()->mapTo(view.get(), QPoint(view->editingLabel()->width(), 0)).x(),
+              safe->mapTo(view.get(), QPoint()).x());
+
+    const QImage plain = view->overlay()->grab().toImage();
+    click(safe);
+    EXPECT_TRUE(MWUI::shared()->safeZones());
+    EXPECT_TRUE(QSettings("Marrowick", "Cutwright").value("mwso.ui.safeZones").toBool());
+    EXPECT_TRUE(grid->isOn());
+    EXPECT_NE(view->overlay()->grab().toImage(), plain);
+    // A second viewer (the next launch's) starts with it on.
+    EXPECT_TRUE(CWViewer(store.get()).safeZonesSwitch()->isOn());
+
+    MWUI::shared()->setSafeZones(false);
+    EXPECT_FALSE(safe->isOn());
+    EXPECT_EQ(view->overlay()->grab().toImage(), plain);
+
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(safe);
+    EXPECT_EQ(box->role(), QAccessible::CheckBox);
+    EXPECT_EQ(box->text(QAccessible::Name), "Safe zones");
+    EXPECT_FALSE(box->state().checked);
+    box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(box->state().checked);
+    EXPECT_TRUE(MWUI::shared()->safeZones());
+}
+
+// A viewer too narrow for the two switches side by side, even with the
+// caption and the clip's name gone, stacks them: both keep their titles and
+// whole size inside the viewer, nothing overlaps, and the row comes back
+// with the room.
+TEST_F(ViewerTest, NarrowViewerStacksTheSwitchesWithTheirTitles)
+{
+    MWSwitch* safe = view->safeZonesSwitch();
+    MWSwitch* grid = view->gridSwitch();
+    const auto where = [&](QWidget* w) { return QRect(w->mapTo(view.get(), QPoint()), w->size()); };
+    const int row = safe->sizeHint().width() + grid->sizeHint().width();
+    for (const int width : {row - 20, row + 200, 900}) {
+        SCOPED_TRACE(width);
+        view->resize(width, 600);
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        const bool stacked = width < row + 60;
+        EXPECT_EQ(view->width(), width);
+        EXPECT_EQ(safe->size(), safe->sizeHint());
+        EXPECT_EQ(grid->size(), grid->sizeHint());
+        EXPECT_TRUE(view->contentsRect().contains(where(safe)));
+        EXPECT_TRUE(view->contentsRect().contains(where(grid)));
+        EXPECT_FALSE(where(safe).intersects(where(grid)));
+        EXPECT_EQ(where(safe).bottom() < where(grid).top(), stacked);
+        // Side by side the grid keeps the edge, the header's gap before it;
+        // stacked, the tracks line up.
+        if (stacked) {
+            EXPECT_EQ(where(safe).left(), where(grid).left());
+            EXPECT_EQ(std::max(where(safe).right(), where(grid).right()),
+                      view->contentsRect().right());
+        } else {
+            EXPECT_EQ(where(safe).right() + 1 + qRound(6 * MWUI::shared()->zoom()),
+                      where(grid).left());
+            EXPECT_EQ(where(grid).right(), view->contentsRect().right());
+        }
+        EXPECT_EQ(testutil::layoutFaults(view.get()), QStringList());
+    }
 }
