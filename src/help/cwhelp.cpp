@@ -126,6 +126,8 @@ HelpPage batchExport()
         {HelpText{
              u"Export All (Ctrl+E) asks for a folder, then exports every clip one after another as H.264 MP4 with the original sound. The export panel shows each clip's progress; Cancel stops after the current file is removed."_s},
          HelpText{
+             u"Every file is ready to post as it is: a steady frame rate of at most 60 (faster footage keeps every other frame, so 120 becomes 60), H.264 High at the level its size needs, a key frame at least every 2 seconds, standard BT.709 colour, and 48 kHz stereo sound that starts with the picture. HDR footage from a phone is tone-mapped to standard colour, and the viewer already shows it that way."_s},
+         HelpText{
              u"Files are named with their order, name and shape, e.g. “01 Interview – clip 1 (9x16).mp4”. Existing files are never overwritten: a number is added instead."_s},
          HelpTip{
              u"If one clip fails (for example the source file was moved), the others still export and the failed one shows why."_s}}};

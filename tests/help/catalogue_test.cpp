@@ -53,7 +53,7 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
             u"inspector|Reframe Controls|slider.horizontal.3|"_s +
                 QStringList(7, u"control"_s).join(' '),
             u"timeline|Timeline & Clips Rack|timeline.selection|text bullets text"_s,
-            u"export|Batch Export|square.and.arrow.up.on.square.fill|text text tip"_s,
+            u"export|Batch Export|square.and.arrow.up.on.square.fill|text text text tip"_s,
             u"keys|Keyboard Shortcuts|keyboard|"_s + QStringList(16, u"key"_s).join(' '),
             u"tips|Tips|lightbulb.fill|bullets"_s,
             u"look|Themes & Zoom|paintpalette.fill|text bullets heading text key key key tip"_s,
