@@ -2,6 +2,7 @@
 
 #include "model/jsontext.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 void Clip::write(JsonText& json) const
@@ -16,6 +17,21 @@ void Clip::write(JsonText& json) const
     json.number("zoom", zoom);
     json.number("centerX", centerX);
     json.number("centerY", centerY);
+    // Only a clip whose frame moves carries the key: every other clip is
+    // written exactly as before, and an older reader skips the key.
+    if (!points.empty()) {
+        json.beginArray("framePoints");
+        for (const FramePoint& p : points) {
+            json.beginObject();
+            json.number("time", p.time);
+            json.number("centerX", p.centerX);
+            json.number("centerY", p.centerY);
+            json.number("zoom", p.zoom);
+            json.boolean("cut", p.cut);
+            json.endObject();
+        }
+        json.endArray();
+    }
     json.endObject();
 }
 
@@ -30,6 +46,33 @@ std::optional<QUuid> uuidOf(const QJsonValue& v)
         return std::nullopt;
     return id;
 }
+
+// The points a file gives, as far as they are sound: an entry without its
+// numbers is dropped, the rest go through the store's own rules.
+std::vector<FramePoint> pointsOf(const QJsonValue& value, double in, double out)
+{
+    if (!value.isArray())
+        return {};
+    std::vector<FramePoint> points;
+    const QJsonArray list = value.toArray();
+    for (qsizetype i = 0; i < list.size() && i < FramePath::kMostPoints; ++i) {
+        const QJsonObject o = list.at(i).toObject();
+        FramePoint p;
+        bool whole = true;
+        for (const auto& [key, field] :
+             {std::pair{"time", &p.time}, std::pair{"centerX", &p.centerX},
+              std::pair{"centerY", &p.centerY}, std::pair{"zoom", &p.zoom}}) {
+            const QJsonValue v = o.value(QLatin1String(key));
+            whole = whole && v.isDouble();
+            *field = v.toDouble();
+        }
+        p.cut = o.value(QLatin1String("cut")).toBool();
+        if (whole)
+            points.push_back(p);
+    }
+    return FramePath::sanitized(std::move(points), in, out);
+}
+
 }  // namespace
 
 std::optional<Clip> Clip::fromJson(const QJsonValue& value)
@@ -60,5 +103,7 @@ std::optional<Clip> Clip::fromJson(const QJsonValue& value)
             return std::nullopt;
         *field = v.toDouble();
     }
+    clip.points = pointsOf(o.value(QLatin1String("framePoints")), clip.inTime, clip.outTime);
+    FramePath::mirrorFirstPoint(clip);
     return clip;
 }

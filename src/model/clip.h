@@ -1,11 +1,13 @@
 #pragma once
 
 #include "model/aspect.h"
+#include "model/framepath.h"
 
 #include <QJsonValue>
 #include <QString>
 #include <QUuid>
 #include <optional>
+#include <vector>
 
 class JsonText;
 
@@ -20,10 +22,16 @@ struct Clip {
     double zoom = 1.0;
     double centerX = 0.5;  // fraction of the whole upright picture's width
     double centerY = 0.5;  // fraction of its height
+    // Where the frame moves within the clip, sorted by time; empty: the frame
+    // above holds for the whole clip. With points, the frame above is the first
+    // point's (see FramePath::mirrorFirstPoint).
+    std::vector<FramePoint> points{};
 
     bool operator==(const Clip&) const = default;
 
     void write(JsonText& json) const;
-    // Nothing when a key is missing, of the wrong type, or the aspect is not one of the four.
+    // Nothing when a key is missing, of the wrong type, or the aspect is not one
+    // of the four. The optional frame points are taken as far as they are
+    // sound (see FramePath::sanitized); a broken list costs only the points.
     static std::optional<Clip> fromJson(const QJsonValue& value);
 };
