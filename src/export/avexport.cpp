@@ -25,7 +25,8 @@ int compositionFrameRate(float nominalFrameRate)
 }
 
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
-                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress)
+                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
+                           QString audioFilters)
 {
     if (media.asset && media.asset->videoTracks == 0)
         throw MWError(QStringLiteral("The video track can't be read."));
@@ -42,6 +43,7 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     composition.frameRate = compositionFrameRate(media.nominalFrameRate);
     composition.videoBitRate = fastBitRate(render, float(composition.frameRate));
     composition.output = to;
+    composition.audioFilters = audioFilters;
 
     auto session = std::make_shared<MWCompositionExport>(composition);
     job->add(session);

@@ -1,5 +1,6 @@
 #include "export/fastexport.h"
 
+#include "export/loudness.h"
 #include "media/childprocess.h"
 #include "media/converter.h"
 #include "model/cropmath.h"
@@ -70,7 +71,7 @@ CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
 }
 
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
-                     QSizeF render, const QString& to)
+                     QSizeF render, const QString& to, const QString& audioFilters)
 {
     const CropMath::PixelRect px = storedCrop(media, crop);
     const auto rw = (long long)render.width();
@@ -109,10 +110,13 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
                      number(b * 2)};
     if (media.hasAudio) {
         args << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a")
-             << QStringLiteral("192k") << QStringLiteral("-ac") << QStringLiteral("2")
+             << QStringLiteral("192k") << QStringLiteral("-ac")
+             << QStringLiteral("2")
              // Short-video platforms take AAC at 48 kHz at most; 48 kHz is
              // what every one of them takes.
              << QStringLiteral("-ar") << QStringLiteral("48000");
+        if (!audioFilters.isEmpty())
+            args << QStringLiteral("-af") << CWLoudness::onExportedSound(audioFilters);
     }
     args << QStringLiteral("-movflags") << QStringLiteral("+faststart") << QStringLiteral("-f")
          << QStringLiteral("mp4") << to;
@@ -129,14 +133,14 @@ QString lastTwoLines(const QString& text)
 
 QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
                              QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
-                             Progress progress)
+                             Progress progress, QString audioFilters)
 {
     const double length = std::max(end - start, 0.1);
     auto process = std::make_unique<QProcess>();
     QProcess* p = process.get();
     cwEndsWithProgram(*p);
     p->setProgram(exe);
-    p->setArguments(fastArgs(media, start, end, crop, render, to));
+    p->setArguments(fastArgs(media, start, end, crop, render, to, audioFilters));
     p->setStandardOutputFile(QProcess::nullDevice());
     auto box = std::make_shared<OutputBox>();
 

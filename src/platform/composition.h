@@ -22,6 +22,9 @@ struct MWComposition {
     int frameRate = 30;                // constant output frame rate
     long long videoBitRate = 4000000;  // the peak rate is held to 1.5 × this
     QString output;                    // the MP4 to write; replaced if it exists
+    // libavfilter text for the sound once it is 48 kHz stereo, before it is
+    // encoded (the loudness gain and limiter); empty leaves it as it is.
+    QString audioFilters{};
 };
 
 // One export of an MWComposition on libav: the stand-in for an export
