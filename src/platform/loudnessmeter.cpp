@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace MWLoudnessMeter {
@@ -133,16 +134,25 @@ std::optional<MWLoudness> measure(const QString& source, double start, double en
     if (avformat_open_input(&opened, av::fsPath(source).constData(), nullptr, nullptr) < 0)
         return std::nullopt;
     const av::Input in(opened);
+    const auto chooseSound = [opened] {
+        int index = -1;
+        for (unsigned i = 0; i < opened->nb_streams; ++i) {
+            AVStream* st = opened->streams[i];
+            const bool sound = index < 0 && st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
+            if (sound)
+                index = int(i);
+            // The picture's packets are passed over, not read or decoded.
+            st->discard = sound ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+        }
+        return index;
+    };
+    // Where the header names the tracks (MP4, MOV), the stream information is
+    // looked for in the sound alone, without decoding pictures.
+    int index = chooseSound();
     if (avformat_find_stream_info(opened, nullptr) < 0)
         return std::nullopt;
-    int index = -1;
-    for (unsigned i = 0; i < opened->nb_streams; ++i) {
-        AVStream* st = opened->streams[i];
-        if (index < 0 && st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-            index = int(i);
-        else
-            st->discard = AVDISCARD_ALL;  // the picture is not even demuxed into packets
-    }
+    if (index < 0)
+        index = chooseSound();
     if (index < 0)
         return std::nullopt;
     const AVStream* stream = opened->streams[index];
