@@ -55,11 +55,10 @@ QString onExportedSound(const QString& filters);
 // The filters for one clip. measure(text, truePeak) measures the clip's
 // sound through the filter text (the true peak only when asked). The gain
 // comes from the clip's own loudness; when the limiter then has peaks to
-// hold, which lowers the loudness, the clip is measured again through the
-// filters and the gain is raised by what is missing (twice at most, and by
-// no more than 3 dB in all, so that a clip of sharp peaks is not squashed).
-// Empty for a silent clip and for sound that can't be measured: the sound
-// then leaves as it is.
+// hold by more than a decibel, which lowers the loudness, the clip is
+// measured again through the filters and the gain is raised by what is missing (twice at most, and
+// by no more than 3 dB in all, so that a clip of sharp peaks is not squashed). Empty for a silent
+// clip and for sound that can't be measured: the sound then leaves as it is.
 using Measure = std::function<std::optional<MWLoudness>(const QString& filters, bool truePeak)>;
 QString filtersFor(const Measure& measure);
 

@@ -125,49 +125,28 @@ TEST(Loudness, TheConverterGetsOneSoundFilterOnlyWhenNormalizing)
     }
 }
 
-// The gain follows the measurement: silence and unreadable sound get none; a
-// clip whose peaks stay under the limit is measured once; one whose peaks the
-// limiter holds is measured again through the filters and the gain raised by
-// what the limiter took, at most 3 dB in all.
-TEST(Loudness, GainComesFromTheMeasurementCorrectedForTheLimiter)
+// The gain follows the measurement. The real exports above show it lands;
+// here, what only a contrived measurement shows: a clip whose peaks the
+// limiter holds is measured again through the filters (without the costly
+// true peak) and the gain raised by what the limiter took, at most 3 dB in
+// all; peaks the limiter barely touches need one measurement.
+TEST(Loudness, GainIsCorrectedForWhatTheLimiterTakesWithinBounds)
 {
-    struct Call {
-        QString filters;
-        bool truePeak;
-    };
-    const auto run = [](std::vector<std::optional<MWLoudness>> answers, std::vector<Call>& calls) {
+    std::vector<std::pair<QString, bool>> calls;
+    const auto run = [&](std::vector<MWLoudness> answers) {
+        calls.clear();
         return CWLoudness::filtersFor([&](const QString& filters, bool truePeak) {
-            calls.push_back({filters, truePeak});
-            const std::optional<MWLoudness> answer =
-                answers[std::min(calls.size(), answers.size()) - 1];
-            return answer;
+            calls.emplace_back(filters, truePeak);
+            return std::optional(answers[std::min(calls.size(), answers.size()) - 1]);
         });
     };
-    std::vector<Call> calls;
-    EXPECT_EQ(run({MWLoudness{-70, -90}}, calls), QString());
-    EXPECT_EQ(run({std::nullopt}, calls), QString());
-    EXPECT_EQ(calls.size(), 2u);
+    EXPECT_EQ(run({{-30, -17.5}}), CWLoudness::filters(16));  // held by 0.5 dB
+    EXPECT_EQ(calls, (std::vector<std::pair<QString, bool>>{{QString(), true}}));
 
-    calls.clear();
-    EXPECT_EQ(run({MWLoudness{-30, -20}}, calls), CWLoudness::filters(16));
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_TRUE(calls[0].filters.isEmpty());
-    EXPECT_TRUE(calls[0].truePeak);
+    EXPECT_EQ(run({{-30, -10}, {-15.2, -2}, {-14.05, -2}}), CWLoudness::filters(17.2));
+    EXPECT_EQ(calls, (std::vector<std::pair<QString, bool>>{{QString(), true},
+                                                            {CWLoudness::filters(16), false},
+                                                            {CWLoudness::filters(17.2), false}}));
 
-    calls.clear();
-    EXPECT_EQ(run({MWLoudness{-30, -10}, MWLoudness{-15.2, -2}, MWLoudness{-14.05, -2}}, calls),
-              CWLoudness::filters(17.2));
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[1].filters, CWLoudness::filters(16));
-    EXPECT_FALSE(calls[1].truePeak);
-    EXPECT_EQ(calls[2].filters, CWLoudness::filters(17.2));
-
-    calls.clear();
-    EXPECT_EQ(run({MWLoudness{-30, -10}, MWLoudness{-20, -2}}, calls), CWLoudness::filters(19));
-    EXPECT_LE(calls.size(), 3u);
-
-    // Loud sound is turned down, and a limiter on it has nothing to hold.
-    calls.clear();
-    EXPECT_EQ(run({MWLoudness{-6, 0.5}}, calls), CWLoudness::filters(-8));
-    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_EQ(run({{-30, -10}, {-20, -2}}), CWLoudness::filters(19));
 }

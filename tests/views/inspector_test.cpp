@@ -190,9 +190,6 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
 TEST_F(InspectorTest, AudioChoiceShowsAndChangesTheStoredLevel)
 {
     MWSegment* audio = view->audioSegment();
-    ASSERT_EQ(audio->items().size(), 2);
-    EXPECT_EQ(audio->items()[0].label, "Source level");
-    EXPECT_EQ(audio->items()[1].label, "Normalize to −14 LUFS");
     EXPECT_EQ(audio->selectedIndex(), store->audioLevel() == AudioLevel::source ? 0 : 1);
 
     QList<CWStore::Field> fields;
