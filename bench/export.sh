@@ -43,11 +43,15 @@ composition_by_hand() { # shortside
   local crop scale fps bitrate
   read -r crop scale fps bitrate < <("$bin" describe "$src" "$1")
   bitrate=${bitrate#bitrate=}
+  # What the composition writes: BT.709 limited range, a key frame every 2 s
+  # in closed GOPs, 48 kHz stereo, no edit lists.
   ffmpeg -hide_banner -nostdin -y -ss 0.000 -t 30.000 -i "$src" -map 0:v:0 -map '0:a:0?' \
-    -vf "$crop,$scale:flags=bicubic,setsar=1,format=yuv420p" -r "${fps#fps=}" \
-    -c:v libx264 -preset veryfast -profile:v high -crf 18 \
+    -vf "$crop,$scale:flags=bicubic:in_color_matrix=bt709:out_color_matrix=bt709:out_range=tv,setsar=1,format=yuv420p" \
+    -r "${fps#fps=}" -c:v libx264 -preset veryfast -profile:v high -crf 18 -g 60 -flags +cgop \
     -maxrate $((bitrate * 3 / 2)) -bufsize $((bitrate * 2)) \
-    -c:a aac -b:a 192k -ac 2 -movflags +faststart -f mp4 "$work/hand.mp4"
+    -color_primaries bt709 -color_trc bt709 -colorspace bt709 -color_range tv \
+    -c:a aac -b:a 192k -ac 2 -ar 48000 -movflags +faststart+negative_cts_offsets -use_editlist 0 \
+    -f mp4 "$work/hand.mp4"
 }
 
 export bin launcher src work

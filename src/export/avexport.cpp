@@ -17,7 +17,8 @@
 namespace ClipExporter {
 
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
-                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress)
+                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
+                           QString audioFilters)
 {
     if (media.asset && media.asset->videoTracks == 0)
         throw MWError(QStringLiteral("The video track can't be read."));
@@ -40,6 +41,7 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     composition.pictureFilters = d.pictureChain(QStringLiteral("yuv420p"));
     composition.bt709 = true;
     composition.output = to;
+    composition.audioFilters = audioFilters;
 
     auto session = std::make_shared<MWCompositionExport>(composition);
     job->add(session);

@@ -13,10 +13,13 @@ namespace ClipExporter {
 
 // Writes the clip in-process (libav): the range start…end of the first video
 // track, upright, cropped to crop (upright pixels), scaled to render as the
-// clip's Delivery asks, with the first audio track as stereo AAC when there is one; reports progress every
-// 150 ms and 1.0 when complete. Throws MWCancelled when the job is or gets
+// clip's Delivery asks, with the first audio track as stereo AAC when there is
+// one (through audioFilters, libavfilter text for the 48 kHz stereo sound,
+// when not empty); reports progress every 150 ms and 1.0 when complete.
+// Throws MWCancelled when the job is or gets
 // cancelled, else MWError; a failed or cancelled export leaves no file at to.
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
-                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress);
+                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
+                           QString audioFilters = {});
 
 }  // namespace ClipExporter

@@ -2,6 +2,7 @@
 
 #include "export/avexport.h"
 #include "export/fastexport.h"
+#include "export/loudness.h"
 #include "export/partfile.h"
 #include "media/converter.h"
 #include "model/aspect.h"
@@ -23,12 +24,14 @@ QString quoted(const QString& name)
 
 enum class FastResult { done, failed, cancelled };
 
-
 // Writes the clip to the temporary `to`, through the converter or the composition.
 QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRectF crop,
-                            QSizeF render, QString to, std::shared_ptr<Job> job,
-                            Progress progress)
+                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress)
 {
+    // Measured once, before either engine: a fall back to the composition
+    // takes the same sound filters.
+    QCoro::Task<QString> measuring = CWLoudness::clipFilters(media, start, end, job);
+    const QString audioFilters = co_await std::move(measuring);
     const std::optional<QString> exe = MWMediaOpener::converterURL();
     if (exe && !job->forceComposition) {
         QFile::remove(to);
@@ -37,7 +40,7 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
             // The call stays outside co_await: GCC 12 destroys by-value arguments
             // of a call inside a co_await expression twice.
             QCoro::Task<void> fast =
-                fastExport(*exe, media, start, end, crop, render, to, job, progress);
+                fastExport(*exe, media, start, end, crop, render, to, job, progress, audioFilters);
             co_await std::move(fast);
             // A converter that "succeeds" with next to nothing written has failed.
             const QFileInfo written(to);
@@ -56,7 +59,8 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
         if (result == FastResult::cancelled || job->cancelled())
             throw MWCancelled();
     }
-    QCoro::Task<void> composition = avExport(media, start, end, crop, render, to, job, progress);
+    QCoro::Task<void> composition =
+        avExport(media, start, end, crop, render, to, job, progress, audioFilters);
     co_await std::move(composition);
 }
 
@@ -87,8 +91,7 @@ QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QR
     const QString part = CWPartFile::beside(to);
     CWPartFile::remember(part);
     try {
-        QCoro::Task<void> writing =
-            writeClip(media, start, end, crop, render, part, job, progress);
+        QCoro::Task<void> writing = writeClip(media, start, end, crop, render, part, job, progress);
         co_await std::move(writing);
     } catch (...) {
         CWPartFile::discard(part);

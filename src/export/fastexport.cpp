@@ -1,7 +1,7 @@
 #include "export/fastexport.h"
 
 #include "export/delivery.h"
-
+#include "export/loudness.h"
 #include "media/childprocess.h"
 #include "media/converter.h"
 #include "model/cropmath.h"
@@ -63,7 +63,7 @@ CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
 }
 
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
-                     QSizeF render, const QString& to)
+                     QSizeF render, const QString& to, const QString& audioFilters)
 {
     const CropMath::PixelRect px = storedCrop(media, crop);
     const Delivery d = deliveryFor(media, render.toSize());
@@ -123,7 +123,10 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
         // The AAC encoder's first 1,024 samples are its own priming. With no
         // edit list to hide them they play at the start, so as many samples
         // of the clip's sound are left out there to keep it on the picture.
-        args << QStringLiteral("-af") << QStringLiteral("aresample=48000,atrim=start_sample=1024")
+        // Normalising works on the 48 kHz stereo sound, as it was measured.
+        const QString sound = audioFilters.isEmpty() ? QStringLiteral("aresample=48000")
+                                                     : CWLoudness::onExportedSound(audioFilters);
+        args << QStringLiteral("-af") << sound + QStringLiteral(",atrim=start_sample=1024")
              << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a")
              << QStringLiteral("192k") << QStringLiteral("-ac")
              << QStringLiteral("2")
@@ -150,14 +153,14 @@ QString lastTwoLines(const QString& text)
 
 QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
                              QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
-                             Progress progress)
+                             Progress progress, QString audioFilters)
 {
     const double length = std::max(end - start, 0.1);
     auto process = std::make_unique<QProcess>();
     QProcess* p = process.get();
     cwEndsWithProgram(*p);
     p->setProgram(exe);
-    p->setArguments(fastArgs(media, start, end, crop, render, to));
+    p->setArguments(fastArgs(media, start, end, crop, render, to, audioFilters));
     p->setStandardOutputFile(QProcess::nullDevice());
     auto box = std::make_shared<OutputBox>();
 

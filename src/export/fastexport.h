@@ -23,10 +23,11 @@ CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop);
 // The converter's command line for one clip: input seek to start, the clip's
 // length, crop and scale, hardware H.264 (software allowed) as the clip's
 // Delivery asks, stereo 48 kHz AAC when the source has sound, MP4 with its
-// index at the front and no edit lists. crop is the crop
-// frame in shown upright pixels; render the even output size.
+// index at the front and no edit lists. crop is the crop frame in shown
+// upright pixels; render the even output size; audioFilters libavfilter text
+// for the 48 kHz stereo sound (none when empty).
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
-                     QSizeF render, const QString& to);
+                     QSizeF render, const QString& to, const QString& audioFilters = {});
 
 // Runs the converter exe with fastArgs, listed in job while it runs, with its
 // progress (at most 0.99) read from the "time=" of its error stream. Throws
@@ -34,7 +35,7 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
 // the converter wrote, or the launch error when it could not start.
 QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
                              QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
-                             Progress progress);
+                             Progress progress, QString audioFilters = {});
 
 // The last two non-empty lines of text (split at line feeds), joined by a space.
 QString lastTwoLines(const QString& text);

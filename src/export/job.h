@@ -45,6 +45,9 @@ public:
 
     // When true, every clip takes the composition path. Set before the batch starts.
     bool forceComposition = false;
+    // When true, every clip's sound is brought to the common loudness
+    // (export/loudness.h). Set before the batch starts.
+    bool normalizeLoudness = false;
 
 private:
     mutable std::mutex lock_;  // guards the three below; never held across a call out

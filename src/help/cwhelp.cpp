@@ -92,6 +92,9 @@ HelpPage inspector()
          HelpControl{
              u"Output quality"_s,
              u"1080p (1080 wide for vertical, 1920 wide for 16:9) or 720p for smaller files."_s},
+         HelpControl{
+             u"Audio"_s,
+             u"Source level keeps each clip's sound as loud as it is in the video. Normalize to −14 LUFS measures every clip and brings it to the loudness Reels, TikTok and Shorts play at, with peaks kept under −1 dBTP so nothing distorts. Quiet and loud clips then sound alike; silent clips stay silent. The choice is kept for next time."_s},
          HelpControl{u"Selected clip"_s,
                      u"Rename, duplicate, export just this clip, or click Done Editing."_s},
          HelpControl{
@@ -124,7 +127,7 @@ HelpPage batchExport()
         u"Batch Export"_s,
         u"square.and.arrow.up.on.square.fill"_s,
         {HelpText{
-             u"Export All (Ctrl+E) asks for a folder, then exports every clip one after another as H.264 MP4 with the original sound. The export panel shows each clip's progress; Cancel stops after the current file is removed."_s},
+             u"Export All (Ctrl+E) asks for a folder, then exports every clip one after another as H.264 MP4 with the original sound (or evened out, when Audio is set to Normalize). The export panel shows each clip's progress; Cancel stops after the current file is removed."_s},
          HelpText{
              u"Every file is ready to post as it is: a steady frame rate of at most 60 (faster footage keeps every other frame, so 120 becomes 60), H.264 High at the level its size needs, a key frame at least every 2 seconds, standard BT.709 colour, and 48 kHz stereo sound that starts with the picture. HDR footage from a phone is tone-mapped to standard colour, and the viewer already shows it that way."_s},
          HelpText{

@@ -146,7 +146,7 @@ private:
         if (!avcodec_find_encoder_by_name("libx264"))
             throw Failure{QStringLiteral("Linux couldn't start the export.")};
         if (audioIndex_ >= 0 && (audioDecoder_ = openDecoder(in->streams[audioIndex_]))) {
-            audio_.emplace(audioDecoder_.get(), length_);
+            audio_.emplace(audioDecoder_.get(), length_, c_.audioFilters);
             if (!audio_->open())
                 audio_.reset();  // the clip goes out without sound
         }

@@ -30,6 +30,9 @@ struct MWComposition {
     QString pictureFilters{};
     bool bt709 = false;
     QString output;  // the MP4 to write; replaced if it exists
+    // libavfilter text for the sound once it is 48 kHz stereo, before it is
+    // encoded (the loudness gain and limiter); empty leaves it as it is.
+    QString audioFilters{};
 };
 
 // One export of an MWComposition on libav: the stand-in for an export

@@ -24,8 +24,8 @@ constexpr int kOutRate = 48000;
 
 }  // namespace
 
-AudioChain::AudioChain(const AVCodecContext* decoder, double length)
-    : length_(length), decoder_(decoder), frame_(newFrame())
+AudioChain::AudioChain(const AVCodecContext* decoder, double length, QString filters)
+    : length_(length), decoder_(decoder), filters_(std::move(filters)), frame_(newFrame())
 {}
 
 AudioChain::~AudioChain()
@@ -61,6 +61,13 @@ bool AudioChain::open()
         encoder_.reset();
         return false;
     }
+    // The filters may work at another rate or sample format inside; what
+    // leaves them is again what the encoder takes.
+    if (!filters_.isEmpty() &&
+        !graph_.open(kOutRate, kOutFormat, e->ch_layout,
+                     filters_ + QStringLiteral(",aformat=sample_fmts=fltp:sample_rates=48000:"
+                                               "channel_layouts=stereo")))
+        throw Failure{QStringLiteral("Couldn't prepare the sound.")};
     // Known now, sound that can't be converted (a channel count beyond the
     // resampler's) leaves the output without an audio track at all.
     const AVCodecContext* d = decoder_;
@@ -186,19 +193,48 @@ void AudioChain::queue(uint8_t** data, int count)
     count = int(std::min<long long>(count, maxSamples_ - queuedTotal_));
     if (count <= 0)
         return;
+    if (graph_.isOpen())
+        filter(data, count);
+    else
+        store(data, count);
+    queuedTotal_ += count;
+}
+
+void AudioChain::filter(uint8_t** data, int count)
+{
+    FramePtr in = newFrame();
+    in->nb_samples = count;
+    in->format = kOutFormat;
+    in->sample_rate = kOutRate;
+    av_channel_layout_copy(&in->ch_layout, &encoder_->ch_layout);
+    if (av_frame_get_buffer(in.get(), 0) < 0)
+        throw Failure{av::errorText(AVERROR(ENOMEM))};
+    av_samples_copy(in->extended_data, data, 0, 0, count, kOutChannels, kOutFormat);
+    in->pts = queuedTotal_;
+    if (!graph_.push(in.get()) ||
+        !graph_.pull([this](const AVFrame* f) { store(f->extended_data, f->nb_samples); }))
+        throw Failure{QStringLiteral("Couldn't prepare the sound.")};
+}
+
+void AudioChain::store(uint8_t** data, int count)
+{
+    // A filter's own tail may run past the clip's end too.
+    count = int(std::min<long long>(count, maxSamples_ - storedTotal_));
+    if (count <= 0)
+        return;
     // The encoder's priming takes the place of the clip's first samples: with
     // no edit list to hide it, it plays, and the sound stays on the picture.
-    const int skip = int(std::clamp<long long>(primed_ - queuedTotal_, 0, count));
+    const int skip = int(std::clamp<long long>(primed_ - storedTotal_, 0, count));
     uint8_t* rest[kOutChannels];
     for (int ch = 0; ch < kOutChannels; ++ch)
         rest[ch] = data[ch] + skip * av_get_bytes_per_sample(kOutFormat);
-    queuedTotal_ += skip;
+    storedTotal_ += skip;
     count -= skip;
     if (count <= 0)
         return;
     if (av_audio_fifo_write(fifo_, reinterpret_cast<void**>(rest), count) < count)
         throw Failure{av::errorText(AVERROR(ENOMEM))};
-    queuedTotal_ += count;
+    storedTotal_ += count;
 }
 
 void AudioChain::drain(bool last)
@@ -215,6 +251,10 @@ void AudioChain::drain(bool last)
             av_freep(&out[0]);
         }
     }
+    if (last && graph_.isOpen() && !(graph_.push(nullptr) && graph_.pull([this](const AVFrame* f) {
+            store(f->extended_data, f->nb_samples);
+        })))
+        throw Failure{QStringLiteral("Couldn't prepare the sound.")};
     const int size = encoder_->frame_size > 0 ? encoder_->frame_size : 1024;
     while (av_audio_fifo_size(fifo_) >= size || (last && av_audio_fifo_size(fifo_) > 0)) {
         const int n = std::min(size, av_audio_fifo_size(fifo_));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/audiograph.h"
 #include "platform/compositionav.h"
 
 struct SwrContext;
@@ -10,10 +11,12 @@ namespace composition {
 
 // The sound side of a composition export: cut the decoded samples to the
 // clip's range, keep them on the picture's clock (gaps become silence,
-// overlaps are dropped), turn them into stereo and encode AAC at 192 kbit/s.
+// overlaps are dropped), turn them into stereo, run them through the
+// composition's sound filters, and encode AAC at 192 kbit/s.
 class AudioChain {
 public:
-    AudioChain(const AVCodecContext* decoder, double length);
+    // filters: libavfilter text for the 48 kHz stereo sound; empty for none.
+    AudioChain(const AVCodecContext* decoder, double length, QString filters = {});
     ~AudioChain();
     AudioChain(const AudioChain&) = delete;
     AudioChain& operator=(const AudioChain&) = delete;
@@ -43,9 +46,13 @@ private:
     void feed(const uint8_t* const* planes, int count);
     void feedSilence(long long count);
     void queue(uint8_t** data, int count);
+    void filter(uint8_t** data, int count);
+    void store(uint8_t** data, int count);
 
     const double length_;
     const AVCodecContext* const decoder_;
+    const QString filters_;
+    av::AudioGraph graph_;
     CodecPtr encoder_;
     SwrContext* resampler_ = nullptr;
     AVAudioFifo* fifo_ = nullptr;
@@ -54,6 +61,7 @@ private:
     int inFormat_ = -1;
     long long inPosition_ = 0;   // input samples taken so far, counted from the start
     long long queuedTotal_ = 0;  // output samples queued so far
+    long long storedTotal_ = 0;  // of those, out of the filters and into the FIFO
     long long maxSamples_ = 0;   // the clip's length in output samples
     long long encoded_ = 0;      // output samples handed to the encoder
     long long primed_ = 0;       // the encoder's priming, in samples

@@ -98,6 +98,8 @@ void CWStore::exportAll(std::optional<QList<QUuid>> only)
     batch->folder = folder;
     batch->shortSide = shortSide_;
     batch->job = std::make_shared<ClipExporter::Job>();
+    // Like the size: a change while the batch runs reaches only the next batch.
+    batch->job->normalizeLoudness = audioLevel_ == AudioLevel::normalized;
     job_ = batch->job;
     assign(exportRows_, QList<ExportRow>{}, Field::exportRows);
     assign(exporting_, true, Field::exporting);

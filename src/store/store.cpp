@@ -3,6 +3,12 @@
 #include "platform/player.h"
 #include "platform/services.h"
 
+#include <QSettings>
+
+namespace {
+const char* const audioLevelKey = "mwso.cw.audioLevel";
+}  // namespace
+
 CWStore::CWStore(Player* player, CWServices* services, QObject* parent)
     : QObject(parent), player_(player), services_(services ? services : new CWDesktopServices)
 {
@@ -19,6 +25,7 @@ CWStore::CWStore(Player* player, CWServices* services, QObject* parent)
         if (std::exchange(savePending_, false))
             writeSession();
     });
+    audioLevel_ = audioLevelFromRaw(QSettings().value(QLatin1String(audioLevelKey)).toString());
 }
 
 CWStore::~CWStore()
@@ -85,6 +92,12 @@ void CWStore::setCenterY(double y)
 void CWStore::setShortSide(int side)
 {
     assign(shortSide_, side, Field::shortSide);
+}
+
+void CWStore::setAudioLevel(AudioLevel level)
+{
+    QSettings().setValue(QLatin1String(audioLevelKey), rawValue(level));
+    assign(audioLevel_, level, Field::audioLevel);
 }
 
 void CWStore::setClips(QList<Clip> clips)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/loudness.h"
 #include "model/aspect.h"
 #include "model/clip.h"
 #include "model/exportrow.h"
@@ -45,6 +46,7 @@ public:
         centerX,
         centerY,
         shortSide,
+        audioLevel,
         busy,
         progress,
         exportRows,
@@ -74,6 +76,9 @@ public:
     double centerX() const { return centerX_; }
     double centerY() const { return centerY_; }
     int shortSide() const { return shortSide_; }
+    // How loud the exports are; a preference (QSettings key "mwso.cw.audioLevel"),
+    // read when the store is made and written on every change.
+    AudioLevel audioLevel() const { return audioLevel_; }
     std::optional<QString> busy() const { return busy_; }
     std::optional<double> progress() const { return progress_; }
     const QList<ExportRow>& exportRows() const { return exportRows_; }
@@ -88,6 +93,7 @@ public:
     void setCenterX(double x);
     void setCenterY(double y);
     void setShortSide(int side);
+    void setAudioLevel(AudioLevel level);
 
     // Derived look-ups.
     const CWSource* current() const;
@@ -290,6 +296,7 @@ protected:
     double centerX_ = 0.5;
     double centerY_ = 0.5;
     int shortSide_ = 1080;
+    AudioLevel audioLevel_ = AudioLevel::source;
     std::optional<QString> busy_;
     std::optional<double> progress_;
     struct BusyRun {

@@ -59,6 +59,13 @@ QString barsHelp()
                        "inside the real picture, so the export has no bars. Off: the whole frame, "
                        "bars included.");
 }
+
+QString audioHelp()
+{
+    return QObject::tr("Normalize: each clip is measured and brought to the loudness short-video "
+                       "apps play at, its peaks kept under −1 dBTP. Silent clips stay "
+                       "silent.");
+}
 }  // namespace
 
 CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent), store_(store)
@@ -100,6 +107,17 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
     column->addWidget(quality_, 0, Qt::AlignLeft);
     size_ = new QLabel(content_);
     column->addWidget(size_, 0, Qt::AlignLeft);
+    audioCaption_ = new MWCaption(tr("Audio"), content_);
+    column->addWidget(audioCaption_, 0, Qt::AlignLeft);
+    audio_ = new MWSegment(content_);
+    audio_->setAccessibleName(tr("Audio level"));
+    audio_->setToolTip(audioHelp());
+    audio_->setItems(std::vector<std::pair<AudioLevel, QString>>{
+        {AudioLevel::source, tr("Source level")},
+        {AudioLevel::normalized, tr("Normalize to −14 LUFS")}});
+    connect(audio_, &MWSegment::activated, this,
+            [this](const QVariant& value) { store_->setAudioLevel(value.value<AudioLevel>()); });
+    column->addWidget(audio_, 0, Qt::AlignLeft);
 
     column->addWidget(makeClipSection(content_));
 
@@ -134,6 +152,9 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
         case F::shortSide:
             showQuality();
             break;
+        case F::audioLevel:
+            showAudio();
+            break;
         case F::sources:
         case F::currentSourceID:
             showBars();
@@ -154,6 +175,7 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
     showZoom();
     showBars();
     showQuality();
+    showAudio();
     showClip();
 }
 
@@ -296,6 +318,12 @@ void CWInspector::showQuality()
         quality_->select(store_->shortSide());
     }
     showShape();
+}
+
+void CWInspector::showAudio()
+{
+    const QSignalBlocker quiet(audio_);
+    audio_->select(store_->audioLevel());
 }
 
 void CWInspector::showClip()

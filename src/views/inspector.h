@@ -36,6 +36,7 @@ public:
     MWSwitch* barsSwitch() const { return bars_; }
     MWSegment* qualitySegment() const { return quality_; }
     QLabel* sizeLine() const { return size_; }
+    MWSegment* audioSegment() const { return audio_; }
     // The selected-clip section, present only while a clip is selected.
     QWidget* clipSection() const { return section_; }
     QLineEdit* nameField() const { return name_; }
@@ -56,6 +57,7 @@ private:
     void showZoom();
     void showBars();
     void showQuality();
+    void showAudio();
     void showClip();
     void restyle();
 
@@ -73,6 +75,8 @@ private:
     MWCaption* qualityCaption_;
     MWSegment* quality_;
     QLabel* size_;
+    MWCaption* audioCaption_;
+    MWSegment* audio_;
     QWidget* section_;
     QWidget* sectionDivider_;
     MWCaption* sectionCaption_;

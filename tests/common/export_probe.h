@@ -5,8 +5,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSize>
 #include <gtest/gtest.h>
+#include <limits>
 #include <optional>
 
 // ffprobe's view of a written file, for the export and store tests: "format"
@@ -47,6 +49,33 @@ inline Probe probe(const QString& path)
             *slot = s;
     }
     return p;
+}
+
+// ffmpeg's own ebur128 summary of a file's sound: the figures the loudness
+// goal is stated in, independent of the measurement the exporter makes.
+struct Reading {
+    double integrated = std::numeric_limits<double>::quiet_NaN();  // LUFS
+    double samplePeak = std::numeric_limits<double>::quiet_NaN();  // dBFS
+    double truePeak = std::numeric_limits<double>::quiet_NaN();    // dBTP
+};
+
+inline Reading reading(const QString& path)
+{
+    const testutil::Run r =
+        testutil::run("ffmpeg", {"-hide_banner", "-nostats", "-nostdin", "-i", path, "-map",
+                                 "0:a:0", "-af", "ebur128=peak=sample+true", "-f", "null", "-"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString text = QString::fromUtf8(r.err);
+    const QString summary = text.mid(text.lastIndexOf("Summary:"));
+    const auto value = [&](const QString& pattern) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(pattern + R"(\s+(-?inf|-?[0-9.]+))").match(summary);
+        if (!m.hasMatch())
+            return std::numeric_limits<double>::quiet_NaN();
+        const QString v = m.captured(1);
+        return v.endsWith("inf") ? -std::numeric_limits<double>::infinity() : v.toDouble();
+    };
+    return {value(R"(I:)"), value(R"(Sample peak:\s+Peak:)"), value(R"(True peak:\s+Peak:)")};
 }
 
 }  // namespace exporttest

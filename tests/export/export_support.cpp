@@ -62,11 +62,12 @@ QString fakeConverter(const QTemporaryDir& dir, const QString& body)
 }
 
 QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,
-                   int shortSide)
+                   int shortSide, bool normalizeLoudness)
 {
     QFile::remove(out);  // a test's earlier clip: exports never replace a file
     auto job = std::make_shared<ClipExporter::Job>();
     job->forceComposition = engine == Engine::composition;
+    job->normalizeLoudness = normalizeLoudness;
     const Outcome o = outcome(ClipExporter::exportClip(clip, media, {}, shortSide, out, job, {}));
     EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
     EXPECT_EQ(engineOf(out), engine == Engine::composition ? "composition" : "converter");

@@ -42,7 +42,7 @@ enum class Engine { converter, composition };
 
 // Exports clip through engine into out and expects it done by that engine.
 QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,
-                   int shortSide = 720);
+                   int shortSide = 720, bool normalizeLoudness = false);
 
 // Whether the movie index (moov) comes before the media data (mdat).
 bool indexFirst(const QString& path);

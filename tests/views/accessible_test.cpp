@@ -90,8 +90,8 @@ TEST_F(HeaderA11y, IsAToolBarOfNamedControlsAndReadableTimes)
 // The inspector's controls: the shapes as radio buttons with the current one
 // checked and pressable, the output size as named radio buttons, the zoom
 // knob's value, the pad and the crop frame telling where the centre is (the
-// pad's axes settable), and
-// the name field named.
+// pad's axes settable), the audio level as named radio buttons, and the name
+// field named.
 TEST_F(InspectorA11y, ShapesQualityZoomPadFrameAndNameAreReadableAndWork)
 {
     EXPECT_EQ(name(view.get()), "Inspector");
@@ -115,6 +115,16 @@ TEST_F(InspectorA11y, ShapesQualityZoomPadFrameAndNameAreReadableAndWork)
     quality->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(store->shortSide(), 720);
     EXPECT_TRUE(quality->child(1)->state().checked);
+
+    QAccessibleInterface* audio = a11y(view->audioSegment());
+    EXPECT_EQ(audio->text(QAccessible::Name), "Audio level");
+    ASSERT_EQ(audio->childCount(), 2);
+    EXPECT_EQ(audio->child(0)->text(QAccessible::Name), "Source level");
+    EXPECT_EQ(audio->child(1)->text(QAccessible::Name), "Normalize to −14 LUFS");
+    audio->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(store->audioLevel(), AudioLevel::normalized);
+    EXPECT_TRUE(audio->child(1)->state().checked);
+    store->setAudioLevel(AudioLevel::source);
 
     store->setZoom(1.5);
     EXPECT_EQ(name(view->zoomKnob()), "Zoom");

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSettings>
 
 namespace {
 class InspectorTest : public ViewTest<CWInspector, 300, 900> {
@@ -181,4 +182,31 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
     EXPECT_FALSE(store->selectedClipID());
     EXPECT_EQ(view->caption()->text(), "Frame for the next clip");
     EXPECT_FALSE(view->clipSection()->isVisible());
+}
+
+// The audio choice shows the preference the store read at launch, writes the
+// store (and so the preference) when chosen, and follows the store when it
+// changes by other means without writing it back.
+TEST_F(InspectorTest, AudioChoiceShowsAndChangesTheStoredLevel)
+{
+    MWSegment* audio = view->audioSegment();
+    EXPECT_EQ(audio->selectedIndex(), store->audioLevel() == AudioLevel::source ? 0 : 1);
+
+    QList<CWStore::Field> fields;
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) { fields << f; });
+    click(audio, audio->itemRect(1).center());
+    EXPECT_EQ(store->audioLevel(), AudioLevel::normalized);
+    EXPECT_EQ(QSettings().value("mwso.cw.audioLevel").toString(), "normalized");
+    EXPECT_EQ(fields, QList<CWStore::Field>{CWStore::Field::audioLevel});
+
+    // The next launch: its store reads the preference, its inspector shows it.
+    CWStore next(new ScriptedPlayer, new ScriptedServices);
+    CWInspector shown(&next);
+    EXPECT_EQ(shown.audioSegment()->selectedIndex(), 1);
+
+    fields.clear();
+    store->setAudioLevel(AudioLevel::source);
+    EXPECT_EQ(audio->selectedIndex(), 0);
+    EXPECT_EQ(fields, QList<CWStore::Field>{CWStore::Field::audioLevel});
+    EXPECT_EQ(QSettings().value("mwso.cw.audioLevel").toString(), "source");
 }
