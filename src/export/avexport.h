@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/framemotion.h"
 #include "export/job.h"
 #include "model/openedmedia.h"
 
@@ -13,10 +14,12 @@ namespace ClipExporter {
 
 // Writes the clip in-process (libav): the range start…end of the first video
 // track, upright, cropped to crop (upright pixels), scaled to render as the
-// clip's Delivery asks, with the first audio track as stereo AAC when there is one; reports progress every
-// 150 ms and 1.0 when complete. Throws MWCancelled when the job is or gets
+// clip's Delivery asks, with the first audio track as stereo AAC when there is one; reports
+// progress every 150 ms and 1.0 when complete. Throws MWCancelled when the job is or gets
 // cancelled, else MWError; a failed or cancelled export leaves no file at to.
+// moves (cropChanges) make the crop move; empty keeps crop for the whole clip.
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
-                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress);
+                           QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
+                           std::vector<CropChange> moves = {});
 
 }  // namespace ClipExporter

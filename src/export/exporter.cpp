@@ -2,10 +2,12 @@
 
 #include "export/avexport.h"
 #include "export/fastexport.h"
+#include "export/framemotion.h"
 #include "export/partfile.h"
 #include "media/converter.h"
 #include "model/aspect.h"
 #include "model/cropmath.h"
+#include "model/framepath.h"
 #include "model/mwerror.h"
 
 #include <QFile>
@@ -23,11 +25,10 @@ QString quoted(const QString& name)
 
 enum class FastResult { done, failed, cancelled };
 
-
 // Writes the clip to the temporary `to`, through the converter or the composition.
 QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRectF crop,
-                            QSizeF render, QString to, std::shared_ptr<Job> job,
-                            Progress progress)
+                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
+                            std::vector<CropChange> moves)
 {
     const std::optional<QString> exe = MWMediaOpener::converterURL();
     if (exe && !job->forceComposition) {
@@ -37,7 +38,7 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
             // The call stays outside co_await: GCC 12 destroys by-value arguments
             // of a call inside a co_await expression twice.
             QCoro::Task<void> fast =
-                fastExport(*exe, media, start, end, crop, render, to, job, progress);
+                fastExport(*exe, media, start, end, crop, render, to, job, progress, moves);
             co_await std::move(fast);
             // A converter that "succeeds" with next to nothing written has failed.
             const QFileInfo written(to);
@@ -56,7 +57,8 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
         if (result == FastResult::cancelled || job->cancelled())
             throw MWCancelled();
     }
-    QCoro::Task<void> composition = avExport(media, start, end, crop, render, to, job, progress);
+    QCoro::Task<void> composition =
+        avExport(media, start, end, crop, render, to, job, progress, moves);
     co_await std::move(composition);
 }
 
@@ -78,7 +80,10 @@ QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QR
         throw MWCancelled();
 
     const QSizeF render = renderSize(clip.aspect, shortSide);
-    const QRectF crop = CropMath::cropFrame(clip.aspect, clip.zoom, clip.centerX, clip.centerY,
+    // A moving frame starts where its path is at In; without points that is
+    // the clip's own frame.
+    const FramePath::Frame first = FramePath::frameAt(clip, start);
+    const QRectF crop = CropMath::cropFrame(clip.aspect, first.zoom, first.centerX, first.centerY,
                                             media.naturalSize, area);
     if (!(crop.width() >= 2) || !(crop.height() >= 2))
         throw MWError(QStringLiteral("The frame for ") + quoted(clip.name) +
@@ -88,7 +93,9 @@ QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QR
     CWPartFile::remember(part);
     try {
         QCoro::Task<void> writing =
-            writeClip(media, start, end, crop, render, part, job, progress);
+            writeClip(media, start, end, crop, render, part, job, progress,
+                      cropChanges(clip, media, area, deliveryFor(media, render.toSize()).frameRate,
+                                  start, end));
         co_await std::move(writing);
     } catch (...) {
         CWPartFile::discard(part);
