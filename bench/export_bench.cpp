@@ -11,10 +11,14 @@
 //   bench_export motion SOURCE SHORTSIDE static|moving OUTDIR
 //                                                    5 s…15 s through the fast path, its frame
 //                                                    centred or moving (glides and a cut)
+//   bench_export motionfilter SOURCE SHORTSIDE static|moving OUTDIR
+//                                                    that export's picture filters (commands
+//                                                    written to OUTDIR), for a run without encoder
 
 #include "export/avexport.h"
 #include "export/exporter.h"
 #include "export/fastexport.h"
+#include "export/framemotion.h"
 #include "media/opener.h"
 #include "model/cropmath.h"
 #include "model/framepath.h"
@@ -142,6 +146,29 @@ int main(int argc, char** argv)
         });
         app.exec();
         return rc;
+    }
+    if (a[1] == QLatin1String("motionfilter") && a.size() == 6) {
+        const bool move = a[4] == QLatin1String("moving");
+        const Clip clip = move ? moving(5, 15) : centred(5, 15);
+        const FramePath::Frame f = FramePath::frameAt(clip, 5);
+        const QRectF first =
+            CropMath::cropFrame(clip.aspect, f.zoom, f.centerX, f.centerY, media.naturalSize, {});
+        const ClipExporter::Delivery d = ClipExporter::deliveryFor(media, render);
+        QString commands;
+        if (move) {
+            commands = a[5] + QStringLiteral("/crop.cmd");
+            QFile file(commands);
+            if (!file.open(QIODevice::WriteOnly))
+                return 1;
+            file.write(
+                ClipExporter::cropCommands(
+                    ClipExporter::cropChanges(clip, media, {}, d.frameRate, 5, 15), d.frameRate)
+                    .toUtf8());
+        }
+        const QStringList args =
+            ClipExporter::fastArgs(media, 5, 15, first, render, a[5] + "/x.mp4", commands);
+        out << args.at(args.indexOf(QStringLiteral("-vf")) + 1) << Qt::endl;
+        return 0;
     }
     if (a[1] == QLatin1String("motion") && a.size() == 6) {
         const Clip clip = a[4] == QLatin1String("moving") ? moving(5, 15) : centred(5, 15);

@@ -48,7 +48,8 @@ VideoChain::VideoChain(const MWComposition& composition, QSize reference,
     : composition_(composition), reference_(reference), referenceAspect_(referenceAspect),
       rate_(std::max(composition.frameRateNum, 1) / double(std::max(composition.frameRateDen, 1))),
       slots_(std::max(1LL, std::llround((composition.end - composition.start) * rate_))),
-      moving_(!composition.cropMoves.empty()), graphCrop_(composition.crop), scratch_(newFrame())
+      moving_(!composition.cropMoves.empty()), graphCrop_(composition.crop),
+      slotCrop_(composition.crop), scratch_(newFrame())
 {}
 
 VideoChain::~VideoChain()
@@ -202,12 +203,11 @@ void VideoChain::emitSlot()
 FramePtr VideoChain::cutAt(const AVFrame* frame, long long slot)
 {
     const double t = double(slot) / rate_;
-    QRect wanted = composition_.crop;
-    for (const auto& [time, rect] : composition_.cropMoves) {
-        if (time > t + 0.5 / rate_)
-            break;
-        wanted = rect;
-    }
+    // Output frames come in order, so the moves are walked once.
+    const auto& moves = composition_.cropMoves;
+    while (nextMove_ < moves.size() && moves[nextMove_].first <= t + 0.5 / rate_)
+        slotCrop_ = moves[nextMove_++].second;
+    const QRect wanted = slotCrop_;
     if (graph_ && !graphFits(frame)) {
         avfilter_graph_free(&graph_);
         source_ = sinkFilter_ = nullptr;

@@ -81,6 +81,8 @@ private:
     // decoded picture); graphCrop_ is the graph's crop, in the composition's pixels.
     const bool moving_;
     QRect graphCrop_;
+    QRect slotCrop_;       // where the current output frame is cut
+    size_t nextMove_ = 0;  // the first of cropMoves not yet reached
     CodecPtr encoder_;
     FramePtr held_;    // the frame shown until the next one takes over
     FramePtr before_;  // the last frame before the start
