@@ -132,6 +132,31 @@ TEST_P(MotionTest, EveryFrameIsCutWhereThePathIsAtItsTime)
     EXPECT_GT(testutil::difference(frame(34), expected(34, 40)), 3 * kSamePicture);
 }
 
+TEST_P(MotionTest, ACutOnAQuarterTurnedSourceMovesInTheUprightPicture)
+{
+    // Shown upright 240×320: blue top left, green bottom right. The frame
+    // starts on the blue quarter and cuts to the green one at 0.6 s, output
+    // frame 10.
+    Clip clip = exporttest::clipOf(0.2, 1.2, Aspect::square);
+    clip.points = {{0.2, 0.25, 0.25, 2, false}, {0.6, 0.75, 0.75, 2, true}};
+    FramePath::mirrorFirstPoint(clip);
+    const QString out =
+        exporttest::exportWith(GetParam(), clip, exporttest::media("export_quad_cw.mp4"),
+                               dir.filePath(QStringLiteral("turned.mp4")), kShortSide);
+    auto mean = [&](int n) {
+        const QImage frame = testutil::ffmpegFrame(out, std::max(0.0, n / kRate.value() - 0.01));
+        return frame.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0);
+    };
+    for (const int n : {0, 9}) {
+        const QRgb c = mean(n);
+        EXPECT_TRUE(qBlue(c) > 200 && qRed(c) < 50 && qGreen(c) < 50) << "frame " << n;
+    }
+    for (const int n : {10, 24}) {
+        const QRgb c = mean(n);
+        EXPECT_TRUE(qGreen(c) > 200 && qRed(c) < 50 && qBlue(c) < 50) << "frame " << n;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, MotionTest,
                          ::testing::Values(Engine::converter, Engine::composition),
                          [](const auto& info) {
