@@ -8,17 +8,26 @@
 //                                                    (for clip CLIP of CLIPS equal clips)
 //   bench_export run SOURCE SHORTSIDE fast|composition OUTDIR CLIPS
 //                                                    CLIPS equal clips covering the source, in turn
+//   bench_export motion SOURCE SHORTSIDE static|moving OUTDIR
+//                                                    5 s…15 s through the fast path, its frame
+//                                                    centred or moving (glides and a cut)
+//   bench_export motionfilter SOURCE SHORTSIDE static|moving OUTDIR
+//                                                    that export's picture filters (commands
+//                                                    written to OUTDIR), for a run without encoder
 
 #include "export/avexport.h"
 #include "export/exporter.h"
 #include "export/fastexport.h"
+#include "export/framemotion.h"
 #include "media/opener.h"
 #include "model/cropmath.h"
+#include "model/framepath.h"
 #include "model/mwerror.h"
 #include "platform/asset.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTextStream>
 #include <QTimer>
 #include <clocale>
@@ -58,6 +67,35 @@ QCoro::Task<int> runAll(MWOpenedMedia media, int shortSide, bool fast, QString d
             std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
             co_return 1;
         }
+    }
+    std::printf("%.3f\n", timer.nsecsElapsed() / 1e9);
+    co_return 0;
+}
+
+// A frame that holds, glides across and in, cuts, and glides back out.
+Clip moving(double in, double out)
+{
+    Clip c = centred(in, out);
+    c.points = {{6, 0.25, 0.5, 1, false},
+                {9, 0.75, 0.4, 2, false},
+                {12, 0.4, 0.6, 1.5, true},
+                {14, 0.6, 0.5, 1, false}};
+    FramePath::mirrorFirstPoint(c);
+    return c;
+}
+
+QCoro::Task<int> runOne(MWOpenedMedia media, int shortSide, Clip clip, QString to)
+{
+    auto job = std::make_shared<ClipExporter::Job>();
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        QCoro::Task<QString> task =
+            ClipExporter::exportClip(clip, media, {}, shortSide, to, job, {});
+        co_await std::move(task);
+    } catch (const MWError& e) {
+        std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
+        co_return 1;
     }
     std::printf("%.3f\n", timer.nsecsElapsed() / 1e9);
     co_return 0;
@@ -105,6 +143,43 @@ int main(int argc, char** argv)
                     rc = result;
                     app.quit();
                 });
+        });
+        app.exec();
+        return rc;
+    }
+    if (a[1] == QLatin1String("motionfilter") && a.size() == 6) {
+        const bool move = a[4] == QLatin1String("moving");
+        const Clip clip = move ? moving(5, 15) : centred(5, 15);
+        const FramePath::Frame f = FramePath::frameAt(clip, 5);
+        const QRectF first =
+            CropMath::cropFrame(clip.aspect, f.zoom, f.centerX, f.centerY, media.naturalSize, {});
+        const ClipExporter::Delivery d = ClipExporter::deliveryFor(media, render);
+        QString commands;
+        if (move) {
+            commands = a[5] + QStringLiteral("/crop.cmd");
+            QFile file(commands);
+            if (!file.open(QIODevice::WriteOnly))
+                return 1;
+            file.write(
+                ClipExporter::cropCommands(
+                    ClipExporter::cropChanges(clip, media, {}, d.frameRate, 5, 15), d.frameRate)
+                    .toUtf8());
+        }
+        const QStringList args =
+            ClipExporter::fastArgs(media, 5, 15, first, render, a[5] + "/x.mp4", {}, commands);
+        out << args.at(args.indexOf(QStringLiteral("-vf")) + 1) << Qt::endl;
+        return 0;
+    }
+    if (a[1] == QLatin1String("motion") && a.size() == 6) {
+        const Clip clip = a[4] == QLatin1String("moving") ? moving(5, 15) : centred(5, 15);
+        const QString to = a[5] + QStringLiteral("/") + a[4] + QStringLiteral(".mp4");
+        QFile::remove(to);
+        int rc = 1;
+        QTimer::singleShot(0, [&] {
+            QCoro::connect(runOne(media, shortSide, clip, to), &app, [&](int result) {
+                rc = result;
+                app.quit();
+            });
         });
         app.exec();
         return rc;

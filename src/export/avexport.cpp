@@ -18,7 +18,7 @@ namespace ClipExporter {
 
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
-                           QString audioFilters)
+                           QString audioFilters, std::vector<CropChange> moves)
 {
     if (media.asset && media.asset->videoTracks == 0)
         throw MWError(QStringLiteral("The video track can't be read."));
@@ -31,6 +31,9 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     composition.end = end;
     composition.preferredTransform = media.preferredTransform;
     composition.crop = QRect(int(px.x), int(px.y), int(px.w), int(px.h));
+    for (const CropChange& m : moves)
+        composition.cropMoves.push_back(
+            {m.time, QRect(int(m.crop.x), int(m.crop.y), int(m.crop.w), int(m.crop.h))});
     composition.renderSize = render.toSize();
     const Delivery d = deliveryFor(media, composition.renderSize);
     composition.frameRateNum = d.frameRate.num;

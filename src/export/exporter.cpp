@@ -2,11 +2,13 @@
 
 #include "export/avexport.h"
 #include "export/fastexport.h"
+#include "export/framemotion.h"
 #include "export/loudness.h"
 #include "export/partfile.h"
 #include "media/converter.h"
 #include "model/aspect.h"
 #include "model/cropmath.h"
+#include "model/framepath.h"
 #include "model/mwerror.h"
 
 #include <QFile>
@@ -26,7 +28,8 @@ enum class FastResult { done, failed, cancelled };
 
 // Writes the clip to the temporary `to`, through the converter or the composition.
 QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRectF crop,
-                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress)
+                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
+                            std::vector<CropChange> moves)
 {
     // Measured once, before either engine: a fall back to the composition
     // takes the same sound filters.
@@ -39,8 +42,8 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
         try {
             // The call stays outside co_await: GCC 12 destroys by-value arguments
             // of a call inside a co_await expression twice.
-            QCoro::Task<void> fast =
-                fastExport(*exe, media, start, end, crop, render, to, job, progress, audioFilters);
+            QCoro::Task<void> fast = fastExport(*exe, media, start, end, crop, render, to, job,
+                                                progress, audioFilters, moves);
             co_await std::move(fast);
             // A converter that "succeeds" with next to nothing written has failed.
             const QFileInfo written(to);
@@ -60,7 +63,7 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
             throw MWCancelled();
     }
     QCoro::Task<void> composition =
-        avExport(media, start, end, crop, render, to, job, progress, audioFilters);
+        avExport(media, start, end, crop, render, to, job, progress, audioFilters, moves);
     co_await std::move(composition);
 }
 
@@ -82,7 +85,10 @@ QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QR
         throw MWCancelled();
 
     const QSizeF render = renderSize(clip.aspect, shortSide);
-    const QRectF crop = CropMath::cropFrame(clip.aspect, clip.zoom, clip.centerX, clip.centerY,
+    // A moving frame starts where its path is at In; without points that is
+    // the clip's own frame.
+    const FramePath::Frame first = FramePath::frameAt(clip, start);
+    const QRectF crop = CropMath::cropFrame(clip.aspect, first.zoom, first.centerX, first.centerY,
                                             media.naturalSize, area);
     if (!(crop.width() >= 2) || !(crop.height() >= 2))
         throw MWError(QStringLiteral("The frame for ") + quoted(clip.name) +
@@ -91,7 +97,10 @@ QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QR
     const QString part = CWPartFile::beside(to);
     CWPartFile::remember(part);
     try {
-        QCoro::Task<void> writing = writeClip(media, start, end, crop, render, part, job, progress);
+        QCoro::Task<void> writing =
+            writeClip(media, start, end, crop, render, part, job, progress,
+                      cropChanges(clip, media, area, deliveryFor(media, render.toSize()).frameRate,
+                                  start, end));
         co_await std::move(writing);
     } catch (...) {
         CWPartFile::discard(part);

@@ -9,9 +9,11 @@
 #include "platform/asset.h"
 
 #include <QCoroFuture>
+#include <QFile>
 #include <QFuture>
 #include <QProcess>
 #include <QPromise>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -44,6 +46,25 @@ QString number(long long value)
     return QString::number(value);
 }
 
+// A file name as one option value inside a filter graph: escaped once for
+// the option, once more for the graph.
+QString filterPath(const QString& path)
+{
+    QString value;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\'') || c == QLatin1Char(':'))
+            value += QLatin1Char('\\');
+        value += c;
+    }
+    QString graph;
+    for (const QChar c : value) {
+        if (QStringLiteral("\\'[],;").contains(c))
+            graph += QLatin1Char('\\');
+        graph += c;
+    }
+    return graph;
+}
+
 }  // namespace
 
 CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
@@ -63,7 +84,8 @@ CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
 }
 
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
-                     QSizeF render, const QString& to, const QString& audioFilters)
+                     QSizeF render, const QString& to, const QString& audioFilters,
+                     const QString& cropCommandsFile)
 {
     const CropMath::PixelRect px = storedCrop(media, crop);
     const Delivery d = deliveryFor(media, render.toSize());
@@ -73,11 +95,20 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
     // rate filter ends with the last frame's start; the picture holds its last
     // frame to the clip's end instead, as the sound runs on, and the output's
     // length cuts it there.
-    const QString filter =
-        QStringLiteral("fps=%1,tpad=stop_mode=clone:stop_duration=%2,crop=%3:%4:%5:%6,")
-            .arg(d.frameRate.text(), length, number(px.w), number(px.h), number(px.x),
-                 number(px.y)) +
-        d.pictureChain(QStringLiteral("nv12"));
+    QString filter = QStringLiteral("fps=%1,tpad=stop_mode=clone:stop_duration=%2,")
+                         .arg(d.frameRate.text(), length);
+    // The commands are timed on the output's frames, so they come after the
+    // rate. The scale only notices a new crop size when the frame's size
+    // differs from its input's, which the crop's own commands have already
+    // changed: a filter between them keeps the old size there until a frame
+    // of the new one arrives.
+    if (!cropCommandsFile.isEmpty())
+        filter += QStringLiteral("sendcmd=f=") + filterPath(cropCommandsFile) + QLatin1Char(',');
+    filter += QStringLiteral("crop=%1:%2:%3:%4,")
+                  .arg(number(px.w), number(px.h), number(px.x), number(px.y));
+    if (!cropCommandsFile.isEmpty())
+        filter += QStringLiteral("null,");
+    filter += d.pictureChain(QStringLiteral("nv12"));
     QStringList args{QStringLiteral("-hide_banner"),
                      QStringLiteral("-nostdin"),
                      QStringLiteral("-y"),
@@ -153,14 +184,24 @@ QString lastTwoLines(const QString& text)
 
 QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
                              QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
-                             Progress progress, QString audioFilters)
+                             Progress progress, QString audioFilters, std::vector<CropChange> moves)
 {
     const double length = std::max(end - start, 0.1);
+    QTemporaryDir commandsDir;
+    QString commandsFile;
+    if (!moves.empty()) {
+        commandsFile = commandsDir.filePath(QStringLiteral("crop.cmd"));
+        QFile file(commandsFile);
+        const Delivery d = deliveryFor(media, render.toSize());
+        if (!commandsDir.isValid() || !file.open(QIODevice::WriteOnly) ||
+            file.write(cropCommands(moves, d.frameRate).toUtf8()) < 0 || !file.flush())
+            throw MWError(QStringLiteral("Couldn't prepare the moving frame."));
+    }
     auto process = std::make_unique<QProcess>();
     QProcess* p = process.get();
     cwEndsWithProgram(*p);
     p->setProgram(exe);
-    p->setArguments(fastArgs(media, start, end, crop, render, to, audioFilters));
+    p->setArguments(fastArgs(media, start, end, crop, render, to, audioFilters, commandsFile));
     p->setStandardOutputFile(QProcess::nullDevice());
     auto box = std::make_shared<OutputBox>();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/delivery.h"
+#include "export/framemotion.h"
 #include "export/job.h"
 #include "model/cropmath.h"
 #include "model/openedmedia.h"
@@ -25,17 +26,21 @@ CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop);
 // Delivery asks, stereo 48 kHz AAC when the source has sound, MP4 with its
 // index at the front and no edit lists. crop is the crop frame in shown
 // upright pixels; render the even output size; audioFilters libavfilter text
-// for the 48 kHz stereo sound (none when empty).
+// for the 48 kHz stereo sound (none when empty). With cropCommandsFile
+// (cropCommands' text in a file) the crop moves as it says.
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
-                     QSizeF render, const QString& to, const QString& audioFilters = {});
+                     QSizeF render, const QString& to, const QString& audioFilters = {},
+                     const QString& cropCommandsFile = {});
 
 // Runs the converter exe with fastArgs, listed in job while it runs, with its
 // progress (at most 0.99) read from the "time=" of its error stream. Throws
 // MWCancelled when the job was cancelled, else MWError with the last two lines
-// the converter wrote, or the launch error when it could not start.
+// the converter wrote, or the launch error when it could not start. moves
+// (cropChanges) make the crop move; empty keeps crop for the whole clip.
 QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
                              QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
-                             Progress progress, QString audioFilters = {});
+                             Progress progress, QString audioFilters = {},
+                             std::vector<CropChange> moves = {});
 
 // The last two non-empty lines of text (split at line feeds), joined by a space.
 QString lastTwoLines(const QString& text);

@@ -6,6 +6,8 @@
 #include <QTransform>
 #include <atomic>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 // What one composition export makes: a time range of the first video track
 // (and of the first audio track, when there is one), turned upright, cropped
@@ -18,6 +20,10 @@ struct MWComposition {
     // Whole pixels of the upright picture as stored (not yet made square),
     // even width and height; the output has square pixels.
     QRect crop;
+    // Where the crop moves: from each time (seconds after start, on the
+    // output's frame grid) the output frames are cut at its rectangle, in the
+    // pixels of crop. Empty: crop holds for the whole range.
+    std::vector<std::pair<double, QRect>> cropMoves{};
     QSize renderSize;       // even output size
     int frameRateNum = 30;  // constant output frame rate, a fraction
     int frameRateDen = 1;

@@ -9,6 +9,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace composition {
 
@@ -47,7 +48,8 @@ VideoChain::VideoChain(const MWComposition& composition, QSize reference,
     : composition_(composition), reference_(reference), referenceAspect_(referenceAspect),
       rate_(std::max(composition.frameRateNum, 1) / double(std::max(composition.frameRateDen, 1))),
       slots_(std::max(1LL, std::llround((composition.end - composition.start) * rate_))),
-      scratch_(newFrame())
+      moving_(!composition.cropMoves.empty()), graphCrop_(composition.crop),
+      slotCrop_(composition.crop), scratch_(newFrame())
 {}
 
 VideoChain::~VideoChain()
@@ -74,6 +76,12 @@ void VideoChain::push(const AVFrame* decoded, double time)
         return;
     }
     before_.reset();
+    if (moving_) {
+        FramePtr frame = newFrame();
+        av_frame_ref(frame.get(), decoded);
+        place(std::move(frame), std::max(time, 0.0));
+        return;
+    }
     shape(decoded, std::max(time, 0.0));
 }
 
@@ -83,9 +91,12 @@ void VideoChain::finish()
         // The range falls after the last frame: show the frame before it
         // rather than write a file without a picture.
         FramePtr last = std::move(before_);
-        shape(last.get(), 0);
+        if (moving_)
+            place(std::move(last), 0);
+        else
+            shape(last.get(), 0);
     }
-    if (graph_) {
+    if (graph_ && !moving_) {
         // Nothing in the chain holds frames back, but drain it all the same.
         if (av_buffersrc_add_frame_flags(source_, nullptr, 0) >= 0)
             drainGraph();
@@ -152,7 +163,8 @@ void VideoChain::drainGraph()
 void VideoChain::place(FramePtr frame, double time)
 {
     if (!held_) {
-        openEncoder(frame.get());
+        if (!moving_)
+            openEncoder(frame.get());
         held_ = std::move(frame);
         return;
     }
@@ -169,7 +181,13 @@ void VideoChain::place(FramePtr frame, double time)
 
 void VideoChain::emitSlot()
 {
-    av_frame_ref(scratch_.get(), held_.get());
+    FramePtr cut;
+    const AVFrame* picture = held_.get();
+    if (moving_) {
+        cut = cutAt(held_.get(), nextSlot_);
+        picture = cut.get();
+    }
+    av_frame_ref(scratch_.get(), picture);
     scratch_->pts = nextSlot_++;
     scratch_->pict_type = AV_PICTURE_TYPE_NONE;
     encode(encoder_.get(), scratch_.get(), [this](AVPacket* packet) { deliver(packet); });
@@ -178,6 +196,72 @@ void VideoChain::emitSlot()
     // under a long sound): each one is a chance to stop.
     if (onFrame)
         onFrame();
+}
+
+// The picture of one output frame: the source frame shown there, cut where
+// the path is at that frame's time. Only a change reaches the crop filter.
+FramePtr VideoChain::cutAt(const AVFrame* frame, long long slot)
+{
+    const double t = double(slot) / rate_;
+    // Output frames come in order, so the moves are walked once.
+    const auto& moves = composition_.cropMoves;
+    while (nextMove_ < moves.size() && moves[nextMove_].first <= t + 0.5 / rate_)
+        slotCrop_ = moves[nextMove_++].second;
+    const QRect wanted = slotCrop_;
+    if (graph_ && !graphFits(frame)) {
+        avfilter_graph_free(&graph_);
+        source_ = sinkFilter_ = nullptr;
+    }
+    if (!graph_) {
+        graphCrop_ = wanted;
+        openGraph(frame);
+    } else if (wanted != graphCrop_) {
+        const QRect c = frameCrop(wanted, frame);
+        const std::pair<const char*, int> commands[] = {
+            {"w", c.width()}, {"h", c.height()}, {"x", c.x()}, {"y", c.y()}};
+        for (const auto& [name, value] : commands) {
+            char answer[64] = {};
+            const int rc = avfilter_graph_send_command(
+                graph_, "crop", name, std::to_string(value).c_str(), answer, sizeof answer, 0);
+            if (rc < 0)
+                throw Failure{av::errorText(rc)};
+        }
+        graphCrop_ = wanted;
+    }
+    av_frame_ref(scratch_.get(), frame);
+    scratch_->pts = std::llround(t * kGraphBase.den);
+    int rc = av_buffersrc_add_frame_flags(source_, scratch_.get(), 0);
+    av_frame_unref(scratch_.get());
+    if (rc < 0)
+        throw Failure{av::errorText(rc)};
+    FramePtr out = newFrame();
+    rc = av_buffersink_get_frame(sinkFilter_, out.get());
+    if (rc < 0)
+        throw Failure{av::errorText(rc)};
+    if (!encoder_)
+        openEncoder(out.get());
+    return out;
+}
+
+// The crop is measured on the upright picture the track describes; a frame
+// of another size gets the same part of its own picture.
+QRect VideoChain::frameCrop(QRect stored, const AVFrame* frame) const
+{
+    const bool turned = MWCompositionExport::orientationFilters(composition_.preferredTransform)
+                            .startsWith(QLatin1String("transpose"));
+    auto upright = [turned](int w, int h) { return turned ? QSize(h, w) : QSize(w, h); };
+    auto shownAspect = [turned](AVRational a) {
+        const double v = a.num > 0 && a.den > 0 ? av_q2d(a) : 1.0;
+        return turned ? 1 / v : v;
+    };
+    const AVRational sar =
+        frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational{1, 1};
+    const QSize reference = reference_.isEmpty() ? QSize(frame->width, frame->height) : reference_;
+    const AVRational referenceAspect =
+        reference_.isEmpty() ? frame->sample_aspect_ratio : referenceAspect_;
+    return followCrop(stored, upright(reference.width(), reference.height()),
+                      shownAspect(referenceAspect), upright(frame->width, frame->height),
+                      shownAspect(sar));
 }
 
 void VideoChain::openGraph(const AVFrame* first)
@@ -199,20 +283,7 @@ void VideoChain::openGraph(const AVFrame* first)
             .arg(sar.num)
             .arg(sar.den);
     QString chain = MWCompositionExport::orientationFilters(c.preferredTransform);
-    // The crop is measured on the upright picture the track describes; a
-    // frame of another size gets the same part of its own picture.
-    const bool turned = chain.startsWith(QLatin1String("transpose"));
-    auto upright = [turned](int w, int h) { return turned ? QSize(h, w) : QSize(w, h); };
-    auto shownAspect = [turned](AVRational a) {
-        const double v = a.num > 0 && a.den > 0 ? av_q2d(a) : 1.0;
-        return turned ? 1 / v : v;
-    };
-    const QSize reference = reference_.isEmpty() ? QSize(first->width, first->height) : reference_;
-    const AVRational referenceAspect =
-        reference_.isEmpty() ? first->sample_aspect_ratio : referenceAspect_;
-    const QRect crop = followCrop(c.crop, upright(reference.width(), reference.height()),
-                                  shownAspect(referenceAspect),
-                                  upright(first->width, first->height), shownAspect(sar));
+    const QRect crop = frameCrop(graphCrop_, first);
     if (!chain.isEmpty())
         chain += QLatin1Char(',');
     chain += QStringLiteral("crop=%1:%2:%3:%4,")
@@ -220,6 +291,10 @@ void VideoChain::openGraph(const AVFrame* first)
                  .arg(crop.height())
                  .arg(crop.x())
                  .arg(crop.y());
+    // The scale notices a new crop size only by a frame whose size differs
+    // from its input's, which the crop's commands have already changed.
+    if (moving_)
+        chain += QStringLiteral("null,");
     if (c.pictureFilters.isEmpty())
         chain += QStringLiteral("scale=%1:%2:flags=bicubic,setsar=1,format=yuv420p")
                      .arg(c.renderSize.width())

@@ -59,6 +59,8 @@ private:
     bool graphFits(const AVFrame* frame) const;
     void openEncoder(const AVFrame* first);
     void emitSlot();
+    FramePtr cutAt(const AVFrame* frame, long long slot);
+    QRect frameCrop(QRect stored, const AVFrame* frame) const;
     void deliver(AVPacket* packet);
 
     const MWComposition composition_;
@@ -75,6 +77,12 @@ private:
     int graphHeight_ = 0;
     int graphFormat_ = -1;
     AVRational graphAspect_{0, 1};
+    // A moving crop cuts each output frame on its own (held_ is then the
+    // decoded picture); graphCrop_ is the graph's crop, in the composition's pixels.
+    const bool moving_;
+    QRect graphCrop_;
+    QRect slotCrop_;       // where the current output frame is cut
+    size_t nextMove_ = 0;  // the first of cropMoves not yet reached
     CodecPtr encoder_;
     FramePtr held_;    // the frame shown until the next one takes over
     FramePtr before_;  // the last frame before the start

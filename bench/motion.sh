@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# What a moving frame costs the fast path: the same 10 s of the 30-second
+# 1080p30 source exported as a 9:16 clip at 720, once with its frame centred
+# and once with a frame that glides across and in, cuts and glides back (a
+# new crop on most frames). The moving clip should cost at most 1.10 × the
+# static one. A second pair runs only the picture filters of each export
+# (no encoder), to tell what the moving crop costs from what the encoder
+# spends on a picture that pans and zooms. Runs alternate which side goes
+# first; medians with min–max.
+#   bash bench/motion.sh [BUILD_DIR]        CW_BENCH_REPS=5
+set -euo pipefail
+build=${1:-build}
+reps=${CW_BENCH_REPS:-5}
+bin=$build/bin/bench_export
+media=$build/bench-media
+source "$(dirname "$0")/lib/export-source"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Wall-clock and CPU seconds (user + system, the converter included) of one export.
+seconds() { # static|moving
+  local t
+  t=$(mktemp)
+  /usr/bin/time -f '%e %U %S' -o "$t" "$bin" motion "$src" 720 "$1" "$work" >/dev/null
+  awk '{printf "%s %.2f\n", $1, $2 + $3}' "$t"
+  rm -f "$t"
+}
+# The same for the export's picture filters alone, with the ffmpeg command line.
+filter_seconds() { # static|moving
+  local t vf
+  t=$(mktemp)
+  vf=$("$bin" motionfilter "$src" 720 "$1" "$work")
+  /usr/bin/time -f '%e %U %S' -o "$t" ffmpeg -hide_banner -nostdin -loglevel error \
+    -ss 5 -t 10 -i "$src" -an -vf "$vf" -f null - >/dev/null
+  awk '{printf "%s %.2f\n", $1, $2 + $3}' "$t"
+  rm -f "$t"
+}
+stats() { # values… → "median (min–max)"
+  printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {
+    m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+    printf "%.2f %.2f %.2f\n", m, v[1], v[NR] }'
+}
+
+compare() { # label measure
+  local -a sw=() sc=() mw=() mc=()
+  local i side wall cpu order
+  for ((i = 0; i < reps; i++)); do
+    if ((i % 2)); then order=(moving static); else order=(static moving); fi
+    for side in "${order[@]}"; do
+      read -r wall cpu < <("$2" "$side")
+      if [[ $side == static ]]; then sw+=("$wall"); sc+=("$cpu"); else mw+=("$wall"); mc+=("$cpu"); fi
+    done
+  done
+  read -r swm swlo swhi < <(stats "${sw[@]}")
+  read -r scm sclo schi < <(stats "${sc[@]}")
+  read -r mwm mwlo mwhi < <(stats "${mw[@]}")
+  read -r mcm mclo mchi < <(stats "${mc[@]}")
+  echo "$1, median of $reps (min–max)"
+  printf '  static  wall %6.2f s (%.2f–%.2f)  cpu %6.2f s (%.2f–%.2f)\n' "$swm" "$swlo" "$swhi" "$scm" "$sclo" "$schi"
+  printf '  moving  wall %6.2f s (%.2f–%.2f)  cpu %6.2f s (%.2f–%.2f)\n' "$mwm" "$mwlo" "$mwhi" "$mcm" "$mclo" "$mchi"
+  awk -v a="$mwm" -v b="$swm" -v ca="$mcm" -v cb="$scm" \
+    'BEGIN { printf "  moving / static: wall %.3f  cpu %.3f\n", a / b, ca / cb }'
+}
+
+compare "fast-path export, 10 s of 1080p30 as 9:16 at 720 (goal: moving ≤ 1.10 × static)" seconds
+compare "its picture filters alone (no encoder)" filter_seconds
