@@ -61,10 +61,7 @@ public:
 
     bool isValid() const override { return bar().has_value(); }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override
-    {
-        return track_ ? track_->window()->windowHandle() : nullptr;
-    }
+    QWindow* window() const override { return track_ ? track_->window()->windowHandle() : nullptr; }
     QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
     relations(QAccessible::Relation) const override
     {
@@ -86,9 +83,20 @@ public:
             return {};
         if (t == QAccessible::Name)
             return CWRackChip::spokenName(b->clip, b->number);
-        if (t == QAccessible::Description)
-            return say("From %1 to %2")
-                .arg(MWTime::clock(b->clip.inTime, true), MWTime::clock(b->clip.outTime, true));
+        if (t == QAccessible::Description) {
+            QString text =
+                say("From %1 to %2")
+                    .arg(MWTime::clock(b->clip.inTime, true), MWTime::clock(b->clip.outTime, true));
+            // The marks are drawn only; their times are heard here, and the
+            // Clip menu's frame point items reach them from the keyboard.
+            QStringList points;
+            for (const FramePoint& p : b->clip.points)
+                points
+                    << (p.cut ? say("%1 cut") : say("%1 glide")).arg(MWTime::clock(p.time, true));
+            if (!points.isEmpty())
+                text += say("; frame points at %1").arg(points.join(QStringLiteral(", ")));
+            return text;
+        }
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
