@@ -96,7 +96,7 @@ HelpPage inspector()
              u"Zoom 1×, centred, for the whole clip. When the frame moves within the clip, you are asked first, since its frame points go too."_s},
          HelpControl{
              u"Glide / Cut"_s,
-             u"Shown when the playhead is on a frame point: Glide moves the frame smoothly from the point before to this one; Cut holds the frame and jumps at this point, as a cut between two speakers."_s},
+             u"Shown for a clip whose frame moves, and chosen for the frame point at the playhead (press [ or ] to go to one): Glide moves the frame smoothly from the point before to this one; Cut holds the frame and jumps at this point, as a cut between two speakers."_s},
          HelpControl{
              u"Output quality"_s,
              u"1080p (1080 wide for vertical, 1920 wide for 16:9) or 720p for smaller files."_s},
