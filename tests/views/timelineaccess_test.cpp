@@ -37,11 +37,9 @@ TEST_F(TimelineAccessTest, HandlesAreSlidersTheKeyboardNudgesAndBarsAreButtons)
     EXPECT_EQ(in->geometry(),
               TimelineGeometry::handleRect(true, t.x(10), track->height(), 1).toAlignedRect());
     const QPoint grip = out->geometry().center();
-    QTest::mousePress(view->windowHandle(), Qt::LeftButton, {},
-                      track->mapTo(view.get(), grip));
+    QTest::mousePress(view->windowHandle(), Qt::LeftButton, {}, track->mapTo(view.get(), grip));
     EXPECT_EQ(track->held(), TrimMath::Grab::outHandle);
-    QTest::mouseRelease(view->windowHandle(), Qt::LeftButton, {},
-                        track->mapTo(view.get(), grip));
+    QTest::mouseRelease(view->windowHandle(), Qt::LeftButton, {}, track->mapTo(view.get(), grip));
     store->setTrimFocus(std::nullopt);
 
     QAccessibleInterface* slider = access(in);
@@ -96,6 +94,14 @@ TEST_F(TimelineAccessTest, HandlesAreSlidersTheKeyboardNudgesAndBarsAreButtons)
     bar->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(store->selectedClipID(), b.id);
     EXPECT_TRUE(bar->state().selected);
+
+    // The marks are drawn only: their times and kinds are in the description.
+    EXPECT_EQ(bar->text(QAccessible::Description), "From 1:00.0 to 1:04.0");
+    store->seek(62);
+    store->setCenterX(0.2);
+    store->setPointCut(1, true);
+    EXPECT_EQ(bar->text(QAccessible::Description),
+              "From 1:00.0 to 1:04.0; frame points at 1:00.0 glide, 1:02.0 cut");
 
     // A bar whose clip is gone is no longer there.
     store->deleteClip(b.id);
