@@ -31,6 +31,13 @@ bool cwHandleKey(CWStore& s, const QKeyEvent& event)
             s.step(n);
         return true;
     }
+    case Qt::Key_P:
+        // The one key whose Shift means something else: P sets, Shift+P takes away.
+        if (shift)
+            s.removePointAtPlayhead();
+        else
+            s.addPoint();
+        return true;
     default:
         break;
     }
@@ -47,6 +54,10 @@ bool cwHandleKey(CWStore& s, const QKeyEvent& event)
         s.seek(s.time() + 2);
     else if (c == QLatin1String("k"))
         s.player()->pause();  // a stop key, never a toggle
+    else if (c == QLatin1String("["))
+        s.previousPoint();
+    else if (c == QLatin1String("]"))
+        s.nextPoint();
     else if (c == QLatin1String("1"))
         s.setAspect(Aspect::vertical);
     else if (c == QLatin1String("2"))

@@ -87,6 +87,12 @@ void addClipMenu(QMenuBar* bar)
     }
     storeItem(menu, QStringLiteral("Reset Frame"), [](CWStore& s) { s.resetFrame(); });
     menu->addSeparator();
+    storeItem(menu, QStringLiteral("Add Frame Point"), [](CWStore& s) { s.addPoint(); });
+    storeItem(menu, QStringLiteral("Remove Frame Point"),
+              [](CWStore& s) { s.removePointAtPlayhead(); });
+    storeItem(menu, QStringLiteral("Previous Frame Point"), [](CWStore& s) { s.previousPoint(); });
+    storeItem(menu, QStringLiteral("Next Frame Point"), [](CWStore& s) { s.nextPoint(); });
+    menu->addSeparator();
     storeItem(
         menu, QStringLiteral("Cancel Export"), [](CWStore& s) { s.cancelExport(); },
         QKeySequence(Qt::CTRL | Qt::Key_Period));

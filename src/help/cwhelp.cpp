@@ -65,6 +65,9 @@ HelpPage viewer()
              u"The viewer shows the whole picture. The bright frame is what your clip will contain; the dimmed area is cut away."_s},
          HelpControl{u"Drag the frame"_s, u"Moves the crop. It always stays inside the picture."_s},
          HelpControl{
+             u"Frame points"_s,
+             u"To follow someone who moves, play or step to where they have moved and drag the frame there: that sets a frame point at the playhead, and the frame glides from point to point as the clip plays. At the clip's In, dragging changes the clip's starting frame. The frame shown is always the one at the playhead."_s},
+         HelpControl{
              u"Thirds grid"_s,
              u"Rule-of-thirds guides inside the frame. Put faces and eyes near the top line."_s},
          HelpControl{u"Aspect badge"_s, u"Shows the current shape on the frame."_s},
@@ -88,7 +91,12 @@ HelpPage inspector()
          HelpControl{
              u"Position pad"_s,
              u"Drag the dot to move the frame (same as dragging in the viewer). Center puts it back in the middle."_s},
-         HelpControl{u"Reset Frame"_s, u"Zoom 1×, centred."_s},
+         HelpControl{
+             u"Reset Frame"_s,
+             u"Zoom 1×, centred, for the whole clip. When the frame moves within the clip, you are asked first, since its frame points go too."_s},
+         HelpControl{
+             u"Glide / Cut"_s,
+             u"Shown for a clip whose frame moves, and chosen for the frame point at the playhead (press [ or ] to go to one): Glide moves the frame smoothly from the point before to this one; Cut holds the frame and jumps at this point, as a cut between two speakers."_s},
          HelpControl{
              u"Output quality"_s,
              u"1080p (1080 wide for vertical, 1920 wide for 16:9) or 720p for smaller files."_s},
@@ -115,7 +123,8 @@ HelpPage timeline()
               u"Drag the left yellow handle to the right to trim the start (In), and the right yellow handle to the left to trim the end (Out). The pointer turns into ⇔ over a handle, and the time shows while you drag."_s,
               u"The handles can't cross: a clip is always at least half a second long."_s,
               u"After you click a handle, ← / → move it one frame (Shift: 10 frames). Click the timeline or press Esc to make the arrow keys move the playhead again."_s,
-              u"Click a coloured bar to edit that clip."_s}},
+              u"Click a coloured bar to edit that clip."_s,
+              u"The selected clip's frame points are small white diamonds on its bar (squares where the frame cuts). Click one to go to it; drag it along the bar to move it in time; right-click it to remove it or to choose Glide or Cut."_s}},
          HelpText{
              u"The Clips rack under the timeline lists every clip in export order. Click one to edit it; ✕ deletes it (Edit > Undo brings it back)."_s}}};
 }
@@ -151,6 +160,10 @@ HelpPage keyboardShortcuts()
          HelpKey{u"Esc"_s, u"Deselect the trim handle"_s},
          HelpKey{u"J / K / L"_s, u"Back 2 s / pause / forward 2 s"_s},
          HelpKey{u"1 2 3 4"_s, u"9:16 / 1:1 / 4:5 / 16:9"_s},
+         HelpKey{
+             u"P / Shift+P"_s,
+             u"Add a frame point at the playhead / remove the nearest one (selected clip; Clip menu)"_s},
+         HelpKey{u"[ / ]"_s, u"Go to the previous / next frame point"_s},
          HelpKey{u"Ctrl+I"_s, u"Import videos"_s}, HelpKey{u"Ctrl+E"_s, u"Export all"_s},
          HelpKey{u"Ctrl+."_s,
                  u"Cancel export (Space, Return and Esc never stop a running export)"_s},

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QThreadPool>
 #include <QUrl>
@@ -77,6 +78,18 @@ void CWDesktopServices::beep()
 int CWDesktopServices::processorCount()
 {
     return QThread::idealThreadCount();
+}
+
+bool CWDesktopServices::ask(const QString& title, const QString& message, const QString& action)
+{
+    QMessageBox box(QMessageBox::Question, title, title, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setInformativeText(message);
+    QPushButton* yes = box.addButton(action, QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 std::optional<QByteArray> CWDesktopServices::makeBookmark(const QString&)

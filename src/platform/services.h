@@ -29,6 +29,8 @@ public:
                                                 const QString& initialFolder) = 0;
     // A warning with one "OK" button (MWAlert::show).
     virtual void alert(const QString& title, const QString& message) = 0;
+    // A question whose yes is the button named action, beside "Cancel"; true for yes.
+    virtual bool ask(const QString& title, const QString& message, const QString& action) = 0;
     // Selects the files in a file-browser window.
     virtual void reveal(const QStringList& files) = 0;
     virtual void beep() = 0;
@@ -46,6 +48,7 @@ public:
     std::optional<QString> chooseFolder(const QString& prompt, const QString& message,
                                         const QString& initialFolder) override;
     void alert(const QString& title, const QString& message) override;
+    bool ask(const QString& title, const QString& message, const QString& action) override;
     void reveal(const QStringList& files) override;
     void beep() override;
     int processorCount() override;

@@ -6,6 +6,7 @@
 #include "platform/services.h"
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // A mark of the selected clip: a key held or pressed again soon joins the step.
@@ -74,22 +75,57 @@ void CWStore::applyFrame()
     const qsizetype i = selectedClipID_ ? indexOfClip(*selectedClipID_) : -1;
     if (i < 0)
         return;
+    const Clip& clip = clips_[i];
+    // Away from In, with the clip's video under the playhead, the frame is set
+    // for this moment only: where the speaker has moved to.
+    const bool inside = clip.sourceID == currentSourceID_ && time_ >= clip.inTime &&
+                        time_ <= clip.outTime && time_ - clip.inTime >= 1e-3;
     // The whole frame in one change, so a crop-frame drag writes the session
     // once per step rather than four times.
-    updateClip(i, [this](Clip& c) {
+    updateClip(i, [this, inside](Clip& c) {
         c.aspect = aspect_;
-        c.zoom = zoom_;
-        c.centerX = centerX_;
-        c.centerY = centerY_;
+        if (c.points.empty() && !inside) {
+            c.zoom = zoom_;
+            c.centerX = centerX_;
+            c.centerY = centerY_;
+            return;
+        }
+        if (c.points.empty())
+            c.points.push_back({c.inTime, c.centerX, c.centerY, c.zoom, false});
+        FramePoint p{std::clamp(time_, c.inTime, c.outTime), centerX_, centerY_, zoom_, false};
+        for (const FramePoint& old : c.points) {
+            if (std::abs(old.time - p.time) < 1e-3)
+                p.cut = old.cut;
+        }
+        FramePath::setPoint(c.points, p);
+        FramePath::mirrorFirstPoint(c);
     });
 }
 
 void CWStore::resetFrame()
 {
+    const Clip* clip = selectedClip();
+    if (clip && !clip->points.empty() &&
+        !services_->ask(QStringLiteral("Reset the frame of “%1”?").arg(clip->name),
+                        QStringLiteral("Its frame points are removed too, and the whole "
+                                       "picture holds for the whole clip."),
+                        QStringLiteral("Reset Frame")))
+        return;
     const Step step(this, once(QStringLiteral("Reset Frame")));
+    // Written here rather than through setZoom, which would set a point.
+    loading_ = true;
     setZoom(1.0);
     setCenterX(0.5);
     setCenterY(0.5);
+    loading_ = false;
+    if (clip) {
+        updateClip(indexOfClip(clip->id), [](Clip& c) {
+            c.points.clear();
+            c.zoom = 1.0;
+            c.centerX = 0.5;
+            c.centerY = 0.5;
+        });
+    }
 }
 
 void CWStore::addClip()

@@ -11,8 +11,10 @@ void CWStore::observeTime()
     double t = player_->currentTime();
     if (!std::isfinite(t))
         t = 0;
-    if (time_ != t)
+    if (time_ != t) {
         assign(time_, t, Field::time);
+        followFrame();
+    }
     const bool running = player_->rate() != 0;
     if (playing_ != running)
         assign(playing_, running, Field::playing);
@@ -56,6 +58,7 @@ void CWStore::seek(double t)
     const double target = std::min(std::max(t, 0.0), std::max(d, 0.0));
     assign(time_, target, Field::time);
     player_->seekExact(target);
+    followFrame();
 }
 
 void CWStore::togglePlay()

@@ -62,7 +62,10 @@ void CWStore::setAspect(Aspect aspect)
     const Step step(this, frameChange(QStringLiteral("Set Aspect"), QStringLiteral("aspect "),
                                       selectedClipID_));
     assign(aspect_, aspect, Field::aspect);
-    applyFrame();
+    // Only the shape: the frame, moving or not, stays where it is.
+    const qsizetype i = selectedClipID_ ? indexOfClip(*selectedClipID_) : -1;
+    if (!loading_ && i >= 0 && clips_[i].aspect != aspect)
+        updateClip(i, [aspect](Clip& c) { c.aspect = aspect; });
 }
 
 void CWStore::setZoom(double zoom)

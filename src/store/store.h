@@ -112,7 +112,25 @@ public:
     void duplicateClip(QUuid id);
     void rename(QUuid id, const QString& name);
     void setAspectForAll(Aspect aspect);
+    // Back to the whole picture, still for the whole clip; a clip whose frame
+    // moves is asked about first, since its points go too.
     void resetFrame();
+
+    // Frame points of the selected clip. A frame change away from the clip's
+    // In sets a point at the playhead by itself; these are the rest.
+    // A point at the playhead holding the frame shown there.
+    void addPoint();
+    // The point nearest the playhead.
+    void removePointAtPlayhead();
+    void removePoint(int index);
+    // Keeps the point inside the clip and between its neighbours.
+    void movePoint(int index, double time);
+    void setPointCut(int index, bool cut);
+    // Seeks to the selected clip's point before or after the playhead.
+    void previousPoint();
+    void nextPoint();
+    // The selected clip's point within half a frame of the playhead.
+    std::optional<int> pointAtPlayhead() const;
 
     // Playback and transport.
     void select(QUuid source);
@@ -216,6 +234,10 @@ protected:
     qsizetype indexOfClip(const QUuid& id) const;
 
     void applyFrame();
+    // The shown frame becomes the selected clip's at the playhead, the clip untouched.
+    void followFrame();
+    // Changes the selected clip's points as one step under label.
+    void changePoints(const QString& label, const std::function<void(Clip&)>& change);
     void updateSelectedRange();
     void alertSound();
     // The progress card belongs to every import run and the restore at once:

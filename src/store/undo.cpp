@@ -144,4 +144,5 @@ void CWStore::showSelectedClip()
     if (centerY_ != clip.centerY)
         setCenterY(clip.centerY);
     loading_ = false;
+    followFrame();
 }

@@ -87,6 +87,7 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
     reset_ = compactButton(tr("Reset Frame"), content_);
     connect(reset_, &QPushButton::clicked, this, [this] { store_->resetFrame(); });
     column->addWidget(reset_, 0, Qt::AlignLeft);
+    column->addWidget(makePointControls(content_));
 
     bars_ = new MWSwitch(tr("Remove black bars"), content_);
     bars_->setToolTip(barsHelp());
@@ -156,13 +157,19 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
             showAudio();
             break;
         case F::sources:
-        case F::currentSourceID:
             showBars();
             break;
         case F::clips:
         case F::selectedClipID:
             showCaption();
             showClip();
+            showPoint();
+            break;
+        case F::time:
+        case F::currentSourceID:
+            showPoint();
+            if (field == F::currentSourceID)
+                showBars();
             break;
         default:
             break;
@@ -177,6 +184,41 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
     showQuality();
     showAudio();
     showClip();
+    showPoint();
+}
+
+QWidget* CWInspector::makePointControls(QWidget* parent)
+{
+    points_ = new QWidget(parent);
+    auto* row = new QHBoxLayout(points_);
+    row->setContentsMargins(0, 0, 0, 0);
+    pointCaption_ = new MWCaption(tr("Frame point"), points_);
+    pointKind_ = new MWSegment(points_);
+    pointKind_->setAccessibleName(tr("How the frame reaches this point"));
+    pointKind_->setItems(std::vector<std::pair<int, QString>>{{0, tr("Glide")}, {1, tr("Cut")}});
+    connect(pointKind_, &MWSegment::activated, this, [this](const QVariant& value) {
+        if (const std::optional<int> point = store_->pointAtPlayhead())
+            store_->setPointCut(*point, value.toInt() == 1);
+    });
+    row->addWidget(pointCaption_);
+    row->addWidget(pointKind_);
+    row->addStretch(1);
+    return points_;
+}
+
+void CWInspector::showPoint()
+{
+    // Only for a clip whose frame moves; between its points there is nothing to choose.
+    const Clip* clip = store_->selectedClip();
+    const bool moving = clip && !clip->points.empty();
+    if (points_->isHidden() == moving)
+        points_->setVisible(moving);
+    if (!moving)
+        return;
+    const std::optional<int> point = store_->pointAtPlayhead();
+    pointKind_->setEnabled(point.has_value());
+    const QSignalBlocker quiet(pointKind_);
+    pointKind_->select(point && clip->points[size_t(*point)].cut ? 1 : 0);
 }
 
 QWidget* CWInspector::makeFrameControls(QWidget* parent)

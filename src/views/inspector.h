@@ -33,6 +33,9 @@ public:
     CWPositionPad* pad() const { return pad_; }
     MWChromeButton* centerButton() const { return center_; }
     MWChromeButton* resetButton() const { return reset_; }
+    // Glide or Cut for the frame point at the playhead; only while the selected clip has points.
+    QWidget* pointControls() const { return points_; }
+    MWSegment* pointKind() const { return pointKind_; }
     MWSwitch* barsSwitch() const { return bars_; }
     MWSegment* qualitySegment() const { return quality_; }
     QLabel* sizeLine() const { return size_; }
@@ -52,6 +55,8 @@ public:
 private:
     QWidget* makeFrameControls(QWidget* parent);
     QWidget* makeClipSection(QWidget* parent);
+    QWidget* makePointControls(QWidget* parent);
+    void showPoint();
     void showCaption();
     void showShape();
     void showZoom();
@@ -70,6 +75,9 @@ private:
     CWPositionPad* pad_;
     MWChromeButton* center_;
     MWChromeButton* reset_;
+    QWidget* points_;
+    MWCaption* pointCaption_;
+    MWSegment* pointKind_;
     MWSwitch* bars_;
     QWidget* divider_;
     MWCaption* qualityCaption_;

@@ -6,6 +6,7 @@
 #include "views/rackchip.h"
 #include "views/timelinegeometry.h"
 #include "views/timelinehandle.h"
+#include "views/timelinepointaccess.h"
 #include "views/timelinetrack.h"
 
 #include <QAccessibleWidget>
@@ -61,10 +62,7 @@ public:
 
     bool isValid() const override { return bar().has_value(); }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override
-    {
-        return track_ ? track_->window()->windowHandle() : nullptr;
-    }
+    QWindow* window() const override { return track_ ? track_->window()->windowHandle() : nullptr; }
     QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
     relations(QAccessible::Relation) const override
     {
@@ -86,9 +84,20 @@ public:
             return {};
         if (t == QAccessible::Name)
             return CWRackChip::spokenName(b->clip, b->number);
-        if (t == QAccessible::Description)
-            return say("From %1 to %2")
-                .arg(MWTime::clock(b->clip.inTime, true), MWTime::clock(b->clip.outTime, true));
+        if (t == QAccessible::Description) {
+            QString text =
+                say("From %1 to %2")
+                    .arg(MWTime::clock(b->clip.inTime, true), MWTime::clock(b->clip.outTime, true));
+            // The marks are drawn only; their times are heard here, and the
+            // Clip menu's frame point items reach them from the keyboard.
+            QStringList points;
+            for (const FramePoint& p : b->clip.points)
+                points
+                    << (p.cut ? say("%1 cut") : say("%1 glide")).arg(MWTime::clock(p.time, true));
+            if (!points.isEmpty())
+                text += say("; frame points at %1").arg(points.join(QStringLiteral(", ")));
+            return text;
+        }
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
@@ -142,13 +151,17 @@ private:
 };
 
 // The track: its handles (widgets) first, then a bar per clip of the current
-// video. Bar interfaces are made when asked for and dropped with their clip.
+// video, then the selected clip's frame points. Bar interfaces are made when
+// asked for and dropped with their clip; point interfaces stand for a place
+// in the list, and those past its end go.
 class TrackAccess : public QAccessibleWidget {
 public:
     explicit TrackAccess(CWTimelineTrack* track) : QAccessibleWidget(track, QAccessible::Pane) {}
     ~TrackAccess() override
     {
         for (QAccessible::Id id : std::as_const(ids_))
+            QAccessible::deleteAccessibleInterface(id);
+        for (QAccessible::Id id : std::as_const(points_))
             QAccessible::deleteAccessibleInterface(id);
     }
 
@@ -162,7 +175,8 @@ public:
     }
     int childCount() const override
     {
-        return QAccessibleWidget::childCount() + int(barsOf(track()).size());
+        return QAccessibleWidget::childCount() + int(barsOf(track()).size()) +
+               TimelinePointAccess::count(track());
     }
     QAccessibleInterface* child(int index) const override
     {
@@ -171,7 +185,7 @@ public:
             return QAccessibleWidget::child(index);
         const QList<Bar> bars = barsOf(track());
         if (index - widgets >= bars.size())
-            return nullptr;
+            return point(index - widgets - int(bars.size()));
         prune(bars);
         const QUuid id = bars[index - widgets].clip.id;
         if (!ids_.contains(id))
@@ -188,10 +202,18 @@ public:
                     return QAccessibleWidget::childCount() + int(i);
             return -1;
         }
+        for (auto it = points_.cbegin(); it != points_.cend(); ++it)
+            if (QAccessible::accessibleInterface(it.value()) == child)
+                return QAccessibleWidget::childCount() + int(barsOf(track()).size()) + it.key();
         return QAccessibleWidget::indexOfChild(child);
     }
     QAccessibleInterface* childAt(int x, int y) const override
     {
+        // The marks lie on a bar; the widget's own search would find the bar first.
+        const int marks = QAccessibleWidget::childCount() + int(barsOf(track()).size());
+        for (int i = childCount() - 1; i >= marks; --i)
+            if (QAccessibleInterface* mark = child(i); mark && mark->rect().contains(x, y))
+                return mark;
         if (QAccessibleInterface* handle = QAccessibleWidget::childAt(x, y))
             return handle;
         // The bar drawn last is on top.
@@ -202,6 +224,25 @@ public:
     }
 
 private:
+    QAccessibleInterface* point(int index) const
+    {
+        const int count = TimelinePointAccess::count(track());
+        for (auto it = points_.begin(); it != points_.end();) {
+            if (it.key() < count) {
+                ++it;
+                continue;
+            }
+            QAccessible::deleteAccessibleInterface(it.value());
+            it = points_.erase(it);
+        }
+        if (index < 0 || index >= count)
+            return nullptr;
+        if (!points_.contains(index))
+            points_.insert(index, QAccessible::registerAccessibleInterface(
+                                      TimelinePointAccess::make(track(), index)));
+        return QAccessible::accessibleInterface(points_.value(index));
+    }
+
     // Interfaces of bars whose clips are gone (or on another video) go.
     void prune(const QList<Bar>& bars) const
     {
@@ -219,6 +260,7 @@ private:
     }
 
     mutable QHash<QUuid, QAccessible::Id> ids_;
+    mutable QHash<int, QAccessible::Id> points_;
 };
 
 class HandleAccess : public QAccessibleWidget, public QAccessibleValueInterface {

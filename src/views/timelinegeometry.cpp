@@ -52,6 +52,13 @@ QRectF clipBar(const TrimMath::Track& track, double inTime, double outTime, doub
     return QRectF(x, 0.82 * height, w, 0.12 * height);
 }
 
+QRectF pointMark(const TrimMath::Track& track, double time, double height, double zoom)
+{
+    const QRectF bar = clipBar(track, time, time, height);
+    const double side = std::max(bar.height() + 4 * zoom, 9 * zoom);
+    return QRectF(track.x(time) - side / 2, bar.center().y() - side / 2, side, side);
+}
+
 QRectF handleRect(bool left, double x, double height, double zoom)
 {
     const double w = kHandleWidth * zoom;

@@ -25,6 +25,10 @@ QVector<double> rulerTicks(double duration);
 // stays visible and clickable.
 QRectF clipBar(const TrimMath::Track& track, double inTime, double outTime, double height);
 
+// A frame point's mark on its clip's bar: a diamond's box centred on the
+// bar at the point's time, large enough to grab at 100 %.
+QRectF pointMark(const TrimMath::Track& track, double time, double height, double zoom);
+
 // The In handle hangs left of xIn, the Out handle right of xOut.
 QRectF handleRect(bool left, double x, double height, double zoom);
 

@@ -52,12 +52,15 @@ void CWTimelineTrack::storeChanged(CWStore::Field field)
         update(playheadRect(store_->time()));
         break;
     }
-    case F::clips:
+    case F::clips: {
         // A frame or a name changes the clip list without moving a bar: the
-        // track with its many bars is drawn again only when one moved.
-        if (barsMoved())
+        // track with its many bars is drawn again only when one moved. Both
+        // are asked, so each remembers what it last saw.
+        const bool bars = barsMoved();
+        if (marksMoved() || bars)
             update();
         break;
+    }
     case F::sources:
     case F::currentSourceID:
     case F::selectedClipID:
@@ -94,8 +97,10 @@ void CWTimelineTrack::paintEvent(QPaintEvent*)
         paintFilmstrip(painter);
     if (source)
         paintRuler(painter);
-    if (source)
+    if (source) {
         paintBars(painter);
+        paintPoints(painter);
+    }
     paintSelection(painter);
     if (source) {
         paintHandle(painter, true);
@@ -235,6 +240,8 @@ void CWTimelineTrack::mousePressEvent(QMouseEvent* event)
         return;
     endDrag();  // a release that never came (an alert opened mid-drag) ends here
     pressPos_ = event->position();
+    if (pressPoint(pressPos_))
+        return;
     if (const std::optional<Clip> bar = barAt(pressPos_)) {
         // The bar's click wins over the track's drag.
         pressedBar_ = bar->id;
@@ -247,8 +254,10 @@ void CWTimelineTrack::mousePressEvent(QMouseEvent* event)
 void CWTimelineTrack::mouseMoveEvent(QMouseEvent* event)
 {
     // A drag lasts only while its button is down, whatever came in between.
-    if ((dragging_ || pressedBar_) && !(event->buttons() & Qt::LeftButton))
+    if ((dragging_ || pressedBar_ || pressedPoint_) && !(event->buttons() & Qt::LeftButton))
         endDrag();
+    if (dragPoint(event->position()))
+        return;
     if (dragging_ && (event->buttons() & Qt::LeftButton))
         dragTo(event->position());
     else if (!dragging_)
@@ -257,7 +266,7 @@ void CWTimelineTrack::mouseMoveEvent(QMouseEvent* event)
 
 void CWTimelineTrack::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
+    if (event->button() != Qt::LeftButton || releasePoint())
         return;
     if (pressedBar_) {
         const QUuid id = *pressedBar_;
@@ -276,6 +285,8 @@ void CWTimelineTrack::mouseReleaseEvent(QMouseEvent* event)
 void CWTimelineTrack::endDrag()
 {
     pressedBar_.reset();
+    pressedPoint_.reset();
+    hold_.reset();
     if (!dragging_)
         return;
     dragging_ = false;

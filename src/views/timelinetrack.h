@@ -12,7 +12,9 @@
 // The timeline's track: filmstrip, ruler, clip bars, the In–Out box with its
 // two handles, and the playhead. One drag over the whole track trims when it
 // starts on a handle and moves the playhead otherwise; a click on a clip bar
-// selects that clip. It holds only what the current gesture needs.
+// selects that clip. The selected clip's frame points are marks on its bar:
+// dragged along it they move in time, and their menu removes them or says how
+// the frame reaches them. It holds only what the current gesture needs.
 class CWTimelineTrack : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +23,8 @@ public:
     CWStore* store() const { return store_; }
     // What the current drag holds (the grab); nothing between drags.
     std::optional<TrimMath::Grab> held() const { return grab_; }
+    // The selected clip's frame point whose mark is under pos (the later on top).
+    std::optional<int> pointAt(QPointF pos) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -29,11 +33,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void storeChanged(CWStore::Field field);
     // Whether a bar of the current video moved since the last call.
     bool barsMoved();
+    // Whether the selected clip's marks moved, or changed kind, since the last call.
+    bool marksMoved();
+    // A press on a mark: the drag moves that point; a click goes to it.
+    bool pressPoint(QPointF pos);
+    bool dragPoint(QPointF pos);
+    bool releasePoint();
     double zoom() const;
     TrimMath::Track track() const;
     // The part of the track the playhead and its knob cover at time t.
@@ -48,6 +59,7 @@ private:
     void paintFilmstrip(QPainter& painter);
     void paintRuler(QPainter& painter);
     void paintBars(QPainter& painter);
+    void paintPoints(QPainter& painter);
     void paintSelection(QPainter& painter);
     void paintHandle(QPainter& painter, bool left);
     void paintPlayhead(QPainter& painter);
@@ -60,7 +72,10 @@ private:
     std::optional<CWStore::SaveHold> hold_;  // while a handle is dragged
     QPointF pressPos_;
     std::optional<QUuid> pressedBar_;
-    double paintedTime_ = 0;  // where the playhead was last drawn
-    MWFace strip_;            // the filmstrip row, drawn once per size, finish, zoom and source
+    double paintedTime_ = 0;   // where the playhead was last drawn
+    MWFace strip_;             // the filmstrip row, drawn once per size, finish, zoom and source
     QList<QPointF> barSpans_;  // In and Out of each bar, as last drawn
+    QList<QPointF> marks_;     // time and kind of each mark, as last drawn
+    std::optional<int> pressedPoint_;
+    bool pointMoved_ = false;
 };

@@ -250,7 +250,8 @@ TEST_F(KeysTest, MenuItemsInOrderActOnThePublishedStoreOnly)
     EXPECT_EQ(items["Clip"].join("|"),
               "Set In |Set Out |Add Clip Ctrl+K|-|Aspect 9:16 — Reels · TikTok · Shorts |"
               "Aspect 1:1 — Feed posts |Aspect 4:5 — Instagram / Facebook feed |"
-              "Aspect 16:9 — YouTube · web |Reset Frame |-|Cancel Export Ctrl+.");
+              "Aspect 16:9 — YouTube · web |Reset Frame |-|Add Frame Point |Remove Frame Point |"
+              "Previous Frame Point |Next Frame Point |-|Cancel Export Ctrl+.");
 
     store->seek(4);
     item("Set In")->trigger();
@@ -358,4 +359,49 @@ TEST_F(KeysTest, AFocusedChipOrTrimHandleTakesItsOwnKeysAndLeavesTheRest)
     EXPECT_EQ(store->trimFocus(), 1);
     press(Qt::Key_Space);  // not the handle's: plays, as everywhere else
     EXPECT_NE(player->rate(), 0);
+}
+
+// P sets a frame point at the playhead, Shift+P takes the nearest away, and
+// [ and ] go from point to point of the selected clip; the Clip menu does the same.
+TEST_F(KeysTest, FramePointKeysAndItems)
+{
+    showWindow();
+    CWStoreTestAccess::setClips(*store,
+                                {storetest::clipOf(*store->currentSourceID(), "Talk", 10, 30)});
+    store->selectClip(store->clips()[0]);
+    const auto times = [this] {
+        QList<double> list;
+        for (const FramePoint& p : store->clips()[0].points)
+            list << p.time;
+        return list;
+    };
+    store->seek(14);
+    press(Qt::Key_P);
+    store->seek(22);
+    type("p");
+    EXPECT_EQ(times(), QList<double>({10, 14, 22}));
+    type("[[");
+    EXPECT_DOUBLE_EQ(store->time(), 10);
+    type("]");
+    EXPECT_DOUBLE_EQ(store->time(), 14);
+    press(Qt::Key_P, Qt::ShiftModifier);
+    EXPECT_EQ(times(), QList<double>({10, 22}));
+    EXPECT_EQ(services->beeps, 0);
+
+    item("Next Frame Point")->trigger();
+    EXPECT_DOUBLE_EQ(store->time(), 22);
+    item("Remove Frame Point")->trigger();
+    item("Previous Frame Point")->trigger();
+    EXPECT_DOUBLE_EQ(store->time(), 10);
+    store->seek(18);
+    item("Add Frame Point")->trigger();
+    EXPECT_EQ(times(), QList<double>({10, 18}));
+
+    // Typed into the clip's name, they are letters.
+    QLineEdit* name = main()->inspector()->nameField();
+    QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
+    name->end(false);
+    type("p[");
+    EXPECT_EQ(times(), QList<double>({10, 18}));
+    EXPECT_TRUE(store->clips()[0].name.endsWith("p["));
 }

@@ -25,6 +25,11 @@ public:
     {
         alerts.append({title, message});
     }
+    bool ask(const QString& title, const QString&, const QString& action) override
+    {
+        questions.append(title + QStringLiteral(" | ") + action);
+        return answer;
+    }
     void reveal(const QStringList& files) override { revealed.append(files); }
     void beep() override { ++beeps; }
     int processorCount() override { return cores; }
@@ -34,9 +39,11 @@ public:
     QStringList videos;
     std::optional<QString> folder;
     int cores = 8;
+    bool answer = true;  // to every question
 
     QStringList panels;
     QStringList initialFolders;
+    QStringList questions;  // "title | action"
     QList<QPair<QString, QString>> alerts;
     QList<QStringList> revealed;
     int beeps = 0;

@@ -210,3 +210,38 @@ TEST_F(InspectorTest, AudioChoiceShowsAndChangesTheStoredLevel)
     EXPECT_EQ(fields, QList<CWStore::Field>{CWStore::Field::audioLevel});
     EXPECT_EQ(QSettings().value("mwso.cw.audioLevel").toString(), "source");
 }
+
+// Glide / Cut is there only for a clip whose frame moves, chooses only with
+// the playhead on one of its points, and a click sets that point's kind.
+TEST_F(InspectorTest, GlideOrCutForThePointAtThePlayhead)
+{
+    QWidget* controls = view->pointControls();
+    MWSegment* kind = view->pointKind();
+    EXPECT_EQ(kind->accessibleName(), "How the frame reaches this point");
+    Clip c = addClip("Talk", 10, 30);
+    store->selectClip(c);
+    EXPECT_FALSE(controls->isVisible()) << "a still frame has no points";
+
+    store->seek(20);
+    store->setCenterX(0.3);  // the first point away from In
+    EXPECT_TRUE(controls->isVisible());
+    EXPECT_TRUE(kind->isEnabled());
+    EXPECT_EQ(kind->selectedIndex(), 0);
+
+    click(kind, kind->itemRect(1).center());
+    EXPECT_TRUE(clip(0).points[1].cut);
+    EXPECT_EQ(store->undoLabel(), "Cut to Frame Point");
+
+    store->seek(25);
+    EXPECT_FALSE(kind->isEnabled()) << "between points";
+    store->seek(10);
+    EXPECT_TRUE(kind->isEnabled());
+    EXPECT_EQ(kind->selectedIndex(), 0) << "the point at In glides";
+    store->seek(20);
+    EXPECT_EQ(kind->selectedIndex(), 1);
+    click(kind, kind->itemRect(0).center());
+    EXPECT_FALSE(clip(0).points[1].cut);
+
+    store->setSelectedClipID(std::nullopt);
+    EXPECT_FALSE(controls->isVisible());
+}

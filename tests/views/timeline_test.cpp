@@ -3,6 +3,8 @@
 #include "views/timelinetrack.h"
 #include "views/views_support.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 
 // The track as a user meets it: 628 × 100 points at 100 %, so 600 points of
@@ -156,4 +158,79 @@ TEST_F(TimelineTest, AFrameDragLeavesTheTrackAloneAMovedBarRedrawsIt)
     CWStoreTestAccess::setClips(*store, trimmed);
     QCoreApplication::processEvents();
     EXPECT_GT(paints.count, 0);
+}
+
+// The selected clip's points are marks on its bar: a drag moves one in time
+// as one step, a click goes to it, and its menu removes it or makes it a cut.
+TEST_F(TimelineTest, PointMarksDragClickAndTheirMenu)
+{
+    Clip clip = storetest::clipOf(source.id, "Talk", 10, 30);
+    clip.points = {{10, 0.5, 0.5, 1, false}, {15, 0.2, 0.5, 2, false}, {20, 0.8, 0.5, 1, false}};
+    Clip other = storetest::clipOf(source.id, "Other", 40, 60);
+    other.points = {{40, 0.5, 0.5, 1, false}, {50, 0.2, 0.5, 2, false}};
+    CWStoreTestAccess::setClips(*store, {clip, other});
+    store->selectClip(store->clips()[0]);
+    store->endUndoRun();
+    const double bar = 88;  // the middle of the bar band
+
+    EXPECT_EQ(view->pointAt({x(15) + 3, bar}), 1);
+    EXPECT_EQ(view->pointAt({x(50), bar}), std::nullopt) << "only the selected clip's";
+    EXPECT_EQ(view->pointAt({x(17), bar}), std::nullopt);
+
+    // A mark is drawn over the bar: white where the bar is its accent colour.
+    QCoreApplication::processEvents();
+    const QImage drawn = view->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(int(x(15)), int(bar)), QColor(Qt::white));
+    EXPECT_NE(drawn.pixelColor(int(x(17)), int(bar)), QColor(Qt::white));
+
+    drag({x(15), bar}, {x(18), bar});
+    ASSERT_EQ(store->clips()[0].points.size(), 3u);
+    EXPECT_NEAR(store->clips()[0].points[1].time, 18, 1e-9);
+    EXPECT_NEAR(store->time(), 18, 1e-9) << "let go, the playhead is on the point";
+    EXPECT_EQ(store->undoLabel(), "Move Frame Point");
+    store->undo();
+    EXPECT_NEAR(store->clips()[0].points[1].time, 15, 1e-9) << "the whole drag is one step";
+    // Never past a neighbour.
+    drag({x(15), bar}, {x(25), bar});
+    EXPECT_NEAR(store->clips()[0].points[1].time, 19.999, 1e-9);
+    EXPECT_EQ(store->selectedClipID(), clip.id) << "a mark is not a bar click";
+
+    // A click on a mark goes to its point.
+    drag({x(10), bar}, {x(10) + 1, bar}, 1);
+    EXPECT_NEAR(store->time(), 10, 1e-9);
+    EXPECT_NEAR(store->clips()[0].points[0].time, 10, 1e-9);
+
+    const auto menuAt = [&](double t) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(int(x(t)), int(bar)),
+                                view->mapToGlobal(QPoint(int(x(t)), int(bar))));
+        QApplication::sendEvent(view.get(), &event);
+        QMenu* menu = nullptr;  // the one open: a chosen one is deleted later
+        for (QMenu* m : view->findChildren<QMenu*>("pointMenu"))
+            if (m->isVisible())
+                menu = m;
+        EXPECT_TRUE(menu && QTest::qWaitForWindowExposed(menu, 30000));
+        return menu;
+    };
+    const auto choose = [](QMenu* menu, const QString& text) {
+        for (QAction* a : menu->actions())
+            if (a->text() == text)
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+        QCoreApplication::processEvents();
+    };
+    QMenu* menu = menuAt(20);
+    ASSERT_TRUE(menu);
+    QStringList items;
+    for (const QAction* a : menu->actions())
+        items << (a->isSeparator() ? "-" : a->text() + (a->isChecked() ? " ✓" : ""));
+    EXPECT_EQ(items, QStringList({"Remove Frame Point", "-", "Glide ✓", "Cut"}));
+    choose(menu, "Cut");
+    EXPECT_TRUE(store->clips()[0].points[2].cut);
+    EXPECT_EQ(store->undoLabel(), "Cut to Frame Point");
+
+    menu = menuAt(10);
+    ASSERT_TRUE(menu);
+    choose(menu, "Remove Frame Point");
+    ASSERT_EQ(store->clips()[0].points.size(), 2u);
+    EXPECT_NEAR(store->clips()[0].points[0].time, 19.999, 1e-9);
+    EXPECT_DOUBLE_EQ(store->clips()[0].centerX, 0.2) << "the next point is the clip's frame now";
 }

@@ -37,11 +37,9 @@ TEST_F(TimelineAccessTest, HandlesAreSlidersTheKeyboardNudgesAndBarsAreButtons)
     EXPECT_EQ(in->geometry(),
               TimelineGeometry::handleRect(true, t.x(10), track->height(), 1).toAlignedRect());
     const QPoint grip = out->geometry().center();
-    QTest::mousePress(view->windowHandle(), Qt::LeftButton, {},
-                      track->mapTo(view.get(), grip));
+    QTest::mousePress(view->windowHandle(), Qt::LeftButton, {}, track->mapTo(view.get(), grip));
     EXPECT_EQ(track->held(), TrimMath::Grab::outHandle);
-    QTest::mouseRelease(view->windowHandle(), Qt::LeftButton, {},
-                        track->mapTo(view.get(), grip));
+    QTest::mouseRelease(view->windowHandle(), Qt::LeftButton, {}, track->mapTo(view.get(), grip));
     store->setTrimFocus(std::nullopt);
 
     QAccessibleInterface* slider = access(in);
@@ -96,6 +94,30 @@ TEST_F(TimelineAccessTest, HandlesAreSlidersTheKeyboardNudgesAndBarsAreButtons)
     bar->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(store->selectedClipID(), b.id);
     EXPECT_TRUE(bar->state().selected);
+
+    // The marks are drawn only: their times and kinds are in the description.
+    EXPECT_EQ(bar->text(QAccessible::Description), "From 1:00.0 to 1:04.0");
+    store->seek(62);
+    store->setCenterX(0.2);
+    store->setPointCut(1, true);
+    EXPECT_EQ(bar->text(QAccessible::Description),
+              "From 1:00.0 to 1:04.0; frame points at 1:00.0 glide, 1:02.0 cut");
+    // Each mark is a button after the bars, with its menu's actions.
+    ASSERT_EQ(trackAccess->childCount(), 6);
+    QAccessibleInterface* mark = trackAccess->child(5);
+    ASSERT_TRUE(mark);
+    EXPECT_EQ(mark->text(QAccessible::Name), "Frame point 2, 1:02.0, cut");
+    EXPECT_EQ(trackAccess->indexOfChild(mark), 5);
+    const QRect markOnScreen = mark->rect();
+    EXPECT_EQ(trackAccess->childAt(markOnScreen.center().x(), markOnScreen.center().y()), mark);
+    mark->actionInterface()->doAction("Glide");
+    EXPECT_FALSE(store->clips()[2].points[1].cut);
+    store->seek(63);
+    mark->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_DOUBLE_EQ(store->time(), 62);
+    mark->actionInterface()->doAction("Remove");
+    EXPECT_FALSE(mark->isValid());
+    EXPECT_EQ(trackAccess->childCount(), 5);
 
     // A bar whose clip is gone is no longer there.
     store->deleteClip(b.id);

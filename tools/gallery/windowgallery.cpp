@@ -180,6 +180,19 @@ bool run(const QDir& out, QStringList videos, const QString& home, const Choice&
         MWUI::shared()->setSafeZones(false);
         store->selectClip(store->clips()[1]);
     });
+    // The square clip's frame moving: three points, the playhead in the glide
+    // between the first two, the last one a cut.
+    store->selectClip(store->clips()[1]);
+    const Clip moving = store->clips()[1];
+    const double span = moving.outTime - moving.inTime;
+    store->seek(moving.inTime + 0.5 * span);
+    store->setZoom(1.6);
+    store->setCenterX(0.3);
+    store->seek(moving.inTime + 0.8 * span);
+    store->setCenterX(0.7);
+    store->setPointCut(2, true);
+    store->seek(moving.inTime + 0.3 * span);
+    everyFinish([&](const QString& name, double zoom) { shoot(u"points-"_s + name, zoom, true); });
     CWApp::publish(nullptr);
     return ok;
 }
