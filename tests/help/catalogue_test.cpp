@@ -51,7 +51,7 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
             u"bin|Media Bin|film.stack|control control control text"_s,
             u"viewer|Reframe Viewer|crop|text control control control control control text"_s,
             u"inspector|Reframe Controls|slider.horizontal.3|"_s +
-                QStringList(8, u"control"_s).join(' '),
+                QStringList(9, u"control"_s).join(' '),
             u"timeline|Timeline & Clips Rack|timeline.selection|text bullets text"_s,
             u"export|Batch Export|square.and.arrow.up.on.square.fill|text text text tip"_s,
             u"keys|Keyboard Shortcuts|keyboard|"_s + QStringList(18, u"key"_s).join(' '),
