@@ -49,16 +49,14 @@ TEST_F(LaunchTest, WithoutASessionBusASecondCopyExplainsAndEndsWithoutWriting)
 {
     env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.filePath("no-bus"));
     QProcess* first = launch({});
-    ASSERT_FALSE(xdotool({"search", "--sync", "--pid", QString::number(first->processId()),
-                          "--name", "^MWSO Cutwright$"})
-                     .isEmpty());
+    ASSERT_FALSE(
+        findWindow({"--pid", QString::number(first->processId()), "--name", "^MWSO Cutwright$"})
+            .isEmpty());
     const QString file = testutil::copyFixture("h264_aac.mp4", home.filePath("videos"), "a.mp4");
     QProcess* second = launch({file});
     // The alert is the one window that names the reason.
-    const QString alert =
-        xdotool({"search", "--sync", "--onlyvisible", "--pid", QString::number(second->processId()),
-                 "--name", "^MWSO Cutwright is already running"})
-            .section('\n', 0, 0);
+    const QString alert = findWindow({"--onlyvisible", "--pid", QString::number(second->processId()),
+                                      "--name", "^MWSO Cutwright is already running"});
     ASSERT_FALSE(alert.isEmpty());
     xdotool({"windowfocus", "--sync", alert, "key", "Return"});  // "OK"
     expectEnd(second, 1);

@@ -19,6 +19,19 @@ inline QString xdotool(const QStringList& args)
     return r.exitCode == 0 ? QString::fromUtf8(r.out).trimmed() : QString();
 }
 
+// The first window a search finds, once there is one. xdotool's --sync alone
+// is not enough: a window destroyed while it walks the tree ends it with an X
+// error, and a launching program makes and drops windows as it starts.
+inline QString findWindow(const QStringList& search)
+{
+    QString found;
+    testutil::waitUntil([&] {
+        found = xdotool(QStringList{"search"} + search).section('\n', 0, 0);
+        return !found.isEmpty();
+    });
+    return found;
+}
+
 // The real program run as on a desktop whose home is a fresh folder, on the
 // test's own session bus: the XDG folders (and any extra folders) inside it,
 // the X platform, the program's own converter. Whatever a test launched is killed when it ends.

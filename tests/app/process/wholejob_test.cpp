@@ -28,7 +28,7 @@ public slots:
 // The first shown window whose title matches, once there is one.
 QString visibleWindow(const QString& title)
 {
-    return xdotool({"search", "--sync", "--onlyvisible", "--name", title}).section('\n', 0, 0);
+    return findWindow({"--onlyvisible", "--name", title});
 }
 
 QRect windowGeometry(const QString& window)
