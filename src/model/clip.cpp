@@ -4,6 +4,8 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <algorithm>
+#include <cmath>
 
 void Clip::write(JsonText& json) const
 {
@@ -32,7 +34,32 @@ void Clip::write(JsonText& json) const
         }
         json.endArray();
     }
+    // Captions likewise: only what differs from a clip without them.
+    if (captions)
+        json.boolean("captions", true);
+    if (captionStyle.look != Captions::Look::outline)
+        json.string("captionLook", Captions::lookName(captionStyle.look));
+    if (captionStyle.raise != 0)
+        json.number("captionRaise", captionStyle.raise);
     json.endObject();
+}
+
+QString Captions::lookName(Look look)
+{
+    return look == Look::box ? QStringLiteral("box") : QStringLiteral("outline");
+}
+
+std::optional<Captions::Look> Captions::lookNamed(const QString& name)
+{
+    for (Look look : {Look::outline, Look::box})
+        if (lookName(look) == name)
+            return look;
+    return std::nullopt;
+}
+
+QString Captions::lookTitle(Look look)
+{
+    return look == Look::box ? QStringLiteral("Box") : QStringLiteral("Outline");
 }
 
 namespace {
@@ -105,5 +132,12 @@ std::optional<Clip> Clip::fromJson(const QJsonValue& value)
     }
     clip.points = pointsOf(o.value(QLatin1String("framePoints")), clip.inTime, clip.outTime);
     FramePath::mirrorFirstPoint(clip);
+    // Newer keys: a value that is not sound reads as the default.
+    clip.captions = o.value(QLatin1String("captions")).toBool();
+    clip.captionStyle.look = Captions::lookNamed(o.value(QLatin1String("captionLook")).toString())
+                                 .value_or(Captions::Look::outline);
+    const double raise = o.value(QLatin1String("captionRaise")).toDouble();
+    clip.captionStyle.raise =
+        std::isfinite(raise) ? std::clamp(raise, -Captions::kMostRaise, Captions::kMostRaise) : 0;
     return clip;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/aspect.h"
+#include "model/captions.h"
 #include "model/framepath.h"
 
 #include <QJsonValue>
@@ -26,6 +27,10 @@ struct Clip {
     // above holds for the whole clip. With points, the frame above is the first
     // point's (see FramePath::mirrorFirstPoint).
     std::vector<FramePoint> points{};
+    // The source's captions burned into the picture; off, the clip is
+    // exported exactly as a clip without captions.
+    bool captions = false;
+    Captions::Style captionStyle{};
 
     bool operator==(const Clip&) const = default;
 

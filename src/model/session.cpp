@@ -23,6 +23,16 @@ QByteArray CWSession::encode() const
             json.string("bookmark", QString::fromLatin1(s.bookmark->toBase64()));
         if (s.trimBorders)
             json.boolean("trimBorders", *s.trimBorders);
+        // Written only when something is attached; an older reader skips it.
+        if (s.captions && !s.captions->isEmpty()) {
+            json.key("captions");
+            json.beginObject();
+            if (s.captions->track >= 0)
+                json.number("track", s.captions->track);
+            else
+                json.string("file", s.captions->file);
+            json.endObject();
+        }
         json.endObject();
     }
     json.endArray();
@@ -42,6 +52,20 @@ bool present(const QJsonObject& o, const char* key)
     return !v.isUndefined() && !v.isNull();
 }
 
+// A newer key than the rest: a value that is not sound costs only the
+// attachment, never the source.
+std::optional<Captions::Attachment> attachmentFrom(const QJsonValue& value)
+{
+    const QJsonObject o = value.toObject();
+    const QJsonValue file = o.value(QLatin1String("file"));
+    const double track = o.value(QLatin1String("track")).toDouble(-1);
+    if (file.isString() && !file.toString().isEmpty())
+        return Captions::Attachment{file.toString(), -1};
+    if (track >= 0 && track <= 65535 && track == std::trunc(track))
+        return Captions::Attachment{{}, int(track)};
+    return std::nullopt;
+}
+
 std::optional<CWSession::Source> sourceFrom(const QJsonValue& value)
 {
     if (!value.isObject())
@@ -51,7 +75,7 @@ std::optional<CWSession::Source> sourceFrom(const QJsonValue& value)
     const QJsonValue path = o.value(QLatin1String("path"));
     if (!id.isString() || !path.isString())
         return std::nullopt;
-    CWSession::Source s{id.toString(), path.toString(), std::nullopt, std::nullopt};
+    CWSession::Source s{id.toString(), path.toString(), std::nullopt, std::nullopt, std::nullopt};
     if (present(o, "bookmark")) {
         const QJsonValue b = o.value(QLatin1String("bookmark"));
         if (!b.isString())
@@ -68,6 +92,7 @@ std::optional<CWSession::Source> sourceFrom(const QJsonValue& value)
             return std::nullopt;
         s.trimBorders = t.toBool();
     }
+    s.captions = attachmentFrom(o.value(QLatin1String("captions")));
     return s;
 }
 }  // namespace

@@ -15,6 +15,7 @@ struct CWSession {
         QString path;  // the file the user imported, never a converted copy
         std::optional<QByteArray> bookmark;
         std::optional<bool> trimBorders;  // missing reads as on
+        std::optional<Captions::Attachment> captions{};  // missing: none attached
 
         bool operator==(const Source&) const = default;
     };

@@ -58,6 +58,41 @@ TEST(Session, TheExampleRoundTripsTheOlderLayoutIsReadAndUnknownKeysAreIgnored)
     EXPECT_FALSE(future.allSources()[0].trimBorders);
 }
 
+// Captions are newer keys: written only when used, and a value that is not
+// sound costs only itself.
+TEST(Session, CaptionKeysAreWrittenOnlyWhenUsedAndReadLeniently)
+{
+    CWSession s = *CWSession::decode(example);
+    EXPECT_FALSE(s.sources->at(0).captions);
+    EXPECT_FALSE(s.clips[0].captions);
+    (*s.sources)[0].captions = Captions::Attachment{"/Volumes/Media/talk.en.srt", -1};
+    s.clips[0].captions = true;
+    s.clips[0].captionStyle = {Captions::Look::box, 0.1};
+    const QByteArray bytes = s.encode();
+    EXPECT_TRUE(bytes.contains(R"("trimBorders":true,"captions":{"file":"/Volumes/Media/talk.en.srt"}})"));
+    EXPECT_TRUE(bytes.contains(R"("captions":true,"captionLook":"box","captionRaise":0.1})"));
+    EXPECT_EQ(CWSession::decode(bytes)->sources, s.sources);
+    EXPECT_EQ(CWSession::decode(bytes)->clips, s.clips);
+    (*s.sources)[0].captions = Captions::Attachment{{}, 3};
+    EXPECT_EQ(CWSession::decode(s.encode())->sources->at(0).captions, s.sources->at(0).captions);
+
+    const char* hostile[] = {R"("captions":{"track":-1})", R"("captions":{"track":2.5})",
+                             R"("captions":{"file":7})", R"("captions":"talk.srt")"};
+    for (const char* value : hostile) {
+        QByteArray text = example;
+        text.replace(R"("trimBorders":true)", QByteArray(R"("trimBorders":true,)") + value);
+        const auto read = CWSession::decode(text);
+        ASSERT_TRUE(read) << value;
+        EXPECT_FALSE(read->sources->at(0).captions) << value;
+    }
+    QByteArray clip = example;
+    clip.replace(R"("centerY":0.45)",
+                 R"("centerY":0.45,"captions":"yes","captionLook":"neon","captionRaise":9)");
+    const Clip read = CWSession::decode(clip)->clips[0];
+    EXPECT_FALSE(read.captions);
+    EXPECT_EQ(read.captionStyle, (Captions::Style{Captions::Look::outline, Captions::kMostRaise}));
+}
+
 TEST(Session, DecodeIsAllOrNothing)
 {
     const char* bad[] = {
