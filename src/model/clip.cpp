@@ -23,7 +23,7 @@ void Clip::write(JsonText& json) const
     // written exactly as before, and an older reader skips the key.
     if (!points.empty()) {
         json.beginArray("framePoints");
-        for (const FramePoint& p : points) {
+        for (const FramePoint& p : FramePath::within(points, inTime, outTime)) {
             json.beginObject();
             json.number("time", p.time);
             json.number("centerX", p.centerX);

@@ -23,13 +23,9 @@ Frame frameOf(const FramePoint& p)
     return Frame{p.zoom, p.centerX, p.centerY};
 }
 
-}  // namespace
-
-Frame frameAt(const Clip& clip, double t)
+// The path the points draw, without regard to the clip's range.
+Frame along(const std::vector<FramePoint>& points, double t)
 {
-    const std::vector<FramePoint>& points = clip.points;
-    if (points.empty())
-        return Frame{clip.zoom, clip.centerX, clip.centerY};
     if (!(t > points.front().time))
         return frameOf(points.front());
     if (!(t < points.back().time))
@@ -46,6 +42,39 @@ Frame frameAt(const Clip& clip, double t)
     const double zoom = a.zoom * std::pow(b.zoom / a.zoom, e);
     return Frame{zoom, a.centerX + (b.centerX - a.centerX) * e,
                  a.centerY + (b.centerY - a.centerY) * e};
+}
+
+bool outside(const std::vector<FramePoint>& points, double in, double out)
+{
+    return !points.empty() &&
+           (points.front().time < in - kSameMoment || points.back().time > out + kSameMoment);
+}
+
+}  // namespace
+
+Frame frameAt(const Clip& clip, double t)
+{
+    if (clip.points.empty())
+        return Frame{clip.zoom, clip.centerX, clip.centerY};
+    if (outside(clip.points, clip.inTime, clip.outTime))
+        return along(within(clip.points, clip.inTime, clip.outTime), t);
+    return along(clip.points, t);
+}
+
+std::vector<FramePoint> within(const std::vector<FramePoint>& points, double in, double out)
+{
+    if (!outside(points, in, out) || !(out >= in))
+        return points;
+    const Frame first = along(points, in);
+    const Frame last = along(points, out);
+    std::vector<FramePoint> kept{{in, first.centerX, first.centerY, first.zoom, false}};
+    for (const FramePoint& p : points) {
+        if (p.time > in + kSameMoment && p.time < out - kSameMoment)
+            kept.push_back(p);
+    }
+    if (points.back().time > out - kSameMoment && out - in >= kSameMoment)
+        kept.push_back({out, last.centerX, last.centerY, last.zoom, false});
+    return kept;
 }
 
 std::vector<FramePoint> sanitized(std::vector<FramePoint> points, double in, double out)
@@ -96,7 +125,7 @@ void mirrorFirstPoint(Clip& clip)
 {
     if (clip.points.empty())
         return;
-    const FramePoint& first = clip.points.front();
+    const Frame first = frameAt(clip, clip.inTime);
     clip.zoom = first.zoom;
     clip.centerX = first.centerX;
     clip.centerY = first.centerY;

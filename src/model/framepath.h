@@ -44,11 +44,19 @@ Frame frameAt(const Clip& clip, double t);
 // (the later one of two at one time wins), at most kMostPoints.
 std::vector<FramePoint> sanitized(std::vector<FramePoint> points, double in, double out);
 
+// The points as the clip's range sees them. A trim can leave points outside
+// In…Out (kept, so that trimming back brings them back); they give way to a
+// point at In, and one at Out when there were points beyond it, each holding
+// the frame there. frameAt follows this path and the session file keeps it,
+// whose points are always inside the clip: what is shown is what is
+// exported, before a restart and after.
+std::vector<FramePoint> within(const std::vector<FramePoint>& points, double in, double out);
+
 // Sets the point at time (replacing one within a millisecond of it); returns its index.
 int setPoint(std::vector<FramePoint>& points, const FramePoint& point);
 
-// Makes the clip's own frame its first point's, which is what a reader that
-// knows nothing of points shows: the clip as it starts.
+// Makes the clip's own frame the one its points give at In, which is what a
+// reader that knows nothing of points shows: the clip as it starts.
 void mirrorFirstPoint(Clip& clip);
 
 }  // namespace FramePath

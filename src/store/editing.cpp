@@ -1,6 +1,7 @@
 // Marks, trims, the clip list and the working crop frame.
 #include "model/mwtime.h"
 #include "model/trimmath.h"
+#include "model/framepath.h"
 #include "store/store.h"
 
 #include "platform/services.h"
@@ -65,6 +66,7 @@ void CWStore::updateSelectedRange()
     updateClip(i, [this](Clip& c) {
         c.inTime = inMark_;
         c.outTime = outMark_;
+        FramePath::mirrorFirstPoint(c);
     });
 }
 

@@ -122,3 +122,32 @@ TEST(FramePath, PointsTravelInTheSessionUnderOneOptionalKey)
     EXPECT_EQ(m.zoom, 2);  // the first point's, whatever the file said
     EXPECT_EQ(m.centerX, 0.1);
 }
+
+// A trim past points keeps them (trimming back brings them back), while the
+// frame shown, exported and written follows the same path inside the new
+// range, before a restart and after it.
+TEST(FramePath, ATrimmedClipShowsWhatItsSessionRestores)
+{
+    for (const auto& [in, out] : {std::pair{13.0, 15.5}, std::pair{15.0, 20.0},
+                                  std::pair{10.0, 16.0}, std::pair{12.0, 17.0}}) {
+        Clip c = movingClip();
+        c.id = QUuid::createUuid();
+        c.sourceID = QUuid::createUuid();
+        c.inTime = in;
+        c.outTime = out;
+        FramePath::mirrorFirstPoint(c);
+        EXPECT_EQ(c.points.size(), 3);
+        CWSession s;
+        s.clips = {c};
+        const Clip back = CWSession::decode(s.encode())->clips[0];
+        for (double t = in; t <= out; t += 0.25) {
+            const Frame shown = frameAt(c, t);
+            const Frame restored = frameAt(back, t);
+            EXPECT_NEAR(shown.zoom, restored.zoom, 1e-9) << in << "…" << out << " at " << t;
+            EXPECT_NEAR(shown.centerX, restored.centerX, 1e-9) << in << "…" << out << " at " << t;
+        }
+        // An older reader shows the frame at In.
+        EXPECT_NEAR(back.centerX, frameAt(c, in).centerX, 1e-9);
+        EXPECT_NEAR(c.centerX, frameAt(c, in).centerX, 1e-9);
+    }
+}
