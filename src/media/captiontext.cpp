@@ -1,0 +1,262 @@
+#include "media/captiontext.h"
+
+#include <QList>
+#include <QStringDecoder>
+#include <QStringView>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Windows-1252's letters at 0x80–0x9F; the five codes it leaves unassigned
+// keep their Latin-1 value, as browsers do.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString windows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kWindows1252High[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+QString rawText(const QByteArray& bytes, QString* encoding)
+{
+    const QByteArrayView view(bytes);
+    if (view.startsWith("\xEF\xBB\xBF")) {
+        *encoding = QStringLiteral("UTF-8");
+        return decodeWith(QStringConverter::Utf8, view.sliced(3));
+    }
+    if (view.startsWith("\xFF\xFE")) {
+        *encoding = QStringLiteral("UTF-16");
+        return decodeWith(QStringConverter::Utf16LE, view.sliced(2));
+    }
+    if (view.startsWith("\xFE\xFF")) {
+        *encoding = QStringLiteral("UTF-16");
+        return decodeWith(QStringConverter::Utf16BE, view.sliced(2));
+    }
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(view);
+    if (!utf8.hasError()) {
+        *encoding = QStringLiteral("UTF-8");
+        return text;
+    }
+    // Older subtitle files are mostly in the Windows code page of Western
+    // Europe; it reads every byte, and Latin-1 is the same outside 0x80–0x9F.
+    *encoding = QStringLiteral("Windows-1252 (guessed)");
+    return windows1252(bytes);
+}
+
+constexpr double kUnreadable = std::numeric_limits<double>::quiet_NaN();
+
+// One time of a timing line from at on, as libav's demuxers read it: hours
+// (required but in WebVTT), minutes and seconds, then ',' or '.' and a whole
+// number of fraction units (milliseconds; hundredths in ASS). NaN when it
+// does not read; negative when it is.
+double timeAt(QStringView line, qsizetype& at, bool hoursOptional, double perSecond)
+{
+    while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
+        ++at;
+    if (at < line.size() && line[at] == u'-')
+        return -1;
+    double parts[3] = {};
+    int count = 0;
+    for (;;) {
+        const qsizetype first = at;
+        double value = 0;
+        while (at < line.size() && line[at].isDigit() && at - first < 12)
+            value = value * 10 + line[at++].digitValue();
+        if (at == first || count == 3)
+            return kUnreadable;
+        parts[count++] = value;
+        if (at < line.size() && line[at] == u':') {
+            ++at;
+            continue;
+        }
+        break;
+    }
+    if (count < (hoursOptional ? 2 : 3) || at >= line.size() ||
+        (line[at] != u',' && line[at] != u'.'))
+        return kUnreadable;
+    const qsizetype first = ++at;
+    double fraction = 0;
+    while (at < line.size() && line[at].isDigit() && at - first < 12)
+        fraction = fraction * 10 + line[at++].digitValue();
+    if (at == first)
+        return kUnreadable;
+    const double hours = count == 3 ? parts[0] : 0;
+    return hours * 3600 + parts[count - 2] * 60 + parts[count - 1] + fraction / perSecond;
+}
+
+// NaN fails each of these.
+bool inOrder(double start, double end, double latest)
+{
+    return start >= 0 && end > start && end <= latest;
+}
+
+bool readableTiming(QStringView line, bool webvtt, double latest)
+{
+    qsizetype at = 0;
+    const double start = timeAt(line, at, webvtt, 1000);
+    while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
+        ++at;
+    if (!line.sliced(at).startsWith(u"-->"))
+        return false;
+    at += 3;
+    const double end = timeAt(line, at, webvtt, 1000);
+    return inOrder(start, end, latest);
+}
+
+// "Dialogue: Layer,Start,End,…" (the first field is "Marked=0" in SSA).
+bool readableDialogue(QStringView line, double latest)
+{
+    qsizetype at = line.indexOf(u',');
+    if (at < 0)
+        return false;
+    const double start = timeAt(line, ++at, false, 100);
+    if (at >= line.size() || line[at] != u',')
+        return false;
+    const double end = timeAt(line, ++at, false, 100);
+    return inOrder(start, end, latest);
+}
+
+bool isTiming(QStringView line)
+{
+    return line.contains(u"-->");
+}
+
+bool isNumber(QStringView line)
+{
+    const QStringView t = line.trimmed();
+    if (t.isEmpty())
+        return false;
+    for (const QChar c : t) {
+        if (!c.isDigit())
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString CaptionText::decode(const QByteArray& bytes, QString* encoding)
+{
+    QString text = rawText(bytes, encoding);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+CaptionText::Blocks CaptionText::timedBlocks(const QString& text, bool webvtt, int mostCues,
+                                             int longestBlock, double latest)
+{
+    Blocks out;
+    if (webvtt)
+        out.utf8 = "WEBVTT\n\n";
+    const QList<QStringView> lines = QStringView(text).split(u'\n');
+    const qsizetype n = lines.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (!isTiming(lines[i])) {
+            ++i;
+            continue;
+        }
+        const qsizetype timing = i;
+        qsizetype j = i + 1;
+        while (j < n && !lines[j].trimmed().isEmpty() && !isTiming(lines[j]))
+            ++j;
+        // With no blank line before the next block, its number ends this one.
+        qsizetype end = j;
+        if (j < n && isTiming(lines[j]) && end > timing + 1 && isNumber(lines[end - 1]))
+            --end;
+        i = j;
+        if (!readableTiming(lines[timing], webvtt, latest)) {
+            ++out.skipped;
+            continue;
+        }
+        if (end == timing + 1)
+            continue;
+        QByteArray block = lines[timing].toUtf8();
+        block += '\n';
+        for (qsizetype k = timing + 1; k < end && block.size() <= longestBlock; ++k) {
+            block += lines[k].toUtf8();
+            block += '\n';
+        }
+        if (out.count >= mostCues || block.size() > longestBlock) {
+            ++out.skipped;
+            continue;
+        }
+        out.utf8 += block;
+        out.utf8 += '\n';
+        ++out.count;
+    }
+    return out;
+}
+
+CaptionText::Blocks CaptionText::readableDialogues(const QString& text, int mostCues,
+                                                   int longestLine, double latest)
+{
+    Blocks out;
+    out.utf8.reserve(text.size());
+    for (const QStringView line : QStringView(text).split(u'\n')) {
+        if (line.trimmed().startsWith(u"Dialogue:", Qt::CaseInsensitive)) {
+            if (!readableDialogue(line, latest) || out.count >= mostCues ||
+                line.size() > longestLine) {
+                ++out.skipped;
+                continue;
+            }
+            ++out.count;
+        }
+        out.utf8 += line.toUtf8();
+        out.utf8 += '\n';
+    }
+    return out;
+}
+
+QString CaptionText::plain(const QString& assText)
+{
+    QString flat;
+    flat.reserve(assText.size());
+    const qsizetype n = assText.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = assText[i];
+        if (c == u'{') {
+            // An override block left open hides the rest of the line.
+            const qsizetype close = assText.indexOf(u'}', i + 1);
+            if (close < 0)
+                break;
+            i = close;
+        } else if (c == u'\\' && i + 1 < n &&
+                   (assText[i + 1] == u'N' || assText[i + 1] == u'n')) {
+            flat += u'\n';
+            ++i;
+        } else if (c == u'\\' && i + 1 < n && assText[i + 1] == u'h') {
+            flat += u' ';
+            ++i;
+        } else {
+            flat += c;
+        }
+    }
+    QString out;
+    for (const QStringView line : QStringView(flat).split(u'\n')) {
+        const QStringView t = line.trimmed();
+        if (t.isEmpty())
+            continue;
+        if (!out.isEmpty())
+            out += u'\n';
+        out += t;
+    }
+    return out;
+}
