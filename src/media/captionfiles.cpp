@@ -153,7 +153,7 @@ Captions::Reading Captions::readBytes(const QByteArray& bytes, const QString& ex
     if (bytes.size() > kLargestFile)
         return failed(QStringLiteral("This subtitle file is too large to be captions (over 64 MB)."));
     Reading r;
-    const QString text = CaptionText::decode(bytes, &r.encoding);
+    const QByteArray text = CaptionText::decode(bytes, &r.encoding);
     const CaptionText::Blocks blocks =
         qstrcmp(demuxer, "ass") == 0
             ? CaptionText::readableDialogues(text, kMostCues, kLongestPacket, kLatestTime)

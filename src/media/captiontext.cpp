@@ -3,8 +3,10 @@
 #include <QList>
 #include <QStringDecoder>
 #include <QStringView>
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -26,37 +28,52 @@ QString windows1252(const QByteArray& bytes)
     return text;
 }
 
-QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes)
+QByteArray utf8From(QStringConverter::Encoding encoding, QByteArrayView bytes)
 {
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    return QString(decoder.decode(bytes)).toUtf8();
 }
 
-QString rawText(const QByteArray& bytes, QString* encoding)
+QByteArray rawUtf8(const QByteArray& bytes, QString* encoding)
 {
     const QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF")) {
         *encoding = QStringLiteral("UTF-8");
-        return decodeWith(QStringConverter::Utf8, view.sliced(3));
+        return utf8From(QStringConverter::Utf8, view.sliced(3));
     }
     if (view.startsWith("\xFF\xFE")) {
         *encoding = QStringLiteral("UTF-16");
-        return decodeWith(QStringConverter::Utf16LE, view.sliced(2));
+        return utf8From(QStringConverter::Utf16LE, view.sliced(2));
     }
     if (view.startsWith("\xFE\xFF")) {
         *encoding = QStringLiteral("UTF-16");
-        return decodeWith(QStringConverter::Utf16BE, view.sliced(2));
+        return utf8From(QStringConverter::Utf16BE, view.sliced(2));
     }
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(view);
-    if (!utf8.hasError()) {
+    if (view.isValidUtf8()) {
         *encoding = QStringLiteral("UTF-8");
-        return text;
+        return bytes;
     }
     // Older subtitle files are mostly in the Windows code page of Western
     // Europe; it reads every byte, and Latin-1 is the same outside 0x80–0x9F.
     *encoding = QStringLiteral("Windows-1252 (guessed)");
-    return windows1252(bytes);
+    return windows1252(bytes).toUtf8();
+}
+
+// The text's lines, without their "\n".
+std::vector<QByteArrayView> linesOf(QByteArrayView text)
+{
+    std::vector<QByteArrayView> lines;
+    lines.reserve(size_t(std::count(text.begin(), text.end(), '\n')) + 1);
+    qsizetype from = 0;
+    for (qsizetype nl; (nl = text.indexOf('\n', from)) >= 0; from = nl + 1)
+        lines.push_back(text.sliced(from, nl - from));
+    lines.push_back(text.sliced(from));
+    return lines;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
 }
 
 constexpr double kUnreadable = std::numeric_limits<double>::quiet_NaN();
@@ -65,35 +82,35 @@ constexpr double kUnreadable = std::numeric_limits<double>::quiet_NaN();
 // (required but in WebVTT), minutes and seconds, then ',' or '.' and a whole
 // number of fraction units (milliseconds; hundredths in ASS). NaN when it
 // does not read; negative when it is.
-double timeAt(QStringView line, qsizetype& at, bool hoursOptional, double perSecond)
+double timeAt(QByteArrayView line, qsizetype& at, bool hoursOptional, double perSecond)
 {
-    while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
         ++at;
-    if (at < line.size() && line[at] == u'-')
+    if (at < line.size() && line[at] == '-')
         return -1;
     double parts[3] = {};
     int count = 0;
     for (;;) {
         const qsizetype first = at;
         double value = 0;
-        while (at < line.size() && line[at].isDigit() && at - first < 12)
-            value = value * 10 + line[at++].digitValue();
+        while (at < line.size() && isDigit(line[at]) && at - first < 12)
+            value = value * 10 + (line[at++] - '0');
         if (at == first || count == 3)
             return kUnreadable;
         parts[count++] = value;
-        if (at < line.size() && line[at] == u':') {
+        if (at < line.size() && line[at] == ':') {
             ++at;
             continue;
         }
         break;
     }
     if (count < (hoursOptional ? 2 : 3) || at >= line.size() ||
-        (line[at] != u',' && line[at] != u'.'))
+        (line[at] != ',' && line[at] != '.'))
         return kUnreadable;
     const qsizetype first = ++at;
     double fraction = 0;
-    while (at < line.size() && line[at].isDigit() && at - first < 12)
-        fraction = fraction * 10 + line[at++].digitValue();
+    while (at < line.size() && isDigit(line[at]) && at - first < 12)
+        fraction = fraction * 10 + (line[at++] - '0');
     if (at == first)
         return kUnreadable;
     const double hours = count == 3 ? parts[0] : 0;
@@ -106,13 +123,13 @@ bool inOrder(double start, double end, double latest)
     return start >= 0 && end > start && end <= latest;
 }
 
-bool readableTiming(QStringView line, bool webvtt, double latest)
+bool readableTiming(QByteArrayView line, bool webvtt, double latest)
 {
     qsizetype at = 0;
     const double start = timeAt(line, at, webvtt, 1000);
-    while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
         ++at;
-    if (!line.sliced(at).startsWith(u"-->"))
+    if (!line.sliced(at).startsWith("-->"))
         return false;
     at += 3;
     const double end = timeAt(line, at, webvtt, 1000);
@@ -120,65 +137,62 @@ bool readableTiming(QStringView line, bool webvtt, double latest)
 }
 
 // "Dialogue: Layer,Start,End,…" (the first field is "Marked=0" in SSA).
-bool readableDialogue(QStringView line, double latest)
+bool readableDialogue(QByteArrayView line, double latest)
 {
-    qsizetype at = line.indexOf(u',');
+    qsizetype at = line.indexOf(',');
     if (at < 0)
         return false;
     const double start = timeAt(line, ++at, false, 100);
-    if (at >= line.size() || line[at] != u',')
+    if (at >= line.size() || line[at] != ',')
         return false;
     const double end = timeAt(line, ++at, false, 100);
     return inOrder(start, end, latest);
 }
 
-bool isTiming(QStringView line)
+bool isTiming(QByteArrayView line)
 {
-    return line.contains(u"-->");
+    return line.contains("-->");
 }
 
-bool isNumber(QStringView line)
+bool isNumber(QByteArrayView line)
 {
-    const QStringView t = line.trimmed();
-    if (t.isEmpty())
-        return false;
-    for (const QChar c : t) {
-        if (!c.isDigit())
-            return false;
-    }
-    return true;
+    const QByteArrayView t = line.trimmed();
+    return !t.isEmpty() && std::all_of(t.begin(), t.end(), isDigit);
 }
 
 }  // namespace
 
-QString CaptionText::decode(const QByteArray& bytes, QString* encoding)
+QByteArray CaptionText::decode(const QByteArray& bytes, QString* encoding)
 {
-    QString text = rawText(bytes, encoding);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(u'\r', u'\n');
+    QByteArray text = rawUtf8(bytes, encoding);
+    if (text.contains('\r')) {
+        text.replace("\r\n", "\n");
+        text.replace('\r', '\n');
+    }
     return text;
 }
 
-CaptionText::Blocks CaptionText::timedBlocks(const QString& text, bool webvtt, int mostCues,
+CaptionText::Blocks CaptionText::timedBlocks(QByteArrayView text, bool webvtt, int mostCues,
                                              int longestBlock, double latest)
 {
     Blocks out;
+    out.utf8.reserve(text.size() + 8);
     if (webvtt)
         out.utf8 = "WEBVTT\n\n";
-    const QList<QStringView> lines = QStringView(text).split(u'\n');
-    const qsizetype n = lines.size();
-    qsizetype i = 0;
+    const std::vector<QByteArrayView> lines = linesOf(text);
+    const size_t n = lines.size();
+    size_t i = 0;
     while (i < n) {
         if (!isTiming(lines[i])) {
             ++i;
             continue;
         }
-        const qsizetype timing = i;
-        qsizetype j = i + 1;
+        const size_t timing = i;
+        size_t j = i + 1;
         while (j < n && !lines[j].trimmed().isEmpty() && !isTiming(lines[j]))
             ++j;
         // With no blank line before the next block, its number ends this one.
-        qsizetype end = j;
+        size_t end = j;
         if (j < n && isTiming(lines[j]) && end > timing + 1 && isNumber(lines[end - 1]))
             --end;
         i = j;
@@ -188,30 +202,31 @@ CaptionText::Blocks CaptionText::timedBlocks(const QString& text, bool webvtt, i
         }
         if (end == timing + 1)
             continue;
-        QByteArray block = lines[timing].toUtf8();
-        block += '\n';
-        for (qsizetype k = timing + 1; k < end && block.size() <= longestBlock; ++k) {
-            block += lines[k].toUtf8();
-            block += '\n';
-        }
-        if (out.count >= mostCues || block.size() > longestBlock) {
+        qsizetype size = 0;
+        for (size_t k = timing; k < end; ++k)
+            size += lines[k].size() + 1;
+        if (out.count >= mostCues || size > longestBlock) {
             ++out.skipped;
             continue;
         }
-        out.utf8 += block;
+        for (size_t k = timing; k < end; ++k) {
+            out.utf8 += lines[k];
+            out.utf8 += '\n';
+        }
         out.utf8 += '\n';
         ++out.count;
     }
     return out;
 }
 
-CaptionText::Blocks CaptionText::readableDialogues(const QString& text, int mostCues,
+CaptionText::Blocks CaptionText::readableDialogues(QByteArrayView text, int mostCues,
                                                    int longestLine, double latest)
 {
     Blocks out;
-    out.utf8.reserve(text.size());
-    for (const QStringView line : QStringView(text).split(u'\n')) {
-        if (line.trimmed().startsWith(u"Dialogue:", Qt::CaseInsensitive)) {
+    out.utf8.reserve(text.size() + 1);
+    for (const QByteArrayView line : linesOf(text)) {
+        const QByteArrayView t = line.trimmed();
+        if (t.size() >= 9 && QByteArrayView(t.first(9)).compare("Dialogue:", Qt::CaseInsensitive) == 0) {
             if (!readableDialogue(line, latest) || out.count >= mostCues ||
                 line.size() > longestLine) {
                 ++out.skipped;
@@ -219,7 +234,7 @@ CaptionText::Blocks CaptionText::readableDialogues(const QString& text, int most
             }
             ++out.count;
         }
-        out.utf8 += line.toUtf8();
+        out.utf8 += line;
         out.utf8 += '\n';
     }
     return out;

@@ -8,10 +8,10 @@
 // the plain words of a decoded event.
 namespace CaptionText {
 
-// The bytes as text, with line ends made "\n". encoding is set to what they
-// were read as: a byte-order mark's UTF-8 or UTF-16, else UTF-8 when they are
-// valid UTF-8, else Windows-1252, which is then marked as guessed.
-QString decode(const QByteArray& bytes, QString* encoding);
+// The bytes as UTF-8 text, with line ends made "\n". encoding is set to what
+// they were read as: a byte-order mark's UTF-8 or UTF-16, else UTF-8 when
+// they are valid UTF-8, else Windows-1252, which is then marked as guessed.
+QByteArray decode(const QByteArray& bytes, QString* encoding);
 
 // The timed blocks of SubRip or WebVTT text whose timing line reads as a start
 // before an end, both at or after 0 and before latest seconds, rebuilt as a
@@ -25,14 +25,14 @@ struct Blocks {
     int count = 0;
     int skipped = 0;
 };
-Blocks timedBlocks(const QString& text, bool webvtt, int mostCues, int longestBlock,
+Blocks timedBlocks(QByteArrayView text, bool webvtt, int mostCues, int longestBlock,
                    double latest);
 
 // An ASS or SSA script without the dialogue lines whose times do not read as
 // above (libav's demuxer drops some and stretches a backwards one to the next
 // line), counted in skipped, as are lines past mostCues or longestLine
-// characters; count is the dialogue lines kept.
-Blocks readableDialogues(const QString& text, int mostCues, int longestLine, double latest);
+// bytes; count is the dialogue lines kept.
+Blocks readableDialogues(QByteArrayView text, int mostCues, int longestLine, double latest);
 
 // The words of an ASS event's text: override blocks {…} removed, "\N" and "\n"
 // made line breaks, "\h" a space, each line trimmed and empty lines dropped.

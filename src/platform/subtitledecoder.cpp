@@ -94,6 +94,9 @@ SubtitleDecoder::Events decodeStream(AVFormatContext* fmt, int index,
             fmt->streams[i]->discard = AVDISCARD_ALL;
     }
     const double unit = av_q2d(st->time_base);
+    // The text demuxers know their event count from the start.
+    if (st->nb_frames > 0)
+        out.events.reserve(size_t(std::min<int64_t>(st->nb_frames, limits.mostEvents)));
     av::Packet pkt(av_packet_alloc());
     if (!pkt) {
         out.error = av::errorText(AVERROR(ENOMEM));
