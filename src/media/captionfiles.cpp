@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <tuple>
@@ -173,7 +174,8 @@ Captions::Reading Captions::readBytes(const QByteArray& bytes, const QString& ex
 Captions::Reading Captions::readFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a plain file: reading a pipe or a device could wait for ever.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return failed(QStringLiteral("The subtitle file “%1” could not be opened.")
                           .arg(QFileInfo(path).fileName()));
     if (file.size() > kLargestFile)
