@@ -74,8 +74,9 @@ void requireCues(Captions::Reading& r, const QString& where)
 {
     if (!r.cues.empty() || !r.error.isEmpty())
         return;
-    r.error = r.skipped > 0 ? QStringLiteral("None of the captions in this %1 could be read.").arg(where)
-                            : QStringLiteral("This %1 has no captions.").arg(where);
+    r.error = r.skipped > 0
+                  ? QStringLiteral("None of the captions in this %1 could be read.").arg(where)
+                  : QStringLiteral("This %1 has no captions.").arg(where);
 }
 
 }  // namespace
@@ -140,7 +141,8 @@ QList<Captions::Track> Captions::tracksIn(const QString& videoPath)
             t.reason = QStringLiteral("Picture subtitles (%1): their captions are images, not text")
                            .arg(t.format);
         else if (!t.usable)
-            t.reason = QStringLiteral("Cutwright can't read subtitles of this kind (%1)").arg(t.format);
+            t.reason =
+                QStringLiteral("Cutwright can't read subtitles of this kind (%1)").arg(t.format);
         tracks.append(t);
     }
     return tracks;
@@ -152,7 +154,8 @@ Captions::Reading Captions::readBytes(const QByteArray& bytes, const QString& ex
     if (!demuxer)
         return failed(QStringLiteral("Captions are read from .srt, .vtt, .ass and .ssa files."));
     if (bytes.size() > kLargestFile)
-        return failed(QStringLiteral("This subtitle file is too large to be captions (over 64 MB)."));
+        return failed(
+            QStringLiteral("This subtitle file is too large to be captions (over 64 MB)."));
     Reading r;
     const QByteArray text = CaptionText::decode(bytes, &r.encoding);
     const CaptionText::Blocks blocks =
@@ -161,7 +164,8 @@ Captions::Reading Captions::readBytes(const QByteArray& bytes, const QString& ex
             : CaptionText::timedBlocks(text, qstrcmp(demuxer, "webvtt") == 0, kMostCues,
                                        kLongestPacket, kLatestTime);
     r.skipped += blocks.skipped;
-    const SubtitleDecoder::Events events = SubtitleDecoder::fromText(blocks.utf8, demuxer, limits());
+    const SubtitleDecoder::Events events =
+        SubtitleDecoder::fromText(blocks.utf8, demuxer, limits());
     // Whatever the demuxer still could not make a caption of.
     r.skipped += std::max(0, blocks.count - events.packets);
     if (!events.error.isEmpty())
@@ -179,7 +183,8 @@ Captions::Reading Captions::readFile(const QString& path)
         return failed(QStringLiteral("The subtitle file “%1” could not be opened.")
                           .arg(QFileInfo(path).fileName()));
     if (file.size() > kLargestFile)
-        return failed(QStringLiteral("This subtitle file is too large to be captions (over 64 MB)."));
+        return failed(
+            QStringLiteral("This subtitle file is too large to be captions (over 64 MB)."));
     // Read one byte past the limit: a file that grew since its size was taken is refused too.
     const QByteArray bytes = file.read(kLargestFile + 1);
     return readBytes(bytes, QFileInfo(path).suffix());

@@ -22,12 +22,12 @@ QString sidecarFor(const QString& videoPath);
 
 // A subtitle stream inside a video, as the window lists it.
 struct Track {
-    int stream = -1;    // the stream's index in the container (Attachment::track)
-    QString title;      // the stream's own title, if it has one
-    QString language;   // the language tag as the file writes it ("eng"), if any
-    QString format;     // "SubRip", "WebVTT", "ASS", "MP4 timed text", "DVD", …
+    int stream = -1;   // the stream's index in the container (Attachment::track)
+    QString title;     // the stream's own title, if it has one
+    QString language;  // the language tag as the file writes it ("eng"), if any
+    QString format;    // "SubRip", "WebVTT", "ASS", "MP4 timed text", "DVD", …
     bool usable = false;
-    QString reason;     // why it cannot be used, for the user; empty when usable
+    QString reason;  // why it cannot be used, for the user; empty when usable
 };
 
 // Every subtitle stream of the video in stream order; text ones are usable,
@@ -57,7 +57,7 @@ Reading read(const Attachment& attachment, const QString& videoPath);
 // The limits within which captions are read; past them a cue is skipped.
 inline constexpr qint64 kLargestFile = 64 * 1024 * 1024;
 inline constexpr int kMostCues = 200000;
-inline constexpr int kLongestText = 1000;  // characters of one cue's plain text
+inline constexpr int kLongestText = 1000;   // characters of one cue's plain text
 inline constexpr double kLatestTime = 1e7;  // seconds, about 116 days
 
 }  // namespace Captions

@@ -148,8 +148,9 @@ TEST(CaptionFiles, NothingUsableAndHostileSizes)
 
     // A megabyte of text in one cue (on one line and on many) is skipped, not shown.
     QByteArray srt = "00:00:01,000 --> 00:00:02,000\n" + QByteArray(1 << 20, 'a') + "\n\n" +
-                     "00:00:02,000 --> 00:00:03,000\n" + QByteArray(1 << 20, '\n').replace(
-                         "\n", "b\n") + "\n" + "00:00:04,000 --> 00:00:05,000\nfine\n";
+                     "00:00:02,000 --> 00:00:03,000\n" +
+                     QByteArray(1 << 20, '\n').replace("\n", "b\n") + "\n" +
+                     "00:00:04,000 --> 00:00:05,000\nfine\n";
     srt += "00:00:05,000 --> 00:00:06,000\n" + QByteArray(1001, 'c') + "\n";
     const Captions::Reading r = Captions::readBytes(srt, kSrt);
     EXPECT_EQ(r.cues, (Cues{{4, 5, QStringLiteral("fine")}}));
@@ -176,15 +177,16 @@ TEST(CaptionFiles, SidecarNaming)
         for (const QString& f : c.files)
             write(dir.filePath(f), "");
         const QString found = *c.found ? dir.filePath(QString::fromUtf8(c.found)) : QString();
-        EXPECT_EQ(Captions::sidecarFor(dir.filePath("talk.mp4")), found) << c.files.join(' ').toStdString();
+        EXPECT_EQ(Captions::sidecarFor(dir.filePath("talk.mp4")), found)
+            << c.files.join(' ').toStdString();
     }
     QTemporaryDir dir;
     QDir(dir.path()).mkdir("talk.srt");
     EXPECT_EQ(Captions::sidecarFor(dir.filePath("talk.mp4")), QString()) << "a folder is no file";
 
     write(dir.filePath("talk.en.srt"), "1\n00:00:00,000 --> 00:00:01,000\nHi\n");
-    const Captions::Reading r =
-        Captions::read(Captions::Attachment{Captions::sidecarFor(dir.filePath("talk.mp4")), -1}, {});
+    const Captions::Reading r = Captions::read(
+        Captions::Attachment{Captions::sidecarFor(dir.filePath("talk.mp4")), -1}, {});
     EXPECT_EQ(r.cues, (Cues{{0, 1, QStringLiteral("Hi")}}));
     EXPECT_EQ(Captions::readFile(dir.filePath("gone.srt")).error,
               QStringLiteral("The subtitle file “gone.srt” could not be opened."));
@@ -209,7 +211,8 @@ TEST(CaptionFiles, TracksInsideVideos)
     expect(tracks[2], 3, "", "", "DVD",
            "Picture subtitles (DVD): their captions are images, not text");
 
-    const Cues srt{{0.5, 1.5, QStringLiteral("Hello there")}, {2, 3, QStringLiteral("Second\nline")}};
+    const Cues srt{{0.5, 1.5, QStringLiteral("Hello there")},
+                   {2, 3, QStringLiteral("Second\nline")}};
     EXPECT_EQ(Captions::readTrack(mkv, 1).cues, srt);
     EXPECT_EQ(Captions::read(Captions::Attachment{{}, 2}, mkv).cues,
               (Cues{{1, 2.5, QStringLiteral("Styled\nwords")}}));
