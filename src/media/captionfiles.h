@@ -40,7 +40,8 @@ QList<Track> tracksIn(const QString& videoPath);
 struct Reading {
     Cues cues;         // in source seconds, in the order the file gives them
     int skipped = 0;   // captions that could not be read: "N captions could not be read"
-    QString encoding;  // what the text was read as: "UTF-8", "UTF-16", "Windows-1252 (guessed)"
+    QString encoding;  // what the text was read as: "UTF-8", "UTF-16",
+                       // "UTF-16 (guessed)", "Windows-1252 (guessed)"
     QString error;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -34,6 +35,26 @@ QByteArray utf8From(QStringConverter::Encoding encoding, QByteArrayView bytes)
     return QString(decoder.decode(bytes)).toUtf8();
 }
 
+// Little or big endian when most characters of the first few thousand have a
+// zero byte on one side and almost none on the other, as Latin text in UTF-16
+// does.
+std::optional<QStringConverter::Encoding> utf16Order(QByteArrayView bytes)
+{
+    const qsizetype pairs = std::min<qsizetype>(bytes.size(), 4096) / 2;
+    if (pairs < 8)
+        return std::nullopt;
+    qsizetype evenZeros = 0, oddZeros = 0;
+    for (qsizetype i = 0; i < pairs; ++i) {
+        evenZeros += bytes[2 * i] == 0;
+        oddZeros += bytes[2 * i + 1] == 0;
+    }
+    if (oddZeros * 2 > pairs && evenZeros * 16 < pairs)
+        return QStringConverter::Utf16LE;
+    if (evenZeros * 2 > pairs && oddZeros * 16 < pairs)
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
 QByteArray rawUtf8(const QByteArray& bytes, QString* encoding)
 {
     const QByteArrayView view(bytes);
@@ -48,6 +69,12 @@ QByteArray rawUtf8(const QByteArray& bytes, QString* encoding)
     if (view.startsWith("\xFE\xFF")) {
         *encoding = QStringLiteral("UTF-16");
         return utf8From(QStringConverter::Utf16BE, view.sliced(2));
+    }
+    // Without a mark, UTF-16 shows as a zero byte beside nearly every letter
+    // (zero bytes are valid UTF-8, so this comes first).
+    if (const auto order = utf16Order(view)) {
+        *encoding = QStringLiteral("UTF-16 (guessed)");
+        return utf8From(*order, view);
     }
     if (view.isValidUtf8()) {
         *encoding = QStringLiteral("UTF-8");
@@ -226,7 +253,8 @@ CaptionText::Blocks CaptionText::readableDialogues(QByteArrayView text, int most
     out.utf8.reserve(text.size() + 1);
     for (const QByteArrayView line : linesOf(text)) {
         const QByteArrayView t = line.trimmed();
-        if (t.size() >= 9 && QByteArrayView(t.first(9)).compare("Dialogue:", Qt::CaseInsensitive) == 0) {
+        if (t.size() >= 9 &&
+            QByteArrayView(t.first(9)).compare("Dialogue:", Qt::CaseInsensitive) == 0) {
             if (!readableDialogue(line, latest) || out.count >= mostCues ||
                 line.size() > longestLine) {
                 ++out.skipped;
@@ -253,8 +281,7 @@ QString CaptionText::plain(const QString& assText)
             if (close < 0)
                 break;
             i = close;
-        } else if (c == u'\\' && i + 1 < n &&
-                   (assText[i + 1] == u'N' || assText[i + 1] == u'n')) {
+        } else if (c == u'\\' && i + 1 < n && (assText[i + 1] == u'N' || assText[i + 1] == u'n')) {
             flat += u'\n';
             ++i;
         } else if (c == u'\\' && i + 1 < n && assText[i + 1] == u'h') {

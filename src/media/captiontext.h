@@ -9,8 +9,9 @@
 namespace CaptionText {
 
 // The bytes as UTF-8 text, with line ends made "\n". encoding is set to what
-// they were read as: a byte-order mark's UTF-8 or UTF-16, else UTF-8 when
-// they are valid UTF-8, else Windows-1252, which is then marked as guessed.
+// they were read as: a byte-order mark's UTF-8 or UTF-16; else UTF-16 when
+// the zero bytes look like it, else UTF-8 when they are valid UTF-8, else
+// Windows-1252, the first and last marked as guessed.
 QByteArray decode(const QByteArray& bytes, QString* encoding);
 
 // The timed blocks of SubRip or WebVTT text whose timing line reads as a start

@@ -53,6 +53,8 @@ TEST(CaptionFiles, EncodingsAndLineEnds)
         {"UTF-16 LE BOM", "\xFF\xFE" + encoded(QStringConverter::Utf16LE, crlf), "UTF-16"},
         {"UTF-16 BE BOM", "\xFE\xFF" + encoded(QStringConverter::Utf16BE, srt), "UTF-16"},
         {"Windows-1252", win1252, "Windows-1252 (guessed)"},
+        {"UTF-16 LE, no BOM", encoded(QStringConverter::Utf16LE, crlf), "UTF-16 (guessed)"},
+        {"UTF-16 BE, no BOM", encoded(QStringConverter::Utf16BE, srt), "UTF-16 (guessed)"},
     };
     for (const auto& c : cases) {
         const Captions::Reading r = Captions::readBytes(c.bytes, kSrt);
