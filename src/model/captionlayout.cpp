@@ -152,7 +152,7 @@ Placement placement(QSize render, Aspect aspect, const Style& style)
     case Aspect::vertical: {
         // Inside what the apps leave clear, a little in from its edges.
         const QRectF clear = SafeZones::clearArea(aspect);
-        p.fontSize = 0.058 * w;
+        p.fontSize = 0.064 * w;
         p.left = (clear.left() + 0.02) * w;
         p.right = (1 - clear.right() + 0.02) * w;
         bottom = 1 - clear.bottom() + 0.02;
