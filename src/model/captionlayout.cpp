@@ -79,52 +79,58 @@ QString trimmedEnd(const QString& text)
     return text.left(n);
 }
 
-// Greedy filling: each line takes what fits.
-QStringList greedy(const QStringList& parts, double lineWidth)
+// The pieces a line may break between, words too wide for a line split into
+// their characters.
+QStringList fitting(const QStringList& parts, double lineWidth)
 {
-    QStringList lines;
-    QString line;
+    QStringList list;
+    for (const QString& part : parts) {
+        if (textWidth(trimmedEnd(part)) > lineWidth)
+            list << graphemes(part);
+        else
+            list << part;
+    }
+    return list;
+}
+
+QString joined(const QStringList& parts)
+{
+    return trimmedEnd(parts.join(QString()));
+}
+
+// Greedy filling: each line takes the pieces that fit.
+std::vector<QStringList> greedy(const QStringList& parts, double lineWidth)
+{
+    std::vector<QStringList> lines;
+    QStringList line;
     double width = 0;
-    auto add = [&](const QString& part) {
-        const double partWidth = textWidth(part);
-        const double shown = textWidth(trimmedEnd(part));
-        if (!line.isEmpty() && width + shown > lineWidth) {
-            lines << trimmedEnd(line);
+    for (const QString& part : fitting(parts, lineWidth)) {
+        if (!line.isEmpty() && width + textWidth(trimmedEnd(part)) > lineWidth) {
+            lines.push_back(line);
             line.clear();
             width = 0;
         }
-        line += part;
-        width += partWidth;
-    };
-    for (const QString& part : parts) {
-        if (textWidth(trimmedEnd(part)) > lineWidth) {
-            // A word wider than a line breaks between its characters.
-            for (const QString& g : graphemes(part))
-                add(g);
-        } else {
-            add(part);
-        }
+        line << part;
+        width += textWidth(part);
     }
-    if (!trimmedEnd(line).isEmpty())
-        lines << trimmedEnd(line);
+    if (!joined(line).isEmpty())
+        lines.push_back(line);
     return lines;
 }
 
-// Two lines of one paragraph broken where the longer is shortest; the greedy
-// break when no other fits.
-QStringList balanced(const QString& text, const QStringList& greedyLines, double lineWidth)
+// Two lines' pieces broken where the longer line is shortest.
+QString balanced(const QStringList& parts, double lineWidth)
 {
-    const QStringList parts = breakable(text);
-    QStringList best = greedyLines;
-    double bestWidth = std::max(textWidth(greedyLines.value(0)), textWidth(greedyLines.value(1)));
-    QString first;
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        first += parts.at(i);
-        const QString a = trimmedEnd(first);
-        const QString b = trimmedEnd(QStringList(parts.mid(i + 1)).join(QString()));
+    QString best;
+    double bestWidth = 0;
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const QString a = joined(parts.mid(0, i));
+        const QString b = joined(parts.mid(i));
         const double w = std::max(textWidth(a), textWidth(b));
-        if (w <= lineWidth && w < bestWidth - 1e-9) {
-            best = {a, b};
+        if (a.isEmpty() || b.isEmpty() || w > lineWidth)
+            continue;
+        if (best.isEmpty() || w < bestWidth) {
+            best = a + QLatin1Char('\n') + b;
             bestWidth = w;
         }
     }
@@ -193,28 +199,37 @@ QStringList wrapped(const QString& text, double lineWidth)
 {
     QStringList lines;
     for (const QString& paragraph : text.split(QLatin1Char('\n')))
-        lines << greedy(breakable(paragraph.trimmed()), lineWidth);
+        for (const QStringList& line : greedy(breakable(paragraph.trimmed()), lineWidth))
+            lines << joined(line);
     return lines;
 }
 
 Cues pieces(const Cue& cue, double lineWidth)
 {
-    // Each paragraph's lines, two at a time; two of one paragraph are balanced.
-    QStringList shown;
-    for (const QString& raw : cue.text.split(QLatin1Char('\n'))) {
-        const QString paragraph = raw.trimmed();
-        if (paragraph.isEmpty())
-            continue;
-        const QStringList lines = greedy(breakable(paragraph), lineWidth);
-        if (lines.size() == 2)
-            shown << balanced(paragraph, lines, lineWidth);
-        else
-            shown << lines;
-    }
+    QStringList paragraphs;
+    for (const QString& raw : cue.text.split(QLatin1Char('\n')))
+        if (!raw.trimmed().isEmpty())
+            paragraphs << raw.trimmed();
     std::vector<QString> texts;
-    for (qsizetype i = 0; i < shown.size(); i += 2)
-        texts.push_back(i + 1 < shown.size() ? shown.at(i) + QLatin1Char('\n') + shown.at(i + 1)
-                                             : shown.at(i));
+    if (paragraphs.size() == 2 && wrapped(cue.text, lineWidth).size() == 2) {
+        // Two lines as written.
+        texts.push_back(paragraphs.join(QLatin1Char('\n')));
+    } else {
+        // Written line breaks that do not fit are the source's own wrapping
+        // for another shape: the words flow again, two lines at a time.
+        const std::vector<QStringList> lines =
+            greedy(breakable(paragraphs.join(QLatin1Char(' '))), lineWidth);
+        for (size_t i = 0; i < lines.size(); i += 2) {
+            if (i + 1 == lines.size()) {
+                texts.push_back(joined(lines[i]));
+                continue;
+            }
+            const QString pair = balanced(lines[i] + lines[i + 1], lineWidth);
+            texts.push_back(pair.isEmpty() ? joined(lines[i]) + QLatin1Char('\n') +
+                                                 joined(lines[i + 1])
+                                           : pair);
+        }
+    }
     if (texts.size() <= 1)
         return {{cue.start, cue.end, texts.empty() ? QString() : texts.front()}};
 
