@@ -182,7 +182,7 @@ Placement placement(QSize render, Aspect aspect, const Style& style)
     }
     const double raise = std::clamp(style.raise, -kMostRaise, kMostRaise);
     p.bottom = std::max(0.01, bottom + raise) * h;
-    p.border = (style.look == Look::box ? 0.25 : 0.07) * p.fontSize;
+    p.border = (style.look == Look::box ? 0.25 : 0.09) * p.fontSize;
     p.lineWidth = std::max(1.0, (w - p.left - p.right - 2 * p.border) / p.fontSize);
     return p;
 }

@@ -72,10 +72,10 @@ QByteArray script(const Cues& clipCues, QSize render, Aspect aspect, const Style
     const bool box = style.look == Look::box;
     // Colours are &HAABBGGRR, AA the transparency. The outline look is white
     // with a black edge and a soft half-dark shadow; the box look is white on
-    // a box of 62 % black around the whole caption (libass's border style 4),
+    // a box of 75 % black around the whole caption (libass's border style 4),
     // its Outline the box's padding.
     const QString outline = box ? QStringLiteral("&HFF000000") : QStringLiteral("&H00000000");
-    const QString back = box ? QStringLiteral("&H60000000") : QStringLiteral("&H80000000");
+    const QString back = box ? QStringLiteral("&H40000000") : QStringLiteral("&H80000000");
     const double shadow = box ? 0 : 0.05 * p.fontSize;
     QString s;
     s += QStringLiteral("[Script Info]\n"
@@ -159,9 +159,11 @@ void Drawing::setScript(const QByteArray& script)
 
 QImage Drawing::frame(double seconds, QSize size)
 {
+    if (size.isEmpty())
+        return {};
     const long long ms = std::llround(seconds * 1000);
     std::vector<int> events;
-    if (ass_->track && ass_->renderer && !size.isEmpty())
+    if (ass_->track && ass_->renderer)
         for (int i = 0; i < ass_->track->n_events; ++i) {
             const ASS_Event& e = ass_->track->events[i];
             if (e.Start <= ms && ms < e.Start + e.Duration)
@@ -170,7 +172,7 @@ QImage Drawing::frame(double seconds, QSize size)
     if (cacheValid_ && events == cachedEvents_ && cached_.size() == size)
         return cached_;
 
-    QImage image(size.isEmpty() ? QSize(1, 1) : size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     if (!events.empty()) {
         if (ass_->frameSize != size) {
