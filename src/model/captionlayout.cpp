@@ -225,9 +225,9 @@ Cues pieces(const Cue& cue, double lineWidth)
                 continue;
             }
             const QString pair = balanced(lines[i] + lines[i + 1], lineWidth);
-            texts.push_back(pair.isEmpty() ? joined(lines[i]) + QLatin1Char('\n') +
-                                                 joined(lines[i + 1])
-                                           : pair);
+            texts.push_back(pair.isEmpty()
+                                ? joined(lines[i]) + QLatin1Char('\n') + joined(lines[i + 1])
+                                : pair);
         }
     }
     if (texts.size() <= 1)

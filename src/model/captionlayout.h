@@ -20,7 +20,7 @@ struct Placement {
     double left = 0;      // side margins
     double right = 0;
     double bottom = 0;
-    double border = 0;  // the outline's width, or the box's padding
+    double border = 0;     // the outline's width, or the box's padding
     double lineWidth = 0;  // the widest line's width, in font sizes
 };
 

@@ -6,9 +6,9 @@ extern "C" {
 #include <ass/ass.h>
 }
 
-#include <cstdarg>
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 
 namespace Captions {
 

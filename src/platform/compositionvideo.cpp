@@ -290,8 +290,7 @@ void VideoChain::openCaptions(const AVFrame* first)
     if (!captionGraph_)
         throw prepare;
     if (avfilter_graph_create_filter(&captionSource_, avfilter_get_by_name("buffer"), "in",
-                                     sourceArgs.toUtf8().constData(), nullptr,
-                                     captionGraph_) < 0 ||
+                                     sourceArgs.toUtf8().constData(), nullptr, captionGraph_) < 0 ||
         avfilter_graph_create_filter(&captionSink_, avfilter_get_by_name("buffersink"), "out",
                                      nullptr, nullptr, captionGraph_) < 0)
         throw prepare;

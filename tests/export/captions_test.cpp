@@ -139,8 +139,7 @@ TEST_P(CaptionsTest, FramesMatchTheConverterLineDrawingTheSameScript)
     EXPECT_GT(area.top(), render().height() / 2);
 
     for (const int n : {0, 14, 15, 19, 20, 30, 34, 35, 44, 45, 49}) {
-        const QImage frame =
-            testutil::ffmpegFrame(out, std::max(0.0, n / kRate - 0.01)).copy(area);
+        const QImage frame = testutil::ffmpegFrame(out, std::max(0.0, n / kRate - 0.01)).copy(area);
         const QImage expected = reference(clip, media, n, script).copy(area);
         const QImage bare = reference(clip, media, n).copy(area);
         EXPECT_LT(testutil::difference(frame, expected), kSamePicture) << "frame " << n;
@@ -199,7 +198,8 @@ TEST_P(CaptionsTest, MissingCaptionsFailNamingTheClip)
     const exporttest::Outcome o = exporttest::outcome(
         exportClip(clip, exporttest::media("export_motion.mp4"), {}, kShortSide, out, job, {}, {}));
     EXPECT_EQ(o.kind, exporttest::Outcome::failed);
-    EXPECT_TRUE(o.message.contains(QStringLiteral("\u201CWeather\u201D"))) << o.message.toStdString();
+    EXPECT_TRUE(o.message.contains(QStringLiteral("\u201CWeather\u201D")))
+        << o.message.toStdString();
     EXPECT_FALSE(QFile::exists(out));
 }
 

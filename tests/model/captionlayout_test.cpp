@@ -11,10 +11,8 @@ TEST(CaptionLayout, WrapsAtBreaksAndInsideAWordOnlyWhenItMust)
         double width;
         QStringList lines;
     } cases[] = {
-        {"one two three", 20, {"one two three"}},
-        {"one two three", 5, {"one two", "three"}},
-        {"first\nsecond", 20, {"first", "second"}},
-        {"漢字漢字漢字", 3, {"漢字漢", "字漢字"}},
+        {"one two three", 20, {"one two three"}},   {"one two three", 5, {"one two", "three"}},
+        {"first\nsecond", 20, {"first", "second"}}, {"漢字漢字漢字", 3, {"漢字漢", "字漢字"}},
         {"abcdefghij", 3, {"abcde", "fghij"}},
     };
     for (const auto& c : cases)

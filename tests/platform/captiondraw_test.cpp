@@ -50,9 +50,9 @@ double alphaDifference(const QImage& a, const QImage& b)
 
 TEST(CaptionScript, PixelsOfTheRenderTimesCutDownToCentiseconds)
 {
-    const QString s = QString::fromUtf8(script(
-        {{0.29, 0.9667, "a"}, {1.0, 61.239, "b"}, {3.0, 3.004, "too short"}}, QSize(1080, 1920),
-        Aspect::vertical, {}));
+    const QString s = QString::fromUtf8(
+        script({{0.29, 0.9667, "a"}, {1.0, 61.239, "b"}, {3.0, 3.004, "too short"}},
+               QSize(1080, 1920), Aspect::vertical, {}));
     EXPECT_TRUE(s.contains("PlayResX: 1080\nPlayResY: 1920\nScaledBorderAndShadow: yes\n"
                            "WrapStyle: 0\n"));
     EXPECT_TRUE(s.contains("Dialogue: 0,0:00:00.29,0:00:00.96,Caption,,0,0,0,,a\n"));
@@ -80,7 +80,7 @@ TEST(CaptionScript, TextCanStartNoOverride)
 TEST(CaptionDrawing, EveryScriptHasGlyphsNotBoxes)
 {
     const char* samples[] = {"漢字かな한글", "مرحبا بالعالم", "שלום עולם", "Привет мир",
-                             "Γειά σου", "नमस्ते दुनिया", "😀🎬👍"};
+                             "Γειά σου",     "नमस्ते दुनिया",    "😀🎬👍"};
     for (const char* sample : samples) {
         const QString text = QString::fromUtf8(sample);
         QString boxes;
