@@ -14,6 +14,9 @@
 //   bench_export motionfilter SOURCE SHORTSIDE static|moving OUTDIR
 //                                                    that export's picture filters (commands
 //                                                    written to OUTDIR), for a run without encoder
+//   bench_export captions SOURCE SHORTSIDE fast|composition on|off OUTDIR
+//                                                    5 s…15 s centred through one engine, with
+//                                                    captions (a cue every 2 s) burned in or not
 
 #include "export/avexport.h"
 #include "export/exporter.h"
@@ -84,14 +87,28 @@ Clip moving(double in, double out)
     return c;
 }
 
-QCoro::Task<int> runOne(MWOpenedMedia media, int shortSide, Clip clip, QString to)
+// A two-line caption from every even second, shown for 1.8 s.
+Captions::Cues everyTwoSeconds(double length)
+{
+    Captions::Cues cues;
+    for (int i = 0; 2.0 * i < length; ++i)
+        cues.push_back({2.0 * i, 2.0 * i + 1.8,
+                        QStringLiteral("Caption %1: what was said here, long enough\nto take "
+                                       "a second line on a phone")
+                            .arg(i + 1)});
+    return cues;
+}
+
+QCoro::Task<int> runOne(MWOpenedMedia media, int shortSide, Clip clip, QString to,
+                        bool composition = false, Captions::Cues captions = {})
 {
     auto job = std::make_shared<ClipExporter::Job>();
+    job->forceComposition = composition;
     QElapsedTimer timer;
     timer.start();
     try {
         QCoro::Task<QString> task =
-            ClipExporter::exportClip(clip, media, {}, shortSide, to, job, {});
+            ClipExporter::exportClip(clip, media, {}, shortSide, to, job, {}, captions);
         co_await std::move(task);
     } catch (const MWError& e) {
         std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
@@ -169,6 +186,25 @@ int main(int argc, char** argv)
             ClipExporter::fastArgs(media, 5, 15, first, render, a[5] + "/x.mp4", {}, commands);
         out << args.at(args.indexOf(QStringLiteral("-vf")) + 1) << Qt::endl;
         return 0;
+    }
+    if (a[1] == QLatin1String("captions") && a.size() == 7) {
+        Clip clip = centred(5, 15);
+        const bool on = a[5] == QLatin1String("on");
+        clip.captions = on;
+        const bool composition = a[4] == QLatin1String("composition");
+        const QString to = a[6] + QStringLiteral("/") + a[4] + a[5] + QStringLiteral(".mp4");
+        QFile::remove(to);
+        int rc = 1;
+        QTimer::singleShot(0, [&] {
+            QCoro::connect(runOne(media, shortSide, clip, to, composition,
+                                  on ? everyTwoSeconds(media.duration) : Captions::Cues{}),
+                           &app, [&](int result) {
+                               rc = result;
+                               app.quit();
+                           });
+        });
+        app.exec();
+        return rc;
     }
     if (a[1] == QLatin1String("motion") && a.size() == 6) {
         const Clip clip = a[4] == QLatin1String("moving") ? moving(5, 15) : centred(5, 15);

@@ -28,7 +28,11 @@ set(CW_DEB_DEPENDS
   # the converter: libexec/cutwright/ffmpeg is a bash script that runs it
   ffmpeg bash
   # the kit's text and symbol fonts, looked up through fontconfig by family
-  ${CW_THEME_DEB_DEPENDS})
+  ${CW_THEME_DEB_DEPENDS}
+  # burned-in captions: libass finds these through fontconfig, Noto Sans by
+  # name and the others as fallbacks for the scripts it lacks; Symbola draws
+  # emoji as outlines, since libass cannot draw the colour emoji fonts
+  fonts-noto-core fonts-noto-cjk fonts-symbola)
 list(REMOVE_DUPLICATES CW_DEB_DEPENDS)
 list(JOIN CW_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The menu entry and the icons reach the desktop through these caches; the

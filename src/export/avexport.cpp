@@ -18,7 +18,7 @@ namespace ClipExporter {
 
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
-                           QString audioFilters, std::vector<CropChange> moves)
+                           QString audioFilters, std::vector<CropChange> moves, QString captions)
 {
     if (media.asset && media.asset->videoTracks == 0)
         throw MWError(QStringLiteral("The video track can't be read."));
@@ -42,6 +42,7 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     composition.level = d.level;
     composition.keyFrameInterval = d.keyFrameInterval;
     composition.pictureFilters = d.pictureChain(QStringLiteral("yuv420p"));
+    composition.captionFilters = captions;
     composition.bt709 = true;
     composition.output = to;
     composition.audioFilters = audioFilters;

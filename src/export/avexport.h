@@ -21,8 +21,10 @@ namespace ClipExporter {
 // Throws MWCancelled when the job is or gets
 // cancelled, else MWError; a failed or cancelled export leaves no file at to.
 // moves (cropChanges) make the crop move; empty keeps crop for the whole clip.
+// captions: captionFilter text, drawn on each output frame at its time; empty for none.
 QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF crop,
                            QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
-                           QString audioFilters = {}, std::vector<CropChange> moves = {});
+                           QString audioFilters = {}, std::vector<CropChange> moves = {},
+                           QString captions = {});
 
 }  // namespace ClipExporter

@@ -95,10 +95,10 @@ bool SourceColour::isHdr() const
     return transfer == QLatin1String("smpte2084") || transfer == QLatin1String("arib-std-b67");
 }
 
-QString Delivery::pictureChain(const QString& pixelFormat) const
+QString Delivery::pictureChain(const QString& pixelFormat, const QString& captions) const
 {
     QStringList parts;
-    for (const QString& part : {scale, afterScale})
+    for (const QString& part : {scale, afterScale, captions})
         if (!part.isEmpty())
             parts << part;
     parts << QStringLiteral("format=") + pixelFormat;
@@ -215,6 +215,28 @@ QString viewerFilter(const MWOpenedMedia& media)
     return QStringLiteral("scale=w='min(iw,1920)':h='min(ih,1920)':"
                           "force_original_aspect_ratio=decrease:force_divisible_by=2,") +
            toneMap;
+}
+
+QString filterPath(const QString& path)
+{
+    QString value;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\'') || c == QLatin1Char(':'))
+            value += QLatin1Char('\\');
+        value += c;
+    }
+    QString graph;
+    for (const QChar c : value) {
+        if (QStringLiteral("\\'[],;").contains(c))
+            graph += QLatin1Char('\\');
+        graph += c;
+    }
+    return graph;
+}
+
+QString captionFilter(const QString& scriptFile)
+{
+    return QStringLiteral("ass=filename=") + filterPath(scriptFile);
 }
 
 Delivery deliveryFor(const MWOpenedMedia& media, QSize render)

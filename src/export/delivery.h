@@ -45,7 +45,9 @@ struct Delivery {
     QString scale;
     QString afterScale;
 
-    QString pictureChain(const QString& pixelFormat) const;
+    // The chain ending in pixelFormat; captions (captionFilter) are drawn on
+    // the scaled picture before it takes that format.
+    QString pictureChain(const QString& pixelFormat, const QString& captions = {}) const;
 };
 
 // The output rate: a nominal rate (the standard fraction it stands for) at or
@@ -76,6 +78,16 @@ SourceColour sourceColour(const MWOpenedMedia& media);
 // to at most 1920 pixels a side first so that it keeps up with playback;
 // empty for SDR, which the player shows as it is.
 QString viewerFilter(const MWOpenedMedia& media);
+
+// A file name as one option value inside a filter graph: escaped once for
+// the option, once more for the graph.
+QString filterPath(const QString& path);
+
+// The filter that burns an ASS script's captions into the output picture.
+// Both engines put it after the scale and the tone mapping, on output pixels
+// (so the crop frame's place, zoom and moves never move the captions), and
+// run it on the output's frame times from 0 at the clip's first frame.
+QString captionFilter(const QString& scriptFile);
 Delivery deliveryFor(const MWOpenedMedia& media, QSize render);
 
 }  // namespace ClipExporter

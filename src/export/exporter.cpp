@@ -10,9 +10,12 @@
 #include "model/cropmath.h"
 #include "model/framepath.h"
 #include "model/mwerror.h"
+#include "platform/captiondraw.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
 
 namespace ClipExporter {
@@ -29,7 +32,7 @@ enum class FastResult { done, failed, cancelled };
 // Writes the clip to the temporary `to`, through the converter or the composition.
 QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRectF crop,
                             QSizeF render, QString to, std::shared_ptr<Job> job, Progress progress,
-                            std::vector<CropChange> moves)
+                            std::vector<CropChange> moves, QString captions)
 {
     // Measured once, before either engine: a fall back to the composition
     // takes the same sound filters.
@@ -43,7 +46,7 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
             // The call stays outside co_await: GCC 12 destroys by-value arguments
             // of a call inside a co_await expression twice.
             QCoro::Task<void> fast = fastExport(*exe, media, start, end, crop, render, to, job,
-                                                progress, audioFilters, moves);
+                                                progress, audioFilters, moves, captions);
             co_await std::move(fast);
             // A converter that "succeeds" with next to nothing written has failed.
             const QFileInfo written(to);
@@ -63,7 +66,7 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
             throw MWCancelled();
     }
     QCoro::Task<void> composition =
-        avExport(media, start, end, crop, render, to, job, progress, audioFilters, moves);
+        avExport(media, start, end, crop, render, to, job, progress, audioFilters, moves, captions);
     co_await std::move(composition);
 }
 
@@ -71,7 +74,7 @@ QCoro::Task<void> writeClip(MWOpenedMedia media, double start, double end, QRect
 
 QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRectF> area,
                                 int shortSide, QString to, std::shared_ptr<Job> job,
-                                Progress progress)
+                                Progress progress, Captions::Cues captions)
 {
     const double d = media.duration;
     const double start = std::max(0.0, std::min(clip.inTime, d));
@@ -94,13 +97,36 @@ QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QR
         throw MWError(QStringLiteral("The frame for ") + quoted(clip.name) +
                       QStringLiteral(" is empty."));
 
+    // The captions as a script in a file of their own while both engines may read it.
+    std::unique_ptr<QTemporaryFile> script;
+    QString captionText;
+    if (clip.captions) {
+        if (captions.empty())
+            throw MWError(QStringLiteral("The captions for ") + quoted(clip.name) +
+                          QStringLiteral(" are missing. Choose its video's subtitles again, or "
+                                         "turn its captions off."));
+        const Captions::Cues seen = Captions::forClip(captions, start, end);
+        if (!seen.empty()) {
+            script = std::make_unique<QTemporaryFile>(
+                QDir::tempPath() + QStringLiteral("/cutwright-captions-XXXXXX.ass"));
+            const QByteArray text =
+                Captions::script(seen, render.toSize(), clip.aspect, clip.captionStyle);
+            if (!script->open() || script->write(text) != text.size() || !script->flush())
+                throw MWError(QStringLiteral("Couldn't prepare the captions for ") +
+                              quoted(clip.name) + QStringLiteral("."));
+            script->close();
+            captionText = captionFilter(script->fileName());
+        }
+    }
+
     const QString part = CWPartFile::beside(to);
     CWPartFile::remember(part);
     try {
         QCoro::Task<void> writing =
             writeClip(media, start, end, crop, render, part, job, progress,
                       cropChanges(clip, media, area, deliveryFor(media, render.toSize()).frameRate,
-                                  start, end));
+                                  start, end),
+                      captionText);
         co_await std::move(writing);
     } catch (...) {
         CWPartFile::discard(part);

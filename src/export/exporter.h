@@ -22,10 +22,12 @@ namespace ClipExporter {
 // an existing one of the user's: should a file take that name meanwhile, the
 // next free " 2", " 3", … name is used. Returns the path written. Progress
 // runs 0…1 on the main thread and may step back once when the fast path fails
-// and the composition path takes over.
+// and the composition path takes over. captions are the source's cues (in
+// source time); with clip.captions on, those within the clip are burned into
+// its picture, and none at all is an error (the source's captions are missing).
 // Throws MWError with a message for the user, or MWCancelled.
 QCoro::Task<QString> exportClip(Clip clip, MWOpenedMedia media, std::optional<QRectF> area,
                                 int shortSide, QString to, std::shared_ptr<Job> job,
-                                Progress progress);
+                                Progress progress, Captions::Cues captions = {});
 
 }  // namespace ClipExporter

@@ -46,25 +46,6 @@ QString number(long long value)
     return QString::number(value);
 }
 
-// A file name as one option value inside a filter graph: escaped once for
-// the option, once more for the graph.
-QString filterPath(const QString& path)
-{
-    QString value;
-    for (const QChar c : path) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('\'') || c == QLatin1Char(':'))
-            value += QLatin1Char('\\');
-        value += c;
-    }
-    QString graph;
-    for (const QChar c : value) {
-        if (QStringLiteral("\\'[],;").contains(c))
-            graph += QLatin1Char('\\');
-        graph += c;
-    }
-    return graph;
-}
-
 }  // namespace
 
 CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
@@ -85,7 +66,7 @@ CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop)
 
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
                      QSizeF render, const QString& to, const QString& audioFilters,
-                     const QString& cropCommandsFile)
+                     const QString& cropCommandsFile, const QString& captions)
 {
     const CropMath::PixelRect px = storedCrop(media, crop);
     const Delivery d = deliveryFor(media, render.toSize());
@@ -108,7 +89,7 @@ QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const
                   .arg(number(px.w), number(px.h), number(px.x), number(px.y));
     if (!cropCommandsFile.isEmpty())
         filter += QStringLiteral("null,");
-    filter += d.pictureChain(QStringLiteral("nv12"));
+    filter += d.pictureChain(QStringLiteral("nv12"), captions);
     QStringList args{QStringLiteral("-hide_banner"),
                      QStringLiteral("-nostdin"),
                      QStringLiteral("-y"),
@@ -184,7 +165,8 @@ QString lastTwoLines(const QString& text)
 
 QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
                              QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
-                             Progress progress, QString audioFilters, std::vector<CropChange> moves)
+                             Progress progress, QString audioFilters, std::vector<CropChange> moves,
+                             QString captions)
 {
     const double length = std::max(end - start, 0.1);
     QTemporaryDir commandsDir;
@@ -201,7 +183,8 @@ QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, dou
     QProcess* p = process.get();
     cwEndsWithProgram(*p);
     p->setProgram(exe);
-    p->setArguments(fastArgs(media, start, end, crop, render, to, audioFilters, commandsFile));
+    p->setArguments(
+        fastArgs(media, start, end, crop, render, to, audioFilters, commandsFile, captions));
     p->setStandardOutputFile(QProcess::nullDevice());
     auto box = std::make_shared<OutputBox>();
 

@@ -27,20 +27,22 @@ CropMath::PixelRect storedCrop(const MWOpenedMedia& media, const QRectF& crop);
 // index at the front and no edit lists. crop is the crop frame in shown
 // upright pixels; render the even output size; audioFilters libavfilter text
 // for the 48 kHz stereo sound (none when empty). With cropCommandsFile
-// (cropCommands' text in a file) the crop moves as it says.
+// (cropCommands' text in a file) the crop moves as it says; captions
+// (captionFilter) are burned into the output picture.
 QStringList fastArgs(const MWOpenedMedia& media, double start, double end, const QRectF& crop,
                      QSizeF render, const QString& to, const QString& audioFilters = {},
-                     const QString& cropCommandsFile = {});
+                     const QString& cropCommandsFile = {}, const QString& captions = {});
 
 // Runs the converter exe with fastArgs, listed in job while it runs, with its
 // progress (at most 0.99) read from the "time=" of its error stream. Throws
 // MWCancelled when the job was cancelled, else MWError with the last two lines
 // the converter wrote, or the launch error when it could not start. moves
 // (cropChanges) make the crop move; empty keeps crop for the whole clip.
+// captions: captionFilter text, or empty for none.
 QCoro::Task<void> fastExport(QString exe, MWOpenedMedia media, double start, double end,
                              QRectF crop, QSizeF render, QString to, std::shared_ptr<Job> job,
                              Progress progress, QString audioFilters = {},
-                             std::vector<CropChange> moves = {});
+                             std::vector<CropChange> moves = {}, QString captions = {});
 
 // The last two non-empty lines of text (split at line feeds), joined by a space.
 QString lastTwoLines(const QString& text);

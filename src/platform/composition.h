@@ -34,6 +34,10 @@ struct MWComposition {
     // scales as it is. With bt709 the text makes limited-range BT.709, and
     // the output is tagged so; without, the source's tags travel on.
     QString pictureFilters{};
+    // libavfilter text drawn on each output frame (at renderSize, after
+    // pictureFilters), which it sees at its time on the output grid: frame n
+    // at n ÷ the frame rate, 0 the range's first frame. Empty draws nothing.
+    QString captionFilters{};
     bool bt709 = false;
     QString output;  // the MP4 to write; replaced if it exists
     // libavfilter text for the sound once it is 48 kHz stereo, before it is

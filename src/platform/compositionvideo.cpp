@@ -5,6 +5,7 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <algorithm>
@@ -55,6 +56,7 @@ VideoChain::VideoChain(const MWComposition& composition, QSize reference,
 VideoChain::~VideoChain()
 {
     avfilter_graph_free(&graph_);
+    avfilter_graph_free(&captionGraph_);
 }
 
 double VideoChain::progress() const
@@ -187,6 +189,11 @@ void VideoChain::emitSlot()
         cut = cutAt(held_.get(), nextSlot_);
         picture = cut.get();
     }
+    FramePtr captioned;
+    if (!composition_.captionFilters.isEmpty()) {
+        captioned = caption(picture, nextSlot_);
+        picture = captioned.get();
+    }
     av_frame_ref(scratch_.get(), picture);
     scratch_->pts = nextSlot_++;
     scratch_->pict_type = AV_PICTURE_TYPE_NONE;
@@ -241,6 +248,71 @@ FramePtr VideoChain::cutAt(const AVFrame* frame, long long slot)
     if (!encoder_)
         openEncoder(out.get());
     return out;
+}
+
+// The output frame with the captions of its time drawn on a copy: a held
+// frame may stand for several output frames, each with captions of its own.
+FramePtr VideoChain::caption(const AVFrame* picture, long long slot)
+{
+    if (!captionGraph_)
+        openCaptions(picture);
+    FramePtr in = newFrame();
+    int rc = av_frame_ref(in.get(), picture);
+    if (rc >= 0)
+        rc = av_frame_make_writable(in.get());
+    if (rc < 0)
+        throw Failure{av::errorText(rc)};
+    in->pts = slot;
+    rc = av_buffersrc_add_frame_flags(captionSource_, in.get(), 0);
+    if (rc < 0)
+        throw Failure{av::errorText(rc)};
+    FramePtr out = newFrame();
+    rc = av_buffersink_get_frame(captionSink_, out.get());
+    if (rc < 0)
+        throw Failure{av::errorText(rc)};
+    return out;
+}
+
+// Output frame n has the time n in the output rate's own time base, as the
+// converter's frames have after its rate filter: the filter asks libass for
+// the same millisecond in both engines.
+void VideoChain::openCaptions(const AVFrame* first)
+{
+    const QString sourceArgs =
+        QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=1/1")
+            .arg(first->width)
+            .arg(first->height)
+            .arg(first->format)
+            .arg(std::max(composition_.frameRateDen, 1))
+            .arg(std::max(composition_.frameRateNum, 1));
+    const Failure prepare{QStringLiteral("Couldn't prepare the captions.")};
+    captionGraph_ = avfilter_graph_alloc();
+    if (!captionGraph_)
+        throw prepare;
+    if (avfilter_graph_create_filter(&captionSource_, avfilter_get_by_name("buffer"), "in",
+                                     sourceArgs.toUtf8().constData(), nullptr, captionGraph_) < 0 ||
+        avfilter_graph_create_filter(&captionSink_, avfilter_get_by_name("buffersink"), "out",
+                                     nullptr, nullptr, captionGraph_) < 0)
+        throw prepare;
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    if (outputs && inputs) {
+        outputs->name = av_strdup("in");
+        outputs->filter_ctx = captionSource_;
+        inputs->name = av_strdup("out");
+        inputs->filter_ctx = captionSink_;
+    }
+    // The captions are drawn on the picture as it is and leave its format.
+    const QString chain = composition_.captionFilters + QStringLiteral(",format=") +
+                          QString::fromLatin1(av_get_pix_fmt_name(AVPixelFormat(first->format)));
+    const int rc = outputs && inputs
+                       ? avfilter_graph_parse_ptr(captionGraph_, chain.toUtf8().constData(),
+                                                  &inputs, &outputs, nullptr)
+                       : AVERROR(ENOMEM);
+    avfilter_inout_free(&inputs);
+    avfilter_inout_free(&outputs);
+    if (rc < 0 || avfilter_graph_config(captionGraph_, nullptr) < 0)
+        throw prepare;
 }
 
 // The crop is measured on the upright picture the track describes; a frame

@@ -59,6 +59,8 @@ private:
     bool graphFits(const AVFrame* frame) const;
     void openEncoder(const AVFrame* first);
     void emitSlot();
+    FramePtr caption(const AVFrame* picture, long long slot);
+    void openCaptions(const AVFrame* first);
     FramePtr cutAt(const AVFrame* frame, long long slot);
     QRect frameCrop(QRect stored, const AVFrame* frame) const;
     void deliver(AVPacket* packet);
@@ -73,6 +75,11 @@ private:
     AVFilterGraph* graph_ = nullptr;
     AVFilterContext* source_ = nullptr;
     AVFilterContext* sinkFilter_ = nullptr;
+    // The captions' own graph, fed the finished output frames on the output
+    // grid's clock, so that they are timed exactly as the converter's are.
+    AVFilterGraph* captionGraph_ = nullptr;
+    AVFilterContext* captionSource_ = nullptr;
+    AVFilterContext* captionSink_ = nullptr;
     int graphWidth_ = 0;  // the input the graph was made for
     int graphHeight_ = 0;
     int graphFormat_ = -1;
