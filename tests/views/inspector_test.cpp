@@ -152,11 +152,6 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
     CWStoreTestAccess::setClips(*store, {});
     EXPECT_FALSE(apply->isEnabled());
 
-    MWUI::shared()->setZoom(1.5);
-    EXPECT_EQ(view->pad()->width(), qRound(86 * 1.5));
-    EXPECT_EQ(CWShapeTile::miniature(Aspect::wide, 1.5),
-              QSizeF(1.6 * 34 * 1.5, 1.6 * 34 * 1.5 * 9 / 16));
-
     // The clip section follows the selection and renames on every key.
     store->selectClip(addClip("Opening", 1, 3.56));
     EXPECT_EQ(view->caption()->text(), "Frame for the selected clip");

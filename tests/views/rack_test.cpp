@@ -27,20 +27,6 @@ protected:
 
     CWSource source;
 };
-
-// Counts the paints each watched widget receives.
-class PaintCount : public QObject {
-public:
-    QHash<QObject*, int> paints;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints[watched];
-        return false;
-    }
-};
 }  // namespace
 
 TEST_F(RackTest, ChipsSelectDeleteRenumberScrollAndKeepLongNamesInTheirColumn)

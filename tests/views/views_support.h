@@ -3,7 +3,22 @@
 #include "store/store_fixture_support.h"
 #include "theme/mwui.h"
 
+#include <QHash>
 #include <QTest>
+
+// Counts the paints each watched widget receives.
+class PaintCount : public QObject {
+public:
+    QHash<QObject*, int> paints;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        return false;
+    }
+};
 
 // A view of a store on the scripted player, on screen at 100 % zoom and put
 // back to 100 % afterwards, as the other view tests expect it.
