@@ -3,7 +3,6 @@
 #include "views/exportqueue.h"
 #include "views/views_support.h"
 
-#include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QLabel>
 #include <QLineEdit>
@@ -161,7 +160,7 @@ TEST_F(QueueTest, RowsTellTheirStateAndProgressAndTheQueueTheWholeBatch)
     setExport(rows, true);
     ASSERT_EQ(queue->rows().size(), 4);
 
-    QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(queue);
+    QAccessibleInterface* dialog = a11y(queue);
     EXPECT_EQ(dialog->role(), QAccessible::Dialog);
     EXPECT_EQ(dialog->text(QAccessible::Name), "Exporting clips…");
     EXPECT_EQ(dialog->text(QAccessible::Description), "2 of 4 finished, 61 %");
@@ -171,11 +170,11 @@ TEST_F(QueueTest, RowsTellTheirStateAndProgressAndTheQueueTheWholeBatch)
     const QStringList spoken{"Done", "Exporting… 42 %", "Failed: The disk is full", "Waiting"};
     for (int i = 0; i < 4; ++i) {
         CWQueueRow* row = queue->rows()[i];
-        QAccessibleInterface* item = QAccessible::queryAccessibleInterface(row);
+        QAccessibleInterface* item = a11y(row);
         EXPECT_EQ(item->role(), QAccessible::ListItem);
         EXPECT_EQ(item->text(QAccessible::Name), rows[i].name);
         EXPECT_EQ(item->text(QAccessible::Description), spoken[i]);
-        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(row->bar());
+        QAccessibleInterface* bar = a11y(row->bar());
         EXPECT_EQ(bar->role(), QAccessible::ProgressBar);
         EXPECT_EQ(bar->text(QAccessible::Name), rows[i].name);
         EXPECT_NEAR(bar->valueInterface()->currentValue().toDouble(), rows[i].progress, 1e-9);
@@ -188,7 +187,5 @@ TEST_F(QueueTest, RowsTellTheirStateAndProgressAndTheQueueTheWholeBatch)
     setExport(ended, false);
     EXPECT_EQ(dialog->text(QAccessible::Name), "Export finished");
     EXPECT_EQ(dialog->text(QAccessible::Description), "4 of 4 finished, 100 %");
-    EXPECT_EQ(
-        QAccessible::queryAccessibleInterface(queue->rows()[1])->text(QAccessible::Description),
-        "Done");
+    EXPECT_EQ(a11y(queue->rows()[1])->text(QAccessible::Description), "Done");
 }

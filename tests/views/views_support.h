@@ -3,8 +3,23 @@
 #include "store/store_fixture_support.h"
 #include "theme/mwui.h"
 
+#include <QAccessible>
 #include <QHash>
 #include <QTest>
+
+// What a screen reader finds for a widget, and its name and description.
+inline QAccessibleInterface* a11y(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+inline QString a11yName(QObject* object)
+{
+    return a11y(object)->text(QAccessible::Name);
+}
+inline QString a11yDescription(QObject* object)
+{
+    return a11y(object)->text(QAccessible::Description);
+}
 
 // Counts the paints each watched widget receives.
 class PaintCount : public QObject {
