@@ -4,7 +4,6 @@
 #include "views/cropframewidget.h"
 #include "views/exportqueue.h"
 #include "views/inspector.h"
-#include "views/mainview.h"
 #include "views/rack.h"
 #include "views/timeline.h"
 #include "views/timelinehandle.h"
@@ -42,17 +41,6 @@ protected:
         addSource("/videos/talk.mp4", 60);
     }
 
-    // A key as the window system delivers it: to the window, then its focus widget.
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(window->windowHandle(), key, modifiers);
-    }
-    void type(const QByteArray& keys)
-    {
-        for (const char c : keys)
-            QTest::keyClick(window->windowHandle(), c);
-    }
-
     QAction* item(const QString& text)
     {
         for (QAction* a : window->menuBar()->findChildren<QAction*>())
@@ -61,8 +49,6 @@ protected:
         ADD_FAILURE() << "no item " << text.toStdString();
         return nullptr;
     }
-
-    CWMain* main() { return window->findChild<CWMain*>(); }
 };
 
 TEST_F(KeysTest, PlainKeysActOnTheStore)

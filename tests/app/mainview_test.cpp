@@ -5,7 +5,6 @@
 #include "views/bin.h"
 #include "views/header.h"
 #include "views/inspector.h"
-#include "views/mainview.h"
 #include "views/timeline.h"
 
 #include <QLabel>
@@ -17,8 +16,7 @@ protected:
     {
         WindowTest::SetUp();
         MWUI::shared()->resetZoom();
-        main = window->findChild<CWMain*>();
-        header = main->header();
+        header = main()->header();
         showWindow();
     }
     void TearDown() override
@@ -33,7 +31,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    CWMain* main = nullptr;
     CWHeader* header = nullptr;
 };
 }  // namespace
@@ -46,9 +43,9 @@ TEST_F(MainViewTest, ZoomScalesTheColumnsButNeverTheWindowMinimum)
         SCOPED_TRACE(zoom);
         MWUI::shared()->setZoom(zoom);
         QCoreApplication::processEvents();
-        EXPECT_EQ(main->bin()->width(), bin);
-        EXPECT_EQ(main->inspector()->width(), inspector);
-        EXPECT_EQ(main->timeline()->height(), timeline);
+        EXPECT_EQ(main()->bin()->width(), bin);
+        EXPECT_EQ(main()->inspector()->width(), inspector);
+        EXPECT_EQ(main()->timeline()->height(), timeline);
         EXPECT_EQ(window->centralWidget()->minimumSizeHint(), QSize(1180, 760));
     }
 }
@@ -60,7 +57,7 @@ TEST_F(MainViewTest, HeaderActionsAndOrbs)
     EXPECT_FALSE(header->addClipButton()->isEnabled());
     EXPECT_EQ(header->exportAllButton()->text(), "Export All (0)");
     EXPECT_FALSE(header->exportAllButton()->isEnabled());
-    EXPECT_EQ(main->status()->text(), CWMain::keyHint());
+    EXPECT_EQ(main()->status()->text(), CWMain::keyHint());
 
     addSource("/videos/Beach Day.mp4", 60);
     EXPECT_FALSE(header->playOrb()->lit());
@@ -89,7 +86,7 @@ TEST_F(MainViewTest, HeaderActionsAndOrbs)
     click(header->addClipButton());
     ASSERT_EQ(store->clips().size(), 1);
     EXPECT_EQ(header->exportAllButton()->text(), "Export All (1)");
-    EXPECT_EQ(main->status()->text(), store->note());
+    EXPECT_EQ(main()->status()->text(), store->note());
 
     CWStoreTestAccess::setExport(*store, store->exportRows(), true);
     EXPECT_FALSE(header->exportAllButton()->isEnabled());

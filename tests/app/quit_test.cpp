@@ -1,7 +1,6 @@
 #include "app/unixsignals.h"
 #include "app/window_fixture_support.h"
 #include "common/testutil.h"
-#include "model/session.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,13 +8,9 @@
 #include <csignal>
 #include <unistd.h>
 
-namespace {
+using storetest::savedSession;
 
-std::optional<CWSession> savedSession()
-{
-    QFile file(CWStore::sessionURL());
-    return file.open(QIODevice::ReadOnly) ? CWSession::decode(file.readAll()) : std::nullopt;
-}
+namespace {
 
 // The converter processes still running as children of this test.
 int childConverters()
@@ -96,10 +91,7 @@ protected:
         services->folder = out.path();
         services->cores = 4;  // one clip at a time: the second is waiting
         // A finished clip from before is the user's and stays.
-        QFile kept(out.filePath("earlier.mp4"));
-        ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
-        kept.write("mine");
-        kept.close();
+        storetest::writeSession("mine", out.filePath("earlier.mp4"));
         store->exportAll();
         ASSERT_TRUE(store->exporting());
         ASSERT_TRUE(testutil::waitUntil(

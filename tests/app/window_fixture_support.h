@@ -6,6 +6,7 @@
 #include "app/delegate.h"
 #include "app/mainwindow.h"
 #include "store/store_fixture_support.h"
+#include "views/mainview.h"
 
 #include <QApplication>
 #include <QTest>
@@ -39,6 +40,18 @@ protected:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
+
+    // A key as the window system delivers it: to the window, then its focus widget.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(window->windowHandle(), key, modifiers);
+    }
+    void type(const QByteArray& keys)
+    {
+        for (const char c : keys)
+            QTest::keyClick(window->windowHandle(), c);
+    }
+    CWMain* main() const { return window->findChild<CWMain*>(); }
 
     // A source made by hand (no media opened), selected.
     CWSource addSource(const QString& file, double duration, float fps = 25)

@@ -9,9 +9,8 @@
 #include <QScreen>
 #include <gtest/gtest.h>
 
-// The about window is drawn for 420 × 380 at 100 %; its icon, padding and type
-// grow with the zoom, and the window with them, as far as the screen allows,
-// so nothing in it is squeezed or cut, and it stays one fixed size the user
+// The about window is 420 × 380 at 100 % and grows with the zoom as far as
+// the screen allows, nothing in it squeezed or cut, at one size the user
 // does not drag.
 TEST(AboutWindow, GrowsWithTheZoomWithinTheScreen)
 {

@@ -39,10 +39,9 @@ protected:
     qint64 clock = 0;
 };
 
-// At In a clip's one frame changes as before; away from In the first change
-// keeps that frame as a point at In and sets the new one at the playhead; the
-// clip's own frame stays the first point's, which is what a reader that knows
-// nothing of points shows.
+// Away from In, the first frame change keeps the old frame as a point at In
+// and sets the new one at the playhead; the clip's own frame stays the first
+// point's, for readers that know nothing of points.
 TEST_F(FramePointsTest, AFrameChangeAwayFromInSetsAPointAtThePlayhead)
 {
     store->setZoom(1.5);

@@ -38,12 +38,9 @@ TEST_F(StoreTest, ExportFolderFallsBackToVideosAndParallelismFollowsTheCores)
     qunsetenv("CUTWRIGHT_CONVERTER");
 }
 
-// Clip names the file system could not take as they are still give files:
-// eighty emoji (320 bytes) made every export of the clip fail with "File name
-// too long", a NUL cut the name short and lost ".mp4". The output size is the
-// one chosen when "Export All" was pressed, for every clip of the batch, even
-// when the choice changes while the batch runs. A source deleted during the
-// batch fails only its clips not yet started.
+// Clip names the file system could not take as they are (eighty emoji: "File
+// name too long"; a NUL) still give files. The batch keeps the output size of
+// its start; a source deleted meanwhile fails only its clips not yet started.
 TEST_F(StoreTest, EveryClipNameGivesAFileAtTheBatchsSizeAndTheRefusals)
 {
     store->exportAll();

@@ -4,9 +4,7 @@
 #include <cmath>
 
 // What only libmpv's own clock and frames show through the store; the rules
-// themselves (In point first, start over at the end, steps, nudges, switching
-// items) are in the scripted-player transport tests, and the player's exact
-// seeks in its own tests.
+// themselves are the scripted-player transport tests'.
 TEST(RealPlayer, AClipStopsExactlyAtItsOutPointAndTheStoreKeepsTheAskedTime)
 {
     QFile::remove(CWStore::sessionURL());

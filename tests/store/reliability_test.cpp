@@ -40,14 +40,10 @@ void expectClipShownUnder(const CWStore& store, const QString& sourceId)
 }
 }  // namespace
 
-// A session file the store cannot use is never overwritten: it is moved aside
-// under a name of its own that says so, before anything is saved, and the note
-// names it. One hand-edited field is enough to make a file unusable (what the
-// decoder refuses is the session tests'). Restore removes nothing beside the
-// session: no file there can be proved to be a save's leftover rather than the
-// user's own ("session.json.backup" has the very shape of the temporaries Qt
-// names). Saved videos whose files are missing stay in the file as they were
-// saved, across launches and edits.
+// A session file the store cannot use is moved aside under a name that says
+// so, before anything is saved, and the note names it. Nothing beside the
+// session is removed: no such file can be proved a save's leftover rather than
+// the user's own. Saved videos whose files are missing stay saved as they were.
 TEST_F(StoreTest, RestoreKeepsUnusableFilesAsideAndMissingVideosSavedAndRemovesNothing)
 {
     const QDir folder = QFileInfo(CWStore::sessionURL()).dir();
@@ -132,13 +128,11 @@ TEST_F(StoreTest, AFullDiskFailsOnlyTheClipsThatDoNotFit)
     umount(QFile::encodeName(out.path()).constData());
 }
 
-// A saved video that comes back through a file already in the bin, or through
-// an import of the file the restore could not find, brings its clips with it:
-// visible, exported and saved under the id of the source that shows them.
+// A saved video that comes back through a file already in the bin, or an
+// import of the file the restore could not find, brings its clips with it.
 TEST_F(StoreTest, ASavedVideoMatchedByItsFileOrImportedAgainBringsBackItsClips)
 {
-    // Two entries for one file (the file imported again under a new id while
-    // the old entry waited): the clip of the second follows the file to the first.
+    // Two entries for one file: the clip of the second follows it to the first.
     const QString file = copy("h264_aac.mp4", "talk.mp4");
     writeSession(sessionWith({{kOtherId, file}, {kSavedId, file}}));
     for (int launch = 0; launch < 2; ++launch) {
@@ -147,8 +141,8 @@ TEST_F(StoreTest, ASavedVideoMatchedByItsFileOrImportedAgainBringsBackItsClips)
         expectClipShownUnder(*restored, kOtherId);
     }
 
-    // The restore says "Not found"; the user finds the file and imports it: it
-    // comes back as the saved video, with its id, its clips and its bar choice.
+    // A file the restore did not find, imported: the saved video with its id,
+    // clips and bar choice.
     writeSession(sessionWith({{kSavedId, media.filePath("found.mp4")}}));
     const auto restored = launched();
     importNow(*restored, {copy("h264_aac.mp4", "found.mp4")});

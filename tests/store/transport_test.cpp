@@ -53,10 +53,8 @@ TEST_F(StoreTest, SeeksClampPlayStopsAtOutStepsMoveWholeFramesAndRemovalMovesOn)
     store->togglePlay();
     EXPECT_DOUBLE_EQ(player->now, 10);
 
-    // Steps and nudges move by whole frames (a second without a frame rate); a
-    // nudge moves the focused mark, never closer than half a second to the
-    // other. The frame counts and the playhead following a nudge are the arrow
-    // keys' test; a step pauses.
+    // A nudge needs a focused mark and stops half a second from the other; a
+    // step pauses (frame counts: the arrow keys' test).
     store->select(addSource("/v/a.mov", 60, 25).id);
     store->nudgeTrim(1);  // no focus: nothing
     EXPECT_DOUBLE_EQ(store->inMark(), 0);

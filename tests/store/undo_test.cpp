@@ -29,9 +29,8 @@ protected:
 
 }  // namespace
 
-// Every kind of change is one step, named in what Undo says; undoing walks
-// back through each state exactly and Redo forward again, and the session
-// file follows every move.
+// Every kind of change is one named step; Undo and Redo walk every state
+// exactly, and the session file follows.
 TEST_F(UndoTest, EveryKindOfChangeIsOneStepBackAndForth)
 {
     const CWSource talk = addSource("/videos/talk.mp4", 60);
@@ -121,9 +120,8 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepBackAndForth)
     expectSavedAsShown();
 }
 
-// A drag, a run of typing and a knob turned are each one step; a selection or
-// the end of the gesture ends them. Undoing a change of the selected clip
-// shows its frame and marks again, and that writes no step of its own.
+// A drag, a run of typing and a knob turned are each one step. Undoing a
+// change of the selected clip shows its frame and marks again, as no step.
 TEST_F(UndoTest, GesturesTypingAndBurstsAreOneStepEach)
 {
     const CWSource talk = addSource("/videos/talk.mp4", 60);
@@ -231,10 +229,8 @@ TEST_F(UndoTest, GesturesTypingAndBurstsAreOneStepEach)
     EXPECT_EQ(CWStoreTestAccess::undoCount(*store), CWHistory::limit);
 }
 
-// A removed video comes back with its clips, its opened media and its
-// filmstrip, without opening its file again, even when the file has gone
-// meanwhile; nothing on disk is touched. Undoing the import takes the video out
-// the same way.
+// A removed video comes back as it was in memory, without opening its file
+// (gone meanwhile); nothing on disk is touched. Undoing an import removes it.
 TEST_F(UndoTest, RemovedVideoComesBackAsItWasInMemory)
 {
     const QString talk = copy("h264_aac.mp4", "talk.mp4");

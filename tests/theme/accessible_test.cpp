@@ -32,8 +32,8 @@ void act(QAccessibleInterface* iface, const QString& action)
 }  // namespace
 
 // Each kind of control of the kit, as a screen reader meets it: the name a
-// person would say (never a symbol's), the role, the value in words and the
-// state, and the actions that work it.
+// person would say (never a symbol's), the value in words, the state and the
+// actions that work it. Each control's role is the control kit's test.
 TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
 {
     themetest::SharedState keep;
@@ -43,7 +43,6 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     exportAll.setSymbol("square.and.arrow.up.on.square");
     exportAll.setToolTip("Export every clip (Ctrl+E)");
     exportAll.setText("Export All (3)");
-    EXPECT_EQ(a11y(&exportAll)->role(), QAccessible::Button);
     EXPECT_EQ(a11y(&exportAll)->text(QAccessible::Name), "Export All (3)");
     EXPECT_EQ(a11y(&exportAll)->text(QAccessible::Description), "Export every clip (Ctrl+E)");
     MWChromeButton bare;
@@ -72,7 +71,6 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     quality.setItems<int>({{1080, "1080p"}, {720, "720p"}});
     quality.select(720);
     QAccessibleInterface* group = a11y(&quality);
-    EXPECT_EQ(group->role(), QAccessible::Grouping);
     EXPECT_EQ(group->text(QAccessible::Name), "Output quality");
     EXPECT_EQ(group->text(QAccessible::Description), "720p");
     ASSERT_EQ(group->childCount(), 2);
@@ -97,7 +95,6 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     knob.setFormat([](double v) { return QString::asprintf("%.2f×", v); });
     knob.setValue(1.5);
     QAccessibleInterface* dial = a11y(&knob);
-    EXPECT_EQ(dial->role(), QAccessible::Dial);
     EXPECT_EQ(dial->text(QAccessible::Name), "Zoom");
     EXPECT_EQ(dial->text(QAccessible::Value), "1.50×");
     EXPECT_EQ(dial->text(QAccessible::Description), "1.50×");
@@ -112,7 +109,6 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     MWSwitch grid("Thirds grid");
     grid.setOn(true);
     QAccessibleInterface* box = a11y(&grid);
-    EXPECT_EQ(box->role(), QAccessible::CheckBox);
     EXPECT_EQ(box->text(QAccessible::Name), "Thirds grid");
     EXPECT_TRUE(box->state().checkable);
     EXPECT_TRUE(box->state().checked);
@@ -124,7 +120,6 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     // Read-only text: the LCD's time and the two-part title as words.
     MWLCD lcd("00:12.4", 17);
     lcd.setAccessibleDescription("Playhead");
-    EXPECT_EQ(a11y(&lcd)->role(), QAccessible::StaticText);
     EXPECT_EQ(a11y(&lcd)->text(QAccessible::Name), "00:12.4");
     EXPECT_TRUE(a11y(&lcd)->state().readOnly);
     lcd.setText("00:13.0");
@@ -135,7 +130,6 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     // The maker's credit is a link a reader can follow.
     testutil::UrlCatcher catcher;
     MWSOCredit credit;
-    EXPECT_EQ(a11y(&credit)->role(), QAccessible::Link);
     act(a11y(&credit), QAccessibleActionInterface::pressAction());
     EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl(QLatin1String(kMarrowickSite))});
 

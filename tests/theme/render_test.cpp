@@ -165,18 +165,4 @@ TEST(ControlKit, FacesAreMadeAtTheDevicePixelRatio)
     EXPECT_EQ(pixmap.toImage().pixelColor(59, 39), QColor(Qt::red));  // the whole device area
 }
 
-TEST(BrushedLines, BarsFollowTheFixedPattern)
-{
-    EXPECT_TRUE(brushedBars(0).isEmpty());
-    const QVector<BrushedBar> bars = brushedBars(16);
-    ASSERT_EQ(bars.size(), 10);                                   // y = 0, 1.6, … 14.4
-    const double opacities[] = {0, 2, 4, 6, 8, 10, 12, 1, 3, 5};  // (i × 7919) mod 13
-    for (int i = 0; i < bars.size(); ++i) {
-        EXPECT_NEAR(bars[i].y, 1.6 * i, 1e-9);
-        EXPECT_DOUBLE_EQ(bars[i].height, 0.6);
-        EXPECT_NEAR(bars[i].opacity, opacities[i] / 13.0, 1e-12) << i;
-    }
-    EXPECT_EQ(brushedBars(16.01).size(), 11);
-}
-
 }  // namespace

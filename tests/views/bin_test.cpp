@@ -3,7 +3,6 @@
 #include "views/binrow.h"
 #include "views/views_support.h"
 
-#include <QAccessible>
 #include <QDropEvent>
 #include <QMimeData>
 
@@ -138,14 +137,14 @@ TEST_F(BinTest, RowsAreAListOfItemsTheKeyboardAndAScreenReaderOperate)
     const CWSource a = addSource("/videos/talk.mp4", 600);
     const CWSource b = addSource("/videos/b-roll.mp4", 65);
     store->select(a.id);
-    CWStoreTestAccess::setClips(*store, {storetest::clipOf(a.id, "a1", 0, 5),
-                                         storetest::clipOf(a.id, "a2", 5, 9)});
+    CWStoreTestAccess::setClips(
+        *store, {storetest::clipOf(a.id, "a1", 0, 5), storetest::clipOf(a.id, "a2", 5, 9)});
     view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
     CWBinRow* rowA = rowOf(a.id);
     CWBinRow* rowB = rowOf(b.id);
 
-    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(rowA);
+    QAccessibleInterface* item = a11y(rowA);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->role(), QAccessible::ListItem);
     EXPECT_EQ(item->text(QAccessible::Name), "talk.mp4, 1920×1080, 2 clips, 10:00");
@@ -154,11 +153,11 @@ TEST_F(BinTest, RowsAreAListOfItemsTheKeyboardAndAScreenReaderOperate)
     EXPECT_EQ(item->parent()->role(), QAccessible::List);
     EXPECT_EQ(item->parent()->text(QAccessible::Name), "Media bin");
     // The ✕ inside the row is a button of its own.
-    QAccessibleInterface* cross = QAccessible::queryAccessibleInterface(rowA->removeButton());
+    QAccessibleInterface* cross = a11y(rowA->removeButton());
     EXPECT_EQ(cross->role(), QAccessible::Button);
     EXPECT_EQ(cross->text(QAccessible::Name), "Remove from the bin");
 
-    QAccessibleInterface* other = QAccessible::queryAccessibleInterface(rowB);
+    QAccessibleInterface* other = a11y(rowB);
     EXPECT_EQ(other->text(QAccessible::Name), "b-roll.mp4, 1920×1080, 0 clips, 1:05");
     other->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(store->currentSourceID(), b.id);

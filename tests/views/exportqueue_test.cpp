@@ -3,6 +3,7 @@
 #include "views/exportqueue.h"
 #include "views/views_support.h"
 
+#include <QAccessibleValueInterface>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -127,8 +128,8 @@ TEST_F(QueueTest, CancelDuringARealBatchEndsItThenOffersClose)
     ASSERT_TRUE(testutil::waitUntil([&] { return rows[0]->bar()->value() > 0; }, 60000));
 
     // Stray keys never stop a batch: Space is the play key everywhere else.
-    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,
-                              Qt::Key_Space, Qt::Key_Enter})
+    for (const Qt::Key key :
+         {Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Enter})
         QTest::keyClick(view->windowHandle(), key);
     EXPECT_TRUE(store->exporting());
     for (CWQueueRow* row : rows)
@@ -144,4 +145,47 @@ TEST_F(QueueTest, CancelDuringARealBatchEndsItThenOffersClose)
     EXPECT_EQ(queue->title()->text(), "Export finished");
     QTest::keyClick(view->windowHandle(), Qt::Key_Escape);  // ended: Escape closes
     EXPECT_FALSE(queue->isVisible());
+}
+
+// The export queue is a dialog named by its title with the batch's progress;
+// each row and bar is named by its clip, with its state in words.
+TEST_F(QueueTest, RowsTellTheirStateAndProgressAndTheQueueTheWholeBatch)
+{
+    CWExportQueue* queue = view->queue;
+    const QList<ExportRow> rows{
+        {QUuid::createUuid(), "talk – clip 1 (9x16).mp4", 1.0, "Done", {}},
+        {QUuid::createUuid(), "talk – clip 2 (1x1).mp4", 0.42, "Exporting…", {}},
+        {QUuid::createUuid(), "talk – clip 3 (4x5).mp4", 0.1, "Failed: The disk is full", {}},
+        {QUuid::createUuid(), "talk – clip 4 (16x9).mp4", 0, "Waiting", {}}};
+    setExport(rows, true);
+    ASSERT_EQ(queue->rows().size(), 4);
+
+    QAccessibleInterface* dialog = a11y(queue);
+    EXPECT_EQ(dialog->role(), QAccessible::Dialog);
+    EXPECT_EQ(dialog->text(QAccessible::Name), "Exporting clips…");
+    EXPECT_EQ(dialog->text(QAccessible::Description), "2 of 4 finished, 61 %");
+    ASSERT_NE(dialog->valueInterface(), nullptr);
+    EXPECT_NEAR(dialog->valueInterface()->currentValue().toDouble(), 2.42 / 4, 1e-9);
+
+    const QStringList spoken{"Done", "Exporting… 42 %", "Failed: The disk is full", "Waiting"};
+    for (int i = 0; i < 4; ++i) {
+        CWQueueRow* row = queue->rows()[i];
+        QAccessibleInterface* item = a11y(row);
+        EXPECT_EQ(item->role(), QAccessible::ListItem);
+        EXPECT_EQ(item->text(QAccessible::Name), rows[i].name);
+        EXPECT_EQ(item->text(QAccessible::Description), spoken[i]);
+        QAccessibleInterface* bar = a11y(row->bar());
+        EXPECT_EQ(bar->role(), QAccessible::ProgressBar);
+        EXPECT_EQ(bar->text(QAccessible::Name), rows[i].name);
+        EXPECT_NEAR(bar->valueInterface()->currentValue().toDouble(), rows[i].progress, 1e-9);
+    }
+
+    QList<ExportRow> ended = rows;
+    ended[1].state = "Done";
+    ended[1].progress = 1;
+    ended[3].state = "Cancelled";
+    setExport(ended, false);
+    EXPECT_EQ(dialog->text(QAccessible::Name), "Export finished");
+    EXPECT_EQ(dialog->text(QAccessible::Description), "4 of 4 finished, 100 %");
+    EXPECT_EQ(a11y(queue->rows()[1])->text(QAccessible::Description), "Done");
 }

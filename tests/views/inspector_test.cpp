@@ -3,11 +3,14 @@
 #include "theme/segment.h"
 #include "theme/switch.h"
 #include "theme/text.h"
+#include "views/cropframewidget.h"
 #include "views/inspector.h"
 #include "views/positionpad.h"
 #include "views/shapetile.h"
 #include "views/views_support.h"
 
+#include <QAccessibleActionInterface>
+#include <QAccessibleValueInterface>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -152,11 +155,6 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
     CWStoreTestAccess::setClips(*store, {});
     EXPECT_FALSE(apply->isEnabled());
 
-    MWUI::shared()->setZoom(1.5);
-    EXPECT_EQ(view->pad()->width(), qRound(86 * 1.5));
-    EXPECT_EQ(CWShapeTile::miniature(Aspect::wide, 1.5),
-              QSizeF(1.6 * 34 * 1.5, 1.6 * 34 * 1.5 * 9 / 16));
-
     // The clip section follows the selection and renames on every key.
     store->selectClip(addClip("Opening", 1, 3.56));
     EXPECT_EQ(view->caption()->text(), "Frame for the selected clip");
@@ -244,4 +242,64 @@ TEST_F(InspectorTest, GlideOrCutForThePointAtThePlayhead)
 
     store->setSelectedClipID(std::nullopt);
     EXPECT_FALSE(controls->isVisible());
+}
+
+// The inspector's controls by their names; pressing a segment's item is the
+// kit's test, and the item reaching the store the inspector's click test.
+TEST_F(InspectorTest, ShapesQualityZoomPadFrameAndNameAreReadableAndWork)
+{
+    store->selectClip(addClip("Talk", 1, 4));
+    EXPECT_EQ(a11yName(view.get()), "Inspector");
+    EXPECT_EQ(a11y(view.get())->role(), QAccessible::Grouping);
+
+    CWShapeTile* vertical = view->tiles().at(0);
+    CWShapeTile* square = view->tiles().at(1);
+    EXPECT_EQ(a11y(vertical)->role(), QAccessible::RadioButton);
+    EXPECT_EQ(a11yName(vertical), "9:16, Reels · TikTok · Shorts");
+    EXPECT_TRUE(a11y(vertical)->state().checked);
+    EXPECT_FALSE(a11y(square)->state().checked);
+    a11y(square)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(store->aspect(), Aspect::square);
+    EXPECT_EQ(store->selectedClip()->aspect, Aspect::square);
+    EXPECT_TRUE(a11y(square)->state().checked);
+    EXPECT_FALSE(a11y(vertical)->state().checked);
+
+    QAccessibleInterface* quality = a11y(view->qualitySegment());
+    EXPECT_EQ(quality->text(QAccessible::Name), "Output quality");
+    ASSERT_EQ(quality->childCount(), 2);
+
+    QAccessibleInterface* audio = a11y(view->audioSegment());
+    EXPECT_EQ(audio->text(QAccessible::Name), "Audio level");
+    ASSERT_EQ(audio->childCount(), 2);
+    EXPECT_EQ(audio->child(0)->text(QAccessible::Name), "Source level");
+    EXPECT_EQ(audio->child(1)->text(QAccessible::Name), "Normalize to −14 LUFS");
+
+    store->setZoom(1.5);
+    EXPECT_EQ(a11yName(view->zoomKnob()), "Zoom");
+    EXPECT_EQ(a11yDescription(view->zoomKnob()), "1.50×");
+    a11y(view->zoomKnob())->valueInterface()->setCurrentValue(2.0);
+    EXPECT_DOUBLE_EQ(store->zoom(), 2.0);
+
+    CWPositionPad* pad = view->pad();
+    EXPECT_EQ(a11yName(pad), "Position");
+    EXPECT_EQ(a11yDescription(pad), "Centre 50 %, 50 %");
+    store->setCenterX(0.25);
+    EXPECT_EQ(a11yDescription(pad), "Centre 25 %, 50 %");
+    CWCropOverlay frame(store.get());
+    EXPECT_EQ(a11yName(&frame), "Crop frame");
+    EXPECT_EQ(a11yDescription(&frame), "1:1, centre 25 %, 50 %");
+    // The pad's axes are sliders a reader can set, through the frame's rule:
+    // the square frame at zoom 2 stops with its left edge on the picture's.
+    ASSERT_EQ(a11y(pad)->childCount(), 2);
+    QAccessibleInterface* across = a11y(pad)->child(0);
+    EXPECT_EQ(across->role(), QAccessible::Slider);
+    EXPECT_EQ(across->text(QAccessible::Name), "Across");
+    EXPECT_EQ(a11y(pad)->indexOfChild(across), 0);
+    across->valueInterface()->setCurrentValue(0.0);
+    EXPECT_NEAR(store->centerX(), 270.0 / 1920, 1e-9);
+    EXPECT_NEAR(across->valueInterface()->currentValue().toDouble(), 270.0 / 1920, 1e-9);
+    EXPECT_EQ(a11y(pad)->child(1)->text(QAccessible::Value), "50 %");
+
+    EXPECT_EQ(a11yName(view->nameField()), "Clip name");
+    EXPECT_EQ(a11y(view->nameField())->role(), QAccessible::EditableText);
 }

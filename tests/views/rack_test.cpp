@@ -2,7 +2,6 @@
 #include "views/rack.h"
 #include "views/views_support.h"
 
-#include <QAccessible>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -26,20 +25,6 @@ protected:
     }
 
     CWSource source;
-};
-
-// Counts the paints each watched widget receives.
-class PaintCount : public QObject {
-public:
-    QHash<QObject*, int> paints;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints[watched];
-        return false;
-    }
 };
 }  // namespace
 
@@ -156,7 +141,7 @@ TEST_F(RackTest, ChipsAreAListOfItemsTheKeyboardAndAScreenReaderOperate)
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
     const QList<CWRackChip*> chips = view->chips();
 
-    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(chips[1]);
+    QAccessibleInterface* item = a11y(chips[1]);
     ASSERT_TRUE(item);
     EXPECT_EQ(item->role(), QAccessible::ListItem);
     EXPECT_EQ(item->text(QAccessible::Name), "Clip 2, Interview – clip 2, 9:16, 0:04.0");
@@ -194,7 +179,7 @@ TEST_F(RackTest, ChipsAreAListOfItemsTheKeyboardAndAScreenReaderOperate)
     EXPECT_EQ(store->clips()[1].id, c.id);
     EXPECT_TRUE(view->chips()[1]->hasFocus());
     // The screen reader's delete does the same as the ✕.
-    QAccessibleInterface* first = QAccessible::queryAccessibleInterface(view->chips()[0]);
+    QAccessibleInterface* first = a11y(view->chips()[0]);
     first->actionInterface()->doAction("Delete clip");
     ASSERT_EQ(store->clips().size(), 1);
     EXPECT_EQ(store->clips()[0].id, c.id);

@@ -4,8 +4,6 @@
 #include "views/timelinetrack.h"
 #include "views/views_support.h"
 
-#include <QAccessible>
-
 namespace {
 class TimelineAccessTest : public ViewTest<CWTimeline, 700, 220> {
 protected:
@@ -15,10 +13,6 @@ protected:
         store->select(source.id);
         store->setOut(30);
         store->setIn(10);
-    }
-    QAccessibleInterface* access(QObject* object)
-    {
-        return QAccessible::queryAccessibleInterface(object);
     }
     CWSource source;
 };
@@ -42,7 +36,7 @@ TEST_F(TimelineAccessTest, HandlesAreSlidersTheKeyboardNudgesAndBarsAreButtons)
     QTest::mouseRelease(view->windowHandle(), Qt::LeftButton, {}, track->mapTo(view.get(), grip));
     store->setTrimFocus(std::nullopt);
 
-    QAccessibleInterface* slider = access(in);
+    QAccessibleInterface* slider = a11y(in);
     ASSERT_TRUE(slider);
     EXPECT_EQ(slider->role(), QAccessible::Slider);
     EXPECT_EQ(slider->text(QAccessible::Name), "In point 0:10.0");
@@ -55,17 +49,12 @@ TEST_F(TimelineAccessTest, HandlesAreSlidersTheKeyboardNudgesAndBarsAreButtons)
     // Tab gives a handle the arrow keys; they nudge by a frame, ten with Shift.
     out->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(store->trimFocus(), 1);
-    EXPECT_TRUE(access(out)->state().selected);
+    EXPECT_TRUE(a11y(out)->state().selected);
     QTest::keyClick(out, Qt::Key_Right);
     EXPECT_NEAR(store->outMark(), 30.04, 1e-9);
     QTest::keyClick(out, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_NEAR(store->outMark(), 29.64, 1e-9);
-    EXPECT_EQ(access(out)->text(QAccessible::Name), "Out point 0:29.6");
-    // Even after Escape let go of the trim focus, a focused handle's arrows move it.
-    store->setTrimFocus(std::nullopt);
-    QTest::keyClick(out, Qt::Key_Right);
-    EXPECT_EQ(store->trimFocus(), 1);
-    EXPECT_NEAR(store->outMark(), 29.68, 1e-9);
+    EXPECT_EQ(a11y(out)->text(QAccessible::Name), "Out point 0:29.6");
 
     // A screen reader sets the value outright; the In handle takes the arrows.
     slider->valueInterface()->setCurrentValue(12.0);
@@ -73,14 +62,14 @@ TEST_F(TimelineAccessTest, HandlesAreSlidersTheKeyboardNudgesAndBarsAreButtons)
     EXPECT_EQ(slider->text(QAccessible::Name), "In point 0:12.0");
     EXPECT_EQ(store->trimFocus(), 0);
     EXPECT_TRUE(slider->state().selected);
-    EXPECT_FALSE(access(out)->state().selected);
+    EXPECT_FALSE(a11y(out)->state().selected);
 
     // The bars of this video are buttons named like their chips; a press selects.
     const Clip a{QUuid::createUuid(), source.id, "Opening", 40, 45, Aspect::square};
     const Clip elsewhere{QUuid::createUuid(), QUuid::createUuid(), "Other", 0, 5};
     const Clip b{QUuid::createUuid(), source.id, "Close", 60, 64, Aspect::wide};
     CWStoreTestAccess::setClips(*store, {a, elsewhere, b});
-    QAccessibleInterface* trackAccess = access(track);
+    QAccessibleInterface* trackAccess = a11y(track);
     ASSERT_EQ(trackAccess->childCount(), 4);  // two handles, two bars
     QAccessibleInterface* bar = trackAccess->child(3);
     ASSERT_TRUE(bar);

@@ -3,7 +3,37 @@
 #include "store/store_fixture_support.h"
 #include "theme/mwui.h"
 
+#include <QAccessible>
+#include <QHash>
 #include <QTest>
+
+// What a screen reader finds for a widget, and its name and description.
+inline QAccessibleInterface* a11y(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+inline QString a11yName(QObject* object)
+{
+    return a11y(object)->text(QAccessible::Name);
+}
+inline QString a11yDescription(QObject* object)
+{
+    return a11y(object)->text(QAccessible::Description);
+}
+
+// Counts the paints each watched widget receives.
+class PaintCount : public QObject {
+public:
+    QHash<QObject*, int> paints;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        return false;
+    }
+};
 
 // A view of a store on the scripted player, on screen at 100 % zoom and put
 // back to 100 % afterwards, as the other view tests expect it.

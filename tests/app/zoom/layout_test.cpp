@@ -6,7 +6,6 @@
 #include "theme/mwui.h"
 #include "views/header.h"
 #include "views/inspector.h"
-#include "views/mainview.h"
 #include "views/timeline.h"
 #include "views/viewer.h"
 
@@ -33,7 +32,6 @@ protected:
     {
         MWUI::shared()->setZoom(startZoom);
         WindowTest::SetUp();
-        main = window->findChild<CWMain*>();
     }
     void TearDown() override
     {
@@ -55,8 +53,8 @@ protected:
     QStringList faults() const
     {
         QStringList all;
-        const QList<const QWidget*> parts{main->header(), main->viewer(), main->inspector(),
-                                          main->timeline(), main->status()->parentWidget()};
+        const QList<const QWidget*> parts{main()->header(), main()->viewer(), main()->inspector(),
+                                          main()->timeline(), main()->status()->parentWidget()};
         for (const QWidget* part : parts)
             all << testutil::layoutFaults(part);
         return all;
@@ -108,7 +106,6 @@ protected:
     }
 
     double startZoom = 1.0;
-    CWMain* main = nullptr;
 };
 
 class ZoomLaunchTest : public ZoomLayoutTest {

@@ -68,49 +68,18 @@ TEST_F(ViewerTest, InvitationProgressCardPictureAndTheEditedClip)
     EXPECT_EQ(view->overlay()->geometry().frame, frame);
 }
 
-// "Thirds grid" stays at the header's right edge whether a clip is selected
-// or not, and only the switch itself takes its clicks: the room the header
-// leaves free beside it does not flip it.
-TEST_F(ViewerTest, ThirdsGridKeepsTheRightEdgeAndItsOwnClicks)
-{
-    MWSwitch* grid = view->gridSwitch();
-    const auto rightEdge = [&] {
-        return grid->mapTo(view.get(), QPoint(grid->width(), 0)).x() - 1;
-    };
-    QCoreApplication::processEvents();
-    EXPECT_EQ(rightEdge(), view->contentsRect().right());
-    EXPECT_EQ(grid->size(), grid->sizeHint());
-    const QRect alone = grid->geometry();
-
-    const CWSource s = addSource("/videos/wide.mp4", 60);
-    store->select(s.id);
-    const Clip clip{QUuid::createUuid(), s.id, "Interview", 0, 5, Aspect::square, 2};
-    CWStoreTestAccess::setClips(*store, {clip});
-    store->selectClip(clip);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(view->editingLabel()->isVisible());
-    EXPECT_EQ(grid->geometry(), alone);
-
-    // A press just left of the switch, in the gap before "Safe zones", leaves
-    // both as they were.
-    const QPoint beside = grid->mapTo(view.get(), QPoint(-4, grid->height() / 2));
-    ASSERT_GT(beside.x(), view->safeZonesSwitch()->geometry().right());
-    click(view.get(), beside);
-    EXPECT_TRUE(grid->isOn());
-    EXPECT_FALSE(view->safeZonesSwitch()->isOn());
-    click(grid, QPointF(grid->width() - 3, grid->height() / 2.0));
-    EXPECT_FALSE(grid->isOn());
-}
-
-// "Safe zones" sits after the clip's name. It starts from the preference
-// (off until chosen), keeps the choice for the next launch, follows a change
-// made elsewhere, and a reader finds it as a check box by its title and can
-// toggle it; each change repaints the frame.
-TEST_F(ViewerTest, SafeZonesSwitchFollowsThePreferenceBesideTheGrid)
+// "Thirds grid" keeps its place at the header's right edge when a clip is
+// selected, "Safe zones" sits after the clip's name, and each takes only its
+// own clicks. Safe zones starts from the preference (off until chosen), keeps
+// the choice for the next launch, follows a change made elsewhere, is a check
+// box a reader can toggle, and each change repaints the frame.
+TEST_F(ViewerTest, SwitchesKeepTheirPlaceTheirOwnClicksAndThePreference)
 {
     const auto off = qScopeGuard([] { MWUI::shared()->setSafeZones(false); });
     MWSwitch* safe = view->safeZonesSwitch();
     MWSwitch* grid = view->gridSwitch();
+    QCoreApplication::processEvents();
+    const QRect alone = grid->geometry();
     EXPECT_FALSE(safe->isOn());
     const CWSource s = addSource("/videos/wide.mp4", 60);
     store->select(s.id);
@@ -119,8 +88,16 @@ TEST_F(ViewerTest, SafeZonesSwitchFollowsThePreferenceBesideTheGrid)
     store->selectClip(clip);
     QCoreApplication::processEvents();
     ASSERT_TRUE(view->editingLabel()->isVisible());
+    EXPECT_EQ(grid->geometry(), alone);
     EXPECT_LT(view->editingLabel()->mapTo(view.get(), QPoint(view->editingLabel()->width(), 0)).x(),
               safe->mapTo(view.get(), QPoint()).x());
+
+    // A press in the gap between the two flips neither.
+    const QPoint beside = grid->mapTo(view.get(), QPoint(-4, grid->height() / 2));
+    ASSERT_GT(beside.x(), safe->geometry().right());
+    click(view.get(), beside);
+    EXPECT_TRUE(grid->isOn());
+    EXPECT_FALSE(safe->isOn());
 
     const QImage plain = view->overlay()->grab().toImage();
     click(safe);
@@ -142,12 +119,12 @@ TEST_F(ViewerTest, SafeZonesSwitchFollowsThePreferenceBesideTheGrid)
     box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(box->state().checked);
     EXPECT_TRUE(MWUI::shared()->safeZones());
+    click(grid, QPointF(grid->width() - 3, grid->height() / 2.0));
+    EXPECT_FALSE(grid->isOn());
 }
 
-// A viewer too narrow for the two switches side by side, even with the
-// caption and the clip's name gone, stacks them: both keep their titles and
-// whole size inside the viewer, nothing overlaps, and the row comes back
-// with the room.
+// A viewer too narrow for the two switches side by side stacks them, both
+// whole and inside; with room again they are a row ending at the right edge.
 TEST_F(ViewerTest, NarrowViewerStacksTheSwitchesWithTheirTitles)
 {
     MWSwitch* safe = view->safeZonesSwitch();
