@@ -39,13 +39,18 @@ void CWStore::select(QUuid id)
     // clip's, and a reset here would be written into that clip.
     if (!source || currentSourceID_ == id)
         return;
+    // A copy: whoever hears of the change may remove the source, and with it
+    // what a pointer into the list would read.
+    const MWOpenedMedia media = source->media;
     player_->pause();
     assign(currentSourceID_, std::optional<QUuid>(id), Field::currentSourceID);
-    player_->setPictureFilter(ClipExporter::viewerFilter(source->media));
-    player_->replaceItem(source->media.asset);
+    if (currentSourceID_ != id)
+        return;  // removed, or another chosen, by a listener meanwhile
+    player_->setPictureFilter(ClipExporter::viewerFilter(media));
+    player_->replaceItem(media.asset);
     assign(time_, 0.0, Field::time);
     assign(inMark_, 0.0, Field::inMark);
-    assign(outMark_, std::min(source->media.duration, 15.0), Field::outMark);
+    assign(outMark_, std::min(media.duration, 15.0), Field::outMark);
     assign(trimFocus_, std::optional<int>(), Field::trimFocus);
     const Clip* clip = selectedClip();
     if (clip && clip->sourceID != id)
