@@ -106,6 +106,14 @@ HelpPage inspector()
          HelpControl{u"Selected clip"_s,
                      u"Rename, duplicate, export just this clip, or click Done Editing."_s},
          HelpControl{
+             u"Captions"_s,
+             u"Burn in captions draws the video's subtitles into this clip's picture, in big letters a phone can read, two lines at most, above the buttons the apps lay over a 9:16 video (at the bottom for 16:9). Outline is bold white with a dark edge; Box is white on a dark box. Raise and Lower move them. The viewer shows them where the export puts them."_s},
+         HelpControl{
+             u"Captions From"_s,
+             u"Where the video's captions come from: a subtitle file (.srt, .vtt or .ass), a text subtitle track inside the video, or none. Picture subtitles from DVDs and Blu-rays are listed but can't be used: they are images, not text."_s},
+         HelpTip{
+             u"Keep a subtitle file beside the video with the same name — talk.srt or talk.en.srt for talk.mp4 — and it is attached when you import the video."_s},
+         HelpControl{
              u"Apply aspect to all clips"_s,
              u"Switches every clip to one shape at once. Edit > Undo gives each clip its own shape back."_s}}};
 }
@@ -141,6 +149,8 @@ HelpPage batchExport()
              u"Every file is ready to post as it is: a steady frame rate of at most 60 (faster footage keeps every other frame, so 120 becomes 60), H.264 High at the level its size needs, a key frame at least every 2 seconds, standard BT.709 colour, and 48 kHz stereo sound that starts with the picture. HDR footage from a phone is tone-mapped to standard colour, and the viewer already shows it that way."_s},
          HelpText{
              u"Files are named with their order, name and shape, e.g. “01 Interview – clip 1 (9x16).mp4”. Existing files are never overwritten: a number is added instead."_s},
+         HelpText{
+             u"Clips with Burn in captions on get their video's subtitles drawn into the picture, cut to the clip: a caption already showing at the clip's start shows from its first frame. Should the subtitle file be gone, that clip is not exported without its captions: it fails and says which file is missing."_s},
          HelpTip{
              u"If one clip fails (for example the source file was moved), the others still export and the failed one shows why."_s}}};
 }

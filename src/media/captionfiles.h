@@ -20,16 +20,7 @@ namespace Captions {
 // Empty when there is none.
 QString sidecarFor(const QString& videoPath);
 
-// A subtitle stream inside a video, as the window lists it.
-struct Track {
-    int stream = -1;   // the stream's index in the container (Attachment::track)
-    QString title;     // the stream's own title, if it has one
-    QString language;  // the language tag as the file writes it ("eng"), if any
-    QString format;    // "SubRip", "WebVTT", "ASS", "MP4 timed text", "DVD", …
-    bool usable = false;
-    QString reason;  // why it cannot be used, for the user; empty when usable
-};
-
+// Track (model/captions.h): a subtitle stream inside a video, as the window lists it.
 // Every subtitle stream of the video in stream order; text ones are usable,
 // picture ones (DVD, Blu-ray, DVB, XSUB) are listed with the reason they are
 // not. Empty when the video cannot be opened.

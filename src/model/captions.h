@@ -27,6 +27,18 @@ struct Attachment {
     bool operator==(const Attachment&) const = default;
 };
 
+// A subtitle track inside a video: a text track is usable; a picture track
+// (DVD, Blu-ray) is listed with the reason it is not.
+struct Track {
+    int stream = -1;   // its index in the container (Attachment::track)
+    QString title;     // the stream's own title, if it has one
+    QString language;  // the language tag as the file writes it ("eng"), if any
+    QString format;    // "SubRip", "WebVTT", "ASS", "MP4 timed text", "DVD", …
+    bool usable = false;
+    QString reason;  // why not, in the user's words; empty when usable
+    bool operator==(const Track&) const = default;
+};
+
 // How captions are drawn: bold white letters with a dark outline, or white
 // letters on a dark box.
 enum class Look { outline, box };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/captions.h"
 #include "model/openedmedia.h"
 
 #include <QByteArray>
@@ -7,6 +8,7 @@
 #include <QList>
 #include <QRectF>
 #include <QUuid>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -21,4 +23,11 @@ struct CWSource {
     std::optional<QByteArray> bookmark;
     std::optional<QRectF> picture;  // the picture inside burned-in black bars, source pixels
     bool trimBorders = true;        // exports stay inside picture
+    // The captions attached (empty: none), what was read from them (null while
+    // reading, or when they could not be read: then captionsProblem says why),
+    // and the subtitle tracks inside the video.
+    Captions::Attachment captions{};
+    std::shared_ptr<const Captions::Cues> cues{};
+    QString captionsProblem{};
+    QList<Captions::Track> tracks{};
 };

@@ -31,6 +31,18 @@ QStringList CWDesktopServices::chooseVideos(const QString& message, const QStrin
     return dialog.selectedFiles();
 }
 
+std::optional<QString> CWDesktopServices::chooseSubtitles(const QString& message,
+                                                          const QString& folder)
+{
+    QFileDialog dialog(QApplication::activeWindow(), message, folder);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Subtitles (*.srt *.vtt *.ass *.ssa *.SRT *.VTT *.ASS *.SSA)"),
+                           QStringLiteral("All files (*)")});
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
 std::optional<QString> CWDesktopServices::chooseFolder(const QString& prompt,
                                                        const QString& message,
                                                        const QString& initialFolder)

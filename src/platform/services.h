@@ -24,6 +24,8 @@ public:
 
     // A modal open panel for several videos; the chosen paths in order, empty when cancelled.
     virtual QStringList chooseVideos(const QString& message, const QStringList& extensions) = 0;
+    // A modal open panel for one subtitle file, starting in folder; nothing when cancelled.
+    virtual std::optional<QString> chooseSubtitles(const QString& message, const QString& folder) = 0;
     // A modal folder panel; nothing when cancelled.
     virtual std::optional<QString> chooseFolder(const QString& prompt, const QString& message,
                                                 const QString& initialFolder) = 0;
@@ -45,6 +47,7 @@ public:
 class CWDesktopServices : public CWServices {
 public:
     QStringList chooseVideos(const QString& message, const QStringList& extensions) override;
+    std::optional<QString> chooseSubtitles(const QString& message, const QString& folder) override;
     std::optional<QString> chooseFolder(const QString& prompt, const QString& message,
                                         const QString& initialFolder) override;
     void alert(const QString& title, const QString& message) override;

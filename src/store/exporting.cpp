@@ -160,6 +160,23 @@ void CWStore::setRow(const QUuid& id, const std::function<void(ExportRow&)>& cha
     }
 }
 
+namespace {
+QString captionsMissing(const CWSource& source)
+{
+    QString why = source.captionsProblem;
+    if (why.isEmpty())
+        why = source.captions.isEmpty() ? QStringLiteral("its video has no captions attached.")
+              : source.captions.file.isEmpty()
+                  ? QStringLiteral("the video's subtitle track is still being read.")
+                  : QFileInfo(source.captions.file).fileName() +
+                        QStringLiteral(" is still being read.");
+    if (!why.endsWith(u'.'))
+        why += u'.';
+    return QStringLiteral("Captions missing: ") + why +
+           QStringLiteral(" Attach them again, or switch this clip's captions off.");
+}
+}  // namespace
+
 QCoro::Task<> CWStore::runItem(std::shared_ptr<Batch> batch, WorkItem item)
 {
     QPointer<CWStore> self(this);
@@ -175,9 +192,13 @@ QCoro::Task<> CWStore::runItem(std::shared_ptr<Batch> batch, WorkItem item)
             self->setRow(id, [fraction](ExportRow& r) { r.progress = fraction; });
     };
     try {
+        // A clip whose captions cannot be drawn is not exported without them.
+        if (item.clip.captions && !item.source.cues)
+            throw MWError(captionsMissing(item.source));
         // Named, not a temporary inside co_await (GCC 12).
         QCoro::Task<QString> exporting = ClipExporter::exportClip(
-            item.clip, item.source.media, area, batch->shortSide, item.path, batch->job, progress);
+            item.clip, item.source.media, area, batch->shortSide, item.path, batch->job, progress,
+            item.clip.captions ? *item.source.cues : Captions::Cues{});
         written = co_await std::move(exporting);
     } catch (const MWCancelled&) {
         cancelled = true;

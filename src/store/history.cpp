@@ -9,6 +9,7 @@ bool sameSources(const QList<CWSource>& a, const QList<CWSource>& b)
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](const CWSource& x, const CWSource& y) {
                           return x.id == y.id && x.trimBorders == y.trimBorders &&
+                                 x.captions == y.captions &&
                                  x.media.original == y.media.original;
                       });
 }

@@ -1,6 +1,7 @@
 // Bringing videos into the media bin: the open panel, the batching queue, the
 // import run, removing sources and black-bar trimming.
 #include "export/borders.h"
+#include "media/captionfiles.h"
 #include "media/opener.h"
 #include "media/thumbnails.h"
 #include "model/cropmath.h"
@@ -160,6 +161,10 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
                 source.id = savedId;
             source.trimBorders = returning->trimBorders.value_or(true);
         }
+        // A subtitle file beside the video comes with it; a returning video
+        // brings what it had.
+        source.captions = returning ? returning->captions.value_or(Captions::Attachment{})
+                                    : Captions::Attachment{Captions::sidecarFor(path), -1};
         // The video is in the bin and on screen at once; its filmstrip and any
         // black bars follow, so the user sees the picture without waiting for
         // two passes over a long file.
@@ -173,6 +178,8 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
             select(id);
             save();
         }
+        // The captions are read while the filmstrip is made.
+        QCoro::Task<QString> captionsRead = readCaptions(id);
 
         // The player's first picture comes first: the filmstrip's decoding
         // would take the processor from it. A second at the most, for a
@@ -219,6 +226,11 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
                         .arg(name, MWTime::clock(media.duration, false),
                              QString::number(qint64(media.naturalSize.width())),
                              QString::number(qint64(media.naturalSize.height()))));
+        const QString captionsProblem = co_await std::move(captionsRead);
+        if (!self)
+            co_return;
+        if (!captionsProblem.isEmpty())
+            setNote(note_.value_or(QString()) + QStringLiteral(" ") + captionsProblem);
     }
     endBusy(run);
     cwReleaseFreedMemory();

@@ -95,6 +95,7 @@ QCoro::Task<> CWStore::restore()
 
     QPointer<CWStore> self(this);
     QStringList missing;
+    QStringList unreadCaptions;
     const int run = beginBusy();
     for (const CWSession::Source& entry : saved) {
         QString path = entry.path;
@@ -146,6 +147,7 @@ QCoro::Task<> CWStore::restore()
         source.bookmark =
             entry.bookmark && resolvedBookmark ? entry.bookmark : services_->makeBookmark(path);
         source.trimBorders = entry.trimBorders.value_or(true);
+        source.captions = entry.captions.value_or(Captions::Attachment{});
         setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
                 std::nullopt);
         source.media = media;
@@ -164,6 +166,14 @@ QCoro::Task<> CWStore::restore()
         adopt(entry.id, id);
         if (!currentSourceID_)
             select(id);
+        // Captions that cannot be read are named in the note; the clips keep
+        // their switch, and their export says what is missing.
+        QCoro::Task<QString> reading = readCaptions(id);
+        const QString captionsProblem = co_await std::move(reading);
+        if (!self)
+            co_return;
+        if (!captionsProblem.isEmpty())
+            unreadCaptions << captionsProblem;
     }
 
     endBusy(run);
@@ -182,6 +192,9 @@ QCoro::Task<> CWStore::restore()
                 missing.join(QStringLiteral(", ")) +
                 QStringLiteral(" — its clips are kept and come back when the file is available "
                                "again."));
+    if (!unreadCaptions.isEmpty())
+        setNote(note_.value_or(QString()) + QStringLiteral(" Captions: ") +
+                unreadCaptions.join(QStringLiteral(" ")));
     save();
     // Once per run, not per source: trimming walks every heap and costs more
     // than it frees when repeated.

@@ -22,7 +22,8 @@ CWSession CWStore::sessionSnapshot() const
     QSet<QString> ids;
     for (const CWSource& s : sources_) {
         // Linux has no persistent bookmarks: a source keeps one only if it came with it.
-        sources.append({uuidText(s.id), s.media.original, s.bookmark, s.trimBorders});
+        sources.append({uuidText(s.id), s.media.original, s.bookmark, s.trimBorders,
+                        s.captions.isEmpty() ? std::nullopt : std::optional(s.captions)});
         ids.insert(uuidText(s.id));
     }
     for (const CWSession::Source& p : pendingSources_) {

@@ -132,6 +132,16 @@ public:
     // The selected clip's point within half a frame of the playhead.
     std::optional<int> pointAtPlayhead() const;
 
+    // Captions. The current video's attachment (empty detaches), read off the
+    // main thread; the selected clip's switch, look and height.
+    void attachCaptions(Captions::Attachment attachment);
+    void chooseCaptionsFile();
+    void setClipCaptions(bool on);
+    void setCaptionLook(Captions::Look look);
+    // Moves the selected clip's captions up (positive) or down by a fraction
+    // of the frame's height, within Captions::kMostRaise either way.
+    void raiseCaptions(double by);
+
     // Playback and transport.
     void select(QUuid source);
     void seek(double t);
@@ -257,6 +267,12 @@ protected:
     std::optional<QUuid> sourceWithFile(const QString& path) const;
     std::optional<CWSession::Source> pendingSourceWithFile(const QString& path) const;
     void setRow(const QUuid& id, const std::function<void(ExportRow&)>& change);
+    // Reads the source's attached captions and lists its subtitle tracks, off
+    // the main thread; whatever the source holds then takes the result (an
+    // attachment changed meanwhile reads again). Returns the problem, if any.
+    QCoro::Task<QString> readCaptions(QUuid id);
+    // Changes the selected clip's captions as one step.
+    void changeCaptions(const QString& label, const std::function<void(Clip&)>& change);
 
     struct WorkItem {
         Clip clip;

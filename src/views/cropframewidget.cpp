@@ -5,6 +5,7 @@
 #include "theme/access.h"
 #include "theme/fonts.h"
 #include "theme/mwui.h"
+#include "views/captionpreview.h"
 #include "views/viewaccess.h"
 #include "views/viewkit.h"
 
@@ -35,6 +36,9 @@ CWCropOverlay::CWCropOverlay(CWStore* store, QWidget* parent) : QWidget(parent),
             mwAccessibleChanged(this, QAccessible::DescriptionChanged);
         }
     });
+    // The captions of the moment, as the export burns them into the frame.
+    captions_ = new CWCaptionPreview(store_, this);
+    connect(captions_, &CWCaptionPreview::changed, this, qOverload<>(&QWidget::update));
     connect(MWUI::shared(), &MWUI::changed, this, qOverload<>(&QWidget::update));
     connect(MWUI::shared(), &MWUI::safeZonesChanged, this, qOverload<>(&QWidget::update));
 }
@@ -97,6 +101,11 @@ void CWCropOverlay::paintFrame(QPainter& p, const QRectF& frame)
     const QRectF capsule(
         QPointF(frame.center().x() - size.width() / 2, frame.top() + 14 * z - size.height() / 2),
         size);
+
+    // The captions are part of the picture: the apps' bands lie over them.
+    const QImage captions = captions_->at(frame.size().toSize());
+    if (!captions.isNull())
+        p.drawImage(frame, captions);
 
     // Under everything else of the frame: the border, the grid and the
     // capsule stay whole over the shading.

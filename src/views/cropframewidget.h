@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <optional>
 
+class CWCaptionPreview;
 class CWStore;
 
 // The dimming and the crop frame drawn over the player surface, and the drag
@@ -45,6 +46,7 @@ private:
     void endDrag();
 
     CWStore* store_;
+    CWCaptionPreview* captions_;
     bool grid_ = true;
     // Where the press on the frame was; the drag starts once the pointer has
     // moved 10 points from it.

@@ -15,6 +15,7 @@
 #include "views/shapetile.h"
 #include "views/viewkit.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,6 +60,16 @@ QString barsHelp()
                        "inside the real picture, so the export has no bars. Off: the whole frame, "
                        "bars included.");
 }
+
+QString captionsHelp()
+{
+    return QObject::tr("Burns the video's subtitles into this clip's picture, sized for a phone "
+                       "and kept clear of the apps' buttons. Off: the clip is exported without "
+                       "them.");
+}
+
+// Each press of Raise or Lower moves the captions by this much of the frame's height.
+constexpr double kRaiseStep = 0.02;
 
 QString audioHelp()
 {
@@ -158,12 +169,14 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
             break;
         case F::sources:
             showBars();
+            showCaptions();
             break;
         case F::clips:
         case F::selectedClipID:
             showCaption();
             showClip();
             showPoint();
+            showCaptions();
             break;
         case F::time:
         case F::currentSourceID:
@@ -185,6 +198,7 @@ CWInspector::CWInspector(CWStore* store, QWidget* parent) : QScrollArea(parent),
     showAudio();
     showClip();
     showPoint();
+    showCaptions();
 }
 
 QWidget* CWInspector::makePointControls(QWidget* parent)
@@ -313,7 +327,125 @@ QWidget* CWInspector::makeClipSection(QWidget* parent)
             store_->exportAll(QList<QUuid>{clip->id});
     });
     stack->addWidget(export_, 0, Qt::AlignLeft);
+    stack->addWidget(makeCaptionControls(section_));
     return section_;
+}
+
+QWidget* CWInspector::makeCaptionControls(QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    auto* stack = captionRows_ = new QVBoxLayout(box);
+    stack->setContentsMargins(0, 0, 0, 0);
+    captionsCaption_ = new MWCaption(tr("Captions"), box);
+    stack->addWidget(captionsCaption_, 0, Qt::AlignLeft);
+    captions_ = new MWSwitch(tr("Burn in captions"), box);
+    captions_->setToolTip(captionsHelp());
+    connect(captions_, &MWSwitch::clicked, this, [this](bool on) { store_->setClipCaptions(on); });
+    stack->addWidget(captions_, 0, Qt::AlignLeft);
+    captionsFrom_ = new QLabel(box);
+    captionsFrom_->setWordWrap(true);
+    stack->addWidget(captionsFrom_);
+
+    captionsSource_ = compactButton(tr("Captions From"), box);
+    captionsSource_->setAccessibleName(tr("Where the captions come from"));
+    captionsMenu_ = new QMenu(captionsSource_);
+    connect(captionsMenu_, &QMenu::aboutToShow, this, &CWInspector::fillCaptionsMenu);
+    captionsSource_->setMenu(captionsMenu_);
+    stack->addWidget(captionsSource_, 0, Qt::AlignLeft);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    captionLook_ = new MWSegment(box);
+    captionLook_->setAccessibleName(tr("Caption look"));
+    captionLook_->setItems(std::vector<std::pair<int, QString>>{
+        {int(Captions::Look::outline), Captions::lookTitle(Captions::Look::outline)},
+        {int(Captions::Look::box), Captions::lookTitle(Captions::Look::box)}});
+    connect(captionLook_, &MWSegment::activated, this, [this](const QVariant& value) {
+        store_->setCaptionLook(Captions::Look(value.toInt()));
+    });
+    raise_ = compactButton(tr("Raise"), box);
+    raise_->setAccessibleName(tr("Raise captions"));
+    lower_ = compactButton(tr("Lower"), box);
+    lower_->setAccessibleName(tr("Lower captions"));
+    connect(raise_, &QPushButton::clicked, this, [this] { store_->raiseCaptions(kRaiseStep); });
+    connect(lower_, &QPushButton::clicked, this, [this] { store_->raiseCaptions(-kRaiseStep); });
+    row->addWidget(captionLook_);
+    row->addWidget(raise_);
+    row->addWidget(lower_);
+    row->addStretch(1);
+    stack->addLayout(row);
+    return box;
+}
+
+void CWInspector::fillCaptionsMenu()
+{
+    captionsMenu_->clear();
+    const CWSource* source = store_->current();
+    if (!source)
+        return;
+    captionsMenu_->addAction(tr("Subtitle File…"), this, [this] { store_->chooseCaptionsFile(); });
+    if (!source->tracks.isEmpty())
+        captionsMenu_->addSection(tr("Tracks in the video"));
+    for (const Captions::Track& track : source->tracks) {
+        QStringList words;
+        for (const QString& word : {track.title, track.language, track.format}) {
+            if (!word.isEmpty())
+                words << word;
+        }
+        QString text = tr("Track %1").arg(track.stream);
+        if (!words.isEmpty())
+            text += QStringLiteral(": ") + words.join(QStringLiteral(" · "));
+        if (!track.usable)
+            text += QStringLiteral(" — ") + track.reason;
+        QAction* action = captionsMenu_->addAction(text, this, [this, stream = track.stream] {
+            store_->attachCaptions({QString(), stream});
+        });
+        action->setEnabled(track.usable);
+        action->setCheckable(track.usable);
+        action->setChecked(source->captions.track == track.stream);
+    }
+    captionsMenu_->addSeparator();
+    QAction* detach =
+        captionsMenu_->addAction(tr("No Captions"), this, [this] { store_->attachCaptions({}); });
+    detach->setEnabled(!source->captions.isEmpty());
+}
+
+void CWInspector::showCaptions()
+{
+    const Clip* clip = store_->selectedClip();
+    const CWSource* source = store_->current();
+    if (!clip || !source || clip->sourceID != source->id)
+        return;
+    QString from;
+    if (source->captions.isEmpty()) {
+        from = source->tracks.isEmpty()
+                   ? tr("No captions attached. A subtitle file named like the video "
+                        "(talk.srt or talk.en.srt beside talk.mp4) is attached at import.")
+                   : tr("No captions attached; the video has subtitle tracks to choose from.");
+    } else {
+        const QString name = source->captions.file.isEmpty()
+                                 ? tr("track %1 of the video").arg(source->captions.track)
+                                 : QFileInfo(source->captions.file).fileName();
+        if (source->cues)
+            from = tr("From %1 · %n caption(s)", nullptr, int(source->cues->size())).arg(name);
+        else if (!source->captionsProblem.isEmpty())
+            from = source->captionsProblem;
+        else
+            from = tr("Reading %1…").arg(name);
+    }
+    captionsFrom_->setText(from);
+    captionsFrom_->setAccessibleName(from);
+    {
+        const QSignalBlocker quiet(captions_);
+        captions_->setOn(clip->captions);
+    }
+    // Nothing to burn in yet: the switch waits for an attachment, unless it is on.
+    captions_->setEnabled(clip->captions || !source->captions.isEmpty());
+    const QSignalBlocker quiet(captionLook_);
+    captionLook_->select(int(clip->captionStyle.look));
+    captionLook_->setEnabled(clip->captions);
+    raise_->setEnabled(clip->captions && clip->captionStyle.raise < Captions::kMostRaise);
+    lower_->setEnabled(clip->captions && clip->captionStyle.raise > -Captions::kMostRaise);
 }
 
 QString CWInspector::sizeText(int width, int height)
@@ -396,6 +528,9 @@ void CWInspector::restyle()
     grid_->setSpacing(qRound(8 * z));
     positionColumn_->setSpacing(qRound(6 * z));
     clipButtons_->setSpacing(qRound(8 * z));
+    captionRows_->setSpacing(qRound(8 * z));
+    captionsFrom_->setFont(mwFont(10.5, QFont::Normal, MWDesign::Rounded));
+    setTextColour(captionsFrom_, t.dim);
 
     size_->setFont(mwFont(10.5, QFont::Normal, MWDesign::Rounded));
     setTextColour(size_, t.dim);

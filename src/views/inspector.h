@@ -48,6 +48,15 @@ public:
     MWChromeButton* doneButton() const { return done_; }
     MWChromeButton* exportButton() const { return export_; }
     MWChromeButton* applyAllButton() const { return applyAll_; }
+    // The selected clip's captions: the switch, where they come from (the
+    // video's attachment and its menu), the look and the height.
+    MWSwitch* captionsSwitch() const { return captions_; }
+    QLabel* captionsLine() const { return captionsFrom_; }
+    MWChromeButton* captionsSourceButton() const { return captionsSource_; }
+    QMenu* captionsMenu() const { return captionsMenu_; }
+    MWSegment* captionLook() const { return captionLook_; }
+    MWChromeButton* raiseButton() const { return raise_; }
+    MWChromeButton* lowerButton() const { return lower_; }
 
     // "1080 × 1920 · H.264 MP4 with sound" for a shape and a short side.
     static QString sizeText(int width, int height);
@@ -56,6 +65,9 @@ private:
     QWidget* makeFrameControls(QWidget* parent);
     QWidget* makeClipSection(QWidget* parent);
     QWidget* makePointControls(QWidget* parent);
+    QWidget* makeCaptionControls(QWidget* parent);
+    void fillCaptionsMenu();
+    void showCaptions();
     void showPoint();
     void showCaption();
     void showShape();
@@ -94,6 +106,15 @@ private:
     MWChromeButton* done_;
     MWChromeButton* export_;
     MWChromeButton* applyAll_;
+    MWCaption* captionsCaption_;
+    MWSwitch* captions_;
+    QLabel* captionsFrom_;
+    MWChromeButton* captionsSource_;
+    QMenu* captionsMenu_;
+    MWSegment* captionLook_;
+    MWChromeButton* raise_;
+    MWChromeButton* lower_;
+    QBoxLayout* captionRows_;
     QMenu* applyMenu_;
     QBoxLayout* frameStack_;
     QGridLayout* grid_;

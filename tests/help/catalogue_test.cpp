@@ -51,9 +51,9 @@ TEST(HelpCatalogue, PagesInOrderWithTheirBlocks)
             u"bin|Media Bin|film.stack|control control control text"_s,
             u"viewer|Reframe Viewer|crop|text control control control control control text"_s,
             u"inspector|Reframe Controls|slider.horizontal.3|"_s +
-                QStringList(9, u"control"_s).join(' '),
+                QStringList(10, u"control"_s).join(' ') + u" tip control"_s,
             u"timeline|Timeline & Clips Rack|timeline.selection|text bullets text"_s,
-            u"export|Batch Export|square.and.arrow.up.on.square.fill|text text text tip"_s,
+            u"export|Batch Export|square.and.arrow.up.on.square.fill|text text text text tip"_s,
             u"keys|Keyboard Shortcuts|keyboard|"_s + QStringList(18, u"key"_s).join(' '),
             u"tips|Tips|lightbulb.fill|bullets"_s,
             u"look|Themes & Zoom|paintpalette.fill|text bullets heading text key key key tip"_s,

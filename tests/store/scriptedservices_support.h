@@ -14,6 +14,11 @@ public:
         panels.append(message);
         return videos;
     }
+    std::optional<QString> chooseSubtitles(const QString& message, const QString&) override
+    {
+        panels.append(message);
+        return subtitles;
+    }
     std::optional<QString> chooseFolder(const QString& prompt, const QString& message,
                                         const QString& initialFolder) override
     {
@@ -37,6 +42,7 @@ public:
     std::optional<QString> resolveBookmark(const QByteArray&) override { return std::nullopt; }
 
     QStringList videos;
+    std::optional<QString> subtitles;
     std::optional<QString> folder;
     int cores = 8;
     bool answer = true;  // to every question
