@@ -14,6 +14,7 @@ reps=${CW_BENCH_REPS:-5}
 bin=$build/bin/bench_export
 media=$build/bench-media
 source "$(dirname "$0")/lib/export-source"
+source "$(dirname "$0")/lib/stats"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -34,11 +35,6 @@ filter_seconds() { # static|moving
     -ss 5 -t 10 -i "$src" -an -vf "$vf" -f null - >/dev/null
   awk '{printf "%s %.2f\n", $1, $2 + $3}' "$t"
   rm -f "$t"
-}
-stats() { # values… → "median (min–max)"
-  printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {
-    m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-    printf "%.2f %.2f %.2f\n", m, v[1], v[NR] }'
 }
 
 compare() { # label measure

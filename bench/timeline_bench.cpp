@@ -1,11 +1,20 @@
-// A trim drag as the user makes it: the Out handle pulled across a long 1080p
-// file with key frames every 10 s, 60 mouse events a second for 5 s, with
-// 1,000 clips in the store. Prints the longest main-thread stall, how long
-// after the release the frame at the final mark is on screen, and the seeks
-// sent to the player; then mpv's own player doing the same exact seeks one
-// after another (what the picture would trail by without coalescing); then the
-// paint cost of the track with 24 thumbnails and 500 clip bars.
+// Gestures on the timeline as the user makes them, 60 mouse events a second
+// for 5 s over a long 1080p file with key frames every 10 s and 1,000 clips in
+// the store: the Out handle pulled across the file; the last of a clip's 50
+// frame points dragged along its bar; the playhead scrubbed across that clip
+// while the frame follows its points. For each it prints the longest
+// main-thread stall, how long after the release the final frame is on screen,
+// and the seeks sent to the player; then mpv's own player doing the trim
+// drag's exact seeks one after another (what the picture would trail by
+// without coalescing); then the paint cost of the track with 24 thumbnails
+// and 500 clip bars.
+//   bench_timeline MEDIA [CASES] [--gaps]
+// CASES orders the gestures (default trim,point,scrub); --gaps measures only
+// the gestures. Each gesture also prints a "gap CASE STALL BUSY MOSTBUSY" line
+// for the script: the longest stall, the main thread's processor time inside
+// it, and the most processor time it spent between any two heartbeats.
 #include "common/storeaccess.h"
+#include "model/framepath.h"
 #include "platform/asset.h"
 #include "platform/mpvplayer.h"
 #include "store/store.h"
@@ -28,6 +37,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -107,6 +117,113 @@ double mpvSerial(const QString& media, const std::vector<double>& targets, const
     return out.readAll().toDouble();
 }
 
+// What one gesture cost.
+struct Gesture {
+    int moves = 0;
+    double longestGap = 0;      // between 1 ms heartbeats, press to release
+    double gapBusy = 0;         // the main thread's own processor time inside it
+    double longestBusy = 0;     // the most processor time the main thread spent between two beats
+    double longestHandler = 0;  // the slowest move event
+    double releaseGap = 0;      // the longest gap from the release until the final frame is up
+    double lag = 0;             // release to the final frame on screen
+    double cpu = 0;             // the process's processor time for the whole gesture
+    std::uint64_t seeks = 0;    // seeks sent to the player
+};
+
+// Press at from, 300 moves 60 a second to span points right of it, release;
+// then wait for the player to show the time the store ends at. moved runs
+// after the press and after every move.
+Gesture drag(QWidget& track, MWMpvPlayer& player, const CWStore& store, QPointF from, double span,
+             const std::function<void()>& moved)
+{
+    Gesture g;
+    bool released = false;
+    double beatCpu = 0;
+    QElapsedTimer beat;
+    QTimer heartbeat;  // a main thread that stalls misses its beats
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    heartbeat.setInterval(1);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const double gap = beat.nsecsElapsed() / 1e6;
+        const double busy = threadMs() - beatCpu;
+        if (!released)
+            g.longestBusy = std::max(g.longestBusy, busy);
+        if (released) {
+            g.releaseGap = std::max(g.releaseGap, gap);
+        } else if (gap > g.longestGap) {
+            g.longestGap = gap;
+            g.gapBusy = busy;
+        }
+        beat.restart();
+        beatCpu = threadMs();
+    });
+    const std::uint64_t seeksBefore = player.seeksIssued();
+    const double cpuStart = cpuMs();
+    send(&track, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    moved();
+    beat.start();
+    beatCpu = threadMs();
+    heartbeat.start();
+    QEventLoop loop;
+    QTimer mouse;
+    mouse.setTimerType(Qt::PreciseTimer);
+    mouse.setInterval(1000 / 60);
+    QElapsedTimer handler;
+    QObject::connect(&mouse, &QTimer::timeout, [&] {
+        ++g.moves;
+        handler.start();
+        send(&track, QEvent::MouseMove, from + QPointF(span * g.moves / 300.0, 0), Qt::LeftButton);
+        g.longestHandler = std::max(g.longestHandler, handler.nsecsElapsed() / 1e6);
+        moved();
+        if (g.moves == 300) {
+            mouse.stop();
+            loop.quit();
+        }
+    });
+    mouse.start();
+    loop.exec();
+    send(&track, QEvent::MouseButtonRelease, from + QPointF(span, 0), Qt::NoButton);
+    released = true;
+    QElapsedTimer settle;
+    settle.start();
+    const double final = store.time();
+    spin(
+        [&] {
+            return std::isfinite(player.shownTime()) && std::abs(player.shownTime() - final) < 0.05;
+        },
+        60000);
+    g.lag = settle.nsecsElapsed() / 1e6;
+    heartbeat.stop();
+    g.cpu = cpuMs() - cpuStart;
+    g.seeks = player.seeksIssued() - seeksBefore;
+    return g;
+}
+
+void report(const char* name, const char* what, const Gesture& g)
+{
+    std::printf("%s: %s; %d moves, %llu seeks sent to the player\n", name, what, g.moves,
+                (unsigned long long)g.seeks);
+    std::printf("  longest main-thread stall %.1f ms between 1 ms heartbeats, of it %.1f ms of the "
+                "main thread's own processor time (at most %.1f ms between two beats); longest "
+                "move handler %.1f ms\n",
+                g.longestGap, g.gapBusy, g.longestBusy, g.longestHandler);
+    std::printf("  final frame on screen %.0f ms after release (longest stall meanwhile %.1f ms; "
+                "processor %.0f ms for the whole gesture)\n",
+                g.lag, g.releaseGap, g.cpu);
+    std::printf("gap %s %.2f %.2f %.2f\n", name, g.longestGap, g.gapBusy, g.longestBusy);
+}
+
+// The frame moving about the picture, now and then cutting.
+Clip withPoints(const QUuid& source, double in, double out, int count, double every)
+{
+    Clip clip{QUuid::createUuid(), source, QStringLiteral("points"), in, out};
+    for (int k = 0; k < count; ++k)
+        clip.points.push_back({in + k * every, 0.3 + 0.4 * (k % 2), 0.4 + 0.2 * ((k / 2) % 2),
+                               1.0 + 0.25 * (k % 5), k % 7 == 6});
+    FramePath::mirrorFirstPoint(clip);
+    return clip;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -117,10 +234,18 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_timeline MEDIA\n");
+        std::fprintf(stderr, "usage: bench_timeline MEDIA [CASES] [--gaps]\n");
         return 2;
     }
     const QString media = QString::fromLocal8Bit(argv[1]);
+    QStringList cases{"trim", "point", "scrub"};
+    bool gapsOnly = false;
+    for (int i = 2; i < argc; ++i) {
+        if (QString(argv[i]) == "--gaps")
+            gapsOnly = true;
+        else
+            cases = QString(argv[i]).split(',');
+    }
     QTemporaryDir dir;
 
     auto* player = new MWMpvPlayer({.video = false, .audio = false});
@@ -144,95 +269,77 @@ int main(int argc, char** argv)
         const double in = i * (source.media.duration - 2) / 1000;
         clips.append(Clip{QUuid::createUuid(), source.id, QString::number(i), in, in + 1.5});
     }
-    CWStoreTestAccess::setClips(store, clips);
+    // Its 50 points in the first half; the second is free for the last one to move into.
+    const Clip pointed = withPoints(source.id, 30, 570, 50, 5.5);
+    CWStoreTestAccess::setClips(store, clips + QList<Clip>{pointed});
+    // As in the application, where every change is written to the session file.
+    CWStoreTestAccess::setRestoreStarted(store, true);
     spin([&] { return std::isfinite(player->shownTime()); }, 30000);
 
     CWTimelineTrack track(&store);
     track.resize(1200, 110);
     track.show();
     const TrimMath::Track geometry = TimelineGeometry::track(1200, source.media.duration, 1.0);
+    const auto shown = [&] {
+        spin(
+            [&] {
+                return std::isfinite(player->shownTime()) &&
+                       std::abs(player->shownTime() - store.time()) < 0.05;
+            },
+            30000);
+    };
 
-    // The drag: press on the Out handle, 300 moves over 5 s, release.
-    const QPointF start(geometry.x(store.outMark()) + 7, 0.45 * 110);
-    const double span = 900;
-    const std::uint64_t seeksBefore = player->seeksIssued();
-    std::vector<double> targets;
-    double longestHandler = 0;
-    double longestGap = 0;
-    double gapBusy = 0;  // main-thread processor time inside the longest gap
-    double beatCpu = 0;
-    QElapsedTimer beat;
-    QTimer heartbeat;  // a main thread that stalls misses its beats
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    heartbeat.setInterval(1);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        const double gap = beat.nsecsElapsed() / 1e6;
-        const double busy = threadMs() - beatCpu;
-        if (gap > longestGap) {
-            longestGap = gap;
-            gapBusy = busy;
+    std::vector<double> targets;  // the trim drag's seeks
+    double trimLag = 0;
+    for (const QString& name : cases) {
+        // Each gesture starts from the same clips, whatever ran before it.
+        CWStoreTestAccess::setClips(store, clips + QList<Clip>{pointed});
+        if (name == "trim") {
+            // No clip selected: the Out handle moves the marks only.
+            store.setSelectedClipID(std::nullopt);
+            CWStoreTestAccess::setMarks(store, 0, 15);
+            store.seek(0);
+            shown();
+            const QPointF start(geometry.x(store.outMark()) + 7, 0.45 * 110);
+            targets.clear();
+            const Gesture g = drag(track, *player, store, start, 900,
+                                   [&] { targets.push_back(store.outMark()); });
+            report("trim", "the Out handle across 900 points", g);
+            trimLag = g.lag;
+        } else if (name == "point") {
+            store.selectClip(pointed);
+            shown();
+            const double last = pointed.points.back().time;
+            const QPointF start = TimelineGeometry::pointMark(geometry, last, 110, 1.0).center();
+            const Gesture g = drag(track, *player, store, start, 500, [] {});
+            report("point", "the last of 50 frame points along its bar, 500 points", g);
+        } else if (name == "scrub") {
+            store.selectClip(pointed);
+            shown();
+            // Below the bars: a press there only ever moves the playhead.
+            const QPointF start(geometry.x(pointed.inTime), 0.97 * 110);
+            const double span = geometry.x(pointed.outTime) - start.x();
+            const Gesture g = drag(track, *player, store, start, span, [] {});
+            report("scrub", "the playhead across the clip with 50 frame points", g);
         }
-        beat.restart();
-        beatCpu = threadMs();
-    });
-    QElapsedTimer handler;
-    const double cpuStart = cpuMs();
-    send(&track, QEvent::MouseButtonPress, start, Qt::LeftButton);
-    targets.push_back(store.outMark());
-    beat.start();
-    beatCpu = threadMs();
-    heartbeat.start();
-    int moves = 0;
-    QEventLoop dragLoop;
-    QTimer mouse;
-    mouse.setTimerType(Qt::PreciseTimer);
-    mouse.setInterval(1000 / 60);
-    QObject::connect(&mouse, &QTimer::timeout, [&] {
-        ++moves;
-        handler.start();
-        send(&track, QEvent::MouseMove, start + QPointF(span * moves / 300.0, 0), Qt::LeftButton);
-        longestHandler = std::max(longestHandler, handler.nsecsElapsed() / 1e6);
-        targets.push_back(store.outMark());
-        if (moves == 300) {
-            mouse.stop();
-            dragLoop.quit();
-        }
-    });
-    mouse.start();
-    dragLoop.exec();
-    send(&track, QEvent::MouseButtonRelease, start + QPointF(span, 0), Qt::NoButton);
-    QElapsedTimer settle;
-    settle.start();
-    const double finalMark = store.outMark();
-    spin(
-        [&] {
-            return std::isfinite(player->shownTime()) &&
-                   std::abs(player->shownTime() - finalMark) < 0.05;
-        },
-        60000);
-    const double lag = settle.nsecsElapsed() / 1e6;
-    heartbeat.stop();
-    const double dragCpu = cpuMs() - cpuStart;
-    std::printf("drag: %d moves, %zu seek targets, %llu seeks sent to the player\n", moves,
-                targets.size(), (unsigned long long)(player->seeksIssued() - seeksBefore));
-    std::printf("longest main-thread stall: %.1f ms between 1 ms heartbeats, of it %.1f ms of the "
-                "main thread's own processor time; longest move handler %.1f ms\n",
-                longestGap, gapBusy, longestHandler);
-    std::printf("final frame on screen %.0f ms after release (processor %.0f ms for the whole "
-                "drag)\n",
-                lag, dragCpu);
+    }
+    if (gapsOnly)
+        return 0;
 
-    const double serial =
-        qEnvironmentVariableIsSet("CW_NO_MPV") ? -1 : mpvSerial(media, targets, dir.path());
+    const double serial = qEnvironmentVariableIsSet("CW_NO_MPV") || targets.empty()
+                              ? -1
+                              : mpvSerial(media, targets, dir.path());
     if (serial > 0)
-        std::printf("mpv, the same %zu exact seeks one after another: %.2f s in all, %.0f ms each; "
-                    "lag ratio ours/one seek %.2f\n",
-                    targets.size(), serial, serial * 1e3 / targets.size(),
-                    lag / (serial * 1e3 / targets.size()));
+        std::printf(
+            "mpv, the trim drag's %zu exact seeks one after another: %.2f s in all, %.0f ms "
+            "each; lag ratio ours/one seek %.2f\n",
+            targets.size(), serial, serial * 1e3 / targets.size(),
+            trimLag / (serial * 1e3 / targets.size()));
     else
         std::printf("mpv command line: not measured\n");
 
     // Paint cost: 500 bars (the first 500 of the clips) and 24 thumbnails.
+    store.setSelectedClipID(std::nullopt);
     CWStoreTestAccess::setClips(store, clips.mid(0, 500));
     QImage canvas(track.size(), QImage::Format_ARGB32_Premultiplied);
     std::vector<double> full, fullCpu, head, cold;

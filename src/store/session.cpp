@@ -7,6 +7,19 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+// Written aside and renamed into place: a crash leaves the previous file whole.
+void commitSession(const CWSession& session, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(session.encode());
+    file.commit();
+}
+}  // namespace
 
 QString CWStore::sessionURL()
 {
@@ -83,12 +96,25 @@ void CWStore::releaseSaveHold()
 
 void CWStore::writeSession()
 {
+    sessionWrite_.waitForFinished();
     if (!restoreStarted_)
         return;
-    // Written aside and renamed into place: a crash leaves the previous file whole.
-    QSaveFile file(sessionURL());
-    if (!file.open(QIODevice::WriteOnly))
+    commitSession(sessionSnapshot(), sessionURL());
+}
+
+void CWStore::writeSessionAside()
+{
+    if (!restoreStarted_)
         return;
-    file.write(sessionSnapshot().encode());
-    file.commit();
+    // Encoding and committing a session of many clips takes milliseconds that
+    // the pointer's next steps need; the snapshot shares the store's lists.
+    if (!sessionWrite_.isFinished()) {
+        savePending_ = true;
+        saveThrottle_->start();
+        return;
+    }
+    sessionWrite_ =
+        QtConcurrent::run(&sessionWriter_, [session = sessionSnapshot(), path = sessionURL()] {
+            commitSession(session, path);
+        });
 }

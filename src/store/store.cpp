@@ -23,8 +23,9 @@ CWStore::CWStore(Player* player, CWServices* services, QObject* parent)
     saveThrottle_->setInterval(500);
     connect(saveThrottle_, &QTimer::timeout, this, [this] {
         if (std::exchange(savePending_, false))
-            writeSession();
+            writeSessionAside();
     });
+    sessionWriter_.setMaxThreadCount(1);
     audioLevel_ = audioLevelFromRaw(QSettings().value(QLatin1String(audioLevelKey)).toString());
 }
 

@@ -10,9 +10,11 @@
 
 #include <QCoroTask>
 #include <QElapsedTimer>
+#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUuid>
 #include <functional>
@@ -282,7 +284,11 @@ protected:
     struct Batch;
     int parallelism() const;
     void launchNext(std::shared_ptr<Batch> batch);
+    // Waits for a write under way on the worker, then writes here: what is
+    // on disk afterwards is the store as it is now.
     void writeSession();
+    // A held gesture's throttled write, on the worker.
+    void writeSessionAside();
     void releaseSaveHold();
 
     // One user operation: the changes it makes are one step of the history,
@@ -361,6 +367,10 @@ protected:
     int saveHolds_ = 0;
     bool savePending_ = false;
     QTimer* saveThrottle_ = nullptr;
+    // One thread of our own: an export filling the shared pool never delays
+    // a session write, and two writes never overlap.
+    QThreadPool sessionWriter_;
+    QFuture<void> sessionWrite_;
     CWHistory history_;
     std::optional<CWHistory::Change> change_;  // the operation under way
     int stepDepth_ = 0;

@@ -21,16 +21,35 @@ const Clip* markedClip(const CWStore* store)
 }
 }  // namespace
 
-bool CWTimelineTrack::marksMoved()
+QRegion CWTimelineTrack::marksMoved()
 {
     QList<QPointF> marks;
     if (const Clip* clip = markedClip(store_))
         for (const FramePoint& p : clip->points)
             marks.append({p.time, p.cut ? 1.0 : 0.0});
     if (marks == marks_)
-        return false;
+        return {};
+    // A mark dragged along the bar is drawn again where it was and where it
+    // is, not the track with its many bars: each step of the drag stays as
+    // cheap as the playhead's.
+    QRegion area;
+    if (marks.size() != marks_.size()) {
+        area = rect();
+    } else {
+        const TrimMath::Track t = track();
+        const double pen = std::max(1.0, zoom()) + 1;
+        const auto box = [&](double time) {
+            return TimelineGeometry::pointMark(t, time, height(), zoom())
+                .adjusted(-pen, -pen, pen, pen)
+                .toAlignedRect();
+        };
+        for (qsizetype i = 0; i < marks.size(); ++i) {
+            if (marks[i] != marks_[i])
+                area += QRegion(box(marks_[i].x())) + box(marks[i].x());
+        }
+    }
     marks_ = marks;
-    return true;
+    return area;
 }
 
 std::optional<int> CWTimelineTrack::pointAt(QPointF pos) const

@@ -57,8 +57,11 @@ void CWTimelineTrack::storeChanged(CWStore::Field field)
         // track with its many bars is drawn again only when one moved. Both
         // are asked, so each remembers what it last saw.
         const bool bars = barsMoved();
-        if (marksMoved() || bars)
+        const QRegion marks = marksMoved();
+        if (bars)
             update();
+        else if (!marks.isEmpty())
+            update(marks);
         break;
     }
     case F::sources:

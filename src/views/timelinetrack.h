@@ -5,6 +5,7 @@
 #include "theme/kit.h"
 
 #include <QPointer>
+#include <QRegion>
 #include <QUuid>
 #include <QWidget>
 #include <optional>
@@ -39,8 +40,9 @@ private:
     void storeChanged(CWStore::Field field);
     // Whether a bar of the current video moved since the last call.
     bool barsMoved();
-    // Whether the selected clip's marks moved, or changed kind, since the last call.
-    bool marksMoved();
+    // Where the selected clip's marks moved, or changed kind, since the last
+    // call: the old and the new place of each; empty when none did.
+    QRegion marksMoved();
     // A press on a mark: the drag moves that point; a click goes to it.
     bool pressPoint(QPointF pos);
     bool dragPoint(QPointF pos);

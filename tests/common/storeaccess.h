@@ -67,6 +67,8 @@ public:
     static qsizetype undoCount(const CWStore& store) { return store.history_.undoCount(); }
     static int parallelism(const CWStore& store) { return store.parallelism(); }
     static void stopObserver(CWStore& store) { store.observer_->stop(); }
+    // The held gesture's throttled write, started now instead of in half a second.
+    static void writeAside(CWStore& store) { store.writeSessionAside(); }
     static bool loading(const CWStore& store) { return store.loading_; }
     // The status line as an import would show it.
     static void setStatus(CWStore& store, std::optional<QString> busy,

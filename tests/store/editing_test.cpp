@@ -163,3 +163,29 @@ TEST_F(StoreTest, EditsFollowTheSelectedClipAndRewriteTheSessionAtMostTwiceASeco
     EXPECT_DOUBLE_EQ(savedOut(), 24);
     delete hold;  // outliving the store does no harm
 }
+
+TEST_F(StoreTest, AGesturesLastStepIsOnDiskAfterItsEarlierWriteFinishesOnTheWorker)
+{
+    // The worker is still writing a session of 1,000 clips when the gesture
+    // lets go with one left, which is written in a moment: the let-go's write
+    // must land last, and whole.
+    const CWSource a = addSource("/v/a.mov", 3600);
+    store->select(a.id);
+    QList<Clip> clips;
+    for (int i = 0; i < 1000; ++i)
+        clips.append(
+            Clip{QUuid::createUuid(), a.id, QString("clip %1").arg(i), i * 3.0, i * 3.0 + 2});
+    CWStoreTestAccess::setRestoreStarted(*store, true);
+    for (int round = 0; round < 5; ++round) {
+        CWStoreTestAccess::setClips(*store, clips);
+        {
+            const CWStore::SaveHold hold(store.get());
+            CWStoreTestAccess::setClips(*store, clips.mid(0, 999));
+            CWStoreTestAccess::writeAside(*store);
+            CWStoreTestAccess::setClips(*store, clips.mid(round, 1));
+        }
+        const std::optional<CWSession> saved = savedSession();
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->clips, clips.mid(round, 1)) << "round " << round;
+    }
+}

@@ -145,6 +145,20 @@ TEST_F(TimelineTest, AFrameDragLeavesTheTrackAloneAMovedBarRedrawsIt)
     ASSERT_NE(store->clips()[10].centerX, 0.5);
     QCoreApplication::processEvents();
     EXPECT_TRUE(count.paints.isEmpty());
+    // A point dragged along the bar: drawn again where it was and where it
+    // is, and the other bars left as they are.
+    QList<Clip> pointed = store->clips();
+    pointed[10].points = {{20, 0.5, 0.5, 1, false}, {20.5, 0.3, 0.5, 2, false}};
+    CWStoreTestAccess::setClips(*store, pointed);
+    QCoreApplication::processEvents();
+    count.region = {};
+    store->movePoint(1, 21.25);
+    QCoreApplication::processEvents();
+    const int bar = 88;
+    EXPECT_TRUE(count.region.contains(QPoint(int(x(20.5)), bar)));
+    EXPECT_TRUE(count.region.contains(QPoint(int(x(21.25)), bar)));
+    EXPECT_FALSE(count.region.contains(QPoint(int(x(60)), bar)));
+    EXPECT_FALSE(count.region.contains(QPoint(int(x(21.25)), 20))) << "nor the filmstrip above";
     // Another clip's new Out moves its bar: drawn again.
     QList<Clip> trimmed = store->clips();
     trimmed[3].outTime = 7.25;

@@ -5,6 +5,8 @@
 
 #include <QAccessible>
 #include <QHash>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QTest>
 
 // What a screen reader finds for a widget, and its name and description.
@@ -21,16 +23,19 @@ inline QString a11yDescription(QObject* object)
     return a11y(object)->text(QAccessible::Description);
 }
 
-// Counts the paints each watched widget receives.
+// Counts the paints each watched widget receives, and where they fell.
 class PaintCount : public QObject {
 public:
     QHash<QObject*, int> paints;
+    QRegion region;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints[watched];
+            region += static_cast<QPaintEvent*>(event)->region();
+        }
         return false;
     }
 };
