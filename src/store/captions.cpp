@@ -91,19 +91,25 @@ QCoro::Task<QString> CWStore::readCaptions(QUuid id)
 
 void CWStore::attachCaptions(Captions::Attachment attachment)
 {
-    const auto at = std::find_if(sources_.begin(), sources_.end(),
-                                 [&](const CWSource& s) { return s.id == currentSourceID_; });
-    if (at == sources_.end() || at->captions == attachment)
+    // By index: the history's copy of the list shares it until willChange,
+    // and an iterator taken before would write into that copy too.
+    const qsizetype index = std::find_if(sources_.cbegin(), sources_.cend(),
+                                         [&](const CWSource& s) {
+                                             return s.id == currentSourceID_;
+                                         }) -
+                            sources_.cbegin();
+    if (index >= sources_.size() || sources_.at(index).captions == attachment)
         return;
-    const QUuid id = at->id;
+    const QUuid id = sources_.at(index).id;
     {
         const Step step(this, {attachment.isEmpty() ? QStringLiteral("Detach Captions")
                                                     : QStringLiteral("Attach Captions"),
                                QString(), CWHistory::Joining::never});
         willChange();
-        at->captions = attachment;
-        at->cues = nullptr;
-        at->captionsProblem.clear();
+        CWSource& source = sources_[index];
+        source.captions = attachment;
+        source.cues = nullptr;
+        source.captionsProblem.clear();
         emit changed(Field::sources);
         save();
     }

@@ -427,7 +427,9 @@ void CWInspector::showCaptions()
                                  ? tr("track %1 of the video").arg(source->captions.track)
                                  : QFileInfo(source->captions.file).fileName();
         if (source->cues)
-            from = tr("From %1 · %n caption(s)", nullptr, int(source->cues->size())).arg(name);
+            from = tr("From %1 · %2 caption%3")
+                       .arg(name, QString::number(source->cues->size()),
+                            source->cues->size() == 1 ? QString() : QStringLiteral("s"));
         else if (!source->captionsProblem.isEmpty())
             from = source->captionsProblem;
         else
