@@ -348,6 +348,8 @@ QWidget* CWInspector::makeCaptionControls(QWidget* parent)
 
     captionsSource_ = compactButton(tr("Captions From"), box);
     captionsSource_->setAccessibleName(tr("Where the captions come from"));
+    captionsSource_->setToolTip(tr("A subtitle file (.srt, .vtt, .ass), a text subtitle track "
+                                   "inside the video, or none."));
     captionsMenu_ = new QMenu(captionsSource_);
     connect(captionsMenu_, &QMenu::aboutToShow, this, &CWInspector::fillCaptionsMenu);
     captionsSource_->setMenu(captionsMenu_);
@@ -357,6 +359,8 @@ QWidget* CWInspector::makeCaptionControls(QWidget* parent)
     row->setContentsMargins(0, 0, 0, 0);
     captionLook_ = new MWSegment(box);
     captionLook_->setAccessibleName(tr("Caption look"));
+    captionLook_->setToolTip(tr("Outline: bold white letters with a dark edge. Box: white "
+                                "letters on a dark box."));
     captionLook_->setItems(std::vector<std::pair<int, QString>>{
         {int(Captions::Look::outline), Captions::lookTitle(Captions::Look::outline)},
         {int(Captions::Look::box), Captions::lookTitle(Captions::Look::box)}});
@@ -367,6 +371,8 @@ QWidget* CWInspector::makeCaptionControls(QWidget* parent)
     raise_->setAccessibleName(tr("Raise captions"));
     lower_ = compactButton(tr("Lower"), box);
     lower_->setAccessibleName(tr("Lower captions"));
+    raise_->setToolTip(tr("Moves the captions up a little; the viewer shows where."));
+    lower_->setToolTip(tr("Moves the captions down a little; the viewer shows where."));
     connect(raise_, &QPushButton::clicked, this, [this] { store_->raiseCaptions(kRaiseStep); });
     connect(lower_, &QPushButton::clicked, this, [this] { store_->raiseCaptions(-kRaiseStep); });
     row->addWidget(captionLook_);
