@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <type_traits>
+#include <uchardet/uchardet.h>
 #include <vector>
 
 namespace {
@@ -55,6 +58,23 @@ std::optional<QStringConverter::Encoding> utf16Order(QByteArrayView bytes)
     return std::nullopt;
 }
 
+// uchardet's guess from the first 64 KiB; nothing when it has none or calls
+// it ASCII or UTF-8 (which the caller has ruled out).
+std::optional<QByteArray> guessedCharset(QByteArrayView bytes)
+{
+    const std::unique_ptr<std::remove_pointer_t<uchardet_t>, void (*)(uchardet_t)> detector(
+        uchardet_new(), uchardet_delete);
+    if (!detector ||
+        uchardet_handle_data(detector.get(), bytes.data(),
+                             size_t(std::min<qsizetype>(bytes.size(), 64 * 1024))) != 0)
+        return std::nullopt;
+    uchardet_data_end(detector.get());
+    const QByteArray name(uchardet_get_charset(detector.get()));
+    if (name.isEmpty() || name == "ASCII" || name == "UTF-8")
+        return std::nullopt;
+    return name;
+}
+
 QByteArray rawUtf8(const QByteArray& bytes, QString* encoding)
 {
     const QByteArrayView view(bytes);
@@ -80,8 +100,20 @@ QByteArray rawUtf8(const QByteArray& bytes, QString* encoding)
         *encoding = QStringLiteral("UTF-8");
         return bytes;
     }
-    // Older subtitle files are mostly in the Windows code page of Western
-    // Europe; it reads every byte, and Latin-1 is the same outside 0x80–0x9F.
+    // A legacy code page: uchardet names the likeliest (Windows-1251 for
+    // Russian, GB18030, Shift_JIS, …), when Qt can decode it.
+    if (const std::optional<QByteArray> name = guessedCharset(view)) {
+        QStringDecoder decoder(name->constData(), QStringConverter::Flag::Stateless);
+        if (decoder.isValid()) {
+            const QString text = decoder.decode(view);
+            if (!decoder.hasError()) {
+                *encoding = QString::fromLatin1(*name) + QStringLiteral(" (guessed)");
+                return text.toUtf8();
+            }
+        }
+    }
+    // Else the Windows code page of Western Europe: it reads every byte, and
+    // Latin-1 is the same outside 0x80–0x9F.
     *encoding = QStringLiteral("Windows-1252 (guessed)");
     return windows1252(bytes).toUtf8();
 }

@@ -41,7 +41,6 @@ TEST(CaptionFiles, EncodingsAndLineEnds)
     const QString srt = QStringLiteral("1\n00:00:01,000 --> 00:00:02,500\nCafé – “naïve”\n\n");
     const QString crlf = QString(srt).replace(u'\n', QLatin1String("\r\n"));
     const QString cr = QString(srt).replace(u'\n', u'\r');
-    QByteArray win1252 = "1\r\n00:00:01,000 --> 00:00:02,500\r\nCaf\xE9 \x96 \x93na\xEFve\x94\r\n";
     const struct {
         const char* name;
         QByteArray bytes;
@@ -52,7 +51,6 @@ TEST(CaptionFiles, EncodingsAndLineEnds)
         {"UTF-8, CR only", cr.toUtf8(), "UTF-8"},
         {"UTF-16 LE BOM", "\xFF\xFE" + encoded(QStringConverter::Utf16LE, crlf), "UTF-16"},
         {"UTF-16 BE BOM", "\xFE\xFF" + encoded(QStringConverter::Utf16BE, srt), "UTF-16"},
-        {"Windows-1252", win1252, "Windows-1252 (guessed)"},
         {"UTF-16 LE, no BOM", encoded(QStringConverter::Utf16LE, crlf), "UTF-16 (guessed)"},
         {"UTF-16 BE, no BOM", encoded(QStringConverter::Utf16BE, srt), "UTF-16 (guessed)"},
     };
@@ -62,6 +60,26 @@ TEST(CaptionFiles, EncodingsAndLineEnds)
         EXPECT_EQ(r.encoding, QString::fromUtf8(c.encoding)) << c.name;
         EXPECT_EQ(r.cues, (Cues{{1, 2.5, QStringLiteral("Café – “naïve”")}})) << c.name;
         EXPECT_EQ(r.skipped, 0) << c.name;
+    }
+
+    // Legacy code pages are guessed, and the guess is said.
+    const struct {
+        const char* codec;
+        QString text;
+    } legacy[] = {
+        {"windows-1252", QStringLiteral("Café – “naïve” déjà vu, où est la fenêtre?")},
+        {"windows-1251", QStringLiteral("Привет, как дела? Сегодня мы говорим о субтитрах.")},
+        {"Shift_JIS", QStringLiteral("こんにちは、今日は字幕について話します。")},
+        {"GB18030", QStringLiteral("你好，今天我们来谈谈字幕的问题。")},
+    };
+    for (const auto& c : legacy) {
+        QStringEncoder encoder(c.codec);
+        ASSERT_TRUE(encoder.isValid()) << c.codec;
+        const QByteArray bytes = "1\r\n00:00:01,000 --> 00:00:02,500\r\n" +
+                                 QByteArray(encoder.encode(c.text)) + "\r\n";
+        const Captions::Reading r = Captions::readBytes(bytes, kSrt);
+        EXPECT_EQ(r.cues, (Cues{{1, 2.5, c.text}})) << c.codec << " read as " << r.encoding.toStdString();
+        EXPECT_TRUE(r.encoding.endsWith("(guessed)")) << c.codec;
     }
 }
 
