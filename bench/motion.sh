@@ -37,26 +37,6 @@ filter_seconds() { # static|moving
   rm -f "$t"
 }
 
-compare() { # label measure
-  local -a sw=() sc=() mw=() mc=()
-  local i side wall cpu order
-  for ((i = 0; i < reps; i++)); do
-    if ((i % 2)); then order=(moving static); else order=(static moving); fi
-    for side in "${order[@]}"; do
-      read -r wall cpu < <("$2" "$side")
-      if [[ $side == static ]]; then sw+=("$wall"); sc+=("$cpu"); else mw+=("$wall"); mc+=("$cpu"); fi
-    done
-  done
-  read -r swm swlo swhi < <(stats "${sw[@]}")
-  read -r scm sclo schi < <(stats "${sc[@]}")
-  read -r mwm mwlo mwhi < <(stats "${mw[@]}")
-  read -r mcm mclo mchi < <(stats "${mc[@]}")
-  echo "$1, median of $reps (min–max)"
-  printf '  static  wall %6.2f s (%.2f–%.2f)  cpu %6.2f s (%.2f–%.2f)\n' "$swm" "$swlo" "$swhi" "$scm" "$sclo" "$schi"
-  printf '  moving  wall %6.2f s (%.2f–%.2f)  cpu %6.2f s (%.2f–%.2f)\n' "$mwm" "$mwlo" "$mwhi" "$mcm" "$mclo" "$mchi"
-  awk -v a="$mwm" -v b="$swm" -v ca="$mcm" -v cb="$scm" \
-    'BEGIN { printf "  moving / static: wall %.3f  cpu %.3f\n", a / b, ca / cb }'
-}
-
-compare "fast-path export, 10 s of 1080p30 as 9:16 at 720 (goal: moving ≤ 1.10 × static)" seconds
-compare "its picture filters alone (no encoder)" filter_seconds
+compare_pair "fast-path export, 10 s of 1080p30 as 9:16 at 720 (goal: moving ≤ 1.10 × static)" \
+  static moving seconds
+compare_pair "its picture filters alone (no encoder)" static moving filter_seconds

@@ -47,9 +47,9 @@ QList<Bar> barsOf(const CWTimelineTrack* track)
 // One clip bar. Bars are drawn, not widgets, so this stands on its own and
 // finds its clip again at every question: it answers for a clip that is gone
 // as no longer valid.
-class BarAccess : public QAccessibleInterface, public QAccessibleActionInterface {
+class BarAccess : public CWTrackPartAccess, public QAccessibleActionInterface {
 public:
-    BarAccess(CWTimelineTrack* track, const QUuid& id) : track_(track), id_(id) {}
+    BarAccess(CWTimelineTrack* track, const QUuid& id) : CWTrackPartAccess(track), id_(id) {}
 
     std::optional<Bar> bar() const
     {
@@ -61,22 +61,6 @@ public:
     QUuid id() const { return id_; }
 
     bool isValid() const override { return bar().has_value(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return track_ ? track_->window()->windowHandle() : nullptr; }
-    QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
-    relations(QAccessible::Relation) const override
-    {
-        return {};
-    }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(track_.data());
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override
     {
         const std::optional<Bar> b = bar();
@@ -146,7 +130,6 @@ public:
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QPointer<CWTimelineTrack> track_;
     QUuid id_;
 };
 

@@ -10,6 +10,18 @@
 #include <QPointer>
 #include <QWindow>
 
+CWTrackPartAccess::CWTrackPartAccess(CWTimelineTrack* track) : track_(track) {}
+
+QWindow* CWTrackPartAccess::window() const
+{
+    return track_ ? track_->window()->windowHandle() : nullptr;
+}
+
+QAccessibleInterface* CWTrackPartAccess::parent() const
+{
+    return QAccessible::queryAccessibleInterface(track_.data());
+}
+
 namespace {
 
 QString say(const char* text)
@@ -20,9 +32,9 @@ QString say(const char* text)
 // A frame point of the selected clip, by its place in the clip's list: a
 // mark drawn on the bar. Pressing goes to it; Cut and Glide set how the
 // frame reaches it, as its menu does.
-class PointAccess : public QAccessibleInterface, public QAccessibleActionInterface {
+class PointAccess : public CWTrackPartAccess, public QAccessibleActionInterface {
 public:
-    PointAccess(CWTimelineTrack* track, int index) : track_(track), index_(index) {}
+    PointAccess(CWTimelineTrack* track, int index) : CWTrackPartAccess(track), index_(index) {}
 
     const Clip* clip() const
     {
@@ -36,22 +48,6 @@ public:
     const FramePoint& point() const { return clip()->points[size_t(index_)]; }
 
     bool isValid() const override { return clip() != nullptr; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return track_ ? track_->window()->windowHandle() : nullptr; }
-    QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
-    relations(QAccessible::Relation) const override
-    {
-        return {};
-    }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(track_.data());
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override
     {
         if (!clip() || t != QAccessible::Name)
@@ -118,7 +114,6 @@ public:
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QPointer<CWTimelineTrack> track_;
     int index_;
 };
 
