@@ -1,5 +1,7 @@
 #include "platform/audiograph.h"
 
+#include "platform/filterchain.h"
+
 extern "C" {
 #include <libavfilter/avfilter.h>
 #include <libavfilter/buffersink.h>
@@ -50,32 +52,11 @@ bool AudioGraph::open(int rate, int sampleFormat, const AVChannelLayout& layout,
         return false;
     // One thread: the chains are short, and the export's encoders have the cores.
     graph_->nb_threads = 1;
-    if (avfilter_graph_create_filter(&source_, avfilter_get_by_name("abuffer"), "in",
-                                     args.constData(), nullptr, graph_) < 0 ||
-        avfilter_graph_create_filter(&sink_, avfilter_get_by_name("abuffersink"), "out", nullptr,
-                                     nullptr, graph_) < 0) {
-        avfilter_graph_free(&graph_);
-        return false;
-    }
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    if (outputs && inputs) {
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = source_;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = sink_;
-    }
     const QByteArray chain = filters.isEmpty() ? QByteArray("anull") : filters.toUtf8();
-    const int rc = outputs && inputs ? avfilter_graph_parse_ptr(graph_, chain.constData(), &inputs,
-                                                                &outputs, nullptr)
-                                     : AVERROR(ENOMEM);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    if (rc < 0 || avfilter_graph_config(graph_, nullptr) < 0) {
-        avfilter_graph_free(&graph_);
-        return false;
-    }
-    return true;
+    if (av::buildChain(graph_, "abuffer", args, "abuffersink", chain, &source_, &sink_))
+        return true;
+    avfilter_graph_free(&graph_);
+    return false;
 }
 
 bool AudioGraph::push(const AVFrame* frame)

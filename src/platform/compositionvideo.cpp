@@ -1,5 +1,7 @@
 #include "platform/compositionvideo.h"
 
+#include "platform/filterchain.h"
+
 extern "C" {
 #include <libavfilter/avfilter.h>
 #include <libavfilter/buffersink.h>
@@ -285,34 +287,13 @@ void VideoChain::openCaptions(const AVFrame* first)
             .arg(first->format)
             .arg(std::max(composition_.frameRateDen, 1))
             .arg(std::max(composition_.frameRateNum, 1));
-    const Failure prepare{QStringLiteral("Couldn't prepare the captions.")};
     captionGraph_ = avfilter_graph_alloc();
-    if (!captionGraph_)
-        throw prepare;
-    if (avfilter_graph_create_filter(&captionSource_, avfilter_get_by_name("buffer"), "in",
-                                     sourceArgs.toUtf8().constData(), nullptr, captionGraph_) < 0 ||
-        avfilter_graph_create_filter(&captionSink_, avfilter_get_by_name("buffersink"), "out",
-                                     nullptr, nullptr, captionGraph_) < 0)
-        throw prepare;
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    if (outputs && inputs) {
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = captionSource_;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = captionSink_;
-    }
     // The captions are drawn on the picture as it is and leave its format.
     const QString chain = composition_.captionFilters + QStringLiteral(",format=") +
                           QString::fromLatin1(av_get_pix_fmt_name(AVPixelFormat(first->format)));
-    const int rc = outputs && inputs
-                       ? avfilter_graph_parse_ptr(captionGraph_, chain.toUtf8().constData(),
-                                                  &inputs, &outputs, nullptr)
-                       : AVERROR(ENOMEM);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    if (rc < 0 || avfilter_graph_config(captionGraph_, nullptr) < 0)
-        throw prepare;
+    if (!av::buildChain(captionGraph_, "buffer", sourceArgs.toUtf8(), "buffersink",
+                        chain.toUtf8(), &captionSource_, &captionSink_))
+        throw Failure{QStringLiteral("Couldn't prepare the captions.")};
 }
 
 // The crop is measured on the upright picture the track describes; a frame
@@ -374,31 +355,10 @@ void VideoChain::openGraph(const AVFrame* first)
     else
         chain += c.pictureFilters;
 
-    const Failure prepare{QStringLiteral("Couldn't prepare the video.")};
     graph_ = avfilter_graph_alloc();
-    if (!graph_)
-        throw prepare;
-    if (avfilter_graph_create_filter(&source_, avfilter_get_by_name("buffer"), "in",
-                                     sourceArgs.toUtf8().constData(), nullptr, graph_) < 0 ||
-        avfilter_graph_create_filter(&sinkFilter_, avfilter_get_by_name("buffersink"), "out",
-                                     nullptr, nullptr, graph_) < 0)
-        throw prepare;
-
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    if (outputs && inputs) {
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = source_;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = sinkFilter_;
-    }
-    const int rc = outputs && inputs ? avfilter_graph_parse_ptr(graph_, chain.toUtf8().constData(),
-                                                                &inputs, &outputs, nullptr)
-                                     : AVERROR(ENOMEM);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    if (rc < 0 || avfilter_graph_config(graph_, nullptr) < 0)
-        throw prepare;
+    if (!av::buildChain(graph_, "buffer", sourceArgs.toUtf8(), "buffersink", chain.toUtf8(),
+                        &source_, &sinkFilter_))
+        throw Failure{QStringLiteral("Couldn't prepare the video.")};
 }
 
 // The converter's software encoder at its preset and peak rate (libx264
