@@ -305,6 +305,9 @@ QString CaptionText::plain(const QString& assText)
     QString flat;
     flat.reserve(assText.size());
     const qsizetype n = assText.size();
+    // After \p1 (\p2, …) the text is a vector drawing's commands, not words,
+    // until \p0.
+    bool drawing = false;
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = assText[i];
         if (c == u'{') {
@@ -312,7 +315,17 @@ QString CaptionText::plain(const QString& assText)
             const qsizetype close = assText.indexOf(u'}', i + 1);
             if (close < 0)
                 break;
+            const QStringView block = QStringView(assText).sliced(i + 1, close - i - 1);
+            for (qsizetype at = block.indexOf(u"\\p"); at >= 0; at = block.indexOf(u"\\p", at + 2)) {
+                qsizetype end = at + 2;
+                while (end < block.size() && block[end].isDigit())
+                    ++end;
+                if (end > at + 2)
+                    drawing = block.sliced(at + 2, end - at - 2).toInt() > 0;
+            }
             i = close;
+        } else if (drawing) {
+            continue;
         } else if (c == u'\\' && i + 1 < n && (assText[i + 1] == u'N' || assText[i + 1] == u'n')) {
             flat += u'\n';
             ++i;

@@ -151,10 +151,13 @@ TEST(CaptionFiles, WebVttAndAss)
         "Dialogue: 0,0:00:0x.00,0:00:02.00,Default,,0,0,0,,broken\n"
         "Dialogue: 0,0:00:05.00,0:00:04.00,Default,,0,0,0,,backwards\n"
         "Dialogue: 0,0:00:06.00,0:00:07.00,Default,,0,0,0,,{\\pos(1,2)}\n"
+        // A vector drawing's commands are no words; {\pbo} is no drawing.
+        "Dialogue: 0,0:00:08.00,0:00:09.00,Default,,0,0,0,,{\\p1}m 0 0 l 9 0 9 9{\\p0}{\\pbo2}Sign\n"
         "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Later {unclosed\n";
     r = Captions::readBytes(ass, QStringLiteral("ass"));
     EXPECT_EQ(r.cues, (Cues{{1, 2, QStringLiteral("Bold, then\nnext word")},
-                            {3, 4, QStringLiteral("Later")}}));
+                            {3, 4, QStringLiteral("Later")},
+                            {8, 9, QStringLiteral("Sign")}}));
     EXPECT_EQ(r.skipped, 2);
 }
 
