@@ -148,28 +148,33 @@ QCoro::Task<> CWStore::restore()
             entry.bookmark && resolvedBookmark ? entry.bookmark : services_->makeBookmark(path);
         source.trimBorders = entry.trimBorders.value_or(true);
         source.captions = entry.captions.value_or(Captions::Attachment{});
+        source.media = media;
+        const QUuid id = source.id;
+        {
+            // Imported while it was opening here (the import then took its id):
+            // one source for the file, holding the clips.
+            const Unrecorded restoring(this);
+            if (const std::optional<QUuid> arrived = sourceWithFile(path)) {
+                adopt(entry.id, *arrived);
+                continue;
+            }
+            appendSource(std::move(source));
+            adopt(entry.id, id);
+            if (!currentSourceID_)
+                select(id);
+        }
+        // The video is back at once; its filmstrip streams in.
         setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
                 std::nullopt);
-        source.media = media;
-        source = co_await withFilmstripAndBars(std::move(source));
+        QCoro::Task<std::optional<QRectF>> making = streamFilmstripAndBars(id, media);
+        co_await std::move(making);
         if (!self)
             co_return;
-        // Imported while it was opening here (the import then took its id):
-        // one source for the file, holding the clips.
-        const Unrecorded restoring(this);
-        if (const std::optional<QUuid> arrived = sourceWithFile(path)) {
-            adopt(entry.id, *arrived);
-            continue;
-        }
-        const QUuid id = source.id;
-        appendSource(std::move(source));
-        adopt(entry.id, id);
-        if (!currentSourceID_)
-            select(id);
+        const Unrecorded reading(this);
         // Captions that cannot be read are named in the note; the clips keep
         // their switch, and their export says what is missing.
-        QCoro::Task<QString> reading = readCaptions(id);
-        const QString captionsProblem = co_await std::move(reading);
+        QCoro::Task<QString> captionsRead = readCaptions(id);
+        const QString captionsProblem = co_await std::move(captionsRead);
         if (!self)
             co_return;
         if (!captionsProblem.isEmpty())
