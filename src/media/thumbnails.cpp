@@ -9,6 +9,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -65,12 +66,26 @@ QList<Thumb> makeThumbnails(const std::shared_ptr<const MWAsset>& asset, double 
             }
         }
     };
+    // Anything else a helper throws (out of memory) is thrown here, once all
+    // have stopped, as it would be from a single worker.
+    std::vector<std::exception_ptr> failures(static_cast<size_t>(workers));
+    const auto guarded = [&](int first) {
+        try {
+            work(first);
+        } catch (...) {
+            failures[size_t(first)] = std::current_exception();
+        }
+    };
     std::vector<std::thread> helpers;
     for (int w = 1; w < workers; ++w)
-        helpers.emplace_back(work, w);
-    work(0);
+        helpers.emplace_back(guarded, w);
+    guarded(0);
     for (std::thread& helper : helpers)
         helper.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
     for (std::optional<Thumb>& slot : strip) {
         if (slot)
             thumbs.append(std::move(*slot));

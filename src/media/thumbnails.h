@@ -24,8 +24,8 @@ using ThumbMade = std::function<void(int index, const Thumb& thumb)>;
 // made, when given, hears of each frame on the main thread as it is made, in
 // no particular order, each once, before the task completes.
 QCoro::Task<QList<Thumb>> thumbnails(std::shared_ptr<const MWAsset> asset, double duration,
-                                     int count, double height,
-                                     std::function<bool()> cancelled = {}, ThumbMade made = {});
+                                     int count, double height, std::function<bool()> cancelled = {},
+                                     ThumbMade made = {});
 
 // The same work, blocking, spread over the machine's cores; made is called on
 // whichever worker thread made the frame.

@@ -158,8 +158,8 @@ void MWFrameGenerator::Decoder::seek(double t)
 // streams and files without one). Index times are decoding times, which may
 // run ahead of the shown ones and which some demuxers shift when seeking: a
 // backward seek halfway to the next key frame is sure to land on this one.
-std::optional<MWFrameGenerator::Decoder::Key>
-MWFrameGenerator::Decoder::indexedKey(double t, int flags) const
+std::optional<MWFrameGenerator::Decoder::Key> MWFrameGenerator::Decoder::indexedKey(double t,
+                                                                                    int flags) const
 {
     AVStream* stream = format->streams[index];
     const int64_t ts = std::llround((t + start) / av_q2d(timeBase));
@@ -171,8 +171,8 @@ MWFrameGenerator::Decoder::indexedKey(double t, int flags) const
     const AVIndexEntry* next =
         following < 0 ? nullptr : avformat_index_get_entry(stream, following);
     const double key = seconds(entry->timestamp);
-    const double after = next && next->timestamp != AV_NOPTS_VALUE ? seconds(next->timestamp)
-                                                                   : key + 1.0;
+    const double after =
+        next && next->timestamp != AV_NOPTS_VALUE ? seconds(next->timestamp) : key + 1.0;
     return Key{key, (key + after) / 2};
 }
 

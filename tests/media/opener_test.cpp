@@ -370,8 +370,7 @@ TEST(Thumbnails, StreamedOnceEachOnTheMainThreadAndCancelledPartWay)
         };
         std::atomic<int> asked = 0;
         const auto cancelled = [&asked, stopAfter] { return ++asked > stopAfter; };
-        const QList<Thumb> strip =
-            QCoro::waitFor(thumbnails(asset, 4.0, 24, 90, cancelled, made));
+        const QList<Thumb> strip = QCoro::waitFor(thumbnails(asset, 4.0, 24, 90, cancelled, made));
         finished = true;
         QCoreApplication::processEvents();
         const int expected = std::min(stopAfter, 24);
