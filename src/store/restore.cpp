@@ -2,9 +2,11 @@
 #include "export/partfile.h"
 #include "media/opener.h"
 #include "model/jsontext.h"
+#include "platform/player.h"
 #include "platform/services.h"
 #include "store/store.h"
 
+#include <QCoroTimer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -125,7 +127,8 @@ QCoro::Task<> CWStore::restore()
         const MWStatus status = [self, name, run](const QString& text,
                                                   std::optional<double> fraction) {
             if (self)
-                self->setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — ") + text,
+                self->setBusy(run,
+                              QStringLiteral("Restoring ") + name + QStringLiteral(" — ") + text,
                               fraction);
         };
         MWOpenedMedia media;
@@ -163,7 +166,14 @@ QCoro::Task<> CWStore::restore()
             if (!currentSourceID_)
                 select(id);
         }
-        // The video is back at once; its filmstrip streams in.
+        // The video is back at once; its filmstrip streams in, after the
+        // player's first picture when it is the one on screen (a second at
+        // the most, for a player that never settles).
+        for (int waited = 0; self && currentSourceID_ == id && !player_->settled() && waited < 1000;
+             waited += 20)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(20));
+        if (!self)
+            co_return;
         setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
                 std::nullopt);
         QCoro::Task<std::optional<QRectF>> making = streamFilmstripAndBars(id, media);
