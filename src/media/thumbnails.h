@@ -11,18 +11,26 @@ class MWAsset;
 
 namespace MWMediaOpener {
 
-// The filmstrip: count frames evenly spread over duration seconds, each the
-// middle of its slice, upright and no larger than 3 × height by 2 × height
-// pixels. Never throws: frames that cannot be made are left out, and once
-// cancelled returns true (asked before each frame, on a worker thread) the
-// frames made so far are returned. Empty for count ≤ 0, duration ≤ 0 or a source without a
-// picture.
-QCoro::Task<QList<Thumb>> thumbnails(std::shared_ptr<const MWAsset> asset, double duration,
-                                     int count, double height,
-                                     std::function<bool()> cancelled = {});
+// Told of each filmstrip frame as it is made: its place in the strip (0 is
+// the first slice) and the frame.
+using ThumbMade = std::function<void(int index, const Thumb& thumb)>;
 
-// The same work, blocking; for a worker thread.
+// The filmstrip: count frames evenly spread over duration seconds, each
+// standing for the middle of its slice, upright and no larger than 3 × height
+// by 2 × height pixels, in time order. Never throws: frames that cannot be
+// made are left out, and once cancelled returns true (asked before each frame,
+// possibly from several worker threads at once) the frames made so far are
+// returned. Empty for count ≤ 0, duration ≤ 0 or a source without a picture.
+// made, when given, hears of each frame on the main thread as it is made, in
+// no particular order, each once, before the task completes.
+QCoro::Task<QList<Thumb>> thumbnails(std::shared_ptr<const MWAsset> asset, double duration,
+                                     int count, double height, std::function<bool()> cancelled = {},
+                                     ThumbMade made = {});
+
+// The same work, blocking, spread over the machine's cores; made is called on
+// whichever worker thread made the frame.
 QList<Thumb> makeThumbnails(const std::shared_ptr<const MWAsset>& asset, double duration, int count,
-                            double height, const std::function<bool()>& cancelled = {});
+                            double height, const std::function<bool()>& cancelled = {},
+                            const ThumbMade& made = {});
 
 }  // namespace MWMediaOpener

@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QTransform>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -95,6 +97,12 @@ struct MWFrameGenerator::Decoder {
 
     void open(const MWAsset& asset);
     void seek(double t);
+    struct Key {
+        double at;      // from the index
+        double seekTo;  // a backward seek to this time lands on the key frame
+    };
+    std::optional<Key> indexedKey(double t, int flags) const;
+    std::optional<double> standIn(double t, const Options& options) const;
     AVFrame* find(double t, const Options& options, bool mayStopAtKey);
 };
 
@@ -143,6 +151,48 @@ void MWFrameGenerator::Decoder::seek(double t)
         avformat_seek_file(format.get(), index, INT64_MIN, INT64_MIN, INT64_MAX, 0) < 0)
         throw MWError(QStringLiteral("The video could not be positioned."));
     avcodec_flush_buffers(codec.get());
+}
+
+// The key frame at or before t (AVSEEK_FLAG_BACKWARD) or at or after it (0),
+// from the container's index; none where the index does not know (MPEG
+// streams and files without one). Index times are decoding times, which may
+// run ahead of the shown ones and which some demuxers shift when seeking: a
+// backward seek halfway to the next key frame is sure to land on this one.
+std::optional<MWFrameGenerator::Decoder::Key> MWFrameGenerator::Decoder::indexedKey(double t,
+                                                                                    int flags) const
+{
+    AVStream* stream = format->streams[index];
+    const int64_t ts = std::llround((t + start) / av_q2d(timeBase));
+    const int at = av_index_search_timestamp(stream, ts, flags);
+    const AVIndexEntry* entry = at < 0 ? nullptr : avformat_index_get_entry(stream, at);
+    if (!entry || entry->timestamp == AV_NOPTS_VALUE)
+        return std::nullopt;
+    const int following = av_index_search_timestamp(stream, entry->timestamp + 1, 0);
+    const AVIndexEntry* next =
+        following < 0 ? nullptr : avformat_index_get_entry(stream, following);
+    const double key = seconds(entry->timestamp);
+    const double after =
+        next && next->timestamp != AV_NOPTS_VALUE ? seconds(next->timestamp) : key + 1.0;
+    return Key{key, (key + after) / 2};
+}
+
+// Where to seek for the key frame that may stand in for t; none where t itself
+// is cheap enough or no key frame lies near it.
+std::optional<double> MWFrameGenerator::Decoder::standIn(double t, const Options& options) const
+{
+    if (!(options.keyFrameReach > 0))
+        return std::nullopt;
+    const std::optional<Key> before = indexedKey(t, AVSEEK_FLAG_BACKWARD);
+    if (!before ||
+        t - before->at <= std::max({options.longestDecode, options.toleranceBefore, 0.0}))
+        return std::nullopt;
+    const std::optional<Key> after = indexedKey(t, 0);
+    const double reach = options.keyFrameReach;
+    const bool beforeNear = t - before->at <= reach;
+    const bool afterNear = after && after->at - t <= reach;
+    if (beforeNear && (!afterNear || t - before->at <= after->at - t))
+        return before->seekTo;
+    return afterNear ? std::optional(after->seekTo) : std::nullopt;
 }
 
 AVFrame* MWFrameGenerator::Decoder::find(double t, const Options& options, bool mayStopAtKey)
@@ -249,7 +299,14 @@ QImage MWFrameGenerator::image(double t)
         decoder_ = std::move(decoder);
     }
     Decoder& d = *decoder_;
-    AVFrame* frame = d.find(t, options_, true);
+    AVFrame* frame = nullptr;
+    if (const std::optional<double> key = d.standIn(t, options_)) {
+        Options alone = options_;
+        alone.keyFramesOnly = true;
+        frame = d.find(*key, alone, true);
+    }
+    if (!frame)
+        frame = d.find(t, options_, true);
     if (!frame)
         frame = d.find(t, options_, false);
 

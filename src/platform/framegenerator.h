@@ -30,6 +30,12 @@ public:
         // Delivers the key frame at or before each time and decodes nothing
         // else: the cheapest frame there is, a yardstick for the real thing.
         bool keyFramesOnly = false;
+        // Where reaching a time would mean decoding more than longestDecode
+        // seconds on from the key frame before it, the key frame nearest the
+        // time, if one lies within keyFrameReach seconds of it, stands in for
+        // it and is decoded alone. 0 (the default) always decodes to the time.
+        double keyFrameReach = 0;
+        double longestDecode = 0;
         // Polled between decoded frames; true ends the request with MWCancelled.
         std::function<bool()> cancelled;
     };

@@ -1,9 +1,7 @@
 // Bringing videos into the media bin: the open panel, the batching queue, the
 // import run, removing sources and black-bar trimming.
-#include "export/borders.h"
 #include "media/captionfiles.h"
 #include "media/opener.h"
-#include "media/thumbnails.h"
 #include "model/cropmath.h"
 #include "model/formats.h"
 #include "model/mwerror.h"
@@ -189,28 +187,14 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         if (!self)
             co_return;
         setBusy(run, QStringLiteral("Making the filmstrip…"), std::nullopt);
-        const CWSource made = co_await withFilmstripAndBars(std::move(source));
+        QCoro::Task<std::optional<QRectF>> making = streamFilmstripAndBars(id, media);
+        const std::optional<QRectF> picture = co_await std::move(making);
         if (!self)
             co_return;
-        const std::optional<QRectF> picture = made.picture;
-        // Undo may have taken the video out, or put it back, meanwhile: the
-        // filmstrip goes wherever the video is kept.
-        history_.updateStates([&](CWHistory::State& state) {
-            for (qsizetype i = 0; i < state.sources.size(); ++i) {
-                if (std::as_const(state.sources)[i].id == id) {
-                    state.sources[i].thumbs = made.thumbs;
-                    state.sources[i].picture = picture;
-                }
-            }
-        });
         // Removed meanwhile: the run goes on with the next file.
-        const auto at = std::find_if(sources_.begin(), sources_.end(),
-                                     [&](const CWSource& s) { return s.id == id; });
-        if (at == sources_.end())
+        if (std::none_of(sources_.begin(), sources_.end(),
+                         [&](const CWSource& s) { return s.id == id; }))
             continue;
-        at->thumbs = made.thumbs;
-        at->picture = picture;
-        emit changed(Field::sources);
 
         if (picture)
             setNote(QStringLiteral("Loaded ") + name +
@@ -239,14 +223,6 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         services_->alert(summary->title, summary->body);
     }
     emit importFinished();
-}
-
-QCoro::Task<CWSource> CWStore::withFilmstripAndBars(CWSource source)
-{
-    const MWOpenedMedia& media = source.media;
-    source.thumbs = co_await MWMediaOpener::thumbnails(media.asset, media.duration, 24, 90);
-    source.picture = co_await CWBorders::detect(media.asset, media.duration, media.naturalSize);
-    co_return source;
 }
 
 std::optional<CWStore::Summary> CWStore::importSummary(const QList<Failure>& failures, int total)

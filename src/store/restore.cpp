@@ -2,9 +2,11 @@
 #include "export/partfile.h"
 #include "media/opener.h"
 #include "model/jsontext.h"
+#include "platform/player.h"
 #include "platform/services.h"
 #include "store/store.h"
 
+#include <QCoroTimer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -125,7 +127,8 @@ QCoro::Task<> CWStore::restore()
         const MWStatus status = [self, name, run](const QString& text,
                                                   std::optional<double> fraction) {
             if (self)
-                self->setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — ") + text,
+                self->setBusy(run,
+                              QStringLiteral("Restoring ") + name + QStringLiteral(" — ") + text,
                               fraction);
         };
         MWOpenedMedia media;
@@ -148,28 +151,40 @@ QCoro::Task<> CWStore::restore()
             entry.bookmark && resolvedBookmark ? entry.bookmark : services_->makeBookmark(path);
         source.trimBorders = entry.trimBorders.value_or(true);
         source.captions = entry.captions.value_or(Captions::Attachment{});
-        setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
-                std::nullopt);
         source.media = media;
-        source = co_await withFilmstripAndBars(std::move(source));
+        const QUuid id = source.id;
+        {
+            // Imported while it was opening here (the import then took its id):
+            // one source for the file, holding the clips.
+            const Unrecorded restoring(this);
+            if (const std::optional<QUuid> arrived = sourceWithFile(path)) {
+                adopt(entry.id, *arrived);
+                continue;
+            }
+            appendSource(std::move(source));
+            adopt(entry.id, id);
+            if (!currentSourceID_)
+                select(id);
+        }
+        // The video is back at once; its filmstrip streams in, after the
+        // player's first picture when it is the one on screen (a second at
+        // the most, for a player that never settles).
+        for (int waited = 0; self && currentSourceID_ == id && !player_->settled() && waited < 1000;
+             waited += 20)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(20));
         if (!self)
             co_return;
-        // Imported while it was opening here (the import then took its id):
-        // one source for the file, holding the clips.
-        const Unrecorded restoring(this);
-        if (const std::optional<QUuid> arrived = sourceWithFile(path)) {
-            adopt(entry.id, *arrived);
-            continue;
-        }
-        const QUuid id = source.id;
-        appendSource(std::move(source));
-        adopt(entry.id, id);
-        if (!currentSourceID_)
-            select(id);
+        setBusy(run, QStringLiteral("Restoring ") + name + QStringLiteral(" — filmstrip…"),
+                std::nullopt);
+        QCoro::Task<std::optional<QRectF>> making = streamFilmstripAndBars(id, media);
+        co_await std::move(making);
+        if (!self)
+            co_return;
+        const Unrecorded reading(this);
         // Captions that cannot be read are named in the note; the clips keep
         // their switch, and their export says what is missing.
-        QCoro::Task<QString> reading = readCaptions(id);
-        const QString captionsProblem = co_await std::move(reading);
+        QCoro::Task<QString> captionsRead = readCaptions(id);
+        const QString captionsProblem = co_await std::move(captionsRead);
         if (!self)
             co_return;
         if (!captionsProblem.isEmpty())

@@ -260,8 +260,13 @@ protected:
     void endBusy(int run);
     void showBusy();
     void appendSource(CWSource source);
-    // The filmstrip and the picture inside any black bars, made off the main thread.
-    static QCoro::Task<CWSource> withFilmstripAndBars(CWSource source);
+    // Makes source id's filmstrip off the main thread and shows each frame as
+    // it comes; then finds the picture inside any black bars, given to the
+    // source when found and returned.
+    QCoro::Task<std::optional<QRectF>> streamFilmstripAndBars(QUuid id, MWOpenedMedia media);
+    // Changes the source id in the bin and the copies of it kept for undo and
+    // redo, outside the history: what the machine made, not the user.
+    void changeSource(const QUuid& id, const std::function<void(CWSource&)>& change);
     // Takes a returned saved video's pending clips into the bin, under the id
     // of the source that now shows that video.
     void adopt(const QString& savedId, const QUuid& into);

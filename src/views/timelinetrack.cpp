@@ -122,8 +122,12 @@ void CWTimelineTrack::paintFilmstrip(QPainter& painter)
     const double i = TimelineGeometry::inset(zoom());
     const double w = std::max(width() - 2 * i, 1.0);
     const QSizeF row(w, 0.62 * height());
+    // Frames arrive one by one into their slots: every picture names the row.
+    size_t pictures = 0;
+    for (const Thumb& thumb : source->thumbs)
+        pictures = qHashMulti(pictures, thumb.second.cacheKey());
     const QString variant = source->id.toString() + QString::number(source->thumbs.size()) +
-                            QString::number(source->thumbs.front().second.cacheKey());
+                            QLatin1Char('/') + QString::number(pictures);
     const QList<Thumb> thumbs = source->thumbs;
     const QPixmap& picture =
         strip_.get(row, devicePixelRatioF(), variant, [thumbs](QPainter& p, const QSizeF& size) {

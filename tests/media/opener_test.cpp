@@ -7,7 +7,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QStandardPaths>
+#include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <filesystem>
@@ -331,15 +334,60 @@ TEST(Thumbnails, EvenlySpreadUprightInTheShownShapeUntilCancelled)
             EXPECT_EQ(strip[i].second.format(), QImage::Format_RGB888);
         }
     }
-    // Asked before each frame: the eleventh question ends the strip.
+    // Asked before each frame, by every worker: the eleventh question ends
+    // the strip, which keeps the ten frames made, in time order.
     std::atomic<int> asked = 0;
     const QList<Thumb> cut = thumbs("h264_aac.mp4", 4.0, 24, 90, [&asked] { return ++asked > 10; });
     ASSERT_EQ(cut.size(), 10);
-    EXPECT_DOUBLE_EQ(cut[9].first, 9.5 * 4.0 / 24);
+    EXPECT_TRUE(std::is_sorted(cut.begin(), cut.end(),
+                               [](const Thumb& a, const Thumb& b) { return a.first < b.first; }));
 
     EXPECT_TRUE(thumbs("h264_aac.mp4", 4.0, 0).isEmpty());
     EXPECT_TRUE(thumbs("h264_aac.mp4", 0.0, 24).isEmpty());
     EXPECT_TRUE(thumbs("frames_audio.m4a", 2.0, 24).isEmpty());
     // Without touching the asset at all.
     EXPECT_TRUE(QCoro::waitFor(thumbnails(nullptr, 4.0, 0, 90)).isEmpty());
+}
+
+// Each frame is told of on the main thread as it is made, once, before the
+// task ends; the strip then holds them in time order. A strip cancelled
+// part-way tells only of the frames it keeps.
+TEST(Thumbnails, StreamedOnceEachOnTheMainThreadAndCancelledPartWay)
+{
+    const auto asset = MWAsset::open(testutil::fixture("h264_aac.mp4"));
+    for (const int stopAfter : {1000, 7}) {
+        SCOPED_TRACE(stopAfter);
+        QMap<int, Thumb> heard;
+        int repeats = 0;
+        bool elsewhere = false;
+        bool afterwards = false;
+        bool finished = false;
+        const MWMediaOpener::ThumbMade made = [&](int index, const Thumb& thumb) {
+            repeats += heard.contains(index);
+            heard.insert(index, thumb);
+            elsewhere |= QThread::currentThread() != qApp->thread();
+            afterwards |= finished;
+        };
+        std::atomic<int> asked = 0;
+        const auto cancelled = [&asked, stopAfter] { return ++asked > stopAfter; };
+        const QList<Thumb> strip = QCoro::waitFor(thumbnails(asset, 4.0, 24, 90, cancelled, made));
+        finished = true;
+        QCoreApplication::processEvents();
+        const int expected = std::min(stopAfter, 24);
+        ASSERT_EQ(strip.size(), expected);
+        EXPECT_EQ(heard.size(), expected);
+        EXPECT_EQ(repeats, 0);
+        EXPECT_FALSE(elsewhere);
+        EXPECT_FALSE(afterwards);
+        for (qsizetype i = 1; i < strip.size(); ++i)
+            EXPECT_LT(strip[i - 1].first, strip[i].first);
+        for (auto it = heard.cbegin(); it != heard.cend(); ++it) {
+            EXPECT_DOUBLE_EQ(it.value().first, (it.key() + 0.5) * 4.0 / 24);
+            EXPECT_EQ(it.value().second.size(), QSize(240, 180));
+            EXPECT_TRUE(std::any_of(strip.begin(), strip.end(), [&](const Thumb& t) {
+                return t.first == it.value().first &&
+                       t.second.cacheKey() == it.value().second.cacheKey();
+            }));
+        }
+    }
 }

@@ -165,3 +165,26 @@ TEST(MpvPlayer, LoadsPausedSeeksFrameExactlyPlaysKeepsTheLastFrameAndReplacesIte
     player.play();
     EXPECT_EQ(player.rate(), 0.0);
 }
+
+// Where reaching a time means decoding far from the key frame before it, the
+// nearest key frame within reach stands in; where the key frame is close, or
+// none is within reach, the frame at the time is decoded as usual. The test
+// video has a key frame every second at 25 fps.
+TEST(FrameGenerator, NearestKeyFrameStandsInForFarDecodes)
+{
+    MWFrameGenerator::Options far;
+    far.keyFrameReach = 0.4;
+    far.longestDecode = 0.2;
+    MWFrameGenerator::Options cheap = far;
+    cheap.longestDecode = 2.0;
+    MWFrameGenerator nearest(openFixture("h264_aac.mp4"), far);
+    MWFrameGenerator exact(openFixture("h264_aac.mp4"), cheap);
+    MWFrameGenerator single(openFixture("frames_counter.mp4"), far);
+    const std::tuple<MWFrameGenerator*, double, double> requests[] = {
+        {&nearest, 2.3, 2.0},  {&nearest, 2.7, 3.0}, {&nearest, 2.05, 2.08},
+        {&nearest, 3.5, 3.52}, {&exact, 2.7, 2.72},  {&single, 3.5, 3.52}};
+    for (const auto& [generator, t, shown] : requests) {
+        generator->image(t);
+        EXPECT_NEAR(generator->actualTime(), shown, 1e-6) << t;
+    }
+}

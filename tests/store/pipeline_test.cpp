@@ -1,6 +1,7 @@
 #include "common/export_probe.h"
 #include "store_fixture_support.h"
 
+#include <QSet>
 #include <QTimer>
 
 using namespace storetest;
@@ -117,4 +118,40 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     const auto fourth = launched();
     EXPECT_EQ(fourth->clips().size(), 3);  // with the film back
     EXPECT_EQ(fourth->clips()[0].name, "edited while one is missing");
+}
+
+// The filmstrip streams in: every strip the timeline is given holds all the
+// slots in time order, a frame once shown stays, and the last strip is whole.
+// The picture inside the bars lands after it, on the video and on its undo copy.
+TEST_F(StoreTest, FilmstripStreamsIntoItsSlotsAndTheBarsFollow)
+{
+    const QString film = copy("bars_letterbox.mp4", "film.mp4");
+    QList<QList<Thumb>> shown;
+    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field field) {
+        const CWSource* current = store->current();
+        if (field == CWStore::Field::sources && current && !current->thumbs.isEmpty() &&
+            (shown.isEmpty() || shown.last() != current->thumbs))
+            shown.append(current->thumbs);
+    });
+    storetest::importNow(*store, {film});
+    ASSERT_FALSE(shown.isEmpty());
+    const double duration = store->current()->media.duration;
+    QSet<qint64> before;
+    for (const QList<Thumb>& strip : shown) {
+        ASSERT_EQ(strip.size(), 24);
+        QSet<qint64> pictures;
+        for (int i = 0; i < 24; ++i) {
+            EXPECT_DOUBLE_EQ(strip[i].first, (i + 0.5) * duration / 24);
+            if (!strip[i].second.isNull())
+                pictures.insert(strip[i].second.cacheKey());
+        }
+        EXPECT_TRUE(pictures.contains(before)) << "a frame shown went away";
+        before = pictures;
+    }
+    EXPECT_EQ(before.size(), 24);
+    EXPECT_EQ(store->current()->picture, QRectF(0, 32, 320, 176));
+    store->undo();  // the import: the copy kept for Redo has both
+    store->redo();
+    EXPECT_EQ(store->current()->thumbs.size(), 24);
+    EXPECT_EQ(store->current()->picture, QRectF(0, 32, 320, 176));
 }

@@ -123,9 +123,28 @@ TEST_F(TimelineTest, HandlesTrimAndSaveOnLettingGoBarsSelectAndThePlayheadMovesA
     store->seek(25);
     view->grab();
     EXPECT_EQ(MWFace::builds(), before);
+    const QSize original = view->size();
     view->resize(700, 100);
     view->grab();
     EXPECT_EQ(MWFace::builds(), before + 1);
+    view->resize(original);
+
+    // A strip still streaming in: each frame in its own slot, the rest empty,
+    // and a frame arriving in the middle is drawn.
+    QList<Thumb> partial;
+    for (int i = 0; i < 24; ++i)
+        partial.append({i * 4.0, i == 0 ? frame : QImage()});
+    CWStoreTestAccess::setThumbs(*store, source.id, partial);
+    const auto cyanAt = [&](double t) {
+        const QImage shot = view->grab().toImage();
+        const QColor c = shot.pixelColor(int(x(t)), int(0.4 * shot.height()));
+        return c.blue() > c.red() + 40 && c.green() > c.red() + 40;
+    };
+    EXPECT_TRUE(cyanAt(1));
+    EXPECT_FALSE(cyanAt(52));
+    partial[12].second = frame;
+    CWStoreTestAccess::setThumbs(*store, source.id, partial);
+    EXPECT_TRUE(cyanAt(52));
 }
 
 TEST_F(TimelineTest, AFrameDragLeavesTheTrackAloneAMovedBarRedrawsIt)
