@@ -180,7 +180,6 @@ QCoro::Task<> CWStore::restore()
         co_await std::move(making);
         if (!self)
             co_return;
-        const Unrecorded reading(this);
         // Captions that cannot be read are named in the note; the clips keep
         // their switch, and their export says what is missing.
         QCoro::Task<QString> captionsRead = readCaptions(id);
