@@ -80,6 +80,7 @@ column() { printf '%s\n' "${@:2}" | awk -v c="$1" '{print $c}'; }
 summary() { # LABEL UNIT COLUMN VALUES… → "label  median (min–max)"
   local label=$1 unit=$2 c=$3 m lo hi
   shift 3
+  # shellcheck disable=SC2046
   read -r m lo hi < <(stats $(column "$c" "$@"))
   printf '  %-44s %8.2f %s (%.2f–%.2f)\n' "$label" "$m" "$unit" "$lo" "$hi"
 }
