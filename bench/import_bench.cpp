@@ -1,65 +1,98 @@
-// The window importing one video, as the program builds it: seconds from the
-// import's start until the video is in the bin, until the player has its first
-// picture, until the first filmstrip frame and all 24 are on the source, and
-// until the import has finished (black bars found); one line per run.
-//   bench_import MEDIA
-// Run it under Xvfb with a private HOME / XDG_DATA_HOME.
+// One file handed to the window as `cutwright FILE` hands it over: seconds
+// from the launch until the timeline paints the file's first filmstrip frame
+// and until it paints all 24, processor time until then, and the resident
+// memory once the import has finished: VmRSS, its peak VmHWM, the program's
+// own (RssAnon) and mapped files (RssFile).
+//   bench_import MEDIA          prints "FIRST ALL CPU RSS PEAK ANON FILES"
+// Run it with a private HOME and XDG folders, as the script does.
+#include "procstat.h"
+
 #include "app/delegate.h"
 #include "app/mainwindow.h"
 #include "platform/mpvplayer.h"
 #include "platform/services.h"
 #include "store/store.h"
+#include "views/timelinetrack.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThreadPool>
 #include <QTimer>
-#include <algorithm>
 #include <clocale>
-#include <cmath>
 #include <cstdio>
+
+namespace {
+
+using namespace procstat;
+
+// Notes the first paint of the track that draws at least one, and then all,
+// of the filmstrip's frames: what the user sees land.
+class FilmstripWatch : public QObject {
+public:
+    FilmstripWatch(const CWStore* store) : store_(store) {}
+    double first = -1, all = -1, cpu = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !store_->sources().isEmpty()) {
+            const qsizetype frames = store_->sources().front().thumbs.size();
+            if (frames > 0 && first < 0)
+                first = sinceLaunch();
+            if (frames >= 24 && all < 0) {
+                all = sinceLaunch();
+                cpu = cpuSeconds();
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const CWStore* store_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     cwNameApplication();
     std::setlocale(LC_NUMERIC, "C");
-    const QStringList media = QApplication::arguments().mid(1);
-    if (media.size() != 1) {
+    if (argc != 2) {
         std::fprintf(stderr, "usage: bench_import MEDIA\n");
         return 2;
     }
+    // The same order as the program's main(): the file waits for the store.
     CWDelegate delegate;
+    delegate.open({QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath()});
     QApplication::setQuitOnLastWindowClosed(false);
     CWMainWindow window(new CWStore(new MWMpvPlayer({.video = true, .audio = true})), &delegate);
-    window.show();
     CWStore* store = window.store();
-    double inBin = NAN, picture = NAN, first = NAN, all = NAN;
-    bool finished = false;
-    QElapsedTimer clock;
-    const auto now = [&] { return clock.nsecsElapsed() / 1e9; };
-    QObject::connect(store, &CWStore::importFinished, &app, [&] { finished = true; });
+    auto* track = window.findChild<CWTimelineTrack*>();
+    if (!track) {
+        std::fprintf(stderr, "bench_import: no timeline in the window\n");
+        return 2;
+    }
+    FilmstripWatch watch(store);
+    track->installEventFilter(&watch);
+    bool imported = false;
+    QObject::connect(store, &CWStore::importFinished, &app, [&] { imported = true; });
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &app, [&] {
-        const CWSource* source = store->current();
-        if (!source)
-            return;
-        if (std::isnan(inBin))
-            inBin = now();
-        if (std::isnan(picture) && store->player()->settled())
-            picture = now();
-        const auto made = std::count_if(source->thumbs.begin(), source->thumbs.end(),
-                                        [](const Thumb& t) { return !t.second.isNull(); });
-        if (std::isnan(first) && made > 0)
-            first = now();
-        if (std::isnan(all) && made == 24)
-            all = now();
-        if (finished && !std::isnan(all)) {
-            std::printf("%.3f %.3f %.3f %.3f %.3f\n", inBin, picture, first, all, now());
+        if (imported && watch.all >= 0)
             app.quit();
-        }
     });
     poll.start(5);
-    clock.start();
-    store->importFiles(media);
-    return app.exec();
+    QTimer::singleShot(900000, &app, [&] { app.exit(1); });
+    window.show();
+    if (app.exec() != 0) {
+        std::fprintf(stderr, "bench_import: the filmstrip never landed\n");
+        return 1;
+    }
+    // Loaded means settled: what the import left to the worker threads is done.
+    QThreadPool::globalInstance()->waitForDone();
+    std::printf("%.3f %.3f %.3f %.1f %.1f %.1f %.1f\n", watch.first, watch.all, watch.cpu,
+                statusMB("VmRSS:"), statusMB("VmHWM:"), statusMB("RssAnon:"),
+                statusMB("RssFile:"));
+    return 0;
 }

@@ -5,6 +5,8 @@
 // how much of it is the program's own (RssAnon) and mapped files (RssFile).
 //   bench_restore MEDIA...      (one source per file; paths must differ)
 // Run it with a private HOME / XDG_DATA_HOME: it writes the session there.
+#include "procstat.h"
+
 #include "app/delegate.h"
 #include "app/mainwindow.h"
 #include "model/session.h"
@@ -21,46 +23,10 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
-#include <ctime>
-#include <unistd.h>
 
 namespace {
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-// Seconds since the process was made, so loading the libraries counts too.
-double sinceLaunch()
-{
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    // Field 22, counted after the command name, which may hold spaces.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9 -
-           fields.value(19).toDouble() / double(sysconf(_SC_CLK_TCK));
-}
-
-// A "Vm…:" line of /proc/self/status, in MB.
-double statusMB(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toDouble() /
-                   1024;
-    }
-    return -1;
-}
+using namespace procstat;
 
 bool everyFilmstrip(const CWStore& store, qsizetype count)
 {

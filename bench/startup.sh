@@ -2,8 +2,10 @@
 # Launch to first frame: `cutwright file.mp4` against `mpv file.mp4` on the
 # same 1080p file under one Xvfb, both timed by bench_firstframe, which
 # launches the program and watches the screen for the file's magenta. Each run
-# gets a fresh HOME, XDG folders and session bus, so nothing is restored and
-# no earlier instance answers.
+# gets a fresh HOME, XDG folders and session bus, so no earlier instance
+# answers. Two cases: an empty session, and a saved session of 20 sources
+# (copies of the file) with 100 clips that the launch brings back, without
+# naming a file, against mpv opening the file.
 #   bash bench/startup.sh BUILD_DIR
 # CW_BENCH_REPS runs each (default 5), alternating which side goes first.
 set -euo pipefail
@@ -31,27 +33,76 @@ fi
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib/xvfb
 source "$here/lib/xvfb"
+# shellcheck source=lib/stats
+source "$here/lib/stats"
+
+# The saved session of the second case: 20 copies of the file under distinct
+# names, five clips of each.
+sources=$build/bench-media/startup-sources
+mkdir -p "$sources"
+session=$sources/session.json
+for n in $(seq -w 1 20); do
+  [[ -e $sources/source-$n.mp4 ]] || cp "$media" "$sources/source-$n.mp4"
+done
+{
+  printf '{"version":2,"sources":['
+  for n in $(seq 1 20); do
+    ((n > 1)) && printf ','
+    printf '{"id":"%08X-0000-4000-8000-000000000000","path":"%s","trimBorders":true}' \
+      "$n" "$(realpath "$sources/source-$(printf %02d "$n").mp4")"
+  done
+  printf '],"clips":['
+  for c in $(seq 0 99); do
+    ((c > 0)) && printf ','
+    printf '{"id":"%08X-0000-4000-8000-000000000001","sourceID":"%08X-0000-4000-8000-000000000000",' \
+      "$((c + 1))" "$((c / 5 + 1))"
+    printf '"name":"Clip %d","inTime":%d,"outTime":%d,"aspect":"9:16","zoom":1,"centerX":0.5,"centerY":0.5}' \
+      "$c" "$((c % 5 * 3))" "$((c % 5 * 3 + 2))"
+  done
+  printf ']}\n'
+} >"$session"
+# Puts the session where the program looks for it in the private home, then
+# runs "$@".
+with_session() {
+  mkdir -p "$XDG_DATA_HOME/Marrowick/Cutwright"
+  cp "$session" "$XDG_DATA_HOME/Marrowick/Cutwright/session.json"
+  "$@"
+}
 
 # One timed launch; a run that never showed the frame ends the benchmark.
 timed() {
   local out
-  out=$(in_private_home "$probe" -- "$@")
-  [[ -n $out ]] || { echo "startup: no first frame from $1" >&2; exit 1; }
+  out=$(in_private_home "$@")
+  [[ -n $out ]] || { echo "startup: no first frame from $*" >&2; exit 1; }
   echo "$out"
 }
-ours=() theirs=()
-for ((i = 0; i < reps; i++)); do
-  a() { ours+=("$(timed "$cutwright" "$media")"); }
-  b() { theirs+=("$(timed mpv --no-config --really-quiet "$media")"); }
-  if ((i % 2)); then b; a; else a; b; fi
-done
-echo "startup: launch to first frame of a 1080p25 H.264/AAC file, median of $reps"
-printf '  cutwright runs (frame cpu window): %s\n' "$(printf '%s; ' "${ours[@]}")"
-printf '  mpv runs (frame cpu window):       %s\n' "$(printf '%s; ' "${theirs[@]}")"
-awk -v a="$(printf '%s\n' "${ours[@]}" | median 1)" -v b="$(printf '%s\n' "${theirs[@]}" | median 1)" \
-  -v ca="$(printf '%s\n' "${ours[@]}" | median 2)" -v cb="$(printf '%s\n' "${theirs[@]}" | median 2)" \
-  -v wa="$(printf '%s\n' "${ours[@]}" | median 3)" -v wb="$(printf '%s\n' "${theirs[@]}" | median 3)" \
-  'BEGIN {
-    printf "%-30s cutwright %7.3f s   mpv %7.3f s   ratio %.2f (goal 1.5)\n", "first frame, wall", a, b, a / b
+# case TITLE GOAL CUTWRIGHT-COMMAND...: alternating runs of it and of mpv, and
+# their medians.
+case_of() {
+  local title=$1 goal=$2 i
+  shift 2
+  ours=() theirs=()
+  for ((i = 0; i < reps; i++)); do
+    a() { ours+=("$(timed "$@")"); }
+    b() { theirs+=("$(timed "$probe" -- mpv --no-config --really-quiet "$media")"); }
+    if ((i % 2)); then b; a "$@"; else a "$@"; b; fi
+  done
+  echo "startup, $title: launch to first frame of a 1080p25 H.264/AAC file, median of $reps (min–max)"
+  printf '  cutwright runs (frame cpu window): %s\n' "$(printf '%s; ' "${ours[@]}")"
+  printf '  mpv runs (frame cpu window):       %s\n' "$(printf '%s; ' "${theirs[@]}")"
+  local o t
+  o=$(printf '%s\n' "${ours[@]}")
+  t=$(printf '%s\n' "${theirs[@]}")
+  # shellcheck disable=SC2046
+  read -r _ alo ahi < <(stats $(awk '{print $1}' <<<"$o"))
+  # shellcheck disable=SC2046
+  read -r _ blo bhi < <(stats $(awk '{print $1}' <<<"$t"))
+  awk -v a="$(median 1 <<<"$o")" -v b="$(median 1 <<<"$t")" -v ca="$(median 2 <<<"$o")" \
+    -v cb="$(median 2 <<<"$t")" -v wa="$(median 3 <<<"$o")" -v wb="$(median 3 <<<"$t")" \
+    -v goal="$goal" -v range="(runs $alo–$ahi s against $blo–$bhi s)" 'BEGIN {
+    printf "%-30s cutwright %7.3f s   mpv %7.3f s   ratio %.2f%s %s\n", "first frame, wall", a, b, a / b, goal, range
     printf "%-30s cutwright %7.3f s   mpv %7.3f s   ratio %.2f\n", "processor time until then", ca, cb, ca / cb
     printf "%-30s cutwright %7.3f s   mpv %7.3f s\n", "window on screen, wall", wa, wb }'
+}
+case_of "empty session" " (goal 1.5)" "$probe" -- "$cutwright" "$media"
+case_of "20 sources and 100 clips saved" "" with_session "$probe" -- "$cutwright"

@@ -7,9 +7,11 @@
 // and the seeks sent to the player; then mpv's own player doing the trim
 // drag's exact seeks one after another (what the picture would trail by
 // without coalescing); then the paint cost of the track with 24 thumbnails
-// and 500 clip bars.
+// and 500 clip bars. Beside the timeline, with one of the 1,000 clips
+// selected: the crop frame dragged across the viewer's picture, and the
+// position pad's dot dragged across the pad.
 //   bench_timeline MEDIA [CASES] [--gaps]
-// CASES orders the gestures (default trim,point,scrub); --gaps measures only
+// CASES orders the gestures (default trim,point,scrub,crop,pad); --gaps measures only
 // the gestures. Each gesture also prints a "gap CASE STALL BUSY MOSTBUSY" line
 // for the script: the longest stall, the main thread's processor time inside
 // it, and the most processor time it spent between any two heartbeats.
@@ -19,6 +21,8 @@
 #include "platform/mpvplayer.h"
 #include "store/store.h"
 #include "theme/mwui.h"
+#include "views/cropframewidget.h"
+#include "views/positionpad.h"
 #include "views/timelinegeometry.h"
 #include "views/timelinetrack.h"
 
@@ -238,7 +242,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString media = QString::fromLocal8Bit(argv[1]);
-    QStringList cases{"trim", "point", "scrub"};
+    QStringList cases{"trim", "point", "scrub", "crop", "pad"};
     bool gapsOnly = false;
     for (int i = 2; i < argc; ++i) {
         if (QString(argv[i]) == "--gaps")
@@ -280,6 +284,14 @@ int main(int argc, char** argv)
     track.resize(1200, 110);
     track.show();
     const TrimMath::Track geometry = TimelineGeometry::track(1200, source.media.duration, 1.0);
+    // The viewer's layer over the picture at the size it has in a 1280-wide
+    // window, and the inspector's pad; a vertical frame moves across.
+    CWCropOverlay crop(&store);
+    crop.resize(960, 540);
+    crop.show();
+    CWPositionPad pad(&store);
+    pad.resize(pad.sizeHint());
+    pad.show();
     const auto shown = [&] {
         spin(
             [&] {
@@ -321,6 +333,22 @@ int main(int argc, char** argv)
             const double span = geometry.x(pointed.outTime) - start.x();
             const Gesture g = drag(track, *player, store, start, span, [] {});
             report("scrub", "the playhead across the clip with 50 frame points", g);
+        } else if (name == "crop" || name == "pad") {
+            // A plain clip among the thousand: every move is written into it.
+            store.selectClip(clips[500]);
+            store.setAspect(Aspect::vertical);
+            store.setCenterX(0);
+            shown();
+            if (name == "crop") {
+                const QRectF frame = crop.geometry().frame;
+                const double span = crop.width() - frame.width();
+                const Gesture g = drag(crop, *player, store, frame.center(), span, [] {});
+                report("crop", "the vertical crop frame across the viewer's picture", g);
+            } else {
+                const double span = pad.width() - pad.dotCentre().x() - 2;
+                const Gesture g = drag(pad, *player, store, pad.dotCentre(), span, [] {});
+                report("pad", "the position pad's dot across the pad", g);
+            }
         }
     }
     if (gapsOnly)
