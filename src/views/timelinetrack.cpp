@@ -64,17 +64,40 @@ void CWTimelineTrack::storeChanged(CWStore::Field field)
             update(marks);
         break;
     }
+    case F::inMark:
+        // A handle dragged over a thousand bars redraws only its strip.
+        update(markChange(paintedIn_, store_->inMark()));
+        break;
+    case F::outMark:
+        update(markChange(paintedOut_, store_->outMark()));
+        break;
     case F::sources:
     case F::currentSourceID:
     case F::selectedClipID:
-    case F::inMark:
-    case F::outMark:
     case F::trimFocus:
         update();
         break;
     default:
         break;
     }
+}
+
+QRegion CWTimelineTrack::markChange(double painted, double now) const
+{
+    const TrimMath::Track t = track();
+    const double a = std::min(t.x(painted), t.x(now));
+    const double b = std::max(t.x(painted), t.x(now));
+    // A handle stands on either side of its mark (In's to the left, Out's to
+    // the right), with its glow.
+    const double reach = (TimelineGeometry::inset(zoom()) + 18 * zoom()) + 2;
+    QRegion region(QRectF(a - reach, 0, b - a + 2 * reach, height()).toAlignedRect());
+    region += paintedLabel_.adjusted(-2, -2, 2, 2);
+    if (grab_ && *grab_ != Grab::playhead)
+        region += TimelineGeometry::labelRect(*grab_, t.x(store_->inMark()),
+                                              t.x(store_->outMark()), width(), height(), zoom())
+                      .toAlignedRect()
+                      .adjusted(-2, -2, 2, 2);
+    return region;
 }
 
 bool CWTimelineTrack::barsMoved()
@@ -110,6 +133,9 @@ void CWTimelineTrack::paintEvent(QPaintEvent*)
         paintHandle(painter, false);
     }
     paintPlayhead(painter);
+    paintedIn_ = store_ ? store_->inMark() : 0;
+    paintedOut_ = store_ ? store_->outMark() : 0;
+    paintedLabel_ = {};
     if (grab_ && *grab_ != Grab::playhead)
         paintLabel(painter);
 }
@@ -223,6 +249,7 @@ void CWTimelineTrack::paintLabel(QPainter& painter)
     const QString text = (in ? QStringLiteral("In ") : QStringLiteral("Out ")) +
                          MWTime::clock(in ? store_->inMark() : store_->outMark(), true);
     TimelinePaint::label(painter, r, text);
+    paintedLabel_ = r.toAlignedRect();
 }
 
 std::optional<Clip> CWTimelineTrack::barAt(QPointF pos) const

@@ -66,6 +66,9 @@ private:
     void paintHandle(QPainter& painter, bool left);
     void paintPlayhead(QPainter& painter);
     void paintLabel(QPainter& painter);
+    // What a mark moved from painted to now changes: the strip between its
+    // two places with the handle on either side, and the time label.
+    QRegion markChange(double painted, double now) const;
 
     QPointer<CWStore> store_;
     std::optional<TrimMath::Grab> grab_;
@@ -75,6 +78,9 @@ private:
     QPointF pressPos_;
     std::optional<QUuid> pressedBar_;
     double paintedTime_ = 0;   // where the playhead was last drawn
+    double paintedIn_ = 0;     // where the marks were last drawn
+    double paintedOut_ = 0;
+    QRect paintedLabel_;       // the dragged handle's time, as last drawn
     MWFace strip_;             // the filmstrip row, drawn once per size, finish, zoom and source
     QList<QPointF> barSpans_;  // In and Out of each bar, as last drawn
     QList<QPointF> marks_;     // time and kind of each mark, as last drawn

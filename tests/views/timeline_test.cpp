@@ -184,6 +184,20 @@ TEST_F(TimelineTest, AFrameDragLeavesTheTrackAloneAMovedBarRedrawsIt)
     CWStoreTestAccess::setClips(*store, trimmed);
     QCoreApplication::processEvents();
     EXPECT_GT(count.paints.value(view.get()), 0);
+
+    // A handle moved without a selected clip: only its strip, with the
+    // handle on either side, is drawn again.
+    store->setSelectedClipID(std::nullopt);
+    CWStoreTestAccess::setMarks(*store, 10, 30);
+    view->update();
+    QCoreApplication::processEvents();
+    count.region = {};
+    store->setOut(25);
+    QCoreApplication::processEvents();
+    for (double t : {25.0, 27.5, 30.0})
+        EXPECT_TRUE(count.region.contains(QPoint(int(x(t)), 40))) << t;
+    EXPECT_FALSE(count.region.contains(QPoint(int(x(15)), 40)));
+    EXPECT_FALSE(count.region.contains(QPoint(int(x(40)), 40)));
 }
 
 // The selected clip's points are marks on its bar: a drag moves one in time
