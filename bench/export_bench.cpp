@@ -18,6 +18,8 @@
 //                                                    5 s…15 s centred through one engine, with
 //                                                    captions (a cue every 2 s) burned in or not
 
+#include "exportrun.h"
+
 #include "export/avexport.h"
 #include "export/exporter.h"
 #include "export/fastexport.h"
@@ -62,14 +64,10 @@ QCoro::Task<int> runAll(MWOpenedMedia media, int shortSide, bool fast, QString d
     for (int i = 0; i < clips; ++i) {
         const double step = media.duration / clips;
         const QString to = dir + QStringLiteral("/clip%1.mp4").arg(i + 1);
-        try {
-            QCoro::Task<QString> task = ClipExporter::exportClip(centred(i * step, (i + 1) * step),
-                                                                 media, {}, shortSide, to, job, {});
-            co_await std::move(task);
-        } catch (const MWError& e) {
-            std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
+        QCoro::Task<bool> exporting =
+            exportOrSay(centred(i * step, (i + 1) * step), media, shortSide, to, job);
+        if (!co_await std::move(exporting))
             co_return 1;
-        }
     }
     std::printf("%.3f\n", timer.nsecsElapsed() / 1e9);
     co_return 0;
@@ -106,14 +104,9 @@ QCoro::Task<int> runOne(MWOpenedMedia media, int shortSide, Clip clip, QString t
     job->forceComposition = composition;
     QElapsedTimer timer;
     timer.start();
-    try {
-        QCoro::Task<QString> task =
-            ClipExporter::exportClip(clip, media, {}, shortSide, to, job, {}, captions);
-        co_await std::move(task);
-    } catch (const MWError& e) {
-        std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
+    QCoro::Task<bool> exporting = exportOrSay(clip, media, shortSide, to, job, captions);
+    if (!co_await std::move(exporting))
         co_return 1;
-    }
     std::printf("%.3f\n", timer.nsecsElapsed() / 1e9);
     co_return 0;
 }

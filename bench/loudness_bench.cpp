@@ -6,6 +6,8 @@
 //   bench_loudness SOURCE fast|composition source|normalized OUT
 //   bench_loudness SOURCE measure
 
+#include "exportrun.h"
+
 #include "export/exporter.h"
 #include "export/loudness.h"
 #include "media/opener.h"
@@ -50,13 +52,9 @@ QCoro::Task<int> exportWhole(QString path, bool fast, bool normalize, QString to
     clip.aspect = Aspect::vertical;
     QElapsedTimer timer;
     timer.start();
-    try {
-        QCoro::Task<QString> task = ClipExporter::exportClip(clip, media, {}, 720, to, job, {});
-        co_await std::move(task);
-    } catch (const MWError& e) {
-        std::fprintf(stderr, "export failed: %s\n", qPrintable(e.message));
+    QCoro::Task<bool> exporting = exportOrSay(clip, media, 720, to, job);
+    if (!co_await std::move(exporting))
         co_return 1;
-    }
     std::printf("%.3f\n", timer.nsecsElapsed() / 1e9);
     co_return 0;
 }
