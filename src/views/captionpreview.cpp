@@ -3,8 +3,7 @@
 #include "platform/captiondraw.h"
 #include "store/store.h"
 
-CWCaptionPreview::CWCaptionPreview(CWStore* store, QObject* parent)
-    : QObject(parent), store_(store)
+CWCaptionPreview::CWCaptionPreview(CWStore* store, QObject* parent) : QObject(parent), store_(store)
 {
     connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
         using F = CWStore::Field;
@@ -35,9 +34,12 @@ void CWCaptionPreview::refresh()
     const CWSource* source = store_->current();
     std::optional<Made> made;
     if (clip && clip->captions && source && source->id == clip->sourceID && source->cues)
-        made = Made{source->cues.get(),           clip->inTime,
-                    clip->outTime,                clip->aspect,
-                    renderSize(clip->aspect, store_->shortSide()), clip->captionStyle};
+        made = Made{source->cues,
+                    clip->inTime,
+                    clip->outTime,
+                    clip->aspect,
+                    renderSize(clip->aspect, store_->shortSide()),
+                    clip->captionStyle};
     if (made == made_)
         return;
     made_ = made;

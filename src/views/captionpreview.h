@@ -40,7 +40,8 @@ private:
     CWStore* store_;
     std::unique_ptr<Captions::Drawing> drawing_;
     struct Made {
-        const Captions::Cues* cues = nullptr;
+        // Held, so that the identity compared is never that of freed cues.
+        std::shared_ptr<const Captions::Cues> cues;
         double in = 0;
         double out = 0;
         Aspect aspect = Aspect::vertical;
