@@ -5,6 +5,7 @@
 #include "app/unixsignals.h"
 #include "help/chrometext.h"
 #include "model/mwerror.h"
+#include "platform/launchtrace.h"
 #include "platform/mpvplayer.h"
 #include "platform/services.h"
 #include "store/store.h"
@@ -37,7 +38,9 @@ QIcon applicationIcon()
 
 int main(int argc, char** argv)
 {
+    CWLaunchTrace::begin();
     QApplication app(argc, argv);
+    CWLaunchTrace::mark("application");
     cwNameApplication();
     QApplication::setApplicationDisplayName(CWApp::displayName());
     QApplication::setApplicationVersion(MWChromeText::buildVersion());
@@ -61,6 +64,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    CWLaunchTrace::mark("single instance");
     CWDelegate delegate;
     delegate.open(files);
     // Closing the window is a quit request like any other (it may ask first).
@@ -74,7 +78,9 @@ int main(int argc, char** argv)
         MWAlert::show(error.message, QString());
         return 1;
     }
+    CWLaunchTrace::mark("player");
     CWMainWindow window(new CWStore(player), &delegate);
+    CWLaunchTrace::mark("window built");
     QObject::connect(&instance, &CWInstance::opened, &window, [&](const QStringList& paths) {
         window.bringToFront();
         delegate.open(paths);
@@ -84,5 +90,6 @@ int main(int argc, char** argv)
     QObject::connect(&unixSignals, &CWUnixSignals::received, &delegate,
                      [&delegate] { delegate.requestQuit(CWDelegate::QuitBy::signal); });
     window.show();
+    CWLaunchTrace::mark("window shown");
     return app.exec();
 }
