@@ -2,6 +2,7 @@
 
 #include "model/mwerror.h"
 #include "platform/asset.h"
+#include "platform/launchtrace.h"
 
 #include <QByteArray>
 #include <QFileInfo>
@@ -93,15 +94,22 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     // No hardware decoding, so no probing of GPU interops (which prints).
     set("hwdec", "no");
     set("gpu-hwdec-interop", "no");
-    if (options.audio)
+    if (options.audio) {
+        // The desktop's sound servers and the card itself, no more: SDL and
+        // OpenAL only wrap these again, and on a machine without sound each
+        // costs the first picture tens of milliseconds before giving up.
+        set("ao", "pipewire,pulse,alsa,jack");
         set("audio-fallback-to-null", "yes");
-    else
+    } else
         set("ao", "null");
     // Loaded items wait paused on their first frame; the end keeps the last one.
     set("pause", "yes");
     set("keep-open", "yes");
     set("idle", "yes");
     set("hr-seek", "yes");
+    // The memory surface scales through libswscale: libmpv's zimg path reads
+    // BT.601 pictures with the wrong matrix.
+    set("sws-allow-zimg", "no");
     if (mpv_initialize(mpv_) < 0) {
         mpv_terminate_destroy(mpv_);
         mpv_ = nullptr;
@@ -188,8 +196,10 @@ void MWMpvPlayer::handle(const mpv_event& event)
         if (event.reply_userdata == kLoadReply + generation_) {
             const auto* reply = static_cast<const mpv_event_command*>(event.data);
             expectedEntry_ = event.error < 0 ? -1 : entryOf(reply->result);
-            if (event.error < 0)
+            if (event.error < 0) {
                 holding_ = false;
+                preloadPath_.clear();
+            }
         } else if (event.reply_userdata == lastSeek_) {
             seekQueued_ = true;
             if (event.error < 0) {
@@ -203,8 +213,13 @@ void MWMpvPlayer::handle(const mpv_event& event)
         startedEntry_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
         break;
     case MPV_EVENT_FILE_LOADED:
-        if (!item_ || startedEntry_ != expectedEntry_ || expectedEntry_ < 0)
+        CWLaunchTrace::mark("player opened the file");
+        if (startedEntry_ != expectedEntry_ || expectedEntry_ < 0)
             break;  // a file replaced before it opened
+        if (!item_) {
+            preloadOpened_ = !preloadPath_.isEmpty();
+            break;
+        }
         loaded_ = true;
         position_ = NAN;
         if (startAt_) {
@@ -223,9 +238,12 @@ void MWMpvPlayer::handle(const mpv_event& event)
         break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:
+        CWLaunchTrace::mark("player has the picture");
         // The time of the frame now shown. Its change notice may still be on
         // its way (a busy machine delivers it after this event), and until
         // it arrives the observed time is the seek's aim, not a frame's.
+        if (!item_ && preloadOpened_)
+            preloadShown_ = true;
         if (loaded_) {
             double shown = NAN;
             if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &shown) >= 0)
@@ -255,30 +273,72 @@ void MWMpvPlayer::command(std::initializer_list<const char*> args, std::uint64_t
     mpv_command_async(mpv_, id, list.data());
 }
 
+void MWMpvPlayer::preload(const QString& path)
+{
+    const QByteArray absolute = QFileInfo(path).absoluteFilePath().toUtf8();
+    // Opened without a render context, the file would have no picture.
+    if (item_ || absolute == preloadPath_ || (options_.video && !renderer_))
+        return;
+    ++generation_;
+    preloadPath_ = absolute;
+    preloadOpened_ = preloadShown_ = false;
+    loaded_ = false;
+    expectedEntry_ = -1;
+    mpv_set_property_string(mpv_, "vf", "");
+    command({"loadfile", absolute.constData(), "replace"}, kLoadReply + generation_);
+}
+
+bool MWMpvPlayer::adoptPreload(const std::shared_ptr<const MWAsset>& asset)
+{
+    const QByteArray preloaded = std::exchange(preloadPath_, QByteArray());
+    if (!asset || preloaded.isEmpty() || !pictureFilter_.isEmpty() ||
+        QFileInfo(asset->path).absoluteFilePath().toUtf8() != preloaded)
+        return false;
+    // The core goes on with the load it has: the item is what it opens.
+    item_ = asset;
+    loaded_ = preloadOpened_;
+    settled_ = preloadShown_;
+    // Not open yet: its opening ends the hold, as a load's does. Open: the
+    // restart to come is the load's own. Shown: nothing more to come.
+    seekQueued_ = preloadOpened_ && !preloadShown_;
+    position_ = NAN;
+    if (preloadShown_) {
+        double shown = NAN;
+        if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &shown) >= 0)
+            position_ = shown;
+        // Whoever waits for the picture hears of it as of any load's.
+        QMetaObject::invokeMethod(
+            this, [this, asset] { if (item_ == asset && settled_) emit restarted(); },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
 void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
 {
-    item_ = std::move(asset);
-    ++generation_;
-    loaded_ = false;
     eof_ = false;
-    position_ = NAN;
-    duration_ = item_ ? item_->duration : 0;
+    duration_ = asset ? asset->duration : 0;
     startAt_.reset();
-    expectedEntry_ = -1;
     lastSeek_ = 0;
-    seekQueued_ = false;
     seekInFlight_ = false;
     waitingSeek_.reset();
     seekWatchdog_->stop();
     seekSettle_->stop();
     heldTime_ = 0;
+    holding_ = bool(asset);
+    if (adoptPreload(asset))
+        return;
+    item_ = std::move(asset);
+    ++generation_;
+    loaded_ = false;
+    position_ = NAN;
+    expectedEntry_ = -1;
+    seekQueued_ = false;
     settled_ = false;
     if (!item_) {
-        holding_ = false;
         command({"stop"});
         return;
     }
-    holding_ = true;
     // mpv runs the same libavfilter as the exports, so the picture shown is
     // the picture written; brackets keep the graph's own commas and colons.
     // mpv keeps the colour the file declared whatever the filters made of it:
@@ -407,6 +467,7 @@ void MWMpvPlayer::videoOutputAttached()
     // An item opened without a render context has no picture (libmpv gives
     // up on the video output), and one whose context was freed lost it: open
     // it again where it stood.
+    preloadPath_.clear();
     if (!item_)
         return;
     const double t = currentTime();
@@ -418,6 +479,7 @@ void MWMpvPlayer::videoOutputAttached()
 void MWMpvPlayer::detachRenderer(QObject* owner)
 {
     if (renderer_ == owner) {
+        preloadPath_.clear();
         renderer_ = nullptr;
         releaseRenderer_ = nullptr;
     }

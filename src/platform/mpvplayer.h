@@ -33,6 +33,7 @@ public:
     ~MWMpvPlayer() override;
 
     void replaceItem(std::shared_ptr<const MWAsset> asset) override;
+    void preload(const QString& path) override;
     void setPictureFilter(const QString& filter) override { pictureFilter_ = filter; }
     void play() override;
     void pause() override;
@@ -76,6 +77,8 @@ private:
     void issueSeek(double t);
     // The seek on its way has landed or failed: send the one waiting, if any.
     bool sendWaitingSeek();
+    // Makes the file being preloaded the item, when asset is that file.
+    bool adoptPreload(const std::shared_ptr<const MWAsset>& asset);
 
     Options options_;
     mpv_handle* mpv_ = nullptr;
@@ -108,6 +111,9 @@ private:
     QTimer* seekWatchdog_ = nullptr;     // a restart that never comes must not stall seeking
     QTimer* seekSettle_ = nullptr;       // the targets stopped coming: the newest goes out now
     int pauseRequests_ = 0;              // pause changes on their way to the core
+    QByteArray preloadPath_;             // opening without an item, to be taken over
+    bool preloadOpened_ = false;         // its file is open in the core
+    bool preloadShown_ = false;          // and its first picture is in place
 
     QPointer<QObject> renderer_;
     std::function<void()> releaseRenderer_;

@@ -16,6 +16,11 @@ public:
 
     // Loads asset as the current item (paused at 0); nullptr clears the item.
     virtual void replaceItem(std::shared_ptr<const MWAsset> asset) = 0;
+    // The file that is about to become the first item, while nothing is
+    // current: the player may start opening it before the asset is ready. A
+    // replaceItem with that file (and no picture filter) takes over what is
+    // already open; any other item, or nullptr, drops it.
+    virtual void preload(const QString& path) { (void)path; }
     // libavfilter text the picture goes through before it is shown (the
     // exports' tone mapping of HDR); empty for none. From the next replaceItem.
     virtual void setPictureFilter(const QString& filter) { (void)filter; }

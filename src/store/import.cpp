@@ -6,6 +6,7 @@
 #include "model/formats.h"
 #include "model/mwerror.h"
 #include "model/mwtime.h"
+#include "platform/launchtrace.h"
 #include "platform/player.h"
 #include "platform/services.h"
 #include "store/store.h"
@@ -130,7 +131,13 @@ QCoro::Task<> CWStore::importFiles(QStringList paths)
         };
         MWOpenedMedia media;
         try {
+            CWLaunchTrace::mark("opening the file");
+            // Nothing on screen: the player opens the file meanwhile, so the
+            // picture does not wait for both openings one after the other.
+            if (!currentSourceID_)
+                player_->preload(path);
             media = co_await MWMediaOpener::open(path, true, status);
+            CWLaunchTrace::mark("file opened");
         } catch (const MWError& error) {
             QString message = error.message;
             if (message == QLatin1String("no video"))

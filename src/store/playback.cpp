@@ -1,5 +1,6 @@
 // The current source in the player, the playhead and the transport.
 #include "export/delivery.h"
+#include "platform/launchtrace.h"
 #include "platform/player.h"
 #include "store/store.h"
 
@@ -47,6 +48,7 @@ void CWStore::select(QUuid id)
     if (currentSourceID_ != id)
         return;  // removed, or another chosen, by a listener meanwhile
     player_->setPictureFilter(ClipExporter::viewerFilter(media));
+    CWLaunchTrace::mark("player loads the file");
     player_->replaceItem(media.asset);
     assign(time_, 0.0, Field::time);
     assign(inMark_, 0.0, Field::inMark);

@@ -2,6 +2,7 @@
 #include "export/partfile.h"
 #include "media/opener.h"
 #include "model/jsontext.h"
+#include "platform/launchtrace.h"
 #include "platform/player.h"
 #include "platform/services.h"
 #include "store/store.h"
@@ -66,6 +67,7 @@ QCoro::Task<> CWStore::restore()
     // Nothing beside the session is removed: a leftover of a save killed
     // half-way looks exactly like a user's own "session.json.backup".
 
+    CWLaunchTrace::mark("restore");
     QFile file(sessionURL());
     std::optional<CWSession> session;
     if (file.open(QIODevice::ReadOnly)) {
@@ -134,7 +136,11 @@ QCoro::Task<> CWStore::restore()
         MWOpenedMedia media;
         try {
             // A named callback: GCC 12 mishandles temporaries inside co_await.
+            CWLaunchTrace::mark("opening the first saved file");
+            if (!currentSourceID_)
+                player_->preload(path);
             media = co_await MWMediaOpener::open(path, true, status);
+            CWLaunchTrace::mark("first saved file opened");
         } catch (const std::exception&) {
         }
         if (!self)

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QSignalSpy>
+#include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -187,4 +188,44 @@ TEST(FrameGenerator, NearestKeyFrameStandsInForFarDecodes)
         generator->image(t);
         EXPECT_NEAR(generator->actualTime(), shown, 1e-6) << t;
     }
+}
+
+// The first file opens in the player while the opener reads it: taken over
+// before it has opened and after its picture is in place, the item behaves as
+// one loaded the usual way. A preload of another file, or of a broken one,
+// gives way to the item asked for; cleared, nothing is left playing.
+TEST(MpvPlayer, APreloadedFileIsTakenOverAtAnyPointAndOtherwiseGivesWay)
+{
+    for (const int settleMs : {0, 1500}) {
+        SCOPED_TRACE(settleMs);
+        MWMpvPlayer player({.video = false, .audio = false});
+        QSignalSpy restarted(&player, &MWMpvPlayer::restarted);
+        player.preload(testutil::fixture("frames_counter.mp4"));
+        QTest::qWait(settleMs);
+        player.replaceItem(openFixture("frames_counter.mp4"));
+        EXPECT_EQ(player.currentTime(), 0.0);
+        ASSERT_TRUE(testutil::waitUntil([&] { return std::isfinite(player.shownTime()); }));
+        EXPECT_NEAR(player.shownTime(), 0.0, 1e-6);
+        EXPECT_GT(restarted.count(), 0);
+        player.seekExact(1.5);
+        ASSERT_TRUE(testutil::waitUntil([&] { return std::abs(player.shownTime() - 1.52) < 1e-6; }));
+    }
+    for (const char* preloaded : {"export_still.mp4", "random.mp4"}) {
+        SCOPED_TRACE(preloaded);
+        MWMpvPlayer player({.video = false, .audio = false});
+        player.preload(testutil::fixture(preloaded));
+        QTest::qWait(300);
+        player.replaceItem(openFixture("frames_counter.mp4"));
+        player.seekExact(3.5);
+        ASSERT_TRUE(testutil::waitUntil([&] { return std::abs(player.shownTime() - 3.52) < 1e-6; }));
+        player.play();
+        ASSERT_TRUE(testutil::waitUntil([&] { return player.rate() == 0.0; }));
+        EXPECT_NEAR(player.currentTime(), 4.0, 1e-6) << "the item's own end";
+    }
+    MWMpvPlayer player({.video = false, .audio = false});
+    player.preload(testutil::fixture("frames_counter.mp4"));
+    player.replaceItem(nullptr);
+    QTest::qWait(500);
+    EXPECT_TRUE(std::isnan(player.currentTime()));
+    EXPECT_TRUE(std::isnan(player.shownTime()));
 }
