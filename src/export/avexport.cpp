@@ -5,6 +5,7 @@
 #include "model/cropmath.h"
 #include "model/mwerror.h"
 #include "platform/asset.h"
+#include "platform/background.h"
 #include "platform/composition.h"
 
 #include <QCoroFuture>
@@ -59,7 +60,10 @@ QCoro::Task<void> avExport(MWOpenedMedia media, double start, double end, QRectF
     poller.start();
     // Named, not a temporary inside co_await: GCC 12 destroys such temporaries
     // twice, which here released the session's last reference early.
-    QFuture<void> work = QtConcurrent::run([session] { session->run(); });
+    QFuture<void> work = QtConcurrent::run([session] {
+        CWBackground::yieldToWindow();
+        session->run();
+    });
     co_await work;
     poller.stop();
 

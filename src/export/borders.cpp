@@ -1,6 +1,7 @@
 #include "export/borders.h"
 
 #include "model/mwerror.h"
+#include "platform/background.h"
 #include "platform/framegenerator.h"
 
 #include <QCoroFuture>
@@ -178,7 +179,10 @@ QCoro::Task<std::optional<QRectF>> detect(std::shared_ptr<const MWAsset> asset, 
     // Named, not a temporary inside co_await: GCC 12 destroys such temporaries
     // on the early co_return above as well, releasing the asset twice.
     auto work =
-        QtConcurrent::run([asset, duration, size] { return detectNow(asset, duration, size); });
+        QtConcurrent::run([asset, duration, size] {
+            CWBackground::yieldToWindow();
+            return detectNow(asset, duration, size);
+        });
     co_return co_await work;
 }
 

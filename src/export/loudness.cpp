@@ -2,6 +2,7 @@
 
 #include "export/job.h"
 #include "model/mwerror.h"
+#include "platform/background.h"
 
 #include <QCoroFuture>
 #include <QtConcurrent>
@@ -92,6 +93,7 @@ QCoro::Task<QString> clipFilters(MWOpenedMedia media, double start, double end,
         co_return QString();
     const QString source = media.playable;
     QFuture<QString> measuring = QtConcurrent::run([source, start, end, job] {
+        CWBackground::yieldToWindow();
         const std::function<bool()> stop = [job] { return job->cancelled(); };
         return filtersFor([&](const QString& text, bool truePeak) {
             return MWLoudnessMeter::measure(source, start, end, onExportedSound(text), truePeak,

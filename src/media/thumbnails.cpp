@@ -1,6 +1,7 @@
 #include "media/thumbnails.h"
 
 #include "model/mwerror.h"
+#include "platform/background.h"
 #include "platform/framegenerator.h"
 
 #include <QCoreApplication>
@@ -112,6 +113,7 @@ QCoro::Task<QList<Thumb>> thumbnails(std::shared_ptr<const MWAsset> asset, doubl
     // Named, not a temporary inside co_await: GCC 12 destroys such temporaries
     // on the early co_return above as well, releasing the asset twice.
     auto work = QtConcurrent::run([asset, duration, count, height, cancelled, post] {
+        CWBackground::yieldToWindow();
         return makeThumbnails(asset, duration, count, height, cancelled, post);
     });
     co_return co_await work;

@@ -2,6 +2,7 @@
 
 #include "model/mwerror.h"
 #include "platform/asset.h"
+#include "platform/background.h"
 #include "platform/launchtrace.h"
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 #include <QMetaObject>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <mpv/client.h>
 
 namespace {
@@ -66,7 +68,15 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
         seekInFlight_ = false;
         sendWaitingSeek();
     });
-    mpv_ = mpv_create();
+    // The core's threads (playback, demuxer, decoders, video and sound
+    // outputs) all descend from the thread that creates it, and take its
+    // nice value: created from a background thread, they leave the processor
+    // to the window's thread whenever both want it, so a drag that seeks
+    // never waits behind the decoding it asks for.
+    std::thread([this] {
+        CWBackground::yieldToWindow();
+        mpv_ = mpv_create();
+    }).join();
     if (!mpv_)
         throw MWError(QStringLiteral("The video player could not start."));
     const auto set = [this](const char* name, const char* value) {
@@ -110,7 +120,13 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     // The memory surface scales through libswscale: libmpv's zimg path reads
     // BT.601 pictures with the wrong matrix.
     set("sws-allow-zimg", "no");
-    if (mpv_initialize(mpv_) < 0) {
+    // Whatever threads starting the core makes, it makes on the calling thread.
+    int started = -1;
+    std::thread([this, &started] {
+        CWBackground::yieldToWindow();
+        started = mpv_initialize(mpv_);
+    }).join();
+    if (started < 0) {
         mpv_terminate_destroy(mpv_);
         mpv_ = nullptr;
         throw MWError(QStringLiteral("The video player could not start."));
