@@ -25,7 +25,7 @@ struct Played {
 struct Playback {
     QString failure;  // why the browser gave no answer, empty when it did
     // One for each name, in the order given; after a failure, a file the
-    // browser never began reports nothing loaded.
+    // browser never finished reports nothing loaded.
     std::vector<Played> clips;
 };
 

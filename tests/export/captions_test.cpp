@@ -64,58 +64,23 @@ QByteArray clipScript(const Clip& clip)
 // captions at the frame's clip time.
 QImage reference(const Clip& clip, const MWOpenedMedia& media, int n, const QString& script = {})
 {
-    const FramePath::Frame f = FramePath::frameAt(clip, clip.inTime + (n + 0.01) / kRate);
-    const CropMath::PixelRect px =
-        storedCrop(media, CropMath::cropFrame(clip.aspect, f.zoom, f.centerX, f.centerY,
-                                              media.naturalSize, std::nullopt));
-    QString filter = QStringLiteral("setpts=PTS-STARTPTS+%1/TB,crop=%2:%3:%4:%5,scale=%6:%7")
-                         .arg(n / kRate)
-                         .arg(px.w)
-                         .arg(px.h)
-                         .arg(px.x)
-                         .arg(px.y)
-                         .arg(render().width())
-                         .arg(render().height());
+    QString filter = QStringLiteral("setpts=PTS-STARTPTS+%1/TB,").arg(n / kRate) +
+                     exporttest::pathCrop(clip, media, n, kRate, kShortSide);
     if (!script.isEmpty())
         filter += QLatin1Char(',') + captionFilter(script);
     return testutil::ffmpegFrame(testutil::fixture(QStringLiteral("export_motion.mp4")),
                                  std::max(0.0, clip.inTime + n / kRate - 0.01), filter);
 }
 
-struct CaptionsTest : ::testing::TestWithParam<Engine> {
-    QTemporaryDir dir;
-
-    QString exportCaptioned(const Clip& clip, const Captions::Cues& cues)
-    {
-        const QString out = dir.filePath(QStringLiteral("captioned.mp4"));
-        auto job = std::make_shared<Job>();
-        job->forceComposition = GetParam() == Engine::composition;
-        const exporttest::Outcome o = exporttest::outcome(exportClip(
-            clip, exporttest::media("export_motion.mp4"), {}, kShortSide, out, job, {}, cues));
-        EXPECT_EQ(o.kind, exporttest::Outcome::done) << o.message.toStdString();
-        EXPECT_EQ(exporttest::engineOf(out),
-                  GetParam() == Engine::composition ? "composition" : "converter");
-        return out;
-    }
-};
+struct CaptionsTest : exporttest::EngineTest {};
 
 }  // namespace
-
-TEST(CaptionFilter, DrawnOnTheScaledPictureBeforeItsFormat)
-{
-    const MWOpenedMedia media = exporttest::media("export_motion.mp4");
-    const QStringList args = fastArgs(media, 0.2, 2.2, QRectF(0, 0, 134, 240), QSizeF(180, 320),
-                                      "/o.mp4", {}, {}, captionFilter("/tmp/a dir/it's:cc.ass"));
-    const QString vf = args.at(args.indexOf("-vf") + 1);
-    EXPECT_TRUE(vf.endsWith(",setsar=1,ass=filename=/tmp/a dir/it\\\\\\'s\\\\:cc.ass,format=nv12"))
-        << vf.toStdString();
-}
 
 TEST_P(CaptionsTest, FramesMatchTheConverterLineDrawingTheSameScript)
 {
     const Clip clip = captionedClip();
     const MWOpenedMedia media = exporttest::media("export_motion.mp4");
-    const QString out = exportCaptioned(clip, kCues);
+    const QString out = exportOf("export_motion.mp4", clip, kShortSide, false, kCues);
     const QString script = dir.filePath(QStringLiteral("reference.ass"));
     {
         QFile file(script);
@@ -165,7 +130,7 @@ TEST_P(CaptionsTest, FramesMatchTheConverterLineDrawingTheSameScript)
 TEST_P(CaptionsTest, CaptionsStayPutWhileTheFrameMoves)
 {
     const Clip clip = captionedClip(true);
-    const QString out = exportCaptioned(clip, kCues);
+    const QString out = exportOf("export_motion.mp4", clip, kShortSide, false, kCues);
     Captions::Drawing drawing;
     drawing.setScript(clipScript(clip));
     for (const int n : {0, 10, 20, 25, 34, 45, 49}) {
@@ -203,9 +168,4 @@ TEST_P(CaptionsTest, MissingCaptionsFailNamingTheClip)
     EXPECT_FALSE(QFile::exists(out));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, CaptionsTest,
-                         ::testing::Values(Engine::converter, Engine::composition),
-                         [](const auto& info) {
-                             return std::string(info.param == Engine::converter ? "Converter"
-                                                                                : "Composition");
-                         });
+CW_EACH_ENGINE(CaptionsTest);

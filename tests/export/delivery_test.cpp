@@ -5,7 +5,6 @@
 #include <cstring>
 
 using namespace ClipExporter;
-using exporttest::Engine;
 
 TEST(Delivery, RatesAboveSixtyAreHalvedAndNominalRatesKept)
 {
@@ -98,16 +97,7 @@ Timing timingOf(const QString& path)
     return t;
 }
 
-struct DeliveryTest : ::testing::TestWithParam<Engine> {
-    QTemporaryDir dir;
-
-    QString exportOf(const char* fixture, const Clip& clip, int shortSide = 720)
-    {
-        static int n = 0;
-        return exporttest::exportWith(GetParam(), clip, exporttest::media(fixture),
-                                      dir.filePath(QStringLiteral("%1.mp4").arg(++n)), shortSide);
-    }
-};
+struct DeliveryTest : exporttest::EngineTest {};
 
 // What every platform's upload rules ask of the timing, checked on one file.
 void expectPlatformTiming(const QString& path, const QString& rate, double length)
@@ -152,23 +142,28 @@ void expectFlashWithTone(const QString& path, double at, double frame)
 
 }  // namespace
 
-// 120 frames a second leave at 60, every other frame kept; sound and picture
-// stay together, start at 0 without edit lists and end together.
-TEST_P(DeliveryTest, FastSourcesAreHalvedAndKeepTheirSync)
+// 120 frames a second leave at 60, every other frame kept, and a varying rate
+// at a constant one; sound and picture stay together, start at 0 without edit
+// lists and end together.
+TEST_P(DeliveryTest, FastAndVaryingRatesLeaveConstantAndInSync)
 {
-    const QString path = exportOf("export_flash120.mp4", exporttest::clipOf(0.3, 1.8));
-    expectPlatformTiming(path, "60/1", 1.5);
-    expectFlashWithTone(path, 0.7, 1 / 60.0);
-    EXPECT_EQ(exporttest::probe(path).field("level"), "32");  // 720 × 1280 at 60
-}
-
-// A varying rate leaves at a constant one, with the sound in step to the end.
-TEST_P(DeliveryTest, VaryingRatesComeOutConstantAndInSync)
-{
-    const QString path = exportOf("export_flash_vfr.mp4", exporttest::clipOf(0.2, 2.2), 1080);
-    expectPlatformTiming(path, "38/1", 2.0);
-    expectFlashWithTone(path, 1.3, 1 / 38.0);
-    EXPECT_EQ(exporttest::probe(path).field("level"), "42");  // 1080 × 1920 above 30
+    const struct {
+        const char* fixture;
+        double in, out;
+        int shortSide;
+        const char* rate;
+        double flash;  // where the flash and its tone are in the clip
+        int fps;
+        const char* level;  // 720 × 1280 at 60; 1080 × 1920 above 30
+    } cases[] = {{"export_flash120.mp4", 0.3, 1.8, 720, "60/1", 0.7, 60, "32"},
+                 {"export_flash_vfr.mp4", 0.2, 2.2, 1080, "38/1", 1.3, 38, "42"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const QString path = exportOf(c.fixture, exporttest::clipOf(c.in, c.out), c.shortSide);
+        expectPlatformTiming(path, c.rate, c.out - c.in);
+        expectFlashWithTone(path, c.flash, 1.0 / c.fps);
+        EXPECT_EQ(exporttest::probe(path).field("level"), c.level);
+    }
 }
 
 // HDR comes out as SDR BT.709 looking as the usual tone mapping of the
@@ -202,9 +197,4 @@ TEST_P(DeliveryTest, ColoursLeaveAsBt709LookingAsTheSource)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, DeliveryTest,
-                         ::testing::Values(Engine::converter, Engine::composition),
-                         [](const auto& info) {
-                             return std::string(info.param == Engine::converter ? "Converter"
-                                                                                : "Composition");
-                         });
+CW_EACH_ENGINE(DeliveryTest);

@@ -1,7 +1,10 @@
 #include "export_support.h"
 
 #include "export/exporter.h"
+#include "export/fastexport.h"
 #include "media/opener.h"
+#include "model/cropmath.h"
+#include "model/framepath.h"
 #include "model/mwerror.h"
 #include "platform/asset.h"
 
@@ -62,16 +65,38 @@ QString fakeConverter(const QTemporaryDir& dir, const QString& body)
 }
 
 QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,
-                   int shortSide, bool normalizeLoudness)
+                   int shortSide, bool normalizeLoudness, const Captions::Cues& cues)
 {
     QFile::remove(out);  // a test's earlier clip: exports never replace a file
     auto job = std::make_shared<ClipExporter::Job>();
     job->forceComposition = engine == Engine::composition;
     job->normalizeLoudness = normalizeLoudness;
-    const Outcome o = outcome(ClipExporter::exportClip(clip, media, {}, shortSide, out, job, {}));
+    const Outcome o =
+        outcome(ClipExporter::exportClip(clip, media, {}, shortSide, out, job, {}, cues));
     EXPECT_EQ(o.kind, Outcome::done) << o.message.toStdString();
     EXPECT_EQ(engineOf(out), engine == Engine::composition ? "composition" : "converter");
     return out;
+}
+
+std::string engineName(const ::testing::TestParamInfo<Engine>& info)
+{
+    return info.param == Engine::converter ? "Converter" : "Composition";
+}
+
+QString pathCrop(const Clip& clip, const MWOpenedMedia& media, int n, double rate, int shortSide)
+{
+    const FramePath::Frame f = FramePath::frameAt(clip, clip.inTime + (n + 0.01) / rate);
+    const CropMath::PixelRect px =
+        ClipExporter::storedCrop(media, CropMath::cropFrame(clip.aspect, f.zoom, f.centerX,
+                                                            f.centerY, media.naturalSize, {}));
+    const QSize render = renderSize(clip.aspect, shortSide);
+    return QStringLiteral("crop=%1:%2:%3:%4,scale=%5:%6")
+        .arg(px.w)
+        .arg(px.h)
+        .arg(px.x)
+        .arg(px.y)
+        .arg(render.width())
+        .arg(render.height());
 }
 
 bool indexFirst(const QString& path)

@@ -3,6 +3,7 @@
 #include "common/export_probe.h"
 #include "common/testutil.h"
 #include "export/job.h"
+#include "model/captions.h"
 #include "model/clip.h"
 #include "model/openedmedia.h"
 
@@ -42,7 +43,32 @@ enum class Engine { converter, composition };
 
 // Exports clip through engine into out and expects it done by that engine.
 QString exportWith(Engine engine, const Clip& clip, const MWOpenedMedia& media, const QString& out,
-                   int shortSide = 720, bool normalizeLoudness = false);
+                   int shortSide = 720, bool normalizeLoudness = false,
+                   const Captions::Cues& cues = {});
+
+// A test run through each engine (CW_EACH_ENGINE), each clip a file of its own.
+struct EngineTest : ::testing::TestWithParam<Engine> {
+    QTemporaryDir dir;
+    int written = 0;
+
+    QString exportOf(const char* fixture, const Clip& clip, int shortSide = 720,
+                     bool normalizeLoudness = false, const Captions::Cues& cues = {})
+    {
+        return exportWith(GetParam(), clip, media(fixture),
+                          dir.filePath(QStringLiteral("%1.mp4").arg(++written)), shortSide,
+                          normalizeLoudness, cues);
+    }
+};
+std::string engineName(const ::testing::TestParamInfo<Engine>& info);
+#define CW_EACH_ENGINE(suite)                                                                      \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Engines, suite,                                                                            \
+        ::testing::Values(exporttest::Engine::converter, exporttest::Engine::composition),         \
+        exporttest::engineName)
+
+// The ffmpeg filter that cuts and scales what a clip's frame covers at output
+// frame n (a hair into it), to draw what the engines must write.
+QString pathCrop(const Clip& clip, const MWOpenedMedia& media, int n, double rate, int shortSide);
 
 // Whether the movie index (moov) comes before the media data (mdat).
 bool indexFirst(const QString& path);

@@ -7,24 +7,13 @@
 #include <QFile>
 
 using namespace ClipExporter;
-using exporttest::Engine;
 
 namespace {
 
 using exporttest::reading;
 using exporttest::Reading;
 
-struct LoudnessTest : ::testing::TestWithParam<Engine> {
-    QTemporaryDir dir;
-
-    QString exportOf(const char* fixture, const Clip& clip, bool normalize)
-    {
-        static int n = 0;
-        return exporttest::exportWith(GetParam(), clip, exporttest::media(fixture),
-                                      dir.filePath(QStringLiteral("%1.mp4").arg(++n)), 720,
-                                      normalize);
-    }
-};
+struct LoudnessTest : exporttest::EngineTest {};
 
 }  // namespace
 
@@ -33,7 +22,7 @@ struct LoudnessTest : ::testing::TestWithParam<Engine> {
 // and loud passages all leave at the target under the ceiling. Each clip is
 // measured over its own range: the quiet passage alone is lifted to the same
 // loudness as the loud one alone.
-TEST_P(LoudnessTest, NormalizedClipsLandOnTheTargetUnderTheCeiling)
+TEST_P(LoudnessTest, NormalizedClipsLandOnTheTargetUnderTheCeilingSourceLevelStays)
 {
     const std::pair<const char*, Clip> cases[] = {
         {"loudness_quiet.mp4", exporttest::clipOf(0, 6)},
@@ -43,18 +32,13 @@ TEST_P(LoudnessTest, NormalizedClipsLandOnTheTargetUnderTheCeiling)
         {"loudness_dynamic.mp4", exporttest::clipOf(3, 6)}};
     for (const auto& [fixture, clip] : cases) {
         SCOPED_TRACE(std::string(fixture) + " from " + std::to_string(clip.inTime));
-        const Reading r = reading(exportOf(fixture, clip, true));
+        const Reading r = reading(exportOf(fixture, clip, 720, true));
         EXPECT_NEAR(r.integrated, CWLoudness::target, 0.5);
         EXPECT_LE(r.truePeak, CWLoudness::ceiling);
     }
-}
-
-// The source level leaves the sound as loud as the source has it (the quiet
-// source reads -30.0 LUFS itself).
-TEST_P(LoudnessTest, SourceLevelLeavesTheLoudnessAsItWas)
-{
+    // The source level leaves the sound as loud as the source has it (-30 LUFS).
     const Reading source = reading(testutil::fixture("loudness_quiet.mp4"));
-    const Reading r = reading(exportOf("loudness_quiet.mp4", exporttest::clipOf(0, 6), false));
+    const Reading r = reading(exportOf("loudness_quiet.mp4", exporttest::clipOf(0, 6), 720, false));
     EXPECT_NEAR(r.integrated, source.integrated, 0.3);
 }
 
@@ -64,25 +48,23 @@ TEST_P(LoudnessTest, SourceLevelLeavesTheLoudnessAsItWas)
 TEST_P(LoudnessTest, NormalizedSoundKeepsItsPlaceSilenceAndAbsence)
 {
     // The counter's tone starts 0.52 s into a clip from 0.48 s.
-    const QString counter = exportOf("export_counter.mp4", exporttest::clipOf(0.48, 1.48), true);
+    const QString counter =
+        exportOf("export_counter.mp4", exporttest::clipOf(0.48, 1.48), 720, true);
     EXPECT_NEAR(exporttest::soundOnset(counter), 0.52, 0.01);
     EXPECT_NEAR(reading(counter).integrated, CWLoudness::target, 0.5);
 
-    const Reading silent = reading(exportOf("loudness_silent.mp4", exporttest::clipOf(0, 6), true));
+    const Reading silent =
+        reading(exportOf("loudness_silent.mp4", exporttest::clipOf(0, 6), 720, true));
     EXPECT_LE(silent.integrated, CWLoudness::gate);
     EXPECT_LT(silent.samplePeak, -80);  // the source's noise peaks near -87 dBFS
 
     const exporttest::Probe none =
-        exporttest::probe(exportOf("export_quad.mp4", exporttest::clipOf(0, 1), true));
+        exporttest::probe(exportOf("export_quad.mp4", exporttest::clipOf(0, 1), 720, true));
     EXPECT_TRUE(none.video);
     EXPECT_FALSE(none.audio);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, LoudnessTest,
-                         ::testing::Values(Engine::converter, Engine::composition),
-                         [](const auto& info) {
-                             return info.param == Engine::converter ? "Converter" : "Composition";
-                         });
+CW_EACH_ENGINE(LoudnessTest);
 
 // The converter's command line is the one of old at the source level; a
 // normalised clip adds one filter for its sound, which first makes it the

@@ -1,3 +1,4 @@
+#include "export/delivery.h"
 #include "export/exporter.h"
 #include "export/fastexport.h"
 #include "export/framemotion.h"
@@ -7,7 +8,6 @@
 #include "model/framepath.h"
 
 using namespace ClipExporter;
-using exporttest::Engine;
 
 namespace {
 
@@ -27,24 +27,6 @@ Clip movingClip()
         {0.4, 0.2, 0.5, 1, false}, {1.2, 0.8, 0.6, 2, false}, {1.6, 0.3, 0.4, 1.5, true}};
     FramePath::mirrorFirstPoint(clip);
     return clip;
-}
-
-// What output frame n must show, drawn by the ffmpeg command line from the
-// source: the path's frame a hair into output frame n, cut and scaled.
-QString referenceFilter(const Clip& clip, const MWOpenedMedia& media, int n)
-{
-    const FramePath::Frame f = FramePath::frameAt(clip, clip.inTime + (n + 0.01) / kRate.value());
-    const CropMath::PixelRect px =
-        storedCrop(media, CropMath::cropFrame(clip.aspect, f.zoom, f.centerX, f.centerY,
-                                              media.naturalSize, std::nullopt));
-    const QSize render = renderSize(clip.aspect, kShortSide);
-    return QStringLiteral("crop=%1:%2:%3:%4,scale=%5:%6")
-        .arg(px.w)
-        .arg(px.h)
-        .arg(px.x)
-        .arg(px.y)
-        .arg(render.width())
-        .arg(render.height());
 }
 
 // A hair before the frame's time: `-ss` takes the first frame at or after it.
@@ -88,28 +70,31 @@ TEST(CropChanges, StaticClipHasNoneAndAMovingOneListsOnlyItsChanges)
                                       .arg(last.y)));
 }
 
-TEST(CropChanges, MovingClipDrivesTheConvertersCropByCommandsInTheRatesTime)
+// A moving clip drives the converter's crop by commands in the rate's time;
+// captions are drawn on the scaled picture before its format. Both files'
+// names are quoted for the filter line.
+TEST(CropChanges, TheConvertersFilterLineTakesTheCommandsAndTheCaptions)
 {
     const MWOpenedMedia media = exporttest::media("export_motion.mp4");
-    const QStringList args = fastArgs(media, 0.2, 2.2, QRectF(0, 0, 134, 240), QSizeF(180, 320),
-                                      "/o.mp4", {}, "/tmp/a dir/it's:crop.cmd");
+    const QStringList args =
+        fastArgs(media, 0.2, 2.2, QRectF(0, 0, 134, 240), QSizeF(180, 320), "/o.mp4", {},
+                 "/tmp/a dir/it's:crop.cmd", captionFilter("/tmp/a dir/it's:cc.ass"));
     const QString vf = args.at(args.indexOf("-vf") + 1);
     EXPECT_TRUE(
         vf.startsWith("fps=25,tpad=stop_mode=clone:stop_duration=2.000,"
                       "sendcmd=f=/tmp/a dir/it\\\\\\'s\\\\:crop.cmd,crop=134:240:0:0,null,"))
         << vf.toStdString();
+    EXPECT_TRUE(vf.endsWith(",setsar=1,ass=filename=/tmp/a dir/it\\\\\\'s\\\\:cc.ass,format=nv12"))
+        << vf.toStdString();
 }
 
-struct MotionTest : ::testing::TestWithParam<Engine> {
-    QTemporaryDir dir;
-};
+struct MotionTest : exporttest::EngineTest {};
 
 TEST_P(MotionTest, EveryFrameIsCutWhereThePathIsAtItsTime)
 {
     const MWOpenedMedia media = exporttest::media("export_motion.mp4");
     const Clip clip = movingClip();
-    const QString out = exporttest::exportWith(
-        GetParam(), clip, media, dir.filePath(QStringLiteral("moving.mp4")), kShortSide);
+    const QString out = exportOf("export_motion.mp4", clip, kShortSide);
     const QString source = testutil::fixture(QStringLiteral("export_motion.mp4"));
     EXPECT_EQ(exporttest::probe(out).field("nb_frames"), "50");
 
@@ -117,8 +102,9 @@ TEST_P(MotionTest, EveryFrameIsCutWhereThePathIsAtItsTime)
         return testutil::ffmpegFrame(out, std::max(0.0, n / kRate.value() - 0.01));
     };
     auto expected = [&](int n, int shape) {
-        return testutil::ffmpegFrame(source, justBefore(clip, n),
-                                     referenceFilter(clip, media, shape));
+        return testutil::ffmpegFrame(
+            source, justBefore(clip, n),
+            exporttest::pathCrop(clip, media, shape, kRate.value(), kShortSide));
     };
     // The first frame is the source's at In; then the hold, the glide on
     // its way, the last frame before the cut, the cut, and the end.
@@ -140,9 +126,7 @@ TEST_P(MotionTest, ACutOnAQuarterTurnedSourceMovesInTheUprightPicture)
     Clip clip = exporttest::clipOf(0.2, 1.2, Aspect::square);
     clip.points = {{0.2, 0.25, 0.25, 2, false}, {0.6, 0.75, 0.75, 2, true}};
     FramePath::mirrorFirstPoint(clip);
-    const QString out =
-        exporttest::exportWith(GetParam(), clip, exporttest::media("export_quad_cw.mp4"),
-                               dir.filePath(QStringLiteral("turned.mp4")), kShortSide);
+    const QString out = exportOf("export_quad_cw.mp4", clip, kShortSide);
     auto mean = [&](int n) {
         const QImage frame = testutil::ffmpegFrame(out, std::max(0.0, n / kRate.value() - 0.01));
         return frame.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0);
@@ -157,9 +141,4 @@ TEST_P(MotionTest, ACutOnAQuarterTurnedSourceMovesInTheUprightPicture)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, MotionTest,
-                         ::testing::Values(Engine::converter, Engine::composition),
-                         [](const auto& info) {
-                             return std::string(info.param == Engine::converter ? "Converter"
-                                                                                : "Composition");
-                         });
+CW_EACH_ENGINE(MotionTest);

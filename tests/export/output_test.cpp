@@ -15,16 +15,7 @@ namespace {
 // through either engine; 12 to 44 for the stored-pixel crop of old.
 constexpr double kSamePicture = 6;
 
-struct OutputTest : ::testing::TestWithParam<Engine> {
-    QTemporaryDir dir;
-
-    QString exportOf(const char* fixture, const Clip& clip)
-    {
-        static int n = 0;
-        return exporttest::exportWith(GetParam(), clip, exporttest::media(fixture),
-                                      dir.filePath(QStringLiteral("%1.mp4").arg(++n)));
-    }
-};
+struct OutputTest : exporttest::EngineTest {};
 
 // The mean grey of a picture (the counters' frames are flat).
 int meanGrey(const QImage& image)
@@ -140,12 +131,7 @@ TEST_P(OutputTest, CropShowsExactlyWhatTheFrameCoveredOnTheShownPicture)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, OutputTest,
-                         ::testing::Values(Engine::converter, Engine::composition),
-                         [](const auto& info) {
-                             return std::string(info.param == Engine::converter ? "Converter"
-                                                                                : "Composition");
-                         });
+CW_EACH_ENGINE(OutputTest);
 
 // What only the composition meets: rates and sound it must change, and a
 // picture that changes size mid-stream.
