@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <thread>
@@ -62,12 +64,7 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     seekSettle_ = new QTimer(this);
     seekSettle_->setSingleShot(true);
     seekSettle_->setInterval(40);
-    connect(seekSettle_, &QTimer::timeout, this, [this] {
-        if (!seekInFlight_ || !waitingSeek_ || !loaded_)
-            return;
-        seekInFlight_ = false;
-        sendWaitingSeek();
-    });
+    connect(seekSettle_, &QTimer::timeout, this, &MWMpvPlayer::endSeeking);
     // The core's threads (playback, demuxer, decoders, video and sound
     // outputs) all descend from the thread that creates it, and take its
     // nice value: created from a background thread, they leave the processor
@@ -117,6 +114,11 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     set("keep-open", "yes");
     set("idle", "yes");
     set("hr-seek", "yes");
+    // One decoding thread per core: frame threading keeps one frame in
+    // flight per thread, and a thread beyond the cores adds a frame's latency
+    // to every exact seek without decoding any faster.
+    set("vd-lavc-threads",
+        QByteArray::number(std::clamp(QThread::idealThreadCount(), 1, 16)).constData());
     // The memory surface scales through libswscale: libmpv's zimg path reads
     // BT.601 pictures with the wrong matrix.
     set("sws-allow-zimg", "no");
@@ -410,6 +412,14 @@ void MWMpvPlayer::seekExact(double t)
         issueSeek(t);
     else
         startAt_ = t;
+}
+
+void MWMpvPlayer::endSeeking()
+{
+    if (!seekInFlight_ || !waitingSeek_ || !loaded_)
+        return;
+    seekInFlight_ = false;
+    sendWaitingSeek();
 }
 
 void MWMpvPlayer::issueSeek(double t)

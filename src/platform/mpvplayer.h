@@ -39,6 +39,7 @@ public:
     void pause() override;
     double rate() const override;
     void seekExact(double t) override;
+    void endSeeking() override;
     double currentTime() const override;
 
     // The time of the frame on screen (currentTime() is the one asked for

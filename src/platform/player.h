@@ -30,6 +30,9 @@ public:
     virtual double rate() const = 0;
     // Frame-exact: shows the first frame at or after t.
     virtual void seekExact(double t) = 0;
+    // A run of seeks (a drag) has ended: the newest target goes out now,
+    // rather than after the pause that otherwise tells the run's end.
+    virtual void endSeeking() {}
     // The current position; may be NaN or infinite while nothing is loaded.
     virtual double currentTime() const = 0;
     // Whether the picture of the newest load or seek is in place. Work that

@@ -1,5 +1,6 @@
 // The session file: written after every change once the restore has started.
 #include "model/jsontext.h"
+#include "platform/player.h"
 #include "store/store.h"
 
 #include <QDir>
@@ -89,6 +90,9 @@ void CWStore::releaseSaveHold()
     if (--saveHolds_ > 0)
         return;
     history_.endRun();
+    // A dragged handle or playhead has stopped where it was let go.
+    if (player_)
+        player_->endSeeking();
     saveThrottle_->stop();
     if (std::exchange(savePending_, false))
         writeSession();

@@ -160,6 +160,13 @@ TEST(MpvPlayer, LoadsPausedSeeksFrameExactlyPlaysKeepsTheLastFrameAndReplacesIte
     ASSERT_TRUE(testutil::waitUntil([&] { return std::isfinite(player.shownTime()); }));
     EXPECT_NEAR(player.shownTime(), 2.0, 1e-6);
     EXPECT_EQ(player.seeksIssued(), before + 2);
+    // Once the drag lets go, the newest target goes out at once.
+    for (int i = 1; i <= 5; ++i)
+        player.seekExact(i * 0.3);
+    const std::uint64_t sent = player.seeksIssued();
+    player.endSeeking();
+    EXPECT_EQ(player.seeksIssued(), sent + 1);
+    ASSERT_TRUE(testutil::waitUntil([&] { return std::abs(player.shownTime() - 1.52) < 1e-6; }));
 
     player.replaceItem(nullptr);
     EXPECT_TRUE(std::isnan(player.currentTime()));
