@@ -14,12 +14,62 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
+#include <qdrawutil.h>
 #include <QToolTip>
 #include <cmath>
 
 namespace {
 constexpr double dragThreshold = 10;
+
+// What the frame's drawing covers: the frame and its glow, which spreads a
+// few points beyond it.
+QRect decorationBounds(const QRectF& frame)
+{
+    if (frame.width() <= 0 || frame.height() <= 0)
+        return {};
+    return frame.adjusted(-8, -8, 8, 8).toAlignedRect();
 }
+
+// The glow: the accent spread in fading rings on both sides of the border.
+// Stroking six wide rounded rectangles took most of a repaint, so the rings
+// are drawn once around a small frame, and laid around any frame from that
+// picture's corners, with its edges stretched along the frame's sides (along
+// a side the rings do not change). kGlow points each side of the frame's edge
+// hold every ring.
+constexpr int kGlow = 8;
+
+void paintGlowRings(QPainter& p, const QRectF& border, const QColor& accent)
+{
+    for (int i = 6; i >= 1; --i) {
+        QColor glow = accent;
+        glow.setAlphaF(0.22f * (1.0f - float(i) / 7.0f));
+        p.setPen(QPen(glow, 2 + i * 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(border, 3, 3);
+    }
+}
+
+const QPixmap& glowPicture(const QColor& accent, qreal ratio)
+{
+    static QPixmap picture;
+    static QColor pictureAccent;
+    if (picture.isNull() || pictureAccent != accent || picture.devicePixelRatio() != ratio) {
+        // A frame of 2 × kGlow + 1 points, kGlow in from the picture's edge:
+        // the middle row and column lie past the inner rings.
+        const int side = 4 * kGlow + 1;
+        picture = QPixmap(QSize(side, side) * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF frame(kGlow, kGlow, side - 2 * kGlow, side - 2 * kGlow);
+        paintGlowRings(p, frame.adjusted(1, 1, -1, -1), accent);
+        pictureAccent = accent;
+    }
+    return picture;
+}
+}  // namespace
 
 CWCropOverlay::CWCropOverlay(CWStore* store, QWidget* parent) : QWidget(parent), store_(store)
 {
@@ -30,15 +80,27 @@ CWCropOverlay::CWCropOverlay(CWStore* store, QWidget* parent) : QWidget(parent),
     setAccessibleName(tr("Crop frame"));
     connect(store_, &CWStore::changed, this, [this](CWStore::Field field) {
         using F = CWStore::Field;
-        if (field == F::aspect || field == F::zoom || field == F::centerX || field == F::centerY ||
-            field == F::sources || field == F::currentSourceID) {
+        if (field == F::aspect || field == F::zoom || field == F::centerX || field == F::centerY) {
+            // Only where the frame was and where it is now changes: a frame
+            // following its path or the pointer repaints that much, not the
+            // whole picture's dimming.
+            const QRect now = decorationBounds(geometry().frame);
+            update(painted_.united(now));
+            painted_ = now;
+            mwAccessibleChanged(this, QAccessible::DescriptionChanged);
+        } else if (field == F::sources || field == F::currentSourceID) {
             update();
             mwAccessibleChanged(this, QAccessible::DescriptionChanged);
         }
     });
     // The captions of the moment, as the export burns them into the frame.
     captions_ = new CWCaptionPreview(store_, this);
-    connect(captions_, &CWCaptionPreview::changed, this, qOverload<>(&QWidget::update));
+    connect(captions_, &CWCaptionPreview::changed, this, [this] {
+        if (painted_.isEmpty())
+            update();
+        else
+            update(painted_);
+    });
     connect(MWUI::shared(), &MWUI::changed, this, qOverload<>(&QWidget::update));
     connect(MWUI::shared(), &MWUI::safeZonesChanged, this, qOverload<>(&QWidget::update));
 }
@@ -66,6 +128,7 @@ void CWCropOverlay::paintEvent(QPaintEvent*)
     if (!store_->current())
         return;
     const CropFrame::Geometry g = geometry();
+    painted_ = decorationBounds(g.frame);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
 
@@ -113,12 +176,12 @@ void CWCropOverlay::paintFrame(QPainter& p, const QRectF& frame)
         paintSafeZones(p, frame, capsule);
 
     // Glow: the accent spread outwards in fading rings under the border.
-    for (int i = 6; i >= 1; --i) {
-        QColor glow = t.accent;
-        glow.setAlphaF(0.22f * (1.0f - float(i) / 7.0f));
-        p.setPen(QPen(glow, 2 + i * 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(border, 3, 3);
+    if (frame.width() > 2 * kGlow + 1 && frame.height() > 2 * kGlow + 1) {
+        const QMargins corner(2 * kGlow, 2 * kGlow, 2 * kGlow, 2 * kGlow);
+        qDrawBorderPixmap(&p, frame.adjusted(-kGlow, -kGlow, kGlow, kGlow).toRect(), corner,
+                          glowPicture(t.accent, p.device()->devicePixelRatioF()));
+    } else {
+        paintGlowRings(p, border, t.accent);
     }
     p.setPen(QPen(t.accent2, 2));
     p.drawRoundedRect(border, 3, 3);

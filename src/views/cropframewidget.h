@@ -4,6 +4,7 @@
 #include "views/cropframe.h"
 
 #include <QPointF>
+#include <QRect>
 #include <QWidget>
 #include <optional>
 
@@ -11,9 +12,9 @@ class CWCaptionPreview;
 class CWStore;
 
 // The dimming and the crop frame drawn over the player surface, and the drag
-// that moves the frame. A transparent widget stacked above the surface: Qt
-// composes it over the surface's texture in the same frame, so a drag repaints
-// only this layer and never asks the player to render the picture again.
+// that moves the frame. A transparent widget stacked above the surface: a move
+// repaints only where the frame was and is, over the picture already drawn,
+// and never asks the player to render the picture again.
 // A screen reader finds it as the "Crop frame" with its shape and centre; it
 // takes no keys (the position pad and the inspector place it otherwise).
 // With the interface's safe zones on, what the platforms' apps lay over the
@@ -54,4 +55,5 @@ private:
     // The store's centre when the drag began: every move is applied to it.
     std::optional<QPointF> dragStart_;
     std::optional<CWStore::SaveHold> hold_;  // while the frame is dragged
+    QRect painted_;  // what the frame's drawing covered when last drawn or asked for
 };

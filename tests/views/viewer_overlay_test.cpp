@@ -145,3 +145,31 @@ TEST_F(OverlayTest, SafeZonesShadeTheCoveredBandsOfTheFrameOnly)
         EXPECT_EQ(with, without) << rawValue(shape).toStdString();
     }
 }
+
+// A frame that moves (dragged, or following its points while the playhead
+// runs) repaints where it was and where it is, not the whole dimmed picture.
+TEST_F(OverlayTest, AMovedFrameRepaintsOnlyWhereItWasAndIs)
+{
+    view->show();
+    QApplication::processEvents();
+    QRegion painted;
+    struct Watch : QObject {
+        QRegion* painted;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                *painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } watch;
+    watch.painted = &painted;
+    view->installEventFilter(&watch);
+    const QRectF before = view->geometry().frame;
+    store->setCenterX(0.55);
+    const QRectF after = view->geometry().frame;
+    QApplication::processEvents();
+    ASSERT_FALSE(painted.isEmpty());
+    const QRect bounds = painted.boundingRect();
+    EXPECT_TRUE(bounds.contains(before.united(after).toAlignedRect()));
+    EXPECT_LT(bounds.width(), view->width() / 2);
+}
