@@ -219,10 +219,12 @@ int main(int argc, char** argv)
     if (pid < 0)
         return 2;
     if (pid == 0) {
-        // The programs' own chatter (audio devices that are not there) is no figure.
+        // The programs' own chatter (audio devices that are not there) is no
+        // figure; a traced launch keeps its standard error for the trace.
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
+        if (!std::getenv("CW_LAUNCH_TRACE"))
+            dup2(null, STDERR_FILENO);
         execvp(o.command[0], o.command);
         _exit(127);
     }

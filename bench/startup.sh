@@ -6,6 +6,7 @@
 # answers. Two cases: an empty session, and a saved session of 20 sources
 # (copies of the file) with 100 clips that the launch brings back, without
 # naming a file, against mpv opening the file.
+# Then one launch of each case with CW_LAUNCH_TRACE on, step by step.
 #   bash bench/startup.sh BUILD_DIR
 # CW_BENCH_REPS runs each (default 5), alternating which side goes first.
 set -euo pipefail
@@ -106,3 +107,14 @@ case_of() {
 }
 case_of "empty session" " (goal 1.5)" "$probe" -- "$cutwright" "$media"
 case_of "20 sources and 100 clips saved" "" with_session "$probe" -- "$cutwright"
+
+# Where the time goes: one launch of each case with the launch trace on, each
+# step's milliseconds from just before the launch (the same clock as above).
+traced() {
+  env CW_LAUNCH_TRACE=1 CW_LAUNCH_T0="$(date +%s%N)" "$@" 2>&1 >/dev/null | grep '^launch:' |
+    awk '{printf "  %8.1f ms  %s\n", $2, substr($0, index($0, $3))}'
+}
+echo "one launch traced, empty session:"
+in_private_home traced "$probe" -- "$cutwright" "$media"
+echo "one launch traced, 20 sources and 100 clips saved:"
+in_private_home with_session traced "$probe" -- "$cutwright"
