@@ -70,12 +70,33 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     // nice value: created from a background thread, they leave the processor
     // to the window's thread whenever both want it, so a drag that seeks
     // never waits behind the decoding it asks for.
-    std::thread([this] {
+    int started = -1;
+    std::thread([this, &started] {
         CWBackground::yieldToWindow();
         mpv_ = mpv_create();
+        if (!mpv_)
+            return;
+        configure();
+        // Whatever threads starting the core makes, it makes on this thread too.
+        started = mpv_initialize(mpv_);
     }).join();
     if (!mpv_)
         throw MWError(QStringLiteral("The video player could not start."));
+    if (started < 0) {
+        mpv_terminate_destroy(mpv_);
+        mpv_ = nullptr;
+        throw MWError(QStringLiteral("The video player could not start."));
+    }
+    mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kSpeed, "speed", MPV_FORMAT_DOUBLE);
+    mpv_set_wakeup_callback(mpv_, &MWMpvPlayer::wakeup, this);
+}
+
+void MWMpvPlayer::configure()
+{
     const auto set = [this](const char* name, const char* value) {
         mpv_set_option_string(mpv_, name, value);
     };
@@ -97,11 +118,11 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     set("sub-auto", "no");
     set("audio-file-auto", "no");
     set("audio-display", "no");
-    set("vo", options.video ? "libmpv" : "null");
+    set("vo", options_.video ? "libmpv" : "null");
     // No hardware decoding, so no probing of GPU interops (which prints).
     set("hwdec", "no");
     set("gpu-hwdec-interop", "no");
-    if (options.audio) {
+    if (options_.audio) {
         // The desktop's sound servers and the card itself, no more: SDL and
         // OpenAL only wrap these again, and on a machine without sound each
         // costs the first picture tens of milliseconds before giving up.
@@ -122,23 +143,6 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
     // The memory surface scales through libswscale: libmpv's zimg path reads
     // BT.601 pictures with the wrong matrix.
     set("sws-allow-zimg", "no");
-    // Whatever threads starting the core makes, it makes on the calling thread.
-    int started = -1;
-    std::thread([this, &started] {
-        CWBackground::yieldToWindow();
-        started = mpv_initialize(mpv_);
-    }).join();
-    if (started < 0) {
-        mpv_terminate_destroy(mpv_);
-        mpv_ = nullptr;
-        throw MWError(QStringLiteral("The video player could not start."));
-    }
-    mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, kPause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, kSpeed, "speed", MPV_FORMAT_DOUBLE);
-    mpv_set_wakeup_callback(mpv_, &MWMpvPlayer::wakeup, this);
 }
 
 MWMpvPlayer::~MWMpvPlayer()

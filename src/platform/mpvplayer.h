@@ -70,6 +70,8 @@ signals:
     void restarted();
 
 private:
+    // The core's options, before it starts.
+    void configure();
     static void wakeup(void* context);
     void drainEvents();
     void handle(const mpv_event& event);
