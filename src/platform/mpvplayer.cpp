@@ -31,6 +31,9 @@ enum : std::uint64_t {
 
 // How far before an exact seek's target libmpv still keeps frames.
 constexpr double kSeekTolerance = 0.005;
+// Seconds between one seek of a run and the next beyond which the run goes
+// by key frames until it stops.
+constexpr double kOutpaced = 1.0;
 
 std::int64_t entryOf(const mpv_node& result)
 {
@@ -57,10 +60,11 @@ MWMpvPlayer::MWMpvPlayer(Options options, QObject* parent) : Player(parent), opt
         sendWaitingSeek();
     });
     // While targets keep coming (a drag), one seek at a time keeps the
-    // picture moving. Once they stop, the last one must not wait for a seek
-    // whose frame nobody wants: a newer seek makes the core drop the one in
-    // progress, so the final frame is one seek away instead of two. The pause
-    // is a little over two pointer events at 60 a second.
+    // picture moving. Once they stop, the newest goes out without waiting for
+    // the restart of the one in progress: the core takes it the moment that
+    // one lands. (It does not drop an exact seek it has started, which is why
+    // a run that outpaces the seeks goes from key frame to key frame.) The
+    // pause is a little over two pointer events at 60 a second.
     seekSettle_ = new QTimer(this);
     seekSettle_->setSingleShot(true);
     seekSettle_->setInterval(40);
@@ -248,7 +252,7 @@ void MWMpvPlayer::handle(const mpv_event& event)
             issueSeek(*startAt_);
             startAt_.reset();
         } else {
-            seekQueued_ = true;  // the load's own restart ends the hold
+            seekQueued_ = seekBegun_ = true;  // the load's own restart ends the hold
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -259,6 +263,12 @@ void MWMpvPlayer::handle(const mpv_event& event)
         }
         break;
     }
+    case MPV_EVENT_SEEK:
+        // A restart between taking a seek and starting on it belongs to the
+        // seek it replaced, whose frame is not the one asked for.
+        if (seekQueued_)
+            seekBegun_ = true;
+        break;
     case MPV_EVENT_PLAYBACK_RESTART:
         CWLaunchTrace::mark("player has the picture");
         // The time of the frame now shown. Its change notice may still be on
@@ -271,11 +281,21 @@ void MWMpvPlayer::handle(const mpv_event& event)
             if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &shown) >= 0)
                 position_ = shown;
         }
-        if (seekQueued_) {
+        if (seekQueued_ && seekBegun_) {
             seekInFlight_ = false;
             // A newer target waited for this one: the picture is not settled
-            // until that one lands.
-            if (!sendWaitingSeek()) {
+            // until that one lands. A run that stopped on a key frame still
+            // owes its exact frame.
+            const bool landedExact = seekExact_;
+            const bool sent = sendWaitingSeek(runOver_ ? Pace::settled : Pace::run);
+            if (!sent && !landedExact) {
+                // On a key frame: the exact frame follows once the targets
+                // stop, or at once if they have.
+                if (runOver_)
+                    issueSeek(heldTime_);
+                else
+                    seekSettle_->start();
+            } else if (!sent) {
                 settled_ = true;
                 if (!paused_)
                     holding_ = false;
@@ -322,7 +342,7 @@ bool MWMpvPlayer::adoptPreload(const std::shared_ptr<const MWAsset>& asset)
     settled_ = preloadShown_;
     // Not open yet: its opening ends the hold, as a load's does. Open: the
     // restart to come is the load's own. Shown: nothing more to come.
-    seekQueued_ = preloadOpened_ && !preloadShown_;
+    seekQueued_ = seekBegun_ = preloadOpened_ && !preloadShown_;
     position_ = NAN;
     if (preloadShown_) {
         double shown = NAN;
@@ -343,6 +363,7 @@ void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
     startAt_.reset();
     lastSeek_ = 0;
     seekInFlight_ = false;
+    seekExact_ = true;
     waitingSeek_.reset();
     seekWatchdog_->stop();
     seekSettle_->stop();
@@ -355,7 +376,7 @@ void MWMpvPlayer::replaceItem(std::shared_ptr<const MWAsset> asset)
     loaded_ = false;
     position_ = NAN;
     expectedEntry_ = -1;
-    seekQueued_ = false;
+    seekQueued_ = seekBegun_ = false;
     settled_ = false;
     if (!item_) {
         command({"stop"});
@@ -412,21 +433,35 @@ void MWMpvPlayer::seekExact(double t)
     holding_ = true;
     settled_ = false;
     eof_ = false;
+    runOver_ = false;
     if (loaded_)
-        issueSeek(t);
+        issueSeek(t, seekExact_ || !outpaced(t));
     else
         startAt_ = t;
 }
 
 void MWMpvPlayer::endSeeking()
 {
-    if (!seekInFlight_ || !waitingSeek_ || !loaded_)
+    runOver_ = true;
+    if (!loaded_)
         return;
-    seekInFlight_ = false;
-    sendWaitingSeek();
+    if (seekInFlight_) {
+        if (waitingSeek_) {
+            seekInFlight_ = false;
+            sendWaitingSeek();
+        }
+        return;  // a seek to a key frame sends the exact one when it lands
+    }
+    if (!seekExact_)
+        issueSeek(heldTime_);
 }
 
-void MWMpvPlayer::issueSeek(double t)
+bool MWMpvPlayer::outpaced(double t) const
+{
+    return std::abs(t - lastTarget_) > kOutpaced;
+}
+
+void MWMpvPlayer::issueSeek(double t, bool exact)
 {
     if (seekInFlight_) {
         waitingSeek_ = t;
@@ -436,7 +471,14 @@ void MWMpvPlayer::issueSeek(double t)
     seekInFlight_ = true;
     seekWatchdog_->start();
     lastSeek_ = kSeekReply + ++seeks_;
-    seekQueued_ = false;
+    seekQueued_ = seekBegun_ = false;
+    seekExact_ = exact;
+    lastTarget_ = t;
+    if (!exact) {
+        command({"seek", QByteArray::number(t, 'f', 6).constData(), "absolute+keyframes"},
+                lastSeek_);
+        return;
+    }
     // libmpv's exact seek keeps frames from 5 ms before its target, so a time
     // just after a frame would show that frame. Aiming 5 ms later (less a
     // microsecond of rounding, the export's own allowance) shows the first
@@ -445,7 +487,7 @@ void MWMpvPlayer::issueSeek(double t)
     command({"seek", target.constData(), "absolute+exact"}, lastSeek_);
 }
 
-bool MWMpvPlayer::sendWaitingSeek()
+bool MWMpvPlayer::sendWaitingSeek(Pace pace)
 {
     seekWatchdog_->stop();
     seekSettle_->stop();
@@ -453,7 +495,12 @@ bool MWMpvPlayer::sendWaitingSeek()
         return false;
     const double t = *waitingSeek_;
     waitingSeek_.reset();
-    issueSeek(t);
+    // Mid-run, a target far from the last one means the targets outpace the
+    // seeks: the exact frame would be stale by the time it was decoded, and
+    // the core finishes an exact seek before it takes the next, so the final
+    // frame would wait behind it. A key frame near the target keeps the
+    // picture moving; the run's last target is always exact.
+    issueSeek(t, pace == Pace::settled || !outpaced(t));
     return true;
 }
 

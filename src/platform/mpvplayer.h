@@ -77,9 +77,15 @@ private:
     void handle(const mpv_event& event);
     void command(std::initializer_list<const char*> args, std::uint64_t id = 0);
     void setPaused(bool paused);
-    void issueSeek(double t);
+    void issueSeek(double t, bool exact = true);
     // The seek on its way has landed or failed: send the one waiting, if any.
-    bool sendWaitingSeek();
+    // settled: the run has stopped, or a seek failed; run: the seek before it
+    // has just landed and the targets may still be coming.
+    enum class Pace { run, settled };
+    bool sendWaitingSeek(Pace pace = Pace::settled);
+    // Whether t is so far from the newest seek's target that a run of seeks
+    // cannot keep up with exact frames.
+    bool outpaced(double t) const;
     // Makes the file being preloaded the item, when asset is that file.
     bool adoptPreload(const std::shared_ptr<const MWAsset>& asset);
 
@@ -109,6 +115,10 @@ private:
     bool settled_ = false;               // the picture for the newest request is in place
     std::uint64_t lastSeek_ = 0;         // the id of the newest seek command
     bool seekQueued_ = false;            // the core has taken the newest seek
+    bool seekBegun_ = false;             // ...and started on it: the next restart is its own
+    bool seekExact_ = true;              // the newest seek is exact, not to a key frame
+    double lastTarget_ = 0;              // the newest seek's target
+    bool runOver_ = true;                // the targets have stopped coming (endSeeking)
     bool seekInFlight_ = false;          // a seek command is between sending and its restart
     std::optional<double> waitingSeek_;  // the newest target asked for meanwhile
     QTimer* seekWatchdog_ = nullptr;     // a restart that never comes must not stall seeking
