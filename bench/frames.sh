@@ -8,7 +8,8 @@
 #   (d) the median latency of an exact seek to a random time: the player with
 #       no video output until its picture is in place, against mpv's own
 #       command-line player doing the same over its IPC socket; and, under
-#       Xvfb, the player until the video surface has drawn the new frame.
+#       Xvfb, the player until the video surface has drawn the new frame;
+#       and FFmpeg's decoder alone decoding the same frames, the floor.
 # CW_BENCH_REPS runs of each frame job (default 3), CW_BENCH_SEEKS seeks (20).
 set -euo pipefail
 build=${1:-build}
@@ -117,7 +118,7 @@ PY
 for file in "$gop2" "$gop10"; do
   name=$(basename "$file" .mp4)
   d=$(duration "$file")
-  ours=() floor=() bars=() theirs=() crop=()
+  ours=() floor=() bars=() theirs=() crop=() mpvseek=
   for _ in $(seq "$reps"); do
     ours+=("$("$bin" thumbs "$file" 1)")
     floor+=("$("$bin" floor "$file" 1)")
@@ -142,6 +143,12 @@ for file in "$gop2" "$gop10"; do
   else
     echo "exact seek, median (no video output)     cutwright $ourseek s   (mpv not installed)"
   fi
+  # The floor under both: FFmpeg's decoder alone, kept open, decoding each
+  # frame from its key frame (frames nothing refers to skipped, as both
+  # players skip them). An exact frame cannot come sooner than this.
+  decoded=$("$bin" decode "$file" "$times" | median)
+  report "exact seek vs the decoder alone" "$ourseek" "$decoded" decoder
+  [[ -n ${mpvseek:-} ]] && report "the decoder alone vs mpv" "$decoded" "$mpvseek" mpv
   if command -v xvfb-run >/dev/null; then
     drawn=$(QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
       "$bin" seek "$file" "$times" window | median)

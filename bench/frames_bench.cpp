@@ -2,6 +2,8 @@
 //   bench_frames thumbs|floor|borders FILE REPS   one line of seconds per run
 //   bench_frames seek FILE TIMES [window]         one line of seconds per seek,
 //                                                 to each of the comma-separated times
+//   bench_frames decode FILE TIMES                the same frames from FFmpeg's decoder
+//                                                 alone, kept open (the floor of a seek)
 #include "export/borders.h"
 #include "media/thumbnails.h"
 #include "platform/asset.h"
@@ -35,6 +37,23 @@ void spin(const std::function<bool()>& done)
 {
     while (!done())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// Each exact frame decoded straight from the file, scaled to the surface's
+// size: what any exact seek must do, without a player around it.
+int decodes(const std::shared_ptr<const MWAsset>& asset, const QList<double>& times)
+{
+    MWFrameGenerator::Options options;
+    options.maximumSize = QSize(960, 540);
+    MWFrameGenerator generator(asset, options);
+    generator.image(0);
+    for (const double t : times) {
+        QElapsedTimer clock;
+        clock.start();
+        generator.image(t);
+        std::printf("%.6f\n", clock.nsecsElapsed() / 1e9);
+    }
+    return 0;
 }
 
 int seeks(const std::shared_ptr<const MWAsset>& asset, const QList<double>& times, bool window)
@@ -78,11 +97,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const auto asset = MWAsset::open(QString::fromLocal8Bit(argv[2]));
-    if (mode == "seek") {
+    if (mode == "seek" || mode == "decode") {
         QList<double> times;
         for (const QByteArray& t : QByteArray(argv[3]).split(','))
             times.append(t.toDouble());
-        return seeks(asset, times, window);
+        return mode == "seek" ? seeks(asset, times, window) : decodes(asset, times);
     }
     const int n = std::atoi(argv[3]);
     for (int rep = 0; rep < n; ++rep) {

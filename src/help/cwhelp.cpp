@@ -130,6 +130,7 @@ HelpPage timeline()
              {u"Click or drag anywhere to move the white playhead."_s,
               u"Drag the left yellow handle to the right to trim the start (In), and the right yellow handle to the left to trim the end (Out). The pointer turns into ⇔ over a handle, and the time shows while you drag."_s,
               u"The handles can't cross: a clip is always at least half a second long."_s,
+              u"When you drag quickly, the picture keeps up by showing the nearest key frame (a picture the video stores whole); the exact frame appears as soon as you pause or let go."_s,
               u"After you click a handle, ← / → move it one frame (Shift: 10 frames). Click the timeline or press Esc to make the arrow keys move the playhead again."_s,
               u"Click a coloured bar to edit that clip."_s,
               u"The selected clip's frame points are small white diamonds on its bar (squares where the frame cuts). Click one to go to it; drag it along the bar to move it in time; right-click it to remove it or to choose Glide or Cut."_s}},
