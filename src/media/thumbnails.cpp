@@ -26,7 +26,7 @@ constexpr int kMostWorkers = 4;
 
 QList<Thumb> makeThumbnails(const std::shared_ptr<const MWAsset>& asset, double duration, int count,
                             double height, const std::function<bool()>& cancelled,
-                            const ThumbMade& made)
+                            const ThumbMade& made, const QString& pictureFilter)
 {
     QList<Thumb> thumbs;
     if (count <= 0 || !(duration > 0) || !std::isfinite(duration) || !asset)
@@ -45,6 +45,7 @@ QList<Thumb> makeThumbnails(const std::shared_ptr<const MWAsset>& asset, double 
     // dense, the exact frame is cheap and is kept.
     options.keyFrameReach = duration / count / 2;
     options.longestDecode = 2.0;
+    options.pictureFilter = pictureFilter;
 
     const int workers = std::clamp(QThread::idealThreadCount(), 1, std::min(count, kMostWorkers));
     // Each slot is written by the one worker that owns its index.
@@ -96,7 +97,7 @@ QList<Thumb> makeThumbnails(const std::shared_ptr<const MWAsset>& asset, double 
 
 QCoro::Task<QList<Thumb>> thumbnails(std::shared_ptr<const MWAsset> asset, double duration,
                                      int count, double height, std::function<bool()> cancelled,
-                                     ThumbMade made)
+                                     ThumbMade made, QString pictureFilter)
 {
     if (count <= 0 || !(duration > 0))
         co_return QList<Thumb>();
@@ -112,9 +113,9 @@ QCoro::Task<QList<Thumb>> thumbnails(std::shared_ptr<const MWAsset> asset, doubl
         };
     // Named, not a temporary inside co_await: GCC 12 destroys such temporaries
     // on the early co_return above as well, releasing the asset twice.
-    auto work = QtConcurrent::run([asset, duration, count, height, cancelled, post] {
+    auto work = QtConcurrent::run([asset, duration, count, height, cancelled, post, pictureFilter] {
         CWBackground::yieldToWindow();
-        return makeThumbnails(asset, duration, count, height, cancelled, post);
+        return makeThumbnails(asset, duration, count, height, cancelled, post, pictureFilter);
     });
     co_return co_await work;
 }

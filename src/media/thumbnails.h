@@ -23,14 +23,16 @@ using ThumbMade = std::function<void(int index, const Thumb& thumb)>;
 // returned. Empty for count ≤ 0, duration ≤ 0 or a source without a picture.
 // made, when given, hears of each frame on the main thread as it is made, in
 // no particular order, each once, before the task completes.
+// pictureFilter is libavfilter text each frame goes through once scaled (the
+// viewer's tone mapping of HDR), empty for none.
 QCoro::Task<QList<Thumb>> thumbnails(std::shared_ptr<const MWAsset> asset, double duration,
                                      int count, double height, std::function<bool()> cancelled = {},
-                                     ThumbMade made = {});
+                                     ThumbMade made = {}, QString pictureFilter = {});
 
 // The same work, blocking, spread over the machine's cores; made is called on
 // whichever worker thread made the frame.
 QList<Thumb> makeThumbnails(const std::shared_ptr<const MWAsset>& asset, double duration, int count,
                             double height, const std::function<bool()>& cancelled = {},
-                            const ThumbMade& made = {});
+                            const ThumbMade& made = {}, const QString& pictureFilter = {});
 
 }  // namespace MWMediaOpener

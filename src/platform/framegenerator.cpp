@@ -3,15 +3,20 @@
 #include "model/mwerror.h"
 #include "platform/asset.h"
 #include "platform/avhandles.h"
+#include "platform/filterchain.h"
 
 #include <QFile>
 #include <QTransform>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 extern "C" {
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -83,12 +88,22 @@ struct MWFrameGenerator::Decoder {
     av::Frame frame{av_frame_alloc()};
     av::Frame earlier{av_frame_alloc()};
     SwsContext* scaler = nullptr;
+    // The picture filter's graph, for frames of the size and format it was made for.
+    AVFilterGraph* graph = nullptr;
+    AVFilterContext* graphIn = nullptr;
+    AVFilterContext* graphOut = nullptr;
+    QByteArray graphFor;
+    av::Frame filtered{av_frame_alloc()};
     int index = -1;
     AVRational timeBase{1, 1};
     double start = 0;  // the container's start time
     double lastTime = NAN;
 
-    ~Decoder() { sws_freeContext(scaler); }
+    ~Decoder()
+    {
+        sws_freeContext(scaler);
+        avfilter_graph_free(&graph);
+    }
 
     double seconds(int64_t ts) const
     {
@@ -97,6 +112,9 @@ struct MWFrameGenerator::Decoder {
 
     void open(const MWAsset& asset);
     void seek(double t);
+    // frame scaled to w × h and through filter, as RGB24; null when the
+    // graph cannot be made or gives nothing.
+    const AVFrame* filter(AVFrame* frame, int w, int h, const QString& filter);
     struct Key {
         double at;      // from the index
         double seekTo;  // a backward seek to this time lands on the key frame
@@ -269,6 +287,37 @@ AVFrame* MWFrameGenerator::Decoder::find(double t, const Options& options, bool 
     }
 }
 
+const AVFrame* MWFrameGenerator::Decoder::filter(AVFrame* frame, int w, int h,
+                                                 const QString& chain)
+{
+    const QByteArray args = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=1/25:"
+                                           "pixel_aspect=1/1")
+                                .arg(frame->width)
+                                .arg(frame->height)
+                                .arg(frame->format)
+                                .toUtf8();
+    // Scaled down first: the filter (zscale's tone mapping in floating point)
+    // then works on a thumbnail's pixels, not a whole frame's.
+    const QByteArray text =
+        QStringLiteral("scale=%1:%2:flags=bilinear,%3,format=rgb24").arg(w).arg(h).arg(chain).toUtf8();
+    if (!graph || graphFor != args + text) {
+        avfilter_graph_free(&graph);
+        graphFor.clear();
+        graph = avfilter_graph_alloc();
+        if (!av::buildChain(graph, "buffer", args, "buffersink", text, &graphIn, &graphOut)) {
+            avfilter_graph_free(&graph);
+            return nullptr;
+        }
+        graphFor = args + text;
+    }
+    av_frame_unref(filtered.get());
+    if (av_buffersrc_add_frame_flags(graphIn, frame, AV_BUFFERSRC_FLAG_KEEP_REF) < 0 ||
+        av_buffersink_get_frame(graphOut, filtered.get()) < 0 || filtered->width != w ||
+        filtered->height != h || filtered->format != AV_PIX_FMT_RGB24)
+        return nullptr;
+    return filtered.get();
+}
+
 MWFrameGenerator::MWFrameGenerator(std::shared_ptr<const MWAsset> asset, Options options)
     : asset_(std::move(asset)), options_(std::move(options))
 {}
@@ -330,28 +379,42 @@ QImage MWFrameGenerator::image(double t)
     const int codedH = sideways ? outW : outH;
 
     const bool grey = options_.pixels == Pixels::grey;
-    bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
-    const AVPixelFormat source = plainFormat(AVPixelFormat(frame->format), fullRange);
-    // QImage::Format_RGB888 is R, G, B bytes in that order, whatever the machine.
-    const AVPixelFormat target = grey ? AV_PIX_FMT_GRAY8 : AV_PIX_FMT_RGB24;
-    d.scaler = sws_getCachedContext(d.scaler, frame->width, frame->height, source, codedW, codedH,
-                                    target, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!d.scaler)
-        throw failure(asset_->path);
-    const int matrix = colourMatrix(frame);
-    sws_setColorspaceDetails(d.scaler, sws_getCoefficients(matrix), fullRange ? 1 : 0,
-                             sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-
     // Three bytes a pixel: a filmstrip lives as long as its source, and a
     // fourth byte that is never drawn would cost a megabyte per 16:9 source.
     const QImage::Format format = grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888;
     QImage image(codedW, codedH, format);
-    if (image.isNull())
+    if (image.isNull()) {
+        av_frame_unref(frame);
         throw failure(asset_->path);
-    uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-    const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(d.scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-    av_frame_unref(frame);
+    }
+    if (!grey && !options_.pictureFilter.isEmpty()) {
+        const AVFrame* out = d.filter(frame, codedW, codedH, options_.pictureFilter);
+        av_frame_unref(frame);
+        if (!out)
+            throw failure(asset_->path);
+        for (int y = 0; y < codedH; ++y)
+            std::memcpy(image.scanLine(y), out->data[0] + std::ptrdiff_t(y) * out->linesize[0],
+                        size_t(codedW) * 3);
+        av_frame_unref(d.filtered.get());
+    } else {
+        bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+        const AVPixelFormat source = plainFormat(AVPixelFormat(frame->format), fullRange);
+        // QImage::Format_RGB888 is R, G, B bytes in that order, whatever the machine.
+        const AVPixelFormat target = grey ? AV_PIX_FMT_GRAY8 : AV_PIX_FMT_RGB24;
+        d.scaler = sws_getCachedContext(d.scaler, frame->width, frame->height, source, codedW,
+                                        codedH, target, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (!d.scaler) {
+            av_frame_unref(frame);
+            throw failure(asset_->path);
+        }
+        const int matrix = colourMatrix(frame);
+        sws_setColorspaceDetails(d.scaler, sws_getCoefficients(matrix), fullRange ? 1 : 0,
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+        uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
+        const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
+        sws_scale(d.scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+        av_frame_unref(frame);
+    }
     if (!turn.isIdentity()) {
         image = image.transformed(turn);
         // Turning may widen the pixels; the frame keeps its three bytes.

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -36,6 +37,10 @@ public:
         // it and is decoded alone. 0 (the default) always decodes to the time.
         double keyFrameReach = 0;
         double longestDecode = 0;
+        // libavfilter text the scaled picture goes through before it becomes
+        // colour pixels (the tone mapping of HDR, as the viewer shows it);
+        // empty for none. Not for grey pixels, which are the decoder's luma.
+        QString pictureFilter;
         // Polled between decoded frames; true ends the request with MWCancelled.
         std::function<bool()> cancelled;
     };

@@ -1,6 +1,7 @@
 // A video's filmstrip and black bars, made off the main thread after the video
 // is on screen, and shown as they come.
 #include "export/borders.h"
+#include "export/delivery.h"
 #include "media/thumbnails.h"
 #include "store/store.h"
 
@@ -69,7 +70,8 @@ QCoro::Task<std::optional<QRectF>> CWStore::streamFilmstripAndBars(QUuid id, MWO
     };
     // Named, never temporaries inside co_await (GCC 12 destroys those twice).
     QCoro::Task<QList<Thumb>> making =
-        MWMediaOpener::thumbnails(media.asset, media.duration, kFrames, kStripHeight, {}, made);
+        MWMediaOpener::thumbnails(media.asset, media.duration, kFrames, kStripHeight, {}, made,
+                                  ClipExporter::toneMapAfterScale(ClipExporter::sourceColour(media)));
     const QList<Thumb> thumbs = co_await std::move(making);
     strip->done = true;
     if (!self)

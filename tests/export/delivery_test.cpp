@@ -1,5 +1,7 @@
 #include "export/delivery.h"
 #include "export_support.h"
+#include "media/thumbnails.h"
+#include "platform/asset.h"
 
 #include <QImage>
 #include <cstring>
@@ -194,6 +196,33 @@ TEST_P(DeliveryTest, ColoursLeaveAsBt709LookingAsTheSource)
         const double difference = testutil::difference(testutil::ffmpegFrame(path, 0.2), reference);
         RecordProperty(c.fixture, std::to_string(difference));
         EXPECT_LT(difference, 4);
+    }
+}
+
+// The filmstrip shows HDR as the viewer does, through the exports' tone
+// mapping; straight through the scaler the picture is far from it.
+TEST(Delivery, HdrFilmstripFramesAreToneMappedAsTheViewerShowsThem)
+{
+    for (const char* fixture : {"export_hlg.mp4", "export_pq.mp4"}) {
+        SCOPED_TRACE(fixture);
+        MWOpenedMedia media;
+        media.asset = MWAsset::open(testutil::fixture(fixture));
+        const QString toneMap = toneMapAfterScale(sourceColour(media));
+        ASSERT_FALSE(toneMap.isEmpty());
+        double difference[2] = {};
+        for (const bool mapped : {true, false}) {
+            const QList<Thumb> thumbs = MWMediaOpener::makeThumbnails(
+                media.asset, 1.0, 1, 180, {}, {}, mapped ? toneMap : QString());
+            ASSERT_EQ(thumbs.size(), 1);
+            const QImage shown = thumbs[0].second.convertToFormat(QImage::Format_RGB32);
+            // Tall enough a strip that the frame keeps its own size; the key
+            // frame at 0 stands in for the one slice's middle.
+            const QImage reference = testutil::ffmpegFrame(testutil::fixture(fixture), 0, toneMap);
+            difference[mapped ? 0 : 1] = testutil::difference(shown, reference);
+        }
+        RecordProperty(fixture, std::to_string(difference[0]));
+        EXPECT_LT(difference[0], 6.0);
+        EXPECT_GT(difference[1], difference[0] + 3.0) << "not tone-mapped";
     }
 }
 
