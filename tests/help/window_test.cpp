@@ -122,7 +122,7 @@ TEST(HelpWindow, OneWindowItsPagesSearchSizeMarkersAndZoom)
         markers << counts.join(' ');
     }
     EXPECT_EQ(markers,
-              QStringList({u"quickstart 0 6 0 0 1"_s, u"timeline 0 0 6 0 0"_s, u"look 1 0 4 3 1"_s,
+              QStringList({u"quickstart 0 6 0 0 1"_s, u"timeline 0 0 7 0 0"_s, u"look 1 0 4 3 1"_s,
                            u"inspector 0 0 0 0 1"_s, u"keys 0 0 0 18 0"_s}));
     // Twelve shortcuts at twice the size do not fit the window: the page scrolls.
     EXPECT_TRUE(testutil::waitUntil(
