@@ -1,5 +1,5 @@
 // Pictures of the help and about windows for looking at: the help window on
-// five pages, searching, and the about window, in two finishes at 100 %, 150 % and 200 %.
+// six pages, searching, and the about window, in two finishes at 100 %, 150 % and 200 %.
 //   cw_help_gallery OUTPUT_FOLDER
 #include "help/aboutwindow.h"
 #include "help/helpview.h"
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
             MWUI::shared()->setZoom(zoom);
             const QString suffix = QStringLiteral("-%1-%2").arg(theme).arg(int(zoom * 100));
             for (const QString& page :
-                 {QStringLiteral("quickstart"), QStringLiteral("keys"), QStringLiteral("look"),
+                 {QStringLiteral("quickstart"), QStringLiteral("timeline"), QStringLiteral("keys"), QStringLiteral("look"),
                   QStringLiteral("inspector"), QStringLiteral("viewer")}) {
                 MWHelpWindow::show(page);
                 ok &= save(MWHelpWindow::window(), QStringLiteral("help-") + page + suffix);
