@@ -280,18 +280,14 @@ FramePtr VideoChain::caption(const AVFrame* picture, long long slot)
 // the same millisecond in both engines.
 void VideoChain::openCaptions(const AVFrame* first)
 {
-    const QString sourceArgs =
-        QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=1/1")
-            .arg(first->width)
-            .arg(first->height)
-            .arg(first->format)
-            .arg(std::max(composition_.frameRateDen, 1))
-            .arg(std::max(composition_.frameRateNum, 1));
+    const QByteArray sourceArgs = av::videoSourceArgs(
+        first->width, first->height, first->format,
+        {std::max(composition_.frameRateDen, 1), std::max(composition_.frameRateNum, 1)});
     captionGraph_ = avfilter_graph_alloc();
     // The captions are drawn on the picture as it is and leave its format.
     const QString chain = composition_.captionFilters + QStringLiteral(",format=") +
                           QString::fromLatin1(av_get_pix_fmt_name(AVPixelFormat(first->format)));
-    if (!av::buildChain(captionGraph_, "buffer", sourceArgs.toUtf8(), "buffersink",
+    if (!av::buildChain(captionGraph_, "buffer", sourceArgs, "buffersink",
                         chain.toUtf8(), &captionSource_, &captionSink_))
         throw Failure{QStringLiteral("Couldn't prepare the captions.")};
 }
@@ -326,15 +322,8 @@ void VideoChain::openGraph(const AVFrame* first)
     graphAspect_ = first->sample_aspect_ratio;
     const AVRational sar =
         first->sample_aspect_ratio.num > 0 ? first->sample_aspect_ratio : AVRational{1, 1};
-    const QString sourceArgs =
-        QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=%6/%7")
-            .arg(first->width)
-            .arg(first->height)
-            .arg(first->format)
-            .arg(kGraphBase.num)
-            .arg(kGraphBase.den)
-            .arg(sar.num)
-            .arg(sar.den);
+    const QByteArray sourceArgs =
+        av::videoSourceArgs(first->width, first->height, first->format, kGraphBase, sar);
     QString chain = MWCompositionExport::orientationFilters(c.preferredTransform);
     const QRect crop = frameCrop(graphCrop_, first);
     if (!chain.isEmpty())
@@ -356,7 +345,7 @@ void VideoChain::openGraph(const AVFrame* first)
         chain += c.pictureFilters;
 
     graph_ = avfilter_graph_alloc();
-    if (!av::buildChain(graph_, "buffer", sourceArgs.toUtf8(), "buffersink", chain.toUtf8(),
+    if (!av::buildChain(graph_, "buffer", sourceArgs, "buffersink", chain.toUtf8(),
                         &source_, &sinkFilter_))
         throw Failure{QStringLiteral("Couldn't prepare the video.")};
 }

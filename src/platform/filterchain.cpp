@@ -34,4 +34,12 @@ bool buildChain(AVFilterGraph* graph, const char* sourceName, const QByteArray& 
     return rc >= 0 && avfilter_graph_config(graph, nullptr) >= 0;
 }
 
+QByteArray videoSourceArgs(int w, int h, int format, AVRational timeBase, AVRational sar)
+{
+    return QByteArrayLiteral("video_size=") + QByteArray::number(w) + 'x' + QByteArray::number(h) +
+           ":pix_fmt=" + QByteArray::number(format) + ":time_base=" +
+           QByteArray::number(timeBase.num) + '/' + QByteArray::number(timeBase.den) +
+           ":pixel_aspect=" + QByteArray::number(sar.num) + '/' + QByteArray::number(sar.den);
+}
+
 }  // namespace av

@@ -2,6 +2,10 @@
 
 #include <QByteArray>
 
+extern "C" {
+#include <libavutil/rational.h>
+}
+
 struct AVFilterContext;
 struct AVFilterGraph;
 
@@ -14,5 +18,10 @@ namespace av {
 bool buildChain(AVFilterGraph* graph, const char* sourceName, const QByteArray& sourceArgs,
                 const char* sinkName, const QByteArray& chain, AVFilterContext** source,
                 AVFilterContext** sink);
+
+// The "buffer" source's arguments for frames of w × h in pixel format
+// format, timed in timeBase, with pixels of aspect sar.
+QByteArray videoSourceArgs(int w, int h, int format, AVRational timeBase,
+                           AVRational sar = {1, 1});
 
 }  // namespace av

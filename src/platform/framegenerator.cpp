@@ -290,12 +290,8 @@ AVFrame* MWFrameGenerator::Decoder::find(double t, const Options& options, bool 
 const AVFrame* MWFrameGenerator::Decoder::filter(AVFrame* frame, int w, int h,
                                                  const QString& chain)
 {
-    const QByteArray args = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=1/25:"
-                                           "pixel_aspect=1/1")
-                                .arg(frame->width)
-                                .arg(frame->height)
-                                .arg(frame->format)
-                                .toUtf8();
+    const QByteArray args =
+        av::videoSourceArgs(frame->width, frame->height, frame->format, timeBase);
     // Scaled down first: the filter (zscale's tone mapping in floating point)
     // then works on a thumbnail's pixels, not a whole frame's.
     const QByteArray text =
