@@ -63,11 +63,10 @@ TEST_F(MainViewTest, HeaderActionsAndOrbs)
     EXPECT_FALSE(header->playOrb()->lit());
     click(header->playOrb());
     EXPECT_TRUE(store->playing());
-    EXPECT_EQ(header->playOrb()->symbol(), "pause.fill");
     EXPECT_TRUE(header->playOrb()->lit());
     click(header->playOrb());
     EXPECT_FALSE(store->playing());
-    EXPECT_EQ(header->playOrb()->symbol(), "play.fill");
+    EXPECT_FALSE(header->playOrb()->lit());
 
     player->now = 2;
     store->observeTime();
