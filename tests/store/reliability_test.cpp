@@ -58,10 +58,7 @@ TEST_F(StoreTest, RestoreKeepsUnusableFilesAsideAndMissingVideosSavedAndRemovesN
         ASSERT_EQ(aside().size(), 1);
         const QString kept = folder.filePath(aside()[0]);
         EXPECT_EQ(readSession(kept), bytes);
-        EXPECT_EQ(store->note().value_or(QString()),
-                  QString::fromUtf8("The last session couldn't be read, so nothing was restored. "
-                                    "It is kept as “") +
-                      kept + QString::fromUtf8("”."));
+        EXPECT_TRUE(store->note().value_or(QString()).contains(kept));
         // The next change writes a fresh session beside the kept file.
         store->select(storetest::addSource(*store, "/v/a.mov", 60).id);
         store->addClip();
