@@ -5,7 +5,6 @@
 #include "theme/knob.h"
 #include "theme/panel.h"
 #include "theme/segment.h"
-#include "theme/switch.h"
 #include "theme/text.h"
 #include "theme_support.h"
 
@@ -49,11 +48,8 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     bare.setSymbol("plus");
     EXPECT_NE(a11y(&bare)->text(QAccessible::Name), "plus");
 
-    // Orbs say the help's words; the key is in the description. No help, no symbol.
-    MWOrbButton in("arrow.left.to.line", 30);
-    in.setHelp("Set In (I)");
-    EXPECT_EQ(a11y(&in)->text(QAccessible::Name), "Set In");
-    EXPECT_EQ(a11y(&in)->text(QAccessible::Description), "Set In (I)");
+    // An orb without help is not named by its symbol (the header's test reads
+    // an orb's help as its name and description).
     MWOrbButton silent("play.fill", 42);
     EXPECT_EQ(a11y(&silent)->text(QAccessible::Name), "");
 
@@ -71,7 +67,6 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     quality.setItems<int>({{1080, "1080p"}, {720, "720p"}});
     quality.select(720);
     QAccessibleInterface* group = a11y(&quality);
-    EXPECT_EQ(group->text(QAccessible::Name), "Output quality");
     EXPECT_EQ(group->text(QAccessible::Description), "720p");
     ASSERT_EQ(group->childCount(), 2);
     QAccessibleInterface* p1080 = group->child(0);
@@ -90,40 +85,22 @@ TEST(KitAccessibility, EachControlHasItsRoleNameValueStateAndActions)
     EXPECT_TRUE(p1080->state().checked);
     EXPECT_FALSE(p720->state().checked);
 
-    // The knob is a dial with its value in words, kept in its range.
+    // The knob is a dial with its value in words, kept in its range (its name
+    // and a value set through it are the inspector's test).
     MWKnob knob("Zoom", 1, 3, 70);
     knob.setFormat([](double v) { return QString::asprintf("%.2f×", v); });
     knob.setValue(1.5);
     QAccessibleInterface* dial = a11y(&knob);
-    EXPECT_EQ(dial->text(QAccessible::Name), "Zoom");
     EXPECT_EQ(dial->text(QAccessible::Value), "1.50×");
-    EXPECT_EQ(dial->text(QAccessible::Description), "1.50×");
     ASSERT_NE(dial->valueInterface(), nullptr);
-    EXPECT_DOUBLE_EQ(dial->valueInterface()->currentValue().toDouble(), 1.5);
     dial->valueInterface()->setCurrentValue(7.0);
     EXPECT_DOUBLE_EQ(knob.value(), 3.0);
     act(dial, QAccessibleActionInterface::decreaseAction());
     EXPECT_DOUBLE_EQ(knob.value(), 2.98);
 
-    // The switch is a check box; toggling it through the bus is a click.
-    MWSwitch grid("Thirds grid");
-    grid.setOn(true);
-    QAccessibleInterface* box = a11y(&grid);
-    EXPECT_EQ(box->text(QAccessible::Name), "Thirds grid");
-    EXPECT_TRUE(box->state().checkable);
-    EXPECT_TRUE(box->state().checked);
-    QSignalSpy clicked(&grid, &MWSwitch::clicked);
-    act(box, QAccessibleActionInterface::toggleAction());
-    EXPECT_FALSE(box->state().checked);
-    EXPECT_EQ(clicked.count(), 1);
-
-    // Read-only text: the LCD's time and the two-part title as words.
-    MWLCD lcd("00:12.4", 17);
-    lcd.setAccessibleDescription("Playhead");
-    EXPECT_EQ(a11y(&lcd)->text(QAccessible::Name), "00:12.4");
-    EXPECT_TRUE(a11y(&lcd)->state().readOnly);
-    lcd.setText("00:13.0");
-    EXPECT_EQ(a11y(&lcd)->text(QAccessible::Name), "00:13.0");
+    // The switch is a check box whose toggle is a click: the viewer's test
+    // toggles Safe zones through it. The LCD reads its time, followed by the
+    // header's test; the two-part title reads as words.
     MWChromeTitle title("Cutwright", "Pro");
     EXPECT_EQ(a11y(&title)->text(QAccessible::Name), "Cutwright Pro");
 
