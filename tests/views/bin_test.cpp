@@ -30,7 +30,6 @@ protected:
 TEST_F(BinTest, RowsCountClipsSelectRemoveCutLongNamesShowTheirThumbAndTakeDroppedFiles)
 {
     EXPECT_TRUE(view->hint()->isVisible());
-    EXPECT_EQ(view->importButton()->toolTip(), "Import videos (Ctrl+I)");
     const CWSource a = addSource("/videos/a.mp4", 60);
     const CWSource b = addSource("/videos/b.mp4", 60);
     const CWSource c = addSource("/videos/holiday_" + QString(120, 'x') + "_final.mp4", 60);
@@ -49,9 +48,7 @@ TEST_F(BinTest, RowsCountClipsSelectRemoveCutLongNamesShowTheirThumbAndTakeDropp
     // The cross removes its video without selecting it.
     store->select(a.id);
     QSignalSpy changes(store.get(), &CWStore::changed);
-    CWBinRemoveButton* cross = rowOf(b.id)->removeButton();
-    EXPECT_EQ(cross->toolTip(), "Remove from the bin");
-    click(cross);
+    click(rowOf(b.id)->removeButton());
     EXPECT_FALSE(rowOf(b.id));
     EXPECT_EQ(store->currentSourceID(), a.id);
     for (const auto& change : changes)

@@ -39,7 +39,10 @@ protected:
 };
 }  // namespace
 
-TEST_F(QueueTest, AppearsOverTheWindowWithColouredRowsAndGivesTheKeysBackWhenClosed)
+// The queue rises over the window as a dialog named by its title with the
+// batch's progress; each row is coloured by its state and named by its clip,
+// its state and its bar's progress in words.
+TEST_F(QueueTest, AppearsOverTheWindowTellsEachRowsStateAndGivesTheKeysBackWhenClosed)
 {
     CWExportQueue* queue = view->queue;
     auto* first = new QLineEdit(view->below);  // next after the queue in the focus chain
@@ -52,29 +55,47 @@ TEST_F(QueueTest, AppearsOverTheWindowWithColouredRowsAndGivesTheKeysBackWhenClo
     editor->setFocus();
 
     const QColor red(255, 69, 58), green(48, 209, 88), neutral = MWUI::shared()->theme().dim;
+    const QString longFailure = "Failed: " + QString(300, 'x');
     const struct {
-        QString state;
+        QString name, state;
+        double progress;
         QColor colour;
-    } cases[] = {{"Failed: The disk is full", red},
-                 {"Failed: " + QString(300, 'x'), red},
-                 {"Done", green},
-                 {"Waiting", neutral}};
+        QString spoken;
+    } cases[] = {{"talk – clip 1 (9x16).mp4", "Done", 1.0, green, "Done"},
+                 {"talk – clip 2 (1x1).mp4", "Exporting…", 0.42, neutral, "Exporting… 42 %"},
+                 {"talk – clip 3 (4x5).mp4", "Failed: The disk is full", 0.1, red,
+                  "Failed: The disk is full"},
+                 {"talk – clip 4 (16x9).mp4", longFailure, 0, red, longFailure},
+                 {"talk – clip 5 (9x16).mp4", "Waiting", 0, neutral, "Waiting"}};
     QList<ExportRow> rows;
     for (const auto& c : cases)
-        rows << ExportRow{QUuid::createUuid(), "clip.mp4", 0.5, c.state, {}};
+        rows << ExportRow{QUuid::createUuid(), c.name, c.progress, c.state, {}};
     setExport(rows, true);
     EXPECT_EQ(view->childAt(5, 5), queue);  // shown, and raised above the later sibling
-    EXPECT_EQ(queue->title()->text(), "Exporting clips…");
     EXPECT_FALSE(queue->closeButton()->isVisible());
+    QAccessibleInterface* dialog = a11y(queue);
+    EXPECT_EQ(dialog->role(), QAccessible::Dialog);
+    EXPECT_EQ(dialog->text(QAccessible::Name), "Exporting clips…");
+    EXPECT_EQ(dialog->text(QAccessible::Description), "3 of 5 finished, 68 %");
+    ASSERT_NE(dialog->valueInterface(), nullptr);
+    EXPECT_NEAR(dialog->valueInterface()->currentValue().toDouble(), 3.42 / 5, 1e-9);
     ASSERT_EQ(queue->rows().size(), std::size(cases));
     for (qsizetype i = 0; i < queue->rows().size(); ++i) {
-        QLabel* state = queue->rows()[i]->stateLabel();
-        EXPECT_EQ(state->palette().color(QPalette::WindowText), cases[i].colour)
-            << cases[i].state.toStdString();
+        SCOPED_TRACE(cases[i].name.toStdString());
+        CWQueueRow* row = queue->rows()[i];
+        EXPECT_EQ(row->stateLabel()->palette().color(QPalette::WindowText), cases[i].colour);
         // A long failure is cut short inside the list rather than widening it.
-        EXPECT_LE(queue->rows()[i]->width(), queue->scrollArea()->viewport()->width());
-        QLabel* name = queue->rows()[i]->nameLabel();
+        EXPECT_LE(row->width(), queue->scrollArea()->viewport()->width());
+        QLabel* name = row->nameLabel();
         EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(name->text()));
+        QAccessibleInterface* item = a11y(row);
+        EXPECT_EQ(item->role(), QAccessible::ListItem);
+        EXPECT_EQ(item->text(QAccessible::Name), cases[i].name);
+        EXPECT_EQ(item->text(QAccessible::Description), cases[i].spoken);
+        QAccessibleInterface* bar = a11y(row->bar());
+        EXPECT_EQ(bar->role(), QAccessible::ProgressBar);
+        EXPECT_EQ(bar->text(QAccessible::Name), cases[i].name);
+        EXPECT_NEAR(bar->valueInterface()->currentValue().toDouble(), cases[i].progress, 1e-9);
     }
     // Cancel without a job behind the rows changes nothing.
     click(queue->cancelButton());
@@ -82,12 +103,16 @@ TEST_F(QueueTest, AppearsOverTheWindowWithColouredRowsAndGivesTheKeysBackWhenClo
     EXPECT_TRUE(store->exporting());
 
     // Rows change in place (the real batch below checks they are the same
-    // rows): the colour and the bar follow.
-    rows[3].state = "Done";
-    rows[0].progress = 0.75;
-    setExport(rows, true);
-    EXPECT_EQ(queue->rows()[3]->stateLabel()->palette().color(QPalette::WindowText), green);
-    EXPECT_DOUBLE_EQ(queue->rows()[0]->bar()->value(), 0.75);
+    // rows): the colour, the bar and the words follow, and the batch ends.
+    rows[1].state = "Done";
+    rows[1].progress = 1;
+    rows[4].state = "Cancelled";
+    setExport(rows, false);
+    EXPECT_EQ(queue->rows()[1]->stateLabel()->palette().color(QPalette::WindowText), green);
+    EXPECT_DOUBLE_EQ(queue->rows()[1]->bar()->value(), 1);
+    EXPECT_EQ(a11y(queue->rows()[1])->text(QAccessible::Description), "Done");
+    EXPECT_EQ(dialog->text(QAccessible::Name), "Export finished");
+    EXPECT_EQ(dialog->text(QAccessible::Description), "5 of 5 finished, 100 %");
     // A new batch of the same size is a new list.
     setExport(batch(rows.size()), true);
     EXPECT_EQ(queue->rows()[0]->stateLabel()->text(), "Waiting");
@@ -145,47 +170,4 @@ TEST_F(QueueTest, CancelDuringARealBatchEndsItThenOffersClose)
     EXPECT_EQ(queue->title()->text(), "Export finished");
     QTest::keyClick(view->windowHandle(), Qt::Key_Escape);  // ended: Escape closes
     EXPECT_FALSE(queue->isVisible());
-}
-
-// The export queue is a dialog named by its title with the batch's progress;
-// each row and bar is named by its clip, with its state in words.
-TEST_F(QueueTest, RowsTellTheirStateAndProgressAndTheQueueTheWholeBatch)
-{
-    CWExportQueue* queue = view->queue;
-    const QList<ExportRow> rows{
-        {QUuid::createUuid(), "talk – clip 1 (9x16).mp4", 1.0, "Done", {}},
-        {QUuid::createUuid(), "talk – clip 2 (1x1).mp4", 0.42, "Exporting…", {}},
-        {QUuid::createUuid(), "talk – clip 3 (4x5).mp4", 0.1, "Failed: The disk is full", {}},
-        {QUuid::createUuid(), "talk – clip 4 (16x9).mp4", 0, "Waiting", {}}};
-    setExport(rows, true);
-    ASSERT_EQ(queue->rows().size(), 4);
-
-    QAccessibleInterface* dialog = a11y(queue);
-    EXPECT_EQ(dialog->role(), QAccessible::Dialog);
-    EXPECT_EQ(dialog->text(QAccessible::Name), "Exporting clips…");
-    EXPECT_EQ(dialog->text(QAccessible::Description), "2 of 4 finished, 61 %");
-    ASSERT_NE(dialog->valueInterface(), nullptr);
-    EXPECT_NEAR(dialog->valueInterface()->currentValue().toDouble(), 2.42 / 4, 1e-9);
-
-    const QStringList spoken{"Done", "Exporting… 42 %", "Failed: The disk is full", "Waiting"};
-    for (int i = 0; i < 4; ++i) {
-        CWQueueRow* row = queue->rows()[i];
-        QAccessibleInterface* item = a11y(row);
-        EXPECT_EQ(item->role(), QAccessible::ListItem);
-        EXPECT_EQ(item->text(QAccessible::Name), rows[i].name);
-        EXPECT_EQ(item->text(QAccessible::Description), spoken[i]);
-        QAccessibleInterface* bar = a11y(row->bar());
-        EXPECT_EQ(bar->role(), QAccessible::ProgressBar);
-        EXPECT_EQ(bar->text(QAccessible::Name), rows[i].name);
-        EXPECT_NEAR(bar->valueInterface()->currentValue().toDouble(), rows[i].progress, 1e-9);
-    }
-
-    QList<ExportRow> ended = rows;
-    ended[1].state = "Done";
-    ended[1].progress = 1;
-    ended[3].state = "Cancelled";
-    setExport(ended, false);
-    EXPECT_EQ(dialog->text(QAccessible::Name), "Export finished");
-    EXPECT_EQ(dialog->text(QAccessible::Description), "4 of 4 finished, 100 %");
-    EXPECT_EQ(a11y(queue->rows()[1])->text(QAccessible::Description), "Done");
 }

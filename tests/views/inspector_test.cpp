@@ -39,7 +39,7 @@ protected:
 // How far the frame can go is the crop frame's test; here, that a click on
 // the pad goes through it with the store's zoom and bars, and the dot lands
 // where the frame's centre really is.
-TEST_F(InspectorTest, PadTilesAndQualityWriteTheStoreAndItsEchoesWriteNothingBack)
+TEST_F(InspectorTest, PadTilesQualityAndAudioWriteTheStoreAndItsEchoesWriteNothingBack)
 {
     struct Case {
         Aspect aspect;
@@ -107,9 +107,6 @@ TEST_F(InspectorTest, PadTilesAndQualityWriteTheStoreAndItsEchoesWriteNothingBac
         for (CWShapeTile* other : view->tiles())
             EXPECT_EQ(other->selected(), other == tile) << rawValue(other->aspect()).toStdString();
     }
-    // The sizes themselves are the render size's test.
-    EXPECT_EQ(view->sizeLine()->text(), "1920 × 1080 · H.264 MP4 with sound");
-    EXPECT_EQ(view->tiles()[2]->toolTip(), "4:5 — Instagram / Facebook feed");
 
     // The store changed by other means (a key, the menu) shows here, and showing
     // it writes nothing back: each echo would rewrite the clip and save again.
@@ -124,6 +121,19 @@ TEST_F(InspectorTest, PadTilesAndQualityWriteTheStoreAndItsEchoesWriteNothingBac
     EXPECT_EQ(view->zoomKnob()->valueText(), "1.50×");
     EXPECT_EQ(segment->selectedIndex(), 1);
     EXPECT_TRUE(view->tiles()[0]->selected());
+
+    // The audio choice likewise, and it is the preference the next launch
+    // reads and shows.
+    MWSegment* audio = view->audioSegment();
+    fields.clear();
+    click(audio, audio->itemRect(1).center());
+    EXPECT_EQ(store->audioLevel(), AudioLevel::normalized);
+    EXPECT_EQ(QSettings().value("mwso.cw.audioLevel").toString(), "normalized");
+    CWStore next(new ScriptedPlayer, new ScriptedServices);
+    EXPECT_EQ(CWInspector(&next).audioSegment()->selectedIndex(), 1);
+    store->setAudioLevel(AudioLevel::source);
+    EXPECT_EQ(audio->selectedIndex(), 0);
+    EXPECT_EQ(fields, QList<CWStore::Field>(2, CWStore::Field::audioLevel));
 }
 
 TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
@@ -135,7 +145,6 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
     store->select(barred.id);
     ASSERT_TRUE(bars->isVisible());
     EXPECT_TRUE(bars->isOn());
-    EXPECT_TRUE(bars->toolTip().startsWith("This video has black bars burned into the picture."));
     click(bars);
     EXPECT_FALSE(store->current()->trimBorders);
     store->select(source.id);
@@ -148,7 +157,6 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
     ASSERT_TRUE(apply->isEnabled());
     const QList<QAction*> items = apply->menu()->actions();
     ASSERT_EQ(items.size(), 4);
-    EXPECT_EQ(items[1]->text(), "1:1  Feed posts");
     items[3]->trigger();
     EXPECT_EQ(clip(1).aspect, Aspect::wide);
     EXPECT_EQ(store->aspect(), Aspect::wide);
@@ -157,7 +165,6 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
 
     // The clip section follows the selection and renames on every key.
     store->selectClip(addClip("Opening", 1, 3.56));
-    EXPECT_EQ(view->caption()->text(), "Frame for the selected clip");
     EXPECT_TRUE(view->clipSection()->isVisible());
     EXPECT_EQ(view->timesLine()->text(), "0:01.0 – 0:03.5 · 0:02.5");
 
@@ -174,39 +181,10 @@ TEST_F(InspectorTest, BarsSwitchApplyToAllSizesAndTheSelectedClip)
     EXPECT_EQ(clip(1).name, "Openxing copy");
     tickAt(player->now + 0.04);
     EXPECT_EQ(field->cursorPosition(), 5);
-    EXPECT_EQ(field->placeholderText(), "Clip name");
 
     click(view->doneButton());
     EXPECT_FALSE(store->selectedClipID());
-    EXPECT_EQ(view->caption()->text(), "Frame for the next clip");
     EXPECT_FALSE(view->clipSection()->isVisible());
-}
-
-// The audio choice shows the preference the store read at launch, writes the
-// store (and so the preference) when chosen, and follows the store when it
-// changes by other means without writing it back.
-TEST_F(InspectorTest, AudioChoiceShowsAndChangesTheStoredLevel)
-{
-    MWSegment* audio = view->audioSegment();
-    EXPECT_EQ(audio->selectedIndex(), store->audioLevel() == AudioLevel::source ? 0 : 1);
-
-    QList<CWStore::Field> fields;
-    QObject::connect(store.get(), &CWStore::changed, [&](CWStore::Field f) { fields << f; });
-    click(audio, audio->itemRect(1).center());
-    EXPECT_EQ(store->audioLevel(), AudioLevel::normalized);
-    EXPECT_EQ(QSettings().value("mwso.cw.audioLevel").toString(), "normalized");
-    EXPECT_EQ(fields, QList<CWStore::Field>{CWStore::Field::audioLevel});
-
-    // The next launch: its store reads the preference, its inspector shows it.
-    CWStore next(new ScriptedPlayer, new ScriptedServices);
-    CWInspector shown(&next);
-    EXPECT_EQ(shown.audioSegment()->selectedIndex(), 1);
-
-    fields.clear();
-    store->setAudioLevel(AudioLevel::source);
-    EXPECT_EQ(audio->selectedIndex(), 0);
-    EXPECT_EQ(fields, QList<CWStore::Field>{CWStore::Field::audioLevel});
-    EXPECT_EQ(QSettings().value("mwso.cw.audioLevel").toString(), "source");
 }
 
 // Glide / Cut is there only for a clip whose frame moves, chooses only with
