@@ -1,11 +1,7 @@
 #include "app/window_fixture_support.h"
 #include "theme/buttons.h"
-#include "theme/mwui.h"
 #include "theme/text.h"
-#include "views/bin.h"
 #include "views/header.h"
-#include "views/inspector.h"
-#include "views/timeline.h"
 
 #include <QLabel>
 
@@ -15,14 +11,8 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        MWUI::shared()->resetZoom();
         header = main()->header();
         showWindow();
-    }
-    void TearDown() override
-    {
-        WindowTest::TearDown();
-        MWUI::shared()->resetZoom();
     }
     void click(QAbstractButton* button)
     {
@@ -34,21 +24,6 @@ protected:
     CWHeader* header = nullptr;
 };
 }  // namespace
-
-TEST_F(MainViewTest, ZoomScalesTheColumnsButNeverTheWindowMinimum)
-{
-    EXPECT_EQ(window->centralWidget()->size(), QSize(1440, 900));
-    for (const auto& [zoom, bin, inspector, timeline] :
-         {std::tuple{1.0, 230, 300, 190}, std::tuple{1.5, 345, 450, 285}}) {
-        SCOPED_TRACE(zoom);
-        MWUI::shared()->setZoom(zoom);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(main()->bin()->width(), bin);
-        EXPECT_EQ(main()->inspector()->width(), inspector);
-        EXPECT_EQ(main()->timeline()->height(), timeline);
-        EXPECT_EQ(window->centralWidget()->minimumSizeHint(), QSize(1180, 760));
-    }
-}
 
 // The header's actions enable with a video, its orbs play, step and mark, and
 // Export All counts the clips while no batch runs.

@@ -52,29 +52,6 @@ TEST_F(WindowTest, ClosingTheWindowQuits)
     EXPECT_EQ(asked, 0);
 }
 
-TEST_F(WindowTest, FilesHandedOverBeforeTheStoreExistsAreImportedOnceItDoes)
-{
-    QTemporaryDir dir;
-    const QString file = testutil::copyFixture("h264_aac.mp4", dir.path(), "talk.mp4");
-    QSignalSpy imported(store, &CWStore::importFinished);
-    delegate->open({file});
-    // The launch's files start at once, without the drop batching's pause.
-    window->show();
-    EXPECT_EQ(store->busy(), "Loading talk.mp4…");
-    showWindow();
-    ASSERT_TRUE(imported.count() == 1 || imported.wait(60000));
-    ASSERT_EQ(store->sources().size(), 1);
-    EXPECT_EQ(store->sources()[0].media.original, file);
-    ASSERT_TRUE(savedSession());
-    EXPECT_EQ(savedSession()->allSources().size(), 1);
-
-    // Later hand-overs go straight to the store.
-    const QString second = testutil::copyFixture("h264_aac.mp4", dir.path(), "second.mp4");
-    delegate->open({second});
-    ASSERT_TRUE(imported.wait(60000));
-    EXPECT_EQ(store->sources().size(), 2);
-}
-
 // A long export through the real converter, for a quit to meet: one clip
 // running, one waiting, and a finished file of the user's beside them.
 class ExportQuitTest : public WindowTest {
