@@ -1,18 +1,10 @@
 #include "store_fixture_support.h"
 
 #include <QDir>
-#include <QFile>
 
 using namespace storetest;
 
 namespace {
-void writeText(const QString& path, const QByteArray& text)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
 const QByteArray subtitles = "1\r\n00:00:00,500 --> 00:00:01,500\r\nHello there\r\n\r\n"
                              "2\r\n00:00:02,000 --> 00:00:01,000\r\nBackwards\r\n\r\n"
                              "3\r\n00:00:02,000 --> 00:00:03,000\r\nSecond line\r\n";
@@ -24,7 +16,7 @@ const QByteArray subtitles = "1\r\n00:00:00,500 --> 00:00:01,500\r\nHello there\
 TEST_F(StoreTest, ASidecarIsAttachedAtImportAndTheAttachmentIsAStep)
 {
     const QString video = copy("h264_aac.mp4", "talk.mp4");
-    writeText(media.filePath("talk.en.srt"), subtitles);
+    writeSession(subtitles, media.filePath("talk.en.srt"));
     CWStoreTestAccess::setRestoreStarted(*store, true);
     importNow(*store, {video});
     ASSERT_TRUE(testutil::waitUntil([&] { return store->current()->cues != nullptr; }));
@@ -47,7 +39,7 @@ TEST_F(StoreTest, ASidecarIsAttachedAtImportAndTheAttachmentIsAStep)
     EXPECT_EQ(store->current()->cues->size(), 2);
 
     // A file chosen in the panel replaces it and is read in turn.
-    writeText(media.filePath("other.vtt"), "WEBVTT\n\n00:01.000 --> 00:02.000\nOther\n");
+    writeSession("WEBVTT\n\n00:01.000 --> 00:02.000\nOther\n", media.filePath("other.vtt"));
     services->subtitles = media.filePath("other.vtt");
     store->chooseCaptionsFile();
     ASSERT_TRUE(testutil::waitUntil(
@@ -60,7 +52,7 @@ TEST_F(StoreTest, ASidecarIsAttachedAtImportAndTheAttachmentIsAStep)
 TEST_F(StoreTest, ClipCaptionsAreStepsAndMissingCaptionsFailTheExportNotSilently)
 {
     const QString video = copy("h264_aac.mp4", "talk.mp4");
-    writeText(media.filePath("talk.srt"), subtitles);
+    writeSession(subtitles, media.filePath("talk.srt"));
     CWStoreTestAccess::setRestoreStarted(*store, true);
     importNow(*store, {video});
     store->addClip();
@@ -79,7 +71,6 @@ TEST_F(StoreTest, ClipCaptionsAreStepsAndMissingCaptionsFailTheExportNotSilently
     services->folder = out.path();
     exportAndWait(*store);
     EXPECT_EQ(store->exportRows()[0].state, "Done");
-
 
     // The next launch finds no subtitle file: the note names it, the clip
     // keeps its switch, and its export fails saying why.

@@ -153,23 +153,20 @@ TEST_F(FramePointsTest, PointsAreAddedRemovedMovedAndSteppedThroughEachOneStep)
     store->nextPoint();
     EXPECT_DOUBLE_EQ(store->time(), 18);
     EXPECT_EQ(beeps.count(), 2);
-    store->previousPoint();
-    store->previousPoint();
-    store->previousPoint();
-    store->previousPoint();
+    for (int i = 0; i < 4; ++i)
+        store->previousPoint();
     EXPECT_DOUBLE_EQ(store->time(), 10);
     EXPECT_EQ(beeps.count(), 3);
 
     // Moving keeps a point inside the clip and between its neighbours.
-    later();
-    store->movePoint(2, 30);
-    EXPECT_EQ(timesOf(clip()), (std::vector<double>{10, 12, 17.999, 18}));
-    later();
-    store->movePoint(3, 40);
-    EXPECT_EQ(timesOf(clip()), (std::vector<double>{10, 12, 17.999, 20}));
-    later();
-    store->movePoint(0, 11);
-    EXPECT_EQ(timesOf(clip()), (std::vector<double>{11, 12, 17.999, 20}));
+    for (const auto& [index, to, times] :
+         {std::tuple{2, 30.0, std::vector<double>{10, 12, 17.999, 18}},
+          {3, 40.0, std::vector<double>{10, 12, 17.999, 20}},
+          {0, 11.0, std::vector<double>{11, 12, 17.999, 20}}}) {
+        later();
+        store->movePoint(index, to);
+        EXPECT_EQ(timesOf(clip()), times) << index;
+    }
     EXPECT_EQ(store->undoLabel(), "Move Frame Point");
 
     // The nearest point to the playhead goes; removing the first makes the

@@ -71,7 +71,7 @@ TEST_F(StoreTest, ImportCutExportAndRestoreWithoutAWindow)
     for (const CWSource& source : store->sources())
         EXPECT_EQ(source.thumbs.size(), 24);
     EXPECT_FALSE(talk.picture);
-    EXPECT_EQ(film.picture, QRectF(0, 32, 320, 176));  // one line more, made even
+    EXPECT_TRUE(film.picture);  // its rectangle: the filmstrip test below
     EXPECT_TRUE(broadcast.media.converted);
     EXPECT_EQ(store->currentSourceID(), broadcast.id);  // the last one loaded is current
 
