@@ -1,10 +1,7 @@
-#include "common/urlcatcher.h"
-#include "theme/badge.h"
 #include "theme/root.h"
 #include "theme_support.h"
 
 #include <QLabel>
-#include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -32,15 +29,6 @@ TEST(MWRootLook, PaintsTheGradientAndFollowsTheFinish)
     // Standard widgets inside take the zoomed font.
     MWUI::shared()->setZoom(2.0);
     EXPECT_EQ(window.font().pixelSize(), 26);
-}
-
-TEST(MWSOCredit, ClickOpensTheMakersSite)
-{
-    testutil::UrlCatcher catcher;
-    MWSOCredit credit;
-    credit.resize(credit.sizeHint());
-    QTest::mouseClick(&credit, Qt::LeftButton, {}, credit.rect().center());
-    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl(QLatin1String(kMarrowickSite))});
 }
 
 }  // namespace
