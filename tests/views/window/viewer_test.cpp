@@ -18,8 +18,19 @@
 // frame's drag is the overlay's own test: presses reach it the same way here.
 using ViewerTest = ViewTest<CWViewer, 900, 600>;
 
-TEST_F(ViewerTest, InvitationProgressCardPictureAndTheEditedClip)
+// "Thirds grid" keeps its place at the header's right edge when a clip is
+// selected, "Safe zones" sits after the clip's name, and each takes only its
+// own clicks. Safe zones starts from the preference (off until chosen), keeps
+// the choice for the next launch, follows a change made elsewhere, is a check
+// box a reader can toggle, and each change repaints the frame.
+TEST_F(ViewerTest, InvitationProgressCardTheEditedClipAndTheSwitches)
 {
+    const auto off = qScopeGuard([] { MWUI::shared()->setSafeZones(false); });
+    MWSwitch* safe = view->safeZonesSwitch();
+    MWSwitch* grid = view->gridSwitch();
+    QCoreApplication::processEvents();
+    const QRect alone = grid->geometry();
+    EXPECT_FALSE(safe->isOn());
     EXPECT_TRUE(view->emptyState()->isVisible());
     EXPECT_FALSE(view->overlay()->isVisible());
     EXPECT_FALSE(view->progressCard()->isVisible());
@@ -48,45 +59,11 @@ TEST_F(ViewerTest, InvitationProgressCardPictureAndTheEditedClip)
     CWStoreTestAccess::setStatus(*store, std::nullopt, std::nullopt);
     EXPECT_FALSE(view->progressCard()->isVisible());
 
-    const Clip clip{QUuid::createUuid(), s.id, "Interview", 0, 5, Aspect::square, 2};
+    const Clip clip{QUuid::createUuid(), s.id, "Interview", 0, 5, Aspect::vertical, 2};
     CWStoreTestAccess::setClips(*store, {clip});
     store->selectClip(clip);
+    QCoreApplication::processEvents();
     EXPECT_EQ(view->editingLabel()->text(), "Editing: Interview");
-    EXPECT_TRUE(view->editingLabel()->isVisible());
-    // A very long name is cut, it never widens the viewer past its window.
-    store->rename(clip.id, QString(400, 'M'));
-    QCoreApplication::processEvents();
-    const QRect grid(view->gridSwitch()->mapTo(view.get(), QPoint(0, 0)),
-                     view->gridSwitch()->size());
-    EXPECT_TRUE(view->rect().contains(grid));
-    EXPECT_LT(view->layout()->minimumSize().width(), 600);
-
-    // The grid switch hides the guides only: the frame stays where it is.
-    const QRectF frame = view->overlay()->geometry().frame;
-    click(view->gridSwitch());
-    EXPECT_FALSE(view->overlay()->grid());
-    EXPECT_EQ(view->overlay()->geometry().frame, frame);
-}
-
-// "Thirds grid" keeps its place at the header's right edge when a clip is
-// selected, "Safe zones" sits after the clip's name, and each takes only its
-// own clicks. Safe zones starts from the preference (off until chosen), keeps
-// the choice for the next launch, follows a change made elsewhere, is a check
-// box a reader can toggle, and each change repaints the frame.
-TEST_F(ViewerTest, SwitchesKeepTheirPlaceTheirOwnClicksAndThePreference)
-{
-    const auto off = qScopeGuard([] { MWUI::shared()->setSafeZones(false); });
-    MWSwitch* safe = view->safeZonesSwitch();
-    MWSwitch* grid = view->gridSwitch();
-    QCoreApplication::processEvents();
-    const QRect alone = grid->geometry();
-    EXPECT_FALSE(safe->isOn());
-    const CWSource s = addSource("/videos/wide.mp4", 60);
-    store->select(s.id);
-    const Clip clip{QUuid::createUuid(), s.id, "Interview", 0, 5, Aspect::vertical, 1};
-    CWStoreTestAccess::setClips(*store, {clip});
-    store->selectClip(clip);
-    QCoreApplication::processEvents();
     ASSERT_TRUE(view->editingLabel()->isVisible());
     EXPECT_EQ(grid->geometry(), alone);
     EXPECT_LT(view->editingLabel()->mapTo(view.get(), QPoint(view->editingLabel()->width(), 0)).x(),
@@ -119,8 +96,20 @@ TEST_F(ViewerTest, SwitchesKeepTheirPlaceTheirOwnClicksAndThePreference)
     box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(box->state().checked);
     EXPECT_TRUE(MWUI::shared()->safeZones());
+
+    // A very long name is cut, it never widens the viewer past its window.
+    store->rename(clip.id, QString(400, 'M'));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view->rect().contains(QRect(grid->mapTo(view.get(), QPoint(0, 0)), grid->size())));
+    EXPECT_LT(view->layout()->minimumSize().width(), 600);
+
+    // The grid switch (here by its title) hides the guides only: the frame
+    // stays where it is.
+    const QRectF frame = view->overlay()->geometry().frame;
     click(grid, QPointF(grid->width() - 3, grid->height() / 2.0));
     EXPECT_FALSE(grid->isOn());
+    EXPECT_FALSE(view->overlay()->grid());
+    EXPECT_EQ(view->overlay()->geometry().frame, frame);
 }
 
 // A viewer too narrow for the two switches side by side stacks them, both
