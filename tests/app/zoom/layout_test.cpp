@@ -66,12 +66,8 @@ protected:
     {
         const QRect free = screen->availableGeometry();
         for (const double zoom : steps) {
-            SCOPED_TRACE(QStringLiteral("%1 at %2 % on %3×%4")
-                             .arg(QLatin1String(state))
-                             .arg(zoom * 100)
-                             .arg(free.width())
-                             .arg(free.height())
-                             .toStdString());
+            SCOPED_TRACE(testing::Message() << state << " at " << zoom * 100 << " % on "
+                                            << free.width() << "×" << free.height());
             MWUI::shared()->setZoom(zoom);
             settle();
             const int menu = window->menuBar()->sizeHint().height();
