@@ -15,7 +15,7 @@ protected:
     {
         WindowTest::SetUp();
         CWStoreTestAccess::setRestoreStarted(*store, true);
-        talk = addSource("/videos/talk.mp4", 60);
+        addSource("/videos/talk.mp4", 60);
         showWindow();
     }
 
@@ -29,8 +29,6 @@ protected:
         };
         return row(undoItem()) + " | " + row(redoItem());
     }
-
-    CWSource talk;
 };
 
 }  // namespace
