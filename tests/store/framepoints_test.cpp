@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        source = addSource("/v/a.mov", 60);
+        const CWSource source = addSource("/v/a.mov", 60);
         store->select(source.id);
         Clip c = clipOf(source.id, "Talk", 10, 20);
         c.zoom = 2;
@@ -35,7 +35,6 @@ protected:
     // Far enough apart that no two steps join.
     void later() { clock += 10000; }
 
-    CWSource source;
     qint64 clock = 0;
 };
 
