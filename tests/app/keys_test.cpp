@@ -228,6 +228,7 @@ TEST_F(KeysTest, MenuItemsActOnThePublishedStoreOnly)
     // Cancel Export without a batch does nothing at all.
     QSignalSpy changed(store, &CWStore::changed);
     item("Cancel Export")->trigger();
+    EXPECT_EQ(item("Cancel Export")->shortcut(), QKeySequence(QStringLiteral("Ctrl+.")));
     EXPECT_EQ(changed.count(), 0);
     EXPECT_EQ(services->beeps + services->alerts.size(), 0);
 
